@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Kelvaro and opens it in a folder that holds the
+# example models and the "ElectronData" seed file, so the file list offers them at once.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/setup.sh"
+"$top/scripts/build.sh" build -DCMAKE_BUILD_TYPE=Release
+workdir="$top/build/models"
+mkdir -p "$workdir"
+cp "$top"/examples/*.txt "$top/examples/ElectronData" "$workdir"/
+cd "$workdir"
+exec "$top/build/app/kelvaro" "$@"

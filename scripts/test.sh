@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test:
+#   1. the normal build (warnings as errors): unit tests, end-to-end tests under Xvfb, benchmarks built
+#   2. the AddressSanitizer + UndefinedBehaviorSanitizer build: every test but the end-to-end ones
+#   3. the libFuzzer build (clang): each fuzz target for a short, bounded time
+# Exits non-zero when any step fails.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/setup.sh"
+jobs=$(nproc)
+
+echo "== normal build"
+"$top/scripts/build.sh" build -DKELVARO_WERROR=ON
+echo "== tests (end-to-end ones under Xvfb)"
+(cd "$top/build" && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+  ctest --output-on-failure -j "$jobs" -LE fuzz)
+
+echo "== sanitizer build"
+"$top/scripts/build.sh" build-asan -DKELVARO_WERROR=ON -DKELVARO_SANITIZE=ON
+echo "== tests under the sanitizers"
+(cd "$top/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j "$jobs" -LE "e2e|fuzz")
+
+echo "== fuzz build"
+CC=clang CXX=clang++ "$top/scripts/build.sh" build-fuzz -DKELVARO_FUZZ=ON
+echo "== fuzzing"
+(cd "$top/build-fuzz" && ctest --output-on-failure -L fuzz)
