@@ -1,0 +1,94 @@
+#include "scene/attribute_set.h"
+
+#include <GL/gl.h>
+
+#include "scene/print_checked.h"
+
+namespace kelvaro {
+namespace {
+
+constexpr Vector3 defaultColor{0.3f, 0.3f, 0.3f};
+
+constexpr Vector3 palette[] = {
+    {0.0f, 0.0f, 0.0f}, {0.7f, 0.3f, 0.3f}, {1.0f, 0.0f, 0.0f}, {1.0f, 0.5f, 0.0f}, {1.0f, 1.0f, 0.0f},
+    {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 1.0f}, {0.0f, 1.0f, 1.0f}, {0.6f, 0.6f, 0.6f},
+    {1.0f, 1.0f, 1.0f}, {0.7f, 0.3f, 0.3f}, {1.0f, 0.3f, 0.3f}, {1.0f, 0.7f, 0.3f}, {1.0f, 1.0f, 0.3f},
+    {0.3f, 1.0f, 0.3f}, {0.3f, 0.3f, 1.0f}, {1.0f, 0.3f, 1.0f}, {0.3f, 1.0f, 1.0f},
+};
+constexpr int paletteSize = sizeof palette / sizeof palette[0];
+
+// The palette index that makes a set without any flag.
+constexpr int emptySetIndex = 19;
+
+constexpr std::uint32_t materialFactorFlags =
+    AttributeSet::AmbientSet | AttributeSet::DiffuseSet | AttributeSet::SpecularSet | AttributeSet::ShininessSet;
+
+}  // namespace
+
+Vector3 paletteColor(int index) {
+    if (index < 0 || index >= paletteSize) return defaultColor;
+    return palette[index];
+}
+
+AttributeSet::AttributeSet(int paletteIndex)
+    : SceneObject(AttributeSetType),
+      flags_(paletteIndex == emptySetIndex ? 0u : ColorSet),
+      color_(paletteColor(paletteIndex)) {}
+
+AttributeSet::AttributeSet(const Vector3& color) : SceneObject(AttributeSetType), flags_(ColorSet), color_(color) {}
+
+void AttributeSet::setMaterial(float ambient, float diffuse, float specular, float shininess) {
+    ambient_ = ambient;
+    diffuse_ = diffuse;
+    specular_ = specular;
+    shininess_ = shininess;
+    flags_ |= Lighting | materialFactorFlags;
+}
+
+void AttributeSet::setAlpha(float alpha) {
+    alpha_ = alpha;
+    flags_ |= AlphaSet;
+}
+
+void AttributeSet::setColor(const Vector3& color) {
+    color_ = color;
+    flags_ |= ColorSet;
+}
+
+void AttributeSet::applyMaterial(std::uint32_t parameter, float factor) const {
+    const GLfloat value[4] = {color_.x * factor, color_.y * factor, color_.z * factor, has(AlphaSet) ? alpha_ : 0.0f};
+    glMaterialfv(GL_FRONT, parameter, value);
+}
+
+void AttributeSet::draw() const {
+    if (!has(ColorSet)) return;
+    if (!has(Lighting)) {
+        glDisable(GL_LIGHTING);
+        glColor3f(color_.x, color_.y, color_.z);
+        return;
+    }
+    glEnable(GL_LIGHTING);
+    if (has(AmbientSet)) applyMaterial(GL_AMBIENT, ambient_);
+    if (has(DiffuseSet)) applyMaterial(GL_DIFFUSE, diffuse_);
+    if (has(SpecularSet)) applyMaterial(GL_SPECULAR, specular_);
+    if (has(ShininessSet)) glMaterialf(GL_FRONT, GL_SHININESS, shininess_);
+}
+
+bool AttributeSet::print(std::FILE* stream) const {
+    if (!printChecked(stream, "AttributeSet(%X, ", flags_)) return false;
+    if (!has(ColorSet)) return printChecked(stream, ")\n");
+    if (!has(Lighting) || (flags_ & materialFactorFlags) == 0) return printChecked(stream, "0.0, 0.0, 0.0, 0.0)\n");
+    const struct {
+        Flag flag;
+        float value;
+    } factors[] = {{AmbientSet, ambient_}, {DiffuseSet, diffuse_}, {SpecularSet, specular_}};
+    for (const auto& factor : factors) {
+        const bool written = has(factor.flag) ? printChecked(stream, "%g, ", static_cast<double>(factor.value))
+                                              : printChecked(stream, "0.0, ");
+        if (!written) return false;
+    }
+    return has(ShininessSet) ? printChecked(stream, "%g)\n", static_cast<double>(shininess_))
+                             : printChecked(stream, "0.0)\n");
+}
+
+}  // namespace kelvaro

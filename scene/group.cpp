@@ -1,0 +1,46 @@
+#include "scene/group.h"
+
+#include <algorithm>
+
+namespace kelvaro {
+
+Group::Group(std::int32_t capacity, std::int32_t growthStep)
+    : AttributedObject(GroupType),
+      capacity_(capacity),
+      growthStep_(growthStep),
+      children_(new SceneObject*[static_cast<std::size_t>(std::max(capacity, 0))]) {}
+
+Group::~Group() {
+    for (std::int32_t i = 0; i < count_; ++i) children_[i]->release();
+}
+
+Group& Group::add(SceneObject& child) {
+    if (count_ >= capacity_ - 1) {
+        // A growth step below one would leave no free slot and write past the array.
+        const std::int32_t grown = capacity_ + std::max(growthStep_, 1);
+        std::unique_ptr<SceneObject*[]> larger(new SceneObject*[static_cast<std::size_t>(grown)]);
+        std::copy(children_.get(), children_.get() + count_, larger.get());
+        children_ = std::move(larger);
+        capacity_ = grown;
+    }
+    child.retain();
+    children_[count_++] = &child;
+    return *this;
+}
+
+bool Group::print(std::FILE* stream) const {
+    std::fputs("Group(", stream);
+    for (std::int32_t i = 0; i < count_; ++i) {
+        if (!children_[i]->print(stream)) return false;
+        if (i + 1 < count_) std::fputs(";", stream);
+    }
+    std::fputs(")", stream);
+    return true;
+}
+
+void Group::draw() const {
+    drawAttributes();
+    for (std::int32_t i = 0; i < count_; ++i) children_[i]->draw();
+}
+
+}  // namespace kelvaro
