@@ -1,0 +1,337 @@
+// GLUI_Master: creating GLUI windows, placing subwindows, forwarding the main
+// window's callbacks, and routing events to controls.
+#include <algorithm>
+
+#include "glui/glui.h"
+
+GLUI_Master_Object GLUI_Master;
+
+namespace {
+
+constexpr int left_button = 0;
+constexpr int button_down = 0;
+constexpr int side_flags =
+    GLUI_SUBWINDOW_TOP | GLUI_SUBWINDOW_BOTTOM | GLUI_SUBWINDOW_LEFT | GLUI_SUBWINDOW_RIGHT;
+
+}  // namespace
+
+// Frees the windows' memory only: at process exit the window system may be gone.
+GLUI_Master_Object::~GLUI_Master_Object() = default;
+
+// ---- creation
+
+GLUI* GLUI_Master_Object::create_glui_subwindow(int parent_window, long flags) {
+  const int window = platform().create_subwindow(parent_window, 0, 0, 100, 100);
+  guis.push_back(std::unique_ptr<GLUI>(
+      new GLUI(this, window, static_cast<int>(flags) & side_flags, parent_window)));
+  GLUI* gui = guis.back().get();
+  gui->main_gfx_window = parent_window;
+  refresh_layout(gui);
+  return gui;
+}
+
+GLUI* GLUI_Master_Object::create_glui(const char* name, long /*flags*/, int x, int y) {
+  const bool placed = x >= 0 || y >= 0;
+  const int window =
+      platform().create_toplevel(name ? name : "", placed ? std::max(x, 0) : -1,
+                                 placed ? std::max(y, 0) : -1, 100, 100);
+  guis.push_back(std::unique_ptr<GLUI>(new GLUI(this, window, 0, 0)));
+  GLUI* gui = guis.back().get();
+  refresh_layout(gui);
+  return gui;
+}
+
+GLUI* GLUI_Master_Object::find_glui_by_window_id(int window) const {
+  for (const auto& gui : guis) {
+    if (gui->window_id == window) return gui.get();
+  }
+  return nullptr;
+}
+
+void GLUI_Master_Object::close_all() {
+  for (const auto& gui : guis) gui->close();
+}
+
+void GLUI_Master_Object::sync_live_all() {
+  for (const auto& gui : guis) gui->sync_live();
+}
+
+void GLUI_Master_Object::deactivate_all() {
+  for (size_t i = 0; i < guis.size(); ++i) guis[i]->set_focus(nullptr, false);
+}
+
+// ---- layout of windows
+
+void GLUI_Master_Object::refresh_layout(GLUI* gui) {
+  if (gui->parent_window) {
+    place_subwindows(gui->parent_window);
+  } else {
+    int w, h;
+    gui->wanted_size(0, 0, &w, &h);
+    if (w != gui->win_w || h != gui->win_h) {
+      gui->win_w = w;
+      gui->win_h = h;
+      platform().reshape_window(gui->window_id, w, h);
+    }
+  }
+  gui->post_redisplay();
+}
+
+// Sizes every subwindow of parent and places it: RIGHT and LEFT ones below any TOP
+// ones, later ones on a side inward of earlier ones; RIGHT and BOTTOM may overlap in
+// the corner.
+void GLUI_Master_Object::place_subwindows(int parent) {
+  int parent_w, parent_h;
+  platform().window_size(parent, &parent_w, &parent_h);
+  std::vector<GLUI*> subwindows;
+  int top_total = 0;
+  for (const auto& gui : guis) {
+    if (gui->parent_window != parent) continue;
+    subwindows.push_back(gui.get());
+    gui->wanted_size(parent_w, parent_h, &gui->win_w, &gui->win_h);
+    if (gui->flags & GLUI_SUBWINDOW_TOP) top_total += gui->win_h;
+  }
+  int used_top = 0, used_bottom = 0, used_left = 0, used_right = 0;
+  for (GLUI* gui : subwindows) {
+    int x = 0, y = 0;
+    if (gui->flags & GLUI_SUBWINDOW_RIGHT) {
+      used_right += gui->win_w;
+      x = parent_w - used_right;
+      y = top_total;
+    } else if (gui->flags & GLUI_SUBWINDOW_LEFT) {
+      x = used_left;
+      y = top_total;
+      used_left += gui->win_w;
+    } else if (gui->flags & GLUI_SUBWINDOW_TOP) {
+      y = used_top;
+      used_top += gui->win_h;
+    } else if (gui->flags & GLUI_SUBWINDOW_BOTTOM) {
+      used_bottom += gui->win_h;
+      y = parent_h - used_bottom;
+    }
+    gui->win_x = x;
+    gui->win_y = y;
+    platform().reshape_window(gui->window_id, gui->win_w, gui->win_h);
+    platform().position_window(gui->window_id, x, y);
+  }
+}
+
+void GLUI_Master_Object::get_viewport_area(int* x, int* y, int* w, int* h) {
+  const int window = platform().current_window();
+  int area_x = 0, area_y = 0, area_w = 0, area_h = 0;
+  platform().window_size(window, &area_w, &area_h);
+  for (const auto& gui : guis) {
+    if (gui->parent_window != window) continue;
+    if (gui->flags & GLUI_SUBWINDOW_LEFT) {
+      area_x += gui->win_w;
+      area_w -= gui->win_w;
+    } else if (gui->flags & GLUI_SUBWINDOW_BOTTOM) {
+      area_y += gui->win_h;  // OpenGL's y points up
+      area_h -= gui->win_h;
+    } else if (gui->flags & GLUI_SUBWINDOW_RIGHT) {
+      area_w -= gui->win_w;
+    } else if (gui->flags & GLUI_SUBWINDOW_TOP) {
+      area_h -= gui->win_h;
+    }
+  }
+  *x = std::max(area_x, 0);
+  *y = std::max(area_y, 0);
+  *w = std::max(area_w, 0);
+  *h = std::max(area_h, 0);
+}
+
+// ---- the main window's handlers
+
+GLUI_Master_Object::UserHandlers& GLUI_Master_Object::handlers_of(int window) {
+  for (UserHandlers& entry : handlers) {
+    if (entry.window == window) return entry;
+  }
+  handlers.push_back(UserHandlers{window});
+  return handlers.back();
+}
+
+const GLUI_Master_Object::UserHandlers* GLUI_Master_Object::find_handlers(int window) const {
+  for (const UserHandlers& entry : handlers) {
+    if (entry.window == window) return &entry;
+  }
+  return nullptr;
+}
+
+void GLUI_Master_Object::set_glutReshapeFunc(void (*f)(int, int)) {
+  handlers_of(platform().current_window()).reshape = f;
+  platform().install_main_handler(GLUI_Platform::Handler::reshape);
+}
+
+void GLUI_Master_Object::set_glutKeyboardFunc(void (*f)(unsigned char, int, int)) {
+  handlers_of(platform().current_window()).keyboard = f;
+  platform().install_main_handler(GLUI_Platform::Handler::keyboard);
+}
+
+void GLUI_Master_Object::set_glutSpecialFunc(void (*f)(int, int, int)) {
+  handlers_of(platform().current_window()).special = f;
+  platform().install_main_handler(GLUI_Platform::Handler::special);
+}
+
+void GLUI_Master_Object::set_glutMouseFunc(void (*f)(int, int, int, int)) {
+  handlers_of(platform().current_window()).mouse = f;
+  platform().install_main_handler(GLUI_Platform::Handler::mouse);
+}
+
+void GLUI_Master_Object::set_glutIdleFunc(void (*f)()) {
+  idle = f;
+  platform().install_idle_handler(true);
+}
+
+// ---- events
+
+bool GLUI_Master_Object::prepare_display(int window) {
+  GLUI* gui = find_glui_by_window_id(window);
+  if (!gui) return false;
+  if (gui->closing) {
+    destroy(gui);
+    return false;
+  }
+  int w, h;
+  platform().window_size(window, &w, &h);
+  if (w != gui->win_w || h != gui->win_h) platform().reshape_window(window, gui->win_w, gui->win_h);
+  return true;
+}
+
+void GLUI_Master_Object::destroy(GLUI* gui) {
+  const int parent = gui->parent_window;
+  gui->drop_menu();
+  platform().destroy_window(gui->window_id);
+  guis.erase(std::find_if(guis.begin(), guis.end(),
+                          [gui](const auto& entry) { return entry.get() == gui; }));
+  if (!parent) return;
+  // The parent's free area grew: place the other subwindows and tell the program.
+  place_subwindows(parent);
+  if (const UserHandlers* user = find_handlers(parent); user && user->reshape) {
+    const int previous = platform().current_window();
+    platform().set_current_window(parent);
+    int w, h;
+    platform().window_size(parent, &w, &h);
+    user->reshape(w, h);
+    if (previous) platform().set_current_window(previous);
+  }
+  platform().post_redisplay(parent);
+}
+
+void GLUI_Master_Object::on_reshape(int window, int w, int h) {
+  if (GLUI* gui = find_glui_by_window_id(window)) {
+    gui->post_redisplay();
+    return;
+  }
+  if (const UserHandlers* user = find_handlers(window); user && user->reshape) user->reshape(w, h);
+  place_subwindows(window);
+  for (const auto& gui : guis) {
+    if (gui->parent_window == window) gui->post_redisplay();
+  }
+}
+
+void GLUI_Master_Object::on_mouse(int window, int button, int state, int x, int y, int modifiers) {
+  GLUI* gui = find_glui_by_window_id(window);
+  if (!gui) {
+    deactivate_all();
+    if (const UserHandlers* user = find_handlers(window); user && user->mouse) {
+      user->mouse(button, state, x, y);
+    }
+    return;
+  }
+  if (button != left_button) return;
+  if (state == button_down) {
+    for (size_t i = 0; i < guis.size(); ++i) {
+      if (guis[i].get() != gui) guis[i]->set_focus(nullptr, false);
+    }
+    GLUI_Control* control = gui->control_at(x, y);
+    gui->set_focus(control && control->keeps_focus_on_click() ? control : nullptr, false);
+    // Committing a field may have disabled or hidden things: look again.
+    control = gui->control_at(x, y);
+    gui->pressed_control = control;
+    if (control) control->on_press(x, y, modifiers);
+  } else if (GLUI_Control* pressed = gui->pressed_control) {
+    gui->pressed_control = nullptr;
+    pressed->on_release(x, y, pressed->contains(x, y));
+  }
+}
+
+void GLUI_Master_Object::on_motion(int window, int x, int y) {
+  GLUI* gui = find_glui_by_window_id(window);
+  if (gui && gui->pressed_control) gui->pressed_control->on_drag(x, y);
+}
+
+// A list box under the pointer gets the left button's pop-up menu.
+void GLUI_Master_Object::on_passive_motion(int window, int x, int y) {
+  GLUI* gui = find_glui_by_window_id(window);
+  if (!gui) return;
+  auto* listbox = dynamic_cast<GLUI_Listbox*>(gui->control_at(x, y));
+  if (listbox == gui->hovered_listbox) return;
+  if (!listbox) {
+    gui->drop_menu();
+    return;
+  }
+  const std::vector<std::string> texts = listbox->item_texts();
+  if (platform().set_popup_menu(window, &texts)) gui->hovered_listbox = listbox;
+}
+
+void GLUI_Master_Object::on_menu_choice(int window, int index) {
+  GLUI* gui = find_glui_by_window_id(window);
+  if (!gui || !gui->hovered_listbox) return;
+  GLUI_Listbox* listbox = gui->hovered_listbox;
+  for (size_t i = 0; i < guis.size(); ++i) {
+    if (guis[i].get() != gui) guis[i]->set_focus(nullptr, false);
+  }
+  gui->set_focus(listbox, false);
+  if (listbox->enabled) listbox->choose_index(index);
+}
+
+void GLUI_Master_Object::on_keyboard(int window, unsigned char key, int x, int y, int modifiers) {
+  GLUI* gui = find_glui_by_window_id(window);
+  if (!gui) {
+    if (const UserHandlers* user = find_handlers(window); user && user->keyboard) {
+      user->keyboard(key, x, y);
+    }
+    return;
+  }
+  if (key == glui_keys::tab) {
+    gui->tab_focus((modifiers & glui_keys::shift) != 0);
+    return;
+  }
+  if (gui->focus && gui->focus->on_key(key, modifiers)) return;
+  forward_to_parent_keyboard(gui, key, x, y);
+}
+
+void GLUI_Master_Object::on_special(int window, int key, int x, int y, int modifiers) {
+  GLUI* gui = find_glui_by_window_id(window);
+  if (!gui) {
+    if (const UserHandlers* user = find_handlers(window); user && user->special) {
+      user->special(key, x, y);
+    }
+    return;
+  }
+  if (gui->focus && gui->focus->on_special(key, modifiers)) return;
+  forward_to_parent_special(gui, key, x, y);
+}
+
+// Keys no control uses in a subwindow belong to the main window it sits in, so the
+// program's keys work wherever the pointer is. Dialogs keep theirs.
+void GLUI_Master_Object::forward_to_parent_keyboard(GLUI* gui, unsigned char key, int x, int y) {
+  const UserHandlers* user = gui->parent_window ? find_handlers(gui->parent_window) : nullptr;
+  if (!user || !user->keyboard) return;
+  platform().set_current_window(gui->parent_window);
+  user->keyboard(key, x + gui->win_x, y + gui->win_y);
+}
+
+void GLUI_Master_Object::forward_to_parent_special(GLUI* gui, int key, int x, int y) {
+  const UserHandlers* user = gui->parent_window ? find_handlers(gui->parent_window) : nullptr;
+  if (!user || !user->special) return;
+  platform().set_current_window(gui->parent_window);
+  user->special(key, x + gui->win_x, y + gui->win_y);
+}
+
+void GLUI_Master_Object::on_idle() {
+  for (size_t i = 0; i < guis.size(); ++i) {
+    if (GLUI_Control* focus = guis[i]->focus) focus->on_idle();
+  }
+  if (idle) idle();
+}

@@ -1,0 +1,171 @@
+// The freeglut side of the widget layer: windows, GLUT callbacks routed to
+// GLUI_Master, drawing through GlPainter, and the list boxes' pop-up menus.
+#include <GL/freeglut.h>
+
+#include <map>
+
+#include "glui/gl_painter.h"
+#include "glui/glui.h"
+
+namespace {
+
+// ---- GLUT callbacks, shared by the main windows and the GLUI windows
+
+void on_display() {
+  const int window = glutGetWindow();
+  if (!GLUI_Master.prepare_display(window)) return;
+  GLUI* gui = GLUI_Master.find_glui_by_window_id(window);
+  GlPainter painter(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+  gui->draw(painter);
+  glutSwapBuffers();
+}
+
+void on_reshape(int w, int h) { GLUI_Master.on_reshape(glutGetWindow(), w, h); }
+
+void on_mouse(int button, int state, int x, int y) {
+  GLUI_Master.on_mouse(glutGetWindow(), button, state, x, y, glutGetModifiers());
+}
+
+void on_motion(int x, int y) { GLUI_Master.on_motion(glutGetWindow(), x, y); }
+
+void on_passive_motion(int x, int y) { GLUI_Master.on_passive_motion(glutGetWindow(), x, y); }
+
+void on_keyboard(unsigned char key, int x, int y) {
+  GLUI_Master.on_keyboard(glutGetWindow(), key, x, y, glutGetModifiers());
+}
+
+void on_special(int key, int x, int y) {
+  GLUI_Master.on_special(glutGetWindow(), key, x, y, glutGetModifiers());
+}
+
+void on_idle() { GLUI_Master.on_idle(); }
+
+// ---- pop-up menus: one per window at most; freeglut forbids changing menus while one
+// is open, so changes wait until it closes.
+
+bool menu_open = false;
+std::map<int, int> menu_of_window;
+
+void on_menu_status(int status, int, int) { menu_open = status == GLUT_MENU_IN_USE; }
+
+void on_menu_choice(int index) {
+  const int menu = glutGetMenu();
+  for (const auto& [window, window_menu] : menu_of_window) {
+    if (window_menu == menu) GLUI_Master.on_menu_choice(window, index);
+  }
+}
+
+void install_window_callbacks() {
+  glutDisplayFunc(on_display);
+  glutReshapeFunc(on_reshape);
+  glutMouseFunc(on_mouse);
+  glutMotionFunc(on_motion);
+  glutPassiveMotionFunc(on_passive_motion);
+  glutKeyboardFunc(on_keyboard);
+  glutSpecialFunc(on_special);
+}
+
+// Runs f with window current, then makes the previous window current again.
+template <class F>
+void with_window(int window, F f) {
+  const int previous = glutGetWindow();
+  if (previous != window) glutSetWindow(window);
+  f();
+  if (previous && previous != window) glutSetWindow(previous);
+}
+
+class GlutPlatform : public GLUI_Platform {
+ public:
+  int create_subwindow(int parent, int x, int y, int w, int h) override {
+    const int previous = glutGetWindow();
+    const int mode = glutGet(GLUT_INIT_DISPLAY_MODE);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE);
+    const int window = glutCreateSubWindow(parent, x, y, w, h);
+    glutInitDisplayMode(static_cast<unsigned>(mode));
+    install_window_callbacks();
+    if (previous) glutSetWindow(previous);
+    return window;
+  }
+
+  int create_toplevel(const char* title, int x, int y, int w, int h) override {
+    const int previous = glutGetWindow();
+    const int mode = glutGet(GLUT_INIT_DISPLAY_MODE);
+    const int init_x = glutGet(GLUT_INIT_WINDOW_X), init_y = glutGet(GLUT_INIT_WINDOW_Y);
+    const int init_w = glutGet(GLUT_INIT_WINDOW_WIDTH), init_h = glutGet(GLUT_INIT_WINDOW_HEIGHT);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE);
+    glutInitWindowPosition(x, y);
+    glutInitWindowSize(w, h);
+    const int window = glutCreateWindow(title);
+    install_window_callbacks();
+    glutInitDisplayMode(static_cast<unsigned>(mode));
+    glutInitWindowPosition(init_x, init_y);
+    glutInitWindowSize(init_w, init_h);
+    if (previous) glutSetWindow(previous);
+    return window;
+  }
+
+  void destroy_window(int window) override {
+    menu_of_window.erase(window);
+    glutDestroyWindow(window);
+  }
+
+  int current_window() override { return glutGetWindow(); }
+  void set_current_window(int window) override { glutSetWindow(window); }
+
+  void window_size(int window, int* w, int* h) override {
+    with_window(window, [&] {
+      *w = glutGet(GLUT_WINDOW_WIDTH);
+      *h = glutGet(GLUT_WINDOW_HEIGHT);
+    });
+  }
+
+  void reshape_window(int window, int w, int h) override {
+    with_window(window, [&] { glutReshapeWindow(w, h); });
+  }
+
+  void position_window(int window, int x, int y) override {
+    with_window(window, [&] { glutPositionWindow(x, y); });
+  }
+
+  void show_window(int window) override { with_window(window, [] { glutShowWindow(); }); }
+  void hide_window(int window) override { with_window(window, [] { glutHideWindow(); }); }
+  void post_redisplay(int window) override { glutPostWindowRedisplay(window); }
+
+  void install_main_handler(Handler handler) override {
+    switch (handler) {
+      case Handler::reshape: glutReshapeFunc(on_reshape); break;
+      case Handler::keyboard: glutKeyboardFunc(on_keyboard); break;
+      case Handler::special: glutSpecialFunc(on_special); break;
+      case Handler::mouse: glutMouseFunc(on_mouse); break;
+    }
+  }
+
+  void install_idle_handler(bool install) override { glutIdleFunc(install ? on_idle : nullptr); }
+
+  bool set_popup_menu(int window, const std::vector<std::string>* items) override {
+    if (menu_open) return false;
+    glutMenuStatusFunc(on_menu_status);
+    with_window(window, [&] {
+      if (auto found = menu_of_window.find(window); found != menu_of_window.end()) {
+        glutDetachMenu(GLUT_LEFT_BUTTON);
+        glutDestroyMenu(found->second);
+        menu_of_window.erase(found);
+      }
+      if (!items) return;
+      const int menu = glutCreateMenu(on_menu_choice);
+      for (size_t i = 0; i < items->size(); ++i) {
+        glutAddMenuEntry((*items)[i].c_str(), static_cast<int>(i));
+      }
+      glutAttachMenu(GLUT_LEFT_BUTTON);
+      menu_of_window[window] = menu;
+    });
+    return true;
+  }
+};
+
+}  // namespace
+
+GLUI_Platform& glui_default_platform() {
+  static GlutPlatform platform;
+  return platform;
+}
