@@ -1,0 +1,123 @@
+#pragma once
+// ModelLexer: splits a model file into tokens. It reads the stream one character at a
+// time (end of input reads as NUL), folds every carriage return + line feed pair into one
+// line feed, keeps up to two characters of push-back and counts lines, so that each token
+// knows the line it started on and the reader can say where it stopped.
+//
+// Lexical errors are raised as plain ints (see read_errors.h).
+
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+namespace kelvaro {
+
+enum class TokenKind : std::int16_t {
+    Identifier = 1,
+    Integer = 2,
+    Real = 3,
+    String = 4,
+    EndOfLine = 5,
+    EndOfFile = 6,
+    Minus = 26,
+    Exclamation = 31,
+    Slash = 32,
+    Less = 33,
+    Greater = 34,
+    Colon = 35,
+    Equals = 36,
+    Plus = 37,
+    Asterisk = 38,
+    Circumflex = 40,
+    LeftParenthesis = 41,
+    RightParenthesis = 42,
+    LeftBracket = 43,
+    RightBracket = 44,
+    LeftBrace = 45,
+    RightBrace = 46,
+    Ampersand = 47,
+    VerticalBar = 48,
+    Comma = 49,
+    Semicolon = 50,
+    Question = 51,
+};
+
+// What a character does at the start of a token.
+enum class CharClass : std::uint8_t {
+    Identifier,   // A-Z, a-z, underscore
+    Digit,        // 0-9
+    Blank,        // space, tab
+    LineEnd,      // line feed, carriage return
+    End,          // NUL (also end of input)
+    String,       // double quote
+    Backslash,    // comment or line continuation
+    Quote,        // apostrophe: quoted comment
+    Minus,        // negative number or Minus token
+    Point,        // full stop: a number beginning with its fraction
+    Punctuation,  // a one-character token
+    Invalid,      // everything else, including every byte above 127
+};
+
+// The class of a character code 0..255.
+CharClass charClass(int c);
+// The token kind of a Punctuation character.
+TokenKind punctuationKind(int c);
+
+struct Token {
+    static constexpr int maxTextLength = 255;
+
+    TokenKind kind = TokenKind::EndOfFile;
+    float number = 0.0f;                // value of an Integer or Real
+    char text[maxTextLength + 1] = {};  // Identifier (upper-cased) or String, terminated
+    int length = 0;                     // characters in text
+    int line = 1;                       // line on which the token started (1 = first)
+
+    std::string_view view() const { return {text, static_cast<std::size_t>(length)}; }
+    bool isNumber() const { return kind == TokenKind::Integer || kind == TokenKind::Real; }
+};
+
+class ModelLexer {
+public:
+    // Reads from `stream`, which stays open and owned by the caller.
+    explicit ModelLexer(std::FILE* stream) : stream_(stream) {}
+
+    // Reads one token and answers it; the token is overwritten by the next call.
+    const Token& nextToken();
+    const Token& token() const { return token_; }
+
+    // The next character, 0 at end of input; a CR LF pair reads as one line feed.
+    int getChar();
+    // The next character, left unread.
+    int peekChar();
+    // Pushes the most recently read character back.
+    void ungetChar() { pushBack(current_); }
+    // Reads up to and including the next line feed, or up to end of input.
+    void skipLine();
+
+    // The line of the character read most recently (1 before anything is read).
+    int line() const { return charLine_; }
+
+private:
+    void pushBack(int c);
+
+    void readIdentifier(int first);
+    // A number: `first` is its first digit (already read); `negative` when a minus came
+    // before it; `inFraction` when `first` is the first digit after the full stop.
+    void readNumber(int first, bool negative, bool inFraction);
+    void readMinus();
+    void readString();
+    void skipBackslash();
+    void skipQuotedComment();
+    void store(int c);
+    void setKind(TokenKind kind);
+
+    std::FILE* stream_;
+    int current_ = 0;
+    int pending_[2] = {};
+    int pendingCount_ = 0;
+    int nextLine_ = 1;  // line of the next character to be read from the stream
+    int charLine_ = 1;
+    Token token_;
+};
+
+}  // namespace kelvaro
