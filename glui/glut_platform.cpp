@@ -3,24 +3,37 @@
 #include <GL/freeglut.h>
 
 #include <map>
+#include <set>
 
 #include "glui/gl_painter.h"
 #include "glui/glui.h"
 
 namespace {
 
+// GLUI windows that were resized. Mesa may still draw the first frame after a resize
+// into a buffer of the old size, so these windows are drawn once more.
+std::set<int> resized_windows;
+
 // ---- GLUT callbacks, shared by the main windows and the GLUI windows
 
 void on_display() {
   const int window = glutGetWindow();
-  if (!GLUI_Master.prepare_display(window)) return;
+  if (!GLUI_Master.prepare_display(window)) {
+    resized_windows.erase(window);
+    return;
+  }
   GLUI* gui = GLUI_Master.find_glui_by_window_id(window);
-  GlPainter painter(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+  GlPainter painter(gui->win_w, gui->win_h);
   gui->draw(painter);
   glutSwapBuffers();
+  if (resized_windows.erase(window)) glutPostRedisplay();
 }
 
-void on_reshape(int w, int h) { GLUI_Master.on_reshape(glutGetWindow(), w, h); }
+void on_reshape(int w, int h) {
+  const int window = glutGetWindow();
+  if (GLUI_Master.find_glui_by_window_id(window)) resized_windows.insert(window);
+  GLUI_Master.on_reshape(window, w, h);
+}
 
 void on_mouse(int button, int state, int x, int y) {
   GLUI_Master.on_mouse(glutGetWindow(), button, state, x, y, glutGetModifiers());
@@ -46,7 +59,7 @@ void on_idle() { GLUI_Master.on_idle(); }
 bool menu_open = false;
 std::map<int, int> menu_of_window;
 
-void on_menu_status(int status, int, int) { menu_open = status == GLUT_MENU_IN_USE; }
+void on_menu_status(int status, int, int) {
 
 void on_menu_choice(int index) {
   const int menu = glutGetMenu();
