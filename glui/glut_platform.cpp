@@ -59,7 +59,7 @@ void on_idle() { GLUI_Master.on_idle(); }
 bool menu_open = false;
 std::map<int, int> menu_of_window;
 
-void on_menu_status(int status, int, int) {
+void on_menu_status(int status, int, int) { menu_open = status == GLUT_MENU_IN_USE; }
 
 void on_menu_choice(int index) {
   const int menu = glutGetMenu();
