@@ -13,11 +13,11 @@ namespace {
 
 constexpr std::string_view punctuationCharacters = "!/<>:=+*^()[]{}&|,;?";
 constexpr TokenKind punctuationKinds[] = {
-    TokenKind::Exclamation,      TokenKind::Slash,        TokenKind::Less,        TokenKind::Greater,
-    TokenKind::Colon,            TokenKind::Equals,       TokenKind::Plus,        TokenKind::Asterisk,
-    TokenKind::Circumflex,       TokenKind::LeftParenthesis, TokenKind::RightParenthesis, TokenKind::LeftBracket,
-    TokenKind::RightBracket,     TokenKind::LeftBrace,    TokenKind::RightBrace,  TokenKind::Ampersand,
-    TokenKind::VerticalBar,      TokenKind::Comma,        TokenKind::Semicolon,   TokenKind::Question,
+    TokenKind::Exclamation,  TokenKind::Slash,           TokenKind::Less,             TokenKind::Greater,
+    TokenKind::Colon,        TokenKind::Equals,          TokenKind::Plus,             TokenKind::Asterisk,
+    TokenKind::Circumflex,   TokenKind::LeftParenthesis, TokenKind::RightParenthesis, TokenKind::LeftBracket,
+    TokenKind::RightBracket, TokenKind::LeftBrace,       TokenKind::RightBrace,       TokenKind::Ampersand,
+    TokenKind::VerticalBar,  TokenKind::Comma,           TokenKind::Semicolon,        TokenKind::Question,
 };
 static_assert(std::size(punctuationKinds) == punctuationCharacters.size());
 

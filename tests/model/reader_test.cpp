@@ -44,6 +44,10 @@ TEST(Reader, OrdersBoundsPerAxis) {
     ASSERT_TRUE(model);
     expectPoint(model->bounds().min, 0, 1, 0);
     expectPoint(model->bounds().max, 1, 2, 1);
+    const auto reversed = readModel("BOUNDS FROM 1, 1, 1 TO -1, -2, -3");
+    ASSERT_TRUE(reversed);
+    expectPoint(reversed->bounds().min, -1, -2, -3);
+    expectPoint(reversed->bounds().max, 1, 1, 1);
 }
 
 TEST(Reader, DropsMalformedBoundsAndKeepsTheLastGoodOne) {
