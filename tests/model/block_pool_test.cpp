@@ -9,14 +9,6 @@
 namespace kelvaro {
 namespace {
 
-TEST(BlockPool, SizesChunksByClass) {
-    EXPECT_EQ(BlockPool::blocksPerChunk(1), 256);
-    EXPECT_EQ(BlockPool::blocksPerChunk(2), 128);
-    EXPECT_EQ(BlockPool::blocksPerChunk(3), 85);
-    EXPECT_EQ(BlockPool::blocksPerChunk(4), 64);
-    EXPECT_EQ(BlockPool::blocksPerChunk(32), 8);
-}
-
 TEST(BlockPool, HandsOutDistinctAlignedBlocksAndNewChunksWhenFull) {
     BlockPool pool;
     std::uintptr_t previous = 0;
