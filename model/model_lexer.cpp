@@ -1,8 +1,8 @@
 #include "model/model_lexer.h"
 
 #include <array>
-#include <cassert>
 #include <cmath>
+#include <cstdlib>
 
 #include "model/read_errors.h"
 
@@ -100,7 +100,8 @@ int ModelLexer::peekChar() {
 }
 
 void ModelLexer::pushBack(int c) {
-    assert(pendingCount_ < 2);
+    // The lexer never needs more than two; more would be a fault of the lexer itself.
+    if (pendingCount_ == maxPushBack) std::abort();
     pending_[pendingCount_++] = c;
     if (c == '\n') --nextLine_;
 }

@@ -89,7 +89,7 @@ public:
     int getChar();
     // The next character, left unread.
     int peekChar();
-    // Pushes the most recently read character back.
+    // Pushes the most recently read character back; at most two characters wait at a time.
     void ungetChar() { pushBack(current_); }
     // Reads up to and including the next line feed, or up to end of input.
     void skipLine();
@@ -113,7 +113,8 @@ private:
 
     std::FILE* stream_;
     int current_ = 0;
-    int pending_[2] = {};
+    static constexpr int maxPushBack = 2;
+    int pending_[maxPushBack] = {};
     int pendingCount_ = 0;
     int nextLine_ = 1;  // line of the next character to be read from the stream
     int charLine_ = 1;
