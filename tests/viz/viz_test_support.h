@@ -1,0 +1,54 @@
+#pragma once
+// Helpers of the viz tests: models read from text, a scratch working directory (the seed
+// file is always opened by its bare name), and access to the children of a group.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/model.h"
+#include "scene/group.h"
+
+namespace kelvaro::testing {
+
+// The model read from `text`; fails the test (answering null) when reading raises.
+std::unique_ptr<Model> modelFromText(std::string_view text);
+
+// Makes a fresh temporary directory the working directory for its lifetime, then
+// restores the previous one and removes the directory with its contents.
+class ScratchDirectory {
+public:
+    ScratchDirectory();
+    ~ScratchDirectory();
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path previous_;
+    std::filesystem::path path_;
+};
+
+// Writes `bytes` to `name` in the working directory.
+void writeBytes(const std::string& name, const std::vector<std::uint8_t>& bytes);
+
+// Copies the checked-in seed file into the working directory.
+void installExampleSeedFile();
+
+// The children of `group`, cast to T (the test fails on a child of another class).
+template <class T>
+std::vector<const T*> childrenOf(const Group& group) {
+    std::vector<const T*> children;
+    for (std::int32_t i = 0; i < group.count(); ++i) {
+        const T* child = dynamic_cast<const T*>(&group.child(i));
+        if (child == nullptr) throw std::bad_cast();
+        children.push_back(child);
+    }
+    return children;
+}
+
+}  // namespace kelvaro::testing

@@ -1,0 +1,33 @@
+#pragma once
+// Field lines: lines started around every charge in the directions of "ElectronData"
+// and traced along the electric field until they leave the box or run into a charge.
+
+#include "model/model.h"
+#include "scene/group.h"
+#include "scene/primitives.h"
+
+namespace kelvaro {
+
+// The most points a field line holds, its start point included.
+inline constexpr int maxFieldLinePoints = 500;
+
+// Starts `linesPerCharge` lines around every charge, in model order, at the seed
+// directions scaled to the charge radius, and traces each away from a positive charge
+// along the field, away from any other charge (a charge of 0 included) against it.
+// Every line that records more than one point becomes a PolyLine in the answer; all of
+// them share one attribute set of fieldLineColor. Answers a new Group (one reference,
+// the caller's), empty for a model without charges, or an empty Ref when the seed
+// directions cannot be read or memory runs out.
+Ref<Group> makeFieldLines(const Model& model, int linesPerCharge);
+
+// Traces from the one point `line` holds along the unit field direction times `sign`
+// (+1 or -1), with a step that starts at `step`, doubles while the direction turns by
+// less than 1 degree per step and shrinks by 0.45 when it turns by more than 10 degrees.
+// Appends every accepted point farther than `spacing` from the last recorded one, stops
+// when a candidate is a stop point of the model or `maxPoints` points are recorded, and
+// then appends the last candidate unless it is the last recorded point. Answers the
+// number of appends made or attempted (a full line drops them). A trace that stops
+// moving ends after a bounded number of steps with what it has recorded.
+unsigned traceFieldLine(const Model& model, PolyLine& line, double sign, double step, double spacing, int maxPoints);
+
+}  // namespace kelvaro

@@ -1,0 +1,221 @@
+#include "viz/potential_grid.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "scene/attribute_set.h"
+#include "viz/marching_cubes_table.h"
+#include "viz/root_finding.h"
+
+namespace kelvaro {
+namespace {
+
+// The start node offset (di, dj, dk) and axis (0 x, 1 y, 2 z) of each edge position of a cell.
+struct CellEdge {
+    int di, dj, dk, axis;
+};
+constexpr CellEdge cellEdges[12] = {
+    {0, 0, 0, 0}, {1, 0, 0, 2}, {0, 0, 1, 0}, {0, 0, 0, 2}, {0, 0, 0, 1}, {1, 0, 0, 1},
+    {1, 0, 1, 1}, {0, 0, 1, 1}, {0, 1, 0, 0}, {1, 1, 0, 2}, {0, 1, 1, 0}, {0, 1, 0, 2},
+};
+
+// Palette index of the cell's own attribute set: 0 for the first cell, then 1 to 16 over and over.
+int paletteIndexOfCell(int cell) { return cell == 0 ? 0 : 1 + (cell - 1) % 16; }
+
+// (max - min) / cells in extended precision, stored in single.
+float cellLength(float low, float high, int cells) {
+    return static_cast<float>((static_cast<long double>(high) - static_cast<long double>(low)) / cells);
+}
+
+void vertex(const Vector3& p) { glVertex3f(p.x, p.y, p.z); }
+
+}  // namespace
+
+bool GridEdge::print(std::FILE*) const { return false; }
+
+void GridEdge::draw() const {
+    glBegin(GL_LINES);
+    drawAttributes();
+    vertex(lower->position);
+    vertex(upper->position);
+    glEnd();
+}
+
+bool GridCell::print(std::FILE*) const { return false; }
+
+void GridCell::draw() const {
+    drawAttributes();
+    for (int position : {0, 3, 4}) edges[position]->draw();
+}
+
+Ref<Group> GridCell::polygonise(float iso, const Vector3& color) const {
+    Ref<Group> group = create<Group>(20, 20);
+    Ref<AttributeSet> material = create<AttributeSet>(color);
+    if (!group || !material) return {};
+    material->setMaterial(0.2f, 0.8f, 1.0f, 40.0f);
+    material->setAlpha(0.6f);
+    group->setAttributes(std::move(material));
+
+    // The corners, bit by bit, are the ends of the four edges along y.
+    const float corners[8] = {edges[4]->lower->sampleValue, edges[4]->upper->sampleValue,
+                              edges[5]->lower->sampleValue, edges[5]->upper->sampleValue,
+                              edges[6]->lower->sampleValue, edges[6]->upper->sampleValue,
+                              edges[7]->lower->sampleValue, edges[7]->upper->sampleValue};
+    unsigned index = 0;
+    for (unsigned bit = 0; bit < 8; ++bit) {
+        if (corners[bit] > iso) index |= 1u << bit;
+    }
+    const MarchingCubesRow& row = marchingCubesTable[index];
+    for (int t = 0; t < row.triangleCount; ++t) {
+        const GridEdge& e0 = *edges[row.triangles[t][0]];
+        const GridEdge& e1 = *edges[row.triangles[t][1]];
+        const GridEdge& e2 = *edges[row.triangles[t][2]];
+        const Ref<Triangle> triangle = create<Triangle>(e0.crossing, e1.crossing, e2.crossing);
+        if (!triangle) continue;
+        triangle->setNormals(e0.normal, e1.normal, e2.normal);
+        group->add(*triangle);
+    }
+    return group;
+}
+
+PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ)
+    : AttributedObject(PotentialGridType),
+      nodeCount_((cellsX + 1) * (cellsY + 1) * (cellsZ + 1)),
+      edgeCount_(3 * nodeCount_),
+      cellCount_(cellsX * cellsY * cellsZ),
+      cellsZ_(cellsZ),
+      cellsY_(cellsY),
+      cellsX_(cellsX),
+      model_(&model),
+      min_(model.bounds().min),
+      max_(model.bounds().max) {
+    nodes_.reset(new (std::nothrow) GridNode[nodeCount_]);
+    edges_.reset(new (std::nothrow) GridEdge[edgeCount_]);
+    cells_.reset(new (std::nothrow) GridCell[cellCount_]);
+    if (!nodes_ || !edges_ || !cells_) {
+        nodes_.reset();
+        edges_.reset();
+        cells_.reset();
+        nodeCount_ = edgeCount_ = cellCount_ = 0;
+        return;
+    }
+    cellSize_ = {cellLength(min_.x, max_.x, cellsX), cellLength(min_.y, max_.y, cellsY),
+                 cellLength(min_.z, max_.z, cellsZ)};
+    sampleNodes();
+    linkEdges();
+    assembleCells();
+}
+
+void PotentialGrid::sampleNodes() {
+    // Each coordinate grows by repeated single-precision addition, not from its index.
+    float z = min_.z;
+    for (int k = 0; k <= cellsZ_; ++k, z += cellSize_.z) {
+        float y = min_.y;
+        for (int j = 0; j <= cellsY_; ++j, y += cellSize_.y) {
+            float x = min_.x;
+            for (int i = 0; i <= cellsX_; ++i, x += cellSize_.x) {
+                GridNode& node = nodes_[nodeIndex(i, j, k)];
+                node.position = {x, y, z};
+                node.sampleValue = static_cast<float>(model_->potentialAt(node.position));
+            }
+        }
+    }
+}
+
+void PotentialGrid::linkEdges() {
+    const int limits[3] = {cellsX_, cellsY_, cellsZ_};
+    const int strides[3] = {1, cellsX_ + 1, (cellsX_ + 1) * (cellsY_ + 1)};
+    for (int axis = 0; axis < 3; ++axis) {
+        for (int k = 0; k <= cellsZ_; ++k) {
+            for (int j = 0; j <= cellsY_; ++j) {
+                for (int i = 0; i <= cellsX_; ++i) {
+                    const int along[3] = {i, j, k};
+                    if (along[axis] >= limits[axis]) continue;
+                    const int n = nodeIndex(i, j, k);
+                    GridEdge& edge = edges_[3 * n + axis];
+                    edge.lower = &nodes_[n];
+                    edge.upper = &nodes_[n + strides[axis]];
+                    edge.exists = 1;
+                }
+            }
+        }
+    }
+}
+
+void PotentialGrid::assembleCells() {
+    for (int k = 0; k < cellsZ_; ++k) {
+        for (int j = 0; j < cellsY_; ++j) {
+            for (int i = 0; i < cellsX_; ++i) {
+                const int c = cellIndex(i, j, k);
+                GridCell& cell = cells_[c];
+                cell.setAttributes(create<AttributeSet>(paletteIndexOfCell(c)));
+                for (int position = 0; position < 12; ++position) {
+                    const CellEdge& e = cellEdges[position];
+                    cell.edges[position] = &edges_[3 * nodeIndex(i + e.di, j + e.dj, k + e.dk) + e.axis];
+                }
+            }
+        }
+    }
+}
+
+Vector3 PotentialGrid::surfaceColor(float iso) const {
+    const auto extreme = static_cast<float>(std::max(std::abs(model_->potentialMax()), std::abs(model_->potentialMin())));
+    if (extreme == 0.0f) return {0.5f, 0.5f, 0.5f};
+    const auto t = static_cast<float>(std::pow(static_cast<double>(std::abs(iso)) / extreme, 0.1));
+    const float strong = 0.5f + 0.5f * t;
+    const float weak = 0.5f - 0.5f * t;
+    return iso >= 0.0f ? Vector3{strong, weak, weak} : Vector3{weak, strong, weak};
+}
+
+void PotentialGrid::locateCrossing(GridEdge& edge, float iso, bool flipNormals) const {
+    const std::optional<Vector3> found = findCrossing(*model_, edge.lower->position, edge.upper->position, iso);
+    if (found) {
+        edge.crossing = *found;
+    } else {
+        // The search fails only where iso is within rounding of an end's potential: that end.
+        const double toLower = std::abs(static_cast<double>(iso) - edge.lower->sampleValue);
+        const double toUpper = std::abs(static_cast<double>(iso) - edge.upper->sampleValue);
+        edge.crossing = toUpper < toLower ? edge.upper->position : edge.lower->position;
+    }
+    edge.normal = model_->fieldAt(edge.crossing);
+    edge.fieldStrength = static_cast<float>(normalize(edge.normal));
+    if (flipNormals) scaleInPlace(edge.normal, -1.0f);
+}
+
+Ref<Group> PotentialGrid::surface(float iso, bool flipNormals) {
+    Ref<Group> result = create<Group>(20, 20);
+    if (!result) return {};
+    const Vector3 color = surfaceColor(iso);
+    for (int e = 0; e < edgeCount_; ++e) {
+        GridEdge& edge = edges_[e];
+        if (!edge.exists) continue;
+        const double belowUpper = static_cast<double>(iso) - edge.upper->sampleValue;
+        const double belowLower = static_cast<double>(iso) - edge.lower->sampleValue;
+        edge.crossed = !(belowUpper * belowLower > 0.0);
+        if (edge.crossed) locateCrossing(edge, iso, flipNormals);
+    }
+    for (int c = 0; c < cellCount_; ++c) {
+        GridCell& cell = cells_[c];
+        cell.polygonised = 0;
+        bool anyCrossed = false;
+        for (const GridEdge* edge : cell.edges) anyCrossed = anyCrossed || edge->crossed;
+        if (!anyCrossed) continue;
+        cell.polygonised = 1;
+        const Ref<Group> triangles = cell.polygonise(iso, color);
+        if (triangles) result->add(*triangles);
+    }
+    return result;
+}
+
+bool PotentialGrid::print(std::FILE*) const { return false; }
+
+void PotentialGrid::draw() const {
+    for (int c = 0; c < cellCount_; ++c) {
+        if (cells_[c].polygonised) cells_[c].draw();
+    }
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,131 @@
+#pragma once
+// The potential sampling grid of an equipotential surface: nodes with sampled potentials,
+// edges that carry the iso crossings, cells that turn into triangles. Each kind lives in
+// one array owned by the grid; its objects are constructed in place with one reference
+// and destroyed with the array, never released one by one. No grid class has a text form.
+
+#include <cstdint>
+#include <memory>
+
+#include "common/vector3.h"
+#include "model/model.h"
+#include "scene/group.h"
+#include "scene/primitives.h"
+
+namespace kelvaro {
+
+// A sample point of the grid; sampleValue holds the potential there (single precision).
+class GridNode : public Point {
+public:
+    GridNode() = default;
+    ~GridNode() override = default;
+};
+
+class GridEdge : public AttributedObject {
+public:
+    GridEdge() : AttributedObject(GridEdgeType) {}
+    ~GridEdge() override = default;
+
+    // Writes nothing and answers false.
+    bool print(std::FILE* stream) const override;
+    // glBegin(GL_LINES), the attribute set if any, the two end positions, glEnd().
+    void draw() const override;
+
+    GridNode* lower = nullptr;  // the end with the smaller coordinate along the edge's axis
+    GridNode* upper = nullptr;
+    std::uint8_t exists = 0;   // 0 for the slots past the far faces of the grid
+    std::uint8_t crossed = 0;  // the iso value lies between the ends' potentials
+    Vector3 crossing;          // where the potential equals the iso value
+    Vector3 normal;            // unit field direction at the crossing, reversed for "Enter"
+    float fieldStrength = 0.0f;
+};
+
+// Edge positions of a cell: the cell-local start node (di, dj, dk) and axis of each.
+//   0 (0,0,0) x   1 (1,0,0) z   2 (0,0,1) x    3 (0,0,0) z
+//   4 (0,0,0) y   5 (1,0,0) y   6 (1,0,1) y    7 (0,0,1) y
+//   8 (0,1,0) x   9 (1,1,0) z  10 (0,1,1) x   11 (0,1,0) z
+class GridCell : public AttributedObject {
+public:
+    GridCell() : AttributedObject(GridCellType) {}
+    ~GridCell() override = default;
+
+    // Writes nothing and answers false.
+    bool print(std::FILE* stream) const override;
+    // The attribute set, then the edges at positions 0, 3 and 4 (those at the lowest corner).
+    void draw() const override;
+
+    // The marching-cubes step: a new Group (one reference, the caller's) under a lit,
+    // translucent material of `color` holding one Triangle per entry of the table row of
+    // this cell's corners (a corner counts as above when its potential is greater than
+    // `iso`), with the crossings of the row's edges as corners and their normals as vertex
+    // normals. Empty Ref when the group or its attribute set cannot be created.
+    Ref<Group> polygonise(float iso, const Vector3& color) const;
+
+    GridEdge* edges[12] = {};
+    std::uint8_t polygonised = 0;
+};
+
+class PotentialGrid : public AttributedObject {
+public:
+    // Builds cellsX x cellsY x cellsZ cells over the model's bounds and samples the
+    // potential at every node. The grid keeps a pointer to `model`, which must outlive it.
+    // When memory for the arrays runs out the grid is left without nodes (see complete()).
+    PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ);
+
+    // False when the arrays could not be allocated; such a grid has no nodes, edges or cells.
+    bool complete() const { return nodes_ != nullptr; }
+
+    // Marks every edge crossed by `iso`, locates its crossing and normal (reversed when
+    // `flipNormals`), and polygonises every cell with a crossed edge in the surface colour.
+    // Answers a new Group (one reference, the caller's) of the cells' groups, empty when
+    // `iso` lies outside the sampled potentials; an empty Ref when it cannot be created.
+    Ref<Group> surface(float iso, bool flipNormals);
+
+    // The surface colour for `iso`: a red deepening towards the model's extreme potential
+    // for iso >= 0, a green for iso < 0; mid grey when both extremes are 0.
+    Vector3 surfaceColor(float iso) const;
+
+    // Writes nothing and answers false.
+    bool print(std::FILE* stream) const override;
+    // Draws every polygonised cell in index order.
+    void draw() const override;
+
+    int nodeIndex(int i, int j, int k) const { return i + (cellsX_ + 1) * (j + (cellsY_ + 1) * k); }
+    int cellIndex(int i, int j, int k) const { return i + cellsX_ * (j + cellsY_ * k); }
+
+    int nodeCount() const { return nodeCount_; }
+    int edgeCount() const { return edgeCount_; }
+    int cellCount() const { return cellCount_; }
+    int cellsX() const { return cellsX_; }
+    int cellsY() const { return cellsY_; }
+    int cellsZ() const { return cellsZ_; }
+    const Vector3& cellSize() const { return cellSize_; }
+    GridNode& node(int index) const { return nodes_[index]; }
+    GridEdge& edge(int index) const { return edges_[index]; }
+    GridCell& cell(int index) const { return cells_[index]; }
+
+protected:
+    ~PotentialGrid() override = default;
+
+private:
+    void sampleNodes();
+    void linkEdges();
+    void assembleCells();
+    void locateCrossing(GridEdge& edge, float iso, bool flipNormals) const;
+
+    std::unique_ptr<GridNode[]> nodes_;
+    int nodeCount_;
+    std::unique_ptr<GridEdge[]> edges_;
+    int edgeCount_;
+    std::unique_ptr<GridCell[]> cells_;
+    int cellCount_;
+    int cellsZ_;
+    int cellsY_;
+    int cellsX_;
+    Vector3 cellSize_;
+    const Model* model_;
+    Vector3 min_;
+    Vector3 max_;
+};
+
+}  // namespace kelvaro
