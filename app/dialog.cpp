@@ -1,0 +1,48 @@
+#include "app/dialog.h"
+
+#include "app/panels.h"
+#include "glui/glui.h"
+
+namespace kelvaro {
+
+Dialog* activeDialog = nullptr;
+
+Dialog::Dialog(const char* title, Action action) : window_(GLUI_Master.create_glui(title, 0, -1, -1)), action_(action) {
+    window_->hide();
+}
+
+Dialog::~Dialog() { window_->close(); }
+
+bool Dialog::show() {
+    if (activeDialog != nullptr) return false;
+    window_->show();
+    activeDialog = this;
+    return true;
+}
+
+bool Dialog::hide() {
+    if (activeDialog != this) return false;
+    window_->hide();
+    activeDialog = nullptr;
+    return true;
+}
+
+void Dialog::runAction(int id) {
+    if (action_ != nullptr) action_(this, id);
+}
+
+Dialog::ButtonRow Dialog::addButtonRow(int okId, int cancelId, void (*callback)(int id)) {
+    ButtonRow row{};
+    row.panel = window_->add_panel("", GLUI_PANEL_NONE);
+    row.ok = window_->add_button_to_panel(row.panel, "OK", okId, callback);
+    window_->add_column_to_panel(row.panel, false);
+    row.cancel = window_->add_button_to_panel(row.panel, "Cancel", cancelId, callback);
+    return row;
+}
+
+void closeDialog(Dialog* dialog) {
+    dialog->hide();
+    enablePanels();
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,54 @@
+#pragma once
+// The dialog windows: each is a hidden top-level GLUI window made once at start, shown
+// by its command button and hidden again by its OK or Cancel. At most one is shown.
+
+class GLUI;
+class GLUI_Button;
+class GLUI_Panel;
+
+namespace kelvaro {
+
+class Dialog {
+public:
+    // The action runs for the dialog's OK and Cancel, with the control id.
+    using Action = void (*)(Dialog* dialog, int id);
+
+    // Makes the window titled `title` at the default place and hides it.
+    Dialog(const char* title, Action action);
+    // Closes the window.
+    virtual ~Dialog();
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+
+    // Shows the window and makes this the active dialog; false (nothing changes) while
+    // another dialog is shown.
+    virtual bool show();
+    // Hides the window and clears the active dialog; false unless this one is active.
+    virtual bool hide();
+    // Calls the action, if there is one.
+    virtual void runAction(int id);
+
+    GLUI* window() const { return window_; }
+
+protected:
+    // The row of OK and Cancel side by side, in a frameless panel.
+    struct ButtonRow {
+        GLUI_Panel* panel;
+        GLUI_Button* ok;
+        GLUI_Button* cancel;
+    };
+    ButtonRow addButtonRow(int okId, int cancelId, void (*callback)(int id));
+
+private:
+    GLUI* window_;
+    Action action_;
+};
+
+// The dialog now shown, or none.
+extern Dialog* activeDialog;
+
+// Hides the dialog that ran its action and enables the command and view panels again:
+// the last step of every dialog action.
+void closeDialog(Dialog* dialog);
+
+}  // namespace kelvaro

@@ -1,0 +1,29 @@
+// Kelvaro: an interactive viewer of the electrostatic field of point charges.
+
+#include <X11/Xlib.h>
+
+#include <cstdio>
+
+#include "app/shell.h"
+
+namespace {
+
+// The one start-up check the program makes before any window exists: the display can
+// be opened. Without it the toolkit would fail later with a message of its own.
+bool initialiseApplicationFramework() {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return false;
+    XCloseDisplay(display);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!initialiseApplicationFramework()) {
+        std::fputs("Fatal Error: MFC initialization failed\n", stderr);
+        std::fflush(stderr);
+        return 1;
+    }
+    kelvaro::buildUserInterface(argc, argv);
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The program's spine: the main window, its callbacks and the process-wide state that
+// the panels and dialogs read and write.
+
+#include <memory>
+#include <vector>
+
+namespace kelvaro {
+
+class LoadModelDialog;
+class FieldLinesDialog;
+class HedgehogDialog;
+class PotentialSurfaceDialog;
+
+// The GLUT identifier of the main window.
+extern int mainWindow;
+
+// Camera values, written directly by the view panel's controls (their live variables).
+extern float viewAspect;        // viewport width / height
+extern float viewPan[2];        // sideways and vertical shift
+extern float viewDolly;         // distance beyond the fixed 2.6 that the scene is pushed away
+extern float viewRotation[16];  // rotation of the scene, column-major
+extern float viewZoom;          // added to 30 degrees of vertical field of view
+extern float viewNear;          // near clipping distance
+extern float viewFar;           // far clipping distance
+
+// The four dialogs, made at start and deleted at exit.
+extern std::unique_ptr<LoadModelDialog> loadModelDialog;
+extern std::unique_ptr<FieldLinesDialog> fieldLinesDialog;
+extern std::unique_ptr<HedgehogDialog> hedgehogDialog;
+extern std::unique_ptr<PotentialSurfaceDialog> potentialSurfaceDialog;
+
+// The GLUT identifiers of every window of the program: the main window, the panels and
+// the dialogs.
+std::vector<int> programWindows();
+
+// Main-window callbacks.
+void displayScene();
+void reshapeView(int width, int height);
+void keyPressed(unsigned char key, int x, int y);
+void idleRedisplay();
+void motionRedisplay(int x, int y);
+void ignoreMouse(int button, int state, int x, int y);
+
+// Frees the model, the scene, the panels and the dialogs; registered with atexit.
+void cleanupAtExit();
+
+// Opens the main window, builds the panels and dialogs and runs the event loop; never
+// returns.
+[[noreturn]] void buildUserInterface(int argc, char** argv);
+
+}  // namespace kelvaro

@@ -1,0 +1,87 @@
+#include "app/visualisation_dialogs.h"
+
+#include <string>
+
+#include "app/busy_cursor.h"
+#include "app/session.h"
+#include "glui/glui.h"
+
+namespace kelvaro {
+
+FieldLinesDialog::FieldLinesDialog(const char* title, Action action) : Dialog(title, action) {
+    linesField_ =
+        window()->add_edittext("Number of lines/charge", GLUI_EDITTEXT_INT, nullptr, LinesFieldId, dialogButtonControl);
+    linesField_->set_int_limits(1, 100, GLUI_LIMIT_CLAMP);
+    linesField_->set_int_val(10);
+    chargeList_ = window()->add_listbox("Start round charge #", nullptr, ChargeListId, dialogButtonControl);
+    buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
+}
+
+void FieldLinesDialog::setChargeCount(int n) {
+    for (int i = listedCharges_; i < n; ++i) chargeList_->add_item(i, std::to_string(i + 1).c_str());
+    for (int i = listedCharges_ - 1; i >= n; --i) chargeList_->delete_item(i);
+    listedCharges_ = n;
+}
+
+HedgehogDialog::HedgehogDialog(const char* title, Action action) : Dialog(title, action) {
+    countField_ = window()->add_edittext("Number of lines", GLUI_EDITTEXT_INT, nullptr, CountFieldId, dialogButtonControl);
+    countField_->set_int_limits(1, 100000, GLUI_LIMIT_CLAMP);
+    buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
+}
+
+PotentialSurfaceDialog::PotentialSurfaceDialog(const char* title, Action action) : Dialog(title, action) {
+    potentialField_ =
+        window()->add_edittext("Potential", GLUI_EDITTEXT_FLOAT, nullptr, PotentialFieldId, dialogButtonControl);
+    potentialField_->set_float_limits(-10.0f, 10.0f, GLUI_LIMIT_CLAMP);
+    directionList_ = window()->add_listbox("Field lines enter or leave?", nullptr, DirectionListId, dialogButtonControl);
+    directionList_->add_item(0, "Leave");
+    directionList_->add_item(1, "Enter");
+    buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
+}
+
+void dialogButtonControl(int id) {
+    switch (id) {
+        case FieldLinesDialog::OkId:
+        case FieldLinesDialog::CancelId:
+        case HedgehogDialog::OkId:
+        case HedgehogDialog::CancelId:
+        case PotentialSurfaceDialog::OkId:
+        case PotentialSurfaceDialog::CancelId:
+            activeDialog->runAction(id);
+            break;
+        default:
+            break;
+    }
+}
+
+void addFieldLinesAction(Dialog* dialog, int id) {
+    if (id == FieldLinesDialog::OkId) {
+        // Lines start round every charge; the charge list only shows which charges exist.
+        const int linesPerCharge = static_cast<FieldLinesDialog*>(dialog)->linesField()->get_int_val();
+        const BusyCursor busy;
+        addFieldLines(linesPerCharge);
+    }
+    closeDialog(dialog);
+}
+
+void addHedgehogAction(Dialog* dialog, int id) {
+    if (id == HedgehogDialog::OkId) {
+        const int count = static_cast<HedgehogDialog*>(dialog)->countField()->get_int_val();
+        const BusyCursor busy;
+        addHedgehogLines(count);
+    }
+    closeDialog(dialog);
+}
+
+void addPotentialAction(Dialog* dialog, int id) {
+    if (id == PotentialSurfaceDialog::OkId) {
+        auto* surface = static_cast<PotentialSurfaceDialog*>(dialog);
+        const float potential = surface->potentialField()->get_float_val();
+        const int direction = surface->directionList()->get_int_val();
+        const BusyCursor busy;
+        addPotentialSurface(potential, direction);
+    }
+    closeDialog(dialog);
+}
+
+}  // namespace kelvaro

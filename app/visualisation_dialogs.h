@@ -1,0 +1,70 @@
+#pragma once
+// The three dialogs that add a visualisation of the current model to the scene: field
+// lines, hedgehog lines and an equipotential surface.
+
+#include "app/dialog.h"
+
+class GLUI_EditText;
+class GLUI_Listbox;
+
+namespace kelvaro {
+
+class FieldLinesDialog : public Dialog {
+public:
+    enum ControlId { LinesFieldId = 2100, ChargeListId = 2101, OkId = 2102, CancelId = 2103 };
+
+    FieldLinesDialog(const char* title, Action action);
+
+    // Makes the charge list hold exactly the items with ids 0 to n - 1, shown as the
+    // charge numbers 1 to n; items are added or removed at the end only.
+    void setChargeCount(int n);
+
+    GLUI_EditText* linesField() const { return linesField_; }
+    GLUI_Listbox* chargeList() const { return chargeList_; }
+    int listedCharges() const { return listedCharges_; }
+
+private:
+    GLUI_EditText* linesField_;
+    GLUI_Listbox* chargeList_;
+    ButtonRow buttons_;
+    int listedCharges_ = 0;
+};
+
+class HedgehogDialog : public Dialog {
+public:
+    enum ControlId { CountFieldId = 2200, OkId = 2202, CancelId = 2203 };
+
+    HedgehogDialog(const char* title, Action action);
+
+    GLUI_EditText* countField() const { return countField_; }
+
+private:
+    GLUI_EditText* countField_;
+    ButtonRow buttons_;
+};
+
+class PotentialSurfaceDialog : public Dialog {
+public:
+    enum ControlId { PotentialFieldId = 2300, DirectionListId = 2301, OkId = 2302, CancelId = 2303 };
+
+    PotentialSurfaceDialog(const char* title, Action action);
+
+    GLUI_EditText* potentialField() const { return potentialField_; }
+    GLUI_Listbox* directionList() const { return directionList_; }
+
+private:
+    GLUI_EditText* potentialField_;
+    GLUI_Listbox* directionList_;
+    ButtonRow buttons_;
+};
+
+// Callback of the three dialogs' controls: OK and Cancel run the active dialog's action.
+void dialogButtonControl(int id);
+
+// OK builds and adds the visualisation (the mouse cursor shows that the program is busy
+// meanwhile); OK and Cancel then hide the dialog and enable the panels.
+void addFieldLinesAction(Dialog* dialog, int id);
+void addHedgehogAction(Dialog* dialog, int id);
+void addPotentialAction(Dialog* dialog, int id);
+
+}  // namespace kelvaro

@@ -1,0 +1,204 @@
+// The panels and dialogs on an in-memory window system: what the user's clicks on the
+// command buttons, the lists and OK or Cancel do to the dialogs, the panels and the session.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/load_model_dialog.h"
+#include "app/panels.h"
+#include "app/session.h"
+#include "app/shell.h"
+#include "app/visualisation_dialogs.h"
+#include "glui/glui.h"
+#include "tests/glui/fake_platform.h"
+
+namespace kelvaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = fs::current_path();
+        directory_ = fs::temp_directory_path() / ("kelvaro-dialogs-" + std::to_string(getpid()));
+        fs::remove_all(directory_);
+        fs::create_directories(directory_);
+        fs::current_path(directory_);
+
+        GLUI_Master.set_platform(&platform_);
+        mainWindow = platform_.make_main_window(800, 600);
+        buildCommandPanel(mainWindow);
+        buildViewPanel(mainWindow);
+    }
+
+    void TearDown() override {
+        cleanupAtExit();
+        // Closed windows are destroyed at their next display.
+        for (int window : std::vector<int>{commandPanel->get_glut_window_id(), viewPanel->get_glut_window_id()}) {
+            GLUI_Master.prepare_display(window);
+        }
+        while (!GLUI_Master.windows().empty()) GLUI_Master.prepare_display(GLUI_Master.windows().front()->window_id);
+        commandPanel = viewPanel = nullptr;
+        GLUI_Master.set_platform(nullptr);
+        fs::current_path(previous_);
+        fs::remove_all(directory_);
+    }
+
+    void makeDialogs() {
+        loadModelDialog = std::make_unique<LoadModelDialog>("Load Model File", loadModelAction);
+        fieldLinesDialog = std::make_unique<FieldLinesDialog>("Add Field Lines to Charge", addFieldLinesAction);
+        hedgehogDialog = std::make_unique<HedgehogDialog>("Add Hedgehog Lines", addHedgehogAction);
+        potentialSurfaceDialog =
+            std::make_unique<PotentialSurfaceDialog>("Add Equipotential Surface", addPotentialAction);
+    }
+
+    static void write(const std::string& name, const std::string& text) { std::ofstream(name) << text; }
+
+    static bool panelsEnabled() {
+        bool all = true;
+        for (const GLUI* panel : {commandPanel, viewPanel}) {
+            panel->for_each_control([&](const GLUI_Control* control) { all = all && control->enabled; });
+        }
+        return all;
+    }
+
+    static bool panelsDisabled() {
+        bool none = true;
+        for (const GLUI* panel : {commandPanel, viewPanel}) {
+            panel->for_each_control([&](const GLUI_Control* control) {
+                if (!control->is_container()) none = none && !control->enabled;
+            });
+        }
+        return none;
+    }
+
+    bool shown(const Dialog& dialog) { return platform_.windows.at(dialog.window()->get_glut_window_id()).shown; }
+
+    FakePlatform platform_;
+
+private:
+    fs::path previous_;
+    fs::path directory_;
+};
+
+TEST_F(DialogsTest, DialogsStartHiddenWithTheirDefaults) {
+    makeDialogs();
+    for (const Dialog* dialog : std::initializer_list<const Dialog*>{
+             loadModelDialog.get(), fieldLinesDialog.get(), hedgehogDialog.get(), potentialSurfaceDialog.get()}) {
+        EXPECT_FALSE(shown(*dialog));
+    }
+    EXPECT_EQ(platform_.windows.at(fieldLinesDialog->window()->get_glut_window_id()).title, "Add Field Lines to Charge");
+    EXPECT_EQ(fieldLinesDialog->linesField()->get_int_val(), 10);
+    EXPECT_EQ(fieldLinesDialog->chargeList()->item_count(), 0);
+    EXPECT_EQ(hedgehogDialog->countField()->get_int_val(), 1);
+    EXPECT_EQ(potentialSurfaceDialog->potentialField()->get_float_val(), 0.0f);
+    EXPECT_EQ(potentialSurfaceDialog->directionList()->item_texts(), (std::vector<std::string>{"Leave", "Enter"}));
+    EXPECT_EQ(potentialSurfaceDialog->directionList()->get_int_val(), 0);
+    EXPECT_EQ(activeDialog, nullptr);
+}
+
+TEST_F(DialogsTest, NumericFieldsClampToTheirLimits) {
+    makeDialogs();
+    GLUI_EditText* lines = fieldLinesDialog->linesField();
+    lines->set_int_val(0);
+    EXPECT_EQ(lines->get_int_val(), 1);
+    lines->set_int_val(500);
+    EXPECT_EQ(lines->get_int_val(), 100);
+    hedgehogDialog->countField()->set_int_val(200000);
+    EXPECT_EQ(hedgehogDialog->countField()->get_int_val(), 100000);
+    potentialSurfaceDialog->potentialField()->set_float_val(-25.0f);
+    EXPECT_EQ(potentialSurfaceDialog->potentialField()->get_float_val(), -10.0f);
+}
+
+TEST_F(DialogsTest, ACommandButtonDisablesThePanelsUntilCancel) {
+    makeDialogs();
+    EXPECT_TRUE(panelsEnabled());
+    commandButtonPressed(AddFieldLinesCommand);
+    EXPECT_TRUE(panelsDisabled());
+    EXPECT_EQ(activeDialog, fieldLinesDialog.get());
+    EXPECT_TRUE(shown(*fieldLinesDialog));
+    EXPECT_FALSE(hedgehogDialog->show());
+    EXPECT_FALSE(shown(*hedgehogDialog));
+
+    dialogButtonControl(FieldLinesDialog::CancelId);
+    EXPECT_EQ(activeDialog, nullptr);
+    EXPECT_FALSE(shown(*fieldLinesDialog));
+    EXPECT_TRUE(panelsEnabled());
+    EXPECT_FALSE(sceneGroup);
+}
+
+TEST_F(DialogsTest, TheFileListOffersTheModelFilesFoundAtStart) {
+    write("b.txt", "");
+    write("a.txt", "");
+    write(".hidden.txt", "");
+    write("notes.md", "");
+    makeDialogs();
+    EXPECT_EQ(loadModelDialog->fillFileList("*.txt"), 3);
+    EXPECT_EQ(loadModelDialog->fileList()->item_texts(),
+              (std::vector<std::string>{"Click to see files", "a.txt", "b.txt"}));
+    EXPECT_EQ(loadModelDialog->fileList()->get_item_ptr(2)->text.str(), "b.txt");
+}
+
+TEST_F(DialogsTest, AnEmptyDirectoryOffersOnlyThePrompt) {
+    makeDialogs();
+    EXPECT_EQ(loadModelDialog->fillFileList(nullptr), 1);
+    EXPECT_EQ(loadModelDialog->fileList()->item_texts(), (std::vector<std::string>{"Click to see files"}));
+}
+
+TEST_F(DialogsTest, ChoosingAFileFillsTheNameFieldAndOkLoadsIt) {
+    write("dipole.txt",
+          "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT -0.5, 0, 0\nPOINT -1 AT 0.5, 0, 0\n");
+    makeDialogs();
+    loadModelDialog->fillFileList("*.txt");
+    commandButtonPressed(LoadModelCommand);
+    GLUI_EditText* name = loadModelDialog->nameField();
+    name->set_text("typed.txt");
+
+    loadModelDialog->fileList()->set_int_val(0);
+    fileDialogControl(LoadModelDialog::FileListId);
+    EXPECT_STREQ(name->get_text(), "typed.txt");
+
+    loadModelDialog->fileList()->set_int_val(1);
+    fileDialogControl(LoadModelDialog::FileListId);
+    EXPECT_STREQ(name->get_text(), "dipole.txt");
+
+    fileDialogControl(LoadModelDialog::OkId);
+    ASSERT_TRUE(currentModel);
+    EXPECT_EQ(sceneGroup->count(), 2);
+    EXPECT_EQ(fieldLinesDialog->chargeList()->item_texts(), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(activeDialog, nullptr);
+    EXPECT_TRUE(panelsEnabled());
+}
+
+TEST_F(DialogsTest, AFailedLoadStillClosesTheDialog) {
+    makeDialogs();
+    commandButtonPressed(LoadModelCommand);
+    loadModelDialog->nameField()->set_text("missing.txt");
+    ::testing::internal::CaptureStdout();
+    fileDialogControl(LoadModelDialog::OkId);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Could not open file missing.txt.\n");
+    EXPECT_EQ(activeDialog, nullptr);
+    EXPECT_TRUE(panelsEnabled());
+}
+
+TEST_F(DialogsTest, TheChargeListFollowsTheChargeCount) {
+    makeDialogs();
+    fieldLinesDialog->setChargeCount(5);
+    EXPECT_EQ(fieldLinesDialog->chargeList()->item_texts(), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+    fieldLinesDialog->setChargeCount(3);
+    EXPECT_EQ(fieldLinesDialog->chargeList()->item_texts(), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(fieldLinesDialog->chargeList()->get_item_ptr(2)->text.str(), "3");
+    EXPECT_EQ(fieldLinesDialog->chargeList()->get_item_ptr(3), nullptr);
+    fieldLinesDialog->setChargeCount(5);
+    EXPECT_EQ(fieldLinesDialog->chargeList()->item_texts(), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+    fieldLinesDialog->setChargeCount(0);
+    EXPECT_EQ(fieldLinesDialog->chargeList()->item_count(), 0);
+    EXPECT_EQ(fieldLinesDialog->listedCharges(), 0);
+}
+
+}  // namespace
+}  // namespace kelvaro

@@ -1,0 +1,161 @@
+#include "app/session.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/file_search.h"
+
+namespace kelvaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs each test in a fresh temporary directory with an empty session.
+class SessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = fs::current_path();
+        directory_ = fs::temp_directory_path() / ("kelvaro-session-" + std::to_string(getpid()) + "-" +
+                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(directory_);
+        fs::create_directories(directory_);
+        fs::current_path(directory_);
+        endSession();
+    }
+    void TearDown() override {
+        endSession();
+        fs::current_path(previous_);
+        fs::remove_all(directory_);
+    }
+
+    static void write(const std::string& name, const std::string& text) { std::ofstream(name) << text; }
+
+    // Runs `action` and answers what it wrote on standard output.
+    template <class Action>
+    static std::string output(Action action) {
+        ::testing::internal::CaptureStdout();
+        action();
+        return ::testing::internal::GetCapturedStdout();
+    }
+
+private:
+    fs::path previous_;
+    fs::path directory_;
+};
+
+const char* const dipole =
+    "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\n"
+    "AXES ON\n"
+    "POINT 1 AT -0.5, 0, 0\n"
+    "POINT -1 AT 0.5, 0, 0\n";
+
+const char* const threeCharges =
+    "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\n"
+    "POINT 1 AT -0.5, 0, 0\n"
+    "POINT 1 AT 0, 0.5, 0\n"
+    "POINT 1 AT 0.5, 0, 0\n";
+
+TEST_F(SessionTest, LoadingReplacesTheWholeScene) {
+    write("dipole.txt", dipole);
+    EXPECT_EQ(output([] { EXPECT_EQ(loadModelFile("dipole.txt"), LoadOutcome::Loaded); }), "");
+    ASSERT_TRUE(currentModel);
+    ASSERT_TRUE(sceneGroup);
+    EXPECT_EQ(sceneGroup->count(), 5);  // two spheres and three axes
+    EXPECT_EQ(sceneGroup->refCount(), 1);
+
+    addHedgehogLines(3);
+    addPotentialSurface(0.5f, 0);
+    EXPECT_EQ(sceneGroup->count(), 7);
+
+    write("three.txt", threeCharges);
+    EXPECT_EQ(loadModelFile("three.txt"), LoadOutcome::Loaded);
+    EXPECT_EQ(currentModel->chargeCount(), 3);
+    EXPECT_EQ(sceneGroup->count(), 3);
+}
+
+TEST_F(SessionTest, AFileThatCannotBeOpenedChangesNothing) {
+    write("dipole.txt", dipole);
+    loadModelFile("dipole.txt");
+    const Model* model = currentModel.get();
+    const Group* scene = sceneGroup.get();
+    fs::create_directory("folder.txt");
+
+    EXPECT_EQ(output([] { EXPECT_EQ(loadModelFile("missing.txt"), LoadOutcome::CannotOpen); }),
+              "Could not open file missing.txt.\n");
+    EXPECT_EQ(output([] { EXPECT_EQ(loadModelFile("folder.txt"), LoadOutcome::CannotOpen); }),
+              "Could not open file folder.txt.\n");
+    EXPECT_EQ(output([] { EXPECT_EQ(loadModelFile(""), LoadOutcome::NoName); }), "");
+    EXPECT_EQ(currentModel.get(), model);
+    EXPECT_EQ(sceneGroup.get(), scene);
+}
+
+TEST_F(SessionTest, AFailedReadDropsTheModelButKeepsTheOldScene) {
+    write("dipole.txt", dipole);
+    write("broken.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\n\nPOINT 1 AT 0, 0, 0\n");
+    loadModelFile("dipole.txt");
+    const Group* scene = sceneGroup.get();
+
+    EXPECT_EQ(output([] { EXPECT_EQ(loadModelFile("broken.txt"), LoadOutcome::ReadFailed); }),
+              "Failed to read in model correctly.\n");
+    EXPECT_FALSE(currentModel);
+    EXPECT_EQ(sceneGroup.get(), scene);
+
+    // With no model, every add action says it cannot and leaves the old scene alone.
+    EXPECT_EQ(output([] { addHedgehogLines(5); }), "Cannot render hedgehog lines. Sorry.\n");
+    EXPECT_EQ(output([] { addFieldLines(5); }), "Cannot render field lines. Sorry.\n");
+    EXPECT_EQ(output([] { addPotentialSurface(1.0f, 1); }), "Cannot render potential. Sorry.\n");
+    EXPECT_EQ(sceneGroup->count(), 5);
+}
+
+TEST_F(SessionTest, AddActionsNeedAScene) {
+    write("dipole.txt", dipole);
+    loadModelFile("dipole.txt");
+    sceneGroup.reset();
+    EXPECT_EQ(output([] { addHedgehogLines(5); }), "Cannot render hedgehog lines. Sorry.\n");
+    EXPECT_FALSE(sceneGroup);
+}
+
+TEST_F(SessionTest, FieldLinesNeedTheSeedFile) {
+    write("dipole.txt", dipole);
+    loadModelFile("dipole.txt");
+    EXPECT_EQ(output([] { addFieldLines(10); }), "Cannot render field lines. Sorry.\n");
+    EXPECT_EQ(sceneGroup->count(), 5);
+
+    fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / "ElectronData", "ElectronData");
+    EXPECT_EQ(output([] { addFieldLines(10); }), "");
+    ASSERT_EQ(sceneGroup->count(), 6);
+    const auto& lines = static_cast<const Group&>(sceneGroup->child(5));
+    EXPECT_GT(lines.count(), 10);
+}
+
+TEST_F(SessionTest, VisualisationsAccumulate) {
+    write("dipole.txt", dipole);
+    loadModelFile("dipole.txt");
+    addHedgehogLines(4);
+    addHedgehogLines(4);
+    ASSERT_EQ(sceneGroup->count(), 7);
+    EXPECT_EQ(static_cast<const Group&>(sceneGroup->child(5)).count(), 4);
+    EXPECT_EQ(static_cast<const Group&>(sceneGroup->child(6)).count(), 4);
+    EXPECT_EQ(sceneGroup->child(6).refCount(), 1);
+}
+
+TEST_F(SessionTest, FileSearchListsMatchingRegularFilesInNameOrder) {
+    EXPECT_TRUE(findFiles("*.txt").empty());
+    write("b.txt", "");
+    write("A.TXT", "");
+    write("c.dat", "");
+    write(".hidden.txt", "");
+    write("a.txt", "");
+    fs::create_directory("folder.txt");
+    EXPECT_EQ(findFiles("*.txt"), (std::vector<std::string>{"A.TXT", "a.txt", "b.txt"}));
+    EXPECT_EQ(findFiles("*.*"), (std::vector<std::string>{"A.TXT", "a.txt", "b.txt", "c.dat"}));
+    EXPECT_TRUE(isDirectory("folder.txt"));
+    EXPECT_FALSE(isDirectory("a.txt"));
+}
+
+}  // namespace
+}  // namespace kelvaro
