@@ -1,0 +1,133 @@
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+#include "tests/support/e2e/e2e_harness.h"
+
+namespace e2e {
+
+struct XDisplay::Impl {
+  Display* display = nullptr;
+};
+
+namespace {
+
+// Searches the window tree below `under` for a window named title.
+Window find_named(Display* display, Window under, const std::string& title) {
+  char* name = nullptr;
+  if (XFetchName(display, under, &name) && name) {
+    const bool match = title == name;
+    XFree(name);
+    if (match) return under;
+  }
+  Window root, parent, *children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(display, under, &root, &parent, &children, &count)) return 0;
+  Window found = 0;
+  for (unsigned int i = 0; i < count && !found; ++i) found = find_named(display, children[i], title);
+  if (children) XFree(children);
+  return found;
+}
+
+// Xlib's default handler ends the process on errors such as a window that vanished
+// while it was being looked at; the harness answers "not found" instead.
+int ignore_x_error(Display*, XErrorEvent*) { return 0; }
+
+}  // namespace
+
+XDisplay::XDisplay() : impl_(new Impl) {
+  impl_->display = XOpenDisplay(nullptr);
+  if (!impl_->display) {
+    delete impl_;
+    throw std::runtime_error("cannot open the X display (is DISPLAY set?)");
+  }
+  XSetErrorHandler(ignore_x_error);
+}
+
+XDisplay::~XDisplay() {
+  XCloseDisplay(impl_->display);
+  delete impl_;
+}
+
+WindowId XDisplay::wait_for_window(const std::string& title, double timeout_seconds) {
+  const auto start = std::chrono::steady_clock::now();
+  while (true) {
+    const Window found =
+        find_named(impl_->display, DefaultRootWindow(impl_->display), title);
+    if (found) return found;
+    if (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >
+        timeout_seconds) {
+      return 0;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
+bool XDisplay::is_viewable(WindowId window) {
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(impl_->display, window, &attributes)) return false;
+  return attributes.map_state == IsViewable;
+}
+
+bool XDisplay::wait_until_viewable(WindowId window, bool viewable, double timeout_seconds) {
+  const auto start = std::chrono::steady_clock::now();
+  while (is_viewable(window) != viewable) {
+    if (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >
+        timeout_seconds) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+bool XDisplay::geometry(WindowId window, int* screen_x, int* screen_y, int* width, int* height) {
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(impl_->display, window, &attributes)) return false;
+  Window child;
+  XTranslateCoordinates(impl_->display, window, DefaultRootWindow(impl_->display), 0, 0, screen_x,
+                        screen_y, &child);
+  *width = attributes.width;
+  *height = attributes.height;
+  return true;
+}
+
+Image XDisplay::capture(WindowId window) {
+  int x, y, w, h;
+  if (!geometry(window, &x, &y, &w, &h)) return Image();
+  Display* display = impl_->display;
+  const Window root = DefaultRootWindow(display);
+  XWindowAttributes root_attributes;
+  XGetWindowAttributes(display, root, &root_attributes);
+  // Clip to the screen.
+  const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+  const int x1 = std::min(x + w, root_attributes.width), y1 = std::min(y + h, root_attributes.height);
+  if (x1 <= x0 || y1 <= y0) return Image();
+  XImage* shot = XGetImage(display, root, x0, y0, static_cast<unsigned>(x1 - x0),
+                           static_cast<unsigned>(y1 - y0), AllPlanes, ZPixmap);
+  if (!shot) return Image();
+  Image image(w, h);
+  auto channel = [](unsigned long pixel, unsigned long mask) {
+    int shift = 0;
+    while (mask && !(mask & 1)) {
+      mask >>= 1;
+      ++shift;
+    }
+    return static_cast<std::uint8_t>(((pixel >> shift) & mask) * 255 / (mask ? mask : 1));
+  };
+  for (int row = 0; row < y1 - y0; ++row) {
+    for (int col = 0; col < x1 - x0; ++col) {
+      const unsigned long pixel = XGetPixel(shot, col, row);
+      image.set(col + x0 - x, row + y0 - y,
+                Pixel{channel(pixel, shot->red_mask), channel(pixel, shot->green_mask),
+                      channel(pixel, shot->blue_mask)});
+    }
+  }
+  XDestroyImage(shot);
+  return image;
+}
+
+}  // namespace e2e
