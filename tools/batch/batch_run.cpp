@@ -1,0 +1,123 @@
+#include "tools/batch/batch_run.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/model.h"
+#include "tools/batch/obj_writer.h"
+#include "viz/field_lines.h"
+#include "viz/hedgehog.h"
+#include "viz/potential_surface.h"
+
+namespace kelvaro::batch {
+namespace {
+
+// Reads the model file like the load dialog: text mode, the reading constructor, the
+// file closed in either case. Prints the dialog's message on failure.
+std::unique_ptr<Model> readModel(const std::string& path, std::FILE* out, std::FILE* err) {
+    std::FILE* file = std::fopen(path.c_str(), "rt");
+    if (file == nullptr) {
+        std::fprintf(out, "Could not open file %s.\n", path.c_str());
+        return nullptr;
+    }
+    std::unique_ptr<Model> model;
+    try {
+        model = std::make_unique<Model>(file);
+    } catch (int code) {
+        std::fprintf(out, "Failed to read in model correctly.\n");
+        std::fprintf(err, "error %d on line %d\n", code, Model::lastReadLine());
+    }
+    std::fclose(file);
+    return model;
+}
+
+const char* onOff(bool on) { return on ? "on" : "off"; }
+double wide(float value) { return static_cast<double>(value); }
+
+void printInfo(const Model& model, std::FILE* out) {
+    const ABox& box = model.bounds();
+    std::fprintf(out, "name: %.*s\n", static_cast<int>(model.name().size()), model.name().data());
+    std::fprintf(out, "bounds: %.9g %.9g %.9g %.9g %.9g %.9g\n", wide(box.min.x), wide(box.min.y), wide(box.min.z),
+                 wide(box.max.x), wide(box.max.y), wide(box.max.z));
+    std::fprintf(out, "box: %s\naxes: %s\n", onOff(model.boxOn()), onOff(model.axesOn()));
+    std::fprintf(out, "charges: %d\n", static_cast<int>(model.chargeCount()));
+    for (const Charge& charge : model.charges()) {
+        std::fprintf(out, "charge: %.17g %.9g %.9g %.9g\n", charge.value, wide(charge.position.x),
+                     wide(charge.position.y), wide(charge.position.z));
+    }
+    std::fprintf(out, "traceStep: %.17g\npointSpacing: %.17g\nchargeRadius: %.17g\n", model.traceStep(),
+                 model.pointSpacing(), model.chargeRadius());
+    std::fprintf(out, "potentialMin: %.17g\npotentialMax: %.17g\n", model.potentialMin(), model.potentialMax());
+}
+
+struct Visualisation {
+    std::string name;
+    Ref<Group> group;
+};
+
+// The builder of one request and, when it answers none, the dialog's message.
+Visualisation build(const Model& model, const Request& request, int number, std::FILE* out) {
+    Visualisation result;
+    const std::string suffix = "_" + std::to_string(number);
+    switch (request.kind) {
+        case Request::Kind::FieldLines:
+            result = {"field_lines" + suffix, makeFieldLines(model, request.count)};
+            if (!result.group) std::fprintf(out, "Cannot render field lines. Sorry.\n");
+            break;
+        case Request::Kind::Hedgehog:
+            result = {"hedgehog" + suffix, makeHedgehog(model, request.count)};
+            if (!result.group) std::fprintf(out, "Cannot render hedgehog lines. Sorry.\n");
+            break;
+        case Request::Kind::Surface:
+            result = {"surface" + suffix,
+                      makePotentialSurface(model, static_cast<double>(request.potential), request.direction)};
+            if (!result.group) std::fprintf(out, "Cannot render potential. Sorry.\n");
+            break;
+    }
+    return result;
+}
+
+}  // namespace
+
+int runCommand(const Command& command, std::FILE* out, std::FILE* err) {
+    const std::unique_ptr<Model> model = readModel(command.modelPath, out, err);
+    if (!model) return Failure;
+    if (command.mode == Mode::Info) {
+        printInfo(*model, out);
+        return Success;
+    }
+    const Ref<Group> scene = model->buildModelGeometry();
+    if (!scene) {
+        std::fprintf(out, "Failed to render model");
+        return Failure;
+    }
+    const std::int32_t geometryCount = scene->count();
+    int status = Success;
+    std::vector<std::string> names;
+    for (const Request& request : command.requests) {
+        const Visualisation added = build(*model, request, static_cast<int>(names.size()) + 1, out);
+        if (!added.group) {
+            status = Failure;
+            continue;
+        }
+        scene->add(*added.group);
+        names.push_back(added.name);
+    }
+
+    if (command.mode == Mode::Print) {
+        const bool printed = scene->print(out);
+        std::fputc('\n', out);
+        return printed ? status : PrintFailed;
+    }
+    ObjWriter obj(out);
+    obj.beginGroup("model");
+    for (std::int32_t i = 0; i < geometryCount; ++i) obj.write(scene->child(i));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        obj.beginGroup(names[i]);
+        obj.write(scene->child(geometryCount + static_cast<std::int32_t>(i)));
+    }
+    return obj.good() ? status : Failure;
+}
+
+}  // namespace kelvaro::batch

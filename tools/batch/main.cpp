@@ -1,0 +1,23 @@
+// kelvaro-batch: the program's model reading and visualisation builders without a window,
+// for scripting, exporting (text form or Wavefront OBJ) and measuring. See usageText().
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/batch/batch_command.h"
+#include "tools/batch/batch_run.h"
+
+int main(int argc, char** argv) {
+    using namespace kelvaro::batch;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::string error;
+    const auto command = parseCommand(arguments, error);
+    if (!command) {
+        std::fprintf(stderr, "kelvaro-batch: %s\n%s", error.c_str(), usageText());
+        return BadArguments;
+    }
+    const int status = runCommand(*command, stdout, stderr);
+    if (std::fflush(stdout) != 0) return Failure;
+    return status;
+}

@@ -1,0 +1,123 @@
+#include "tools/batch/obj_writer.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <numbers>
+
+#include "scene/group.h"
+#include "scene/primitives.h"
+
+namespace kelvaro::batch {
+namespace {
+
+// The mesh resolution of a charge sphere, as the program draws it.
+constexpr int sphereSlices = 10;
+constexpr int sphereStacks = 10;
+
+}  // namespace
+
+void ObjWriter::put(const char* format, ...) {
+    std::va_list arguments;
+    va_start(arguments, format);
+    if (std::vfprintf(stream_, format, arguments) < 0) good_ = false;
+    va_end(arguments);
+}
+
+void ObjWriter::vertex(const Vector3& p) {
+    put("v %.9g %.9g %.9g\n", static_cast<double>(p.x), static_cast<double>(p.y), static_cast<double>(p.z));
+    ++vertices_;
+}
+
+void ObjWriter::normal(const Vector3& n) {
+    put("vn %.9g %.9g %.9g\n", static_cast<double>(n.x), static_cast<double>(n.y), static_cast<double>(n.z));
+    ++normals_;
+}
+
+void ObjWriter::beginGroup(const std::string& name) { put("g %s\n", name.c_str()); }
+
+void ObjWriter::write(const SceneObject& object) {
+    if (const auto* group = dynamic_cast<const Group*>(&object)) {
+        for (std::int32_t i = 0; i < group->count(); ++i) write(group->child(i));
+    } else if (const auto* line = dynamic_cast<const Line*>(&object)) {
+        writeLine(*line);
+    } else if (const auto* polyLine = dynamic_cast<const PolyLine*>(&object)) {
+        writePolyLine(*polyLine);
+    } else if (const auto* triangle = dynamic_cast<const Triangle*>(&object)) {
+        writeTriangle(*triangle);
+    } else if (const auto* sphere = dynamic_cast<const Sphere*>(&object)) {
+        writeSphere(*sphere);
+    }
+}
+
+void ObjWriter::writeLine(const Line& line) {
+    vertex(line.start);
+    vertex(line.end);
+    put("l %ld %ld\n", vertices_ - 1, vertices_);
+}
+
+void ObjWriter::writePolyLine(const PolyLine& line) {
+    if (line.count() < 2) return;  // draws nothing
+    for (std::int32_t i = 0; i < line.count(); ++i) vertex(line.point(i));
+    put("l");
+    for (long i = vertices_ - line.count() + 1; i <= vertices_; ++i) put(" %ld", i);
+    put("\n");
+}
+
+void ObjWriter::writeTriangle(const Triangle& triangle) {
+    for (const Vector3& corner : triangle.vertices) vertex(corner);
+    long normalIndex[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        if (!triangle.hasNormal[i]) continue;
+        normal(triangle.normals[i]);
+        normalIndex[i] = normals_;
+    }
+    put("f");
+    for (int i = 0; i < 3; ++i) {
+        const long v = vertices_ - 2 + i;
+        if (normalIndex[i] != 0) {
+            put(" %ld//%ld", v, normalIndex[i]);
+        } else {
+            put(" %ld", v);
+        }
+    }
+    put("\n");
+}
+
+// A latitude-longitude mesh around the centre, of the radius the program draws (the x
+// of the first semi-axis): poles shared, quads as two triangles, outward normals.
+void ObjWriter::writeSphere(const Sphere& sphere) {
+    const double radius = sphere.axes[0].x;
+    const long first = vertices_ + 1;
+    const long firstNormal = normals_ + 1;
+    const auto point = [&](double polar, double azimuth) {
+        const Vector3 direction{static_cast<float>(std::sin(polar) * std::cos(azimuth)),
+                                static_cast<float>(std::sin(polar) * std::sin(azimuth)),
+                                static_cast<float>(std::cos(polar))};
+        vertex({static_cast<float>(sphere.center.x + radius * direction.x),
+                static_cast<float>(sphere.center.y + radius * direction.y),
+                static_cast<float>(sphere.center.z + radius * direction.z)});
+        normal(direction);
+    };
+    point(0.0, 0.0);  // north pole
+    for (int stack = 1; stack < sphereStacks; ++stack) {
+        for (int slice = 0; slice < sphereSlices; ++slice)
+            point(std::numbers::pi * stack / sphereStacks, 2.0 * std::numbers::pi * slice / sphereSlices);
+    }
+    point(std::numbers::pi, 0.0);  // south pole
+    const long south = first + 1 + static_cast<long>(sphereSlices) * (sphereStacks - 1);
+    const auto ring = [&](int stack, int slice) { return first + 1 + (stack - 1) * sphereSlices + slice % sphereSlices; };
+    const auto face = [&](long a, long b, long c) {
+        put("f %ld//%ld %ld//%ld %ld//%ld\n", a, a - first + firstNormal, b, b - first + firstNormal, c,
+            c - first + firstNormal);
+    };
+    for (int slice = 0; slice < sphereSlices; ++slice) {
+        face(first, ring(1, slice), ring(1, slice + 1));
+        for (int stack = 1; stack + 1 < sphereStacks; ++stack) {
+            face(ring(stack, slice), ring(stack + 1, slice), ring(stack + 1, slice + 1));
+            face(ring(stack, slice), ring(stack + 1, slice + 1), ring(stack, slice + 1));
+        }
+        face(ring(sphereStacks - 1, slice), south, ring(sphereStacks - 1, slice + 1));
+    }
+}
+
+}  // namespace kelvaro::batch
