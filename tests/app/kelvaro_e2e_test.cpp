@@ -1,0 +1,285 @@
+// End-to-end tests of Kelvaro under Xvfb: the real program, real X input through
+// xdotool, and the screen read back pixel by pixel. Each step's screenshot is kept as a
+// PNG file in this test's build folder.
+//
+// Places in the 800 x 600 main window, from the layout of its panels:
+//   the command panel fills x 626..799; its buttons are centred at x 713, 23 px apart
+//   from y 16; the view panel fills y 520..599 with the Spin ball centred at (30, 551)
+//   and the translation controls centred at y 553, 62 px apart from x 77; the free area
+//   where the scene is drawn is x 0..625, y 0..519.
+// Dialogs have no window manager to place them and open at the screen's top-left; their
+// OK and Cancel buttons sit 28 px above the bottom edge at x 60 and 172.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "tests/support/e2e/e2e_harness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double timeout = 20.0;
+
+struct Place {
+    int x, y;
+};
+
+const Place loadButton{713, 16};
+const Place fieldLinesButton{713, 39};
+const Place hedgehogButton{713, 62};
+const Place surfaceButton{713, 85};
+const Place quitButton{713, 108};
+const Place spinBall{30, 551};
+const Place dollyControl{139, 553};
+const Place sceneCentre{313, 260};
+// The free area, less the corner where dialogs open over the main window.
+constexpr int freeLeft = 260, freeTop = 150, freeRight = 620, freeBottom = 515;
+
+const e2e::Pixel background{26, 26, 26};
+const e2e::Pixel panelGrey{200, 200, 200};
+const e2e::Pixel white{255, 255, 255};
+const e2e::Pixel fieldLineYellow{178, 178, 0};
+const e2e::Pixel hedgehogOrange{255, 178, 125};
+
+class KelvaroTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        workDirectory_ = fs::temp_directory_path() / ("kelvaro-e2e-" + std::to_string(getpid()) + "-" + name);
+        fs::remove_all(workDirectory_);
+        fs::create_directories(workDirectory_);
+        for (const char* model : {"dipole.txt", "quadrupole.txt", "cloud.txt"}) {
+            fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / model, workDirectory_ / model);
+        }
+        std::ofstream(workDirectory_ / "broken.txt") << "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\n\nPOINT 1 AT 0, 0, 0\n";
+        display_ = std::make_unique<e2e::XDisplay>();
+    }
+
+    void TearDown() override {
+        program_.reset();
+        if (!workDirectory_.empty()) fs::remove_all(workDirectory_);
+    }
+
+    void withSeedFile() {
+        fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / "ElectronData", workDirectory_ / "ElectronData");
+    }
+
+    void start() {
+        program_ = std::make_unique<e2e::ChildProcess>(KELVARO_PATH, std::vector<std::string>{}, workDirectory_.string());
+        main_ = display_->wait_for_window("Kelvaro", timeout);
+        ASSERT_NE(main_, 0u) << program_->errors();
+        ASSERT_TRUE(display_->wait_until_viewable(main_, true, timeout));
+        e2e::pause(0.5);
+    }
+
+    e2e::Image screenshot(const std::string& step) {
+        e2e::pause(0.4);  // a few frames
+        const e2e::Image image = display_->capture(main_);
+        EXPECT_TRUE(image.save_png(std::string(E2E_OUTPUT_DIR) + "/kelvaro_" + step + ".png"));
+        return image;
+    }
+
+    // Clicks a command button and answers the dialog window it opens.
+    e2e::WindowId openDialog(Place button, const std::string& title) {
+        EXPECT_TRUE(e2e::click(main_, button.x, button.y));
+        const e2e::WindowId dialog = display_->wait_for_window(title, timeout);
+        EXPECT_TRUE(display_->wait_until_viewable(dialog, true, timeout)) << title;
+        e2e::pause(0.3);
+        return dialog;
+    }
+
+    // Presses OK (or Cancel) and waits until the dialog has gone and a builder finished.
+    void closeDialog(e2e::WindowId dialog, bool ok) {
+        int x = 0, y = 0, width = 0, height = 0;
+        ASSERT_TRUE(display_->geometry(dialog, &x, &y, &width, &height));
+        ASSERT_TRUE(e2e::click(dialog, ok ? 60 : 172, height - 28));
+        ASSERT_TRUE(display_->wait_until_viewable(dialog, false, timeout));
+        e2e::pause(0.3);
+    }
+
+    // Types into the first field of a dialog, replacing what it held.
+    void typeIntoField(e2e::WindowId dialog, Place field, const std::string& text) {
+        ASSERT_TRUE(e2e::click(dialog, field.x, field.y));
+        ASSERT_TRUE(e2e::press_keys({"ctrl+a", "ctrl+k"}));
+        ASSERT_TRUE(e2e::type_text(text));
+    }
+
+    void loadByName(const std::string& name) {
+        const e2e::WindowId dialog = openDialog(loadButton, "Load Model File");
+        typeIntoField(dialog, {95, 70}, name);
+        closeDialog(dialog, true);
+    }
+
+    static int countInFreeArea(const e2e::Image& image, e2e::Pixel colour, int tolerance) {
+        return image.count(colour, tolerance, freeLeft, freeTop, freeRight, freeBottom);
+    }
+
+    static int differingPixels(const e2e::Image& a, const e2e::Image& b) {
+        int differing = 0;
+        for (int y = 0; y < 520; ++y) {
+            for (int x = 0; x < 626; ++x) differing += e2e::near(a.at(x, y), b.at(x, y), 8) ? 0 : 1;
+        }
+        return differing;
+    }
+
+    std::unique_ptr<e2e::XDisplay> display_;
+    std::unique_ptr<e2e::ChildProcess> program_;
+    e2e::WindowId main_ = 0;
+    fs::path workDirectory_;
+};
+
+TEST_F(KelvaroTest, StartsWithAnEmptySceneAndBothPanels) {
+    start();
+    const e2e::Image image = screenshot("start");
+    ASSERT_EQ(image.width(), 800);
+    ASSERT_EQ(image.height(), 600);
+    EXPECT_EQ(image.count(background, 1, 0, 0, 625, 519), 626 * 520);
+    EXPECT_GT(image.count(panelGrey, 2, 626, 130, 799, 519), 150 * 350);
+    EXPECT_GT(image.count(panelGrey, 2, 400, 521, 799, 598), 380 * 70);
+    EXPECT_TRUE(e2e::near(image.at(loadButton.x, 6), white, 2)) << "the raised top edge of the first button";
+    EXPECT_FALSE(display_->is_viewable(display_->wait_for_window("Load Model File", timeout)));
+}
+
+TEST_F(KelvaroTest, LoadingFromTheListShowsWhiteCharges) {
+    start();
+    const e2e::WindowId dialog = openDialog(loadButton, "Load Model File");
+    screenshot("load_dialog_open");
+    // The list offers broken.txt, cloud.txt, dipole.txt, quadrupole.txt after its prompt;
+    // freeglut's menu opens at the pointer with entries about 26 px tall.
+    ASSERT_TRUE(e2e::click(dialog, 150, 30));
+    e2e::pause(0.4);
+    ASSERT_TRUE(e2e::click(dialog, 160, 30 + 13 + 26 * 2));
+    e2e::pause(0.3);
+    closeDialog(dialog, true);
+    const e2e::Image image = screenshot("cloud_loaded");
+    EXPECT_GT(countInFreeArea(image, white, 60), 40);
+    EXPECT_EQ(program_->output(), "");
+}
+
+TEST_F(KelvaroTest, PanelsAreDisabledWhileADialogIsOpenAndCancelChangesNothing) {
+    start();
+    loadByName("dipole.txt");
+    const e2e::Image before = screenshot("dipole_loaded");
+    const e2e::WindowId dialog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+    // The other command buttons do nothing while a dialog is open.
+    ASSERT_TRUE(e2e::click(main_, surfaceButton.x, surfaceButton.y));
+    e2e::pause(0.5);
+    EXPECT_FALSE(display_->is_viewable(display_->wait_for_window("Add Equipotential Surface", timeout)));
+    const e2e::Image disabled = screenshot("panels_disabled");
+    // Disabled button labels are drawn in an embossed grey instead of black.
+    const e2e::Pixel black{0, 0, 0};
+    EXPECT_LT(disabled.count(black, 10, 645, 9, 780, 112), before.count(black, 10, 645, 9, 780, 112) - 100);
+    closeDialog(dialog, false);
+    const e2e::Image after = screenshot("after_cancel");
+    EXPECT_EQ(differingPixels(before, after), 0);
+    EXPECT_EQ(program_->output(), "");
+}
+
+TEST_F(KelvaroTest, AddsFieldLinesHedgehogsAndASurfaceInTheirColours) {
+    withSeedFile();
+    start();
+    loadByName("dipole.txt");
+
+    closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+    const e2e::Image lines = screenshot("field_lines");
+    EXPECT_GT(countInFreeArea(lines, fieldLineYellow, 30), 200);
+
+    const e2e::WindowId hedgehog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+    typeIntoField(hedgehog, {110, 14}, "3000");
+    closeDialog(hedgehog, true);
+    const e2e::Image hedgehogs = screenshot("hedgehogs");
+    EXPECT_GT(countInFreeArea(hedgehogs, hedgehogOrange, 30), 300);
+
+    const e2e::WindowId surface = openDialog(surfaceButton, "Add Equipotential Surface");
+    typeIntoField(surface, {100, 14}, "5");
+    closeDialog(surface, true);
+    const e2e::Image shaded = screenshot("surface");
+    int reddish = 0;
+    for (int y = freeTop; y <= freeBottom; ++y) {
+        for (int x = freeLeft; x <= freeRight; ++x) {
+            const e2e::Pixel p = shaded.at(x, y);
+            reddish += (p.r > p.g + 40 && p.r > p.b + 40) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(reddish, 50) << "a translucent red surface round the positive charge";
+    EXPECT_EQ(program_->output(), "");
+}
+
+TEST_F(KelvaroTest, FailuresAreReportedOnStandardOutput) {
+    start();
+    loadByName("missing.txt");
+    EXPECT_TRUE(program_->wait_for_output("Could not open file missing.txt.\n", timeout)) << program_->output();
+    loadByName("broken.txt");
+    EXPECT_TRUE(program_->wait_for_output("Failed to read in model correctly.\n", timeout)) << program_->output();
+    loadByName("quadrupole.txt");
+    closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+    EXPECT_TRUE(program_->wait_for_output("Cannot render field lines. Sorry.\n", timeout)) << program_->output();
+    screenshot("failures");
+    EXPECT_EQ(program_->output(),
+              "Could not open file missing.txt.\n"
+              "Failed to read in model correctly.\n"
+              "Cannot render field lines. Sorry.\n");
+}
+
+TEST_F(KelvaroTest, DollyAndSpinChangeThePicture) {
+    withSeedFile();
+    start();
+    loadByName("quadrupole.txt");
+    closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+    const e2e::Image before = screenshot("before_dolly");
+
+    ASSERT_TRUE(e2e::drag(main_, dollyControl.x, dollyControl.y, dollyControl.x, dollyControl.y - 40, 8));
+    const e2e::Image dollied = screenshot("after_dolly");
+    EXPECT_GT(differingPixels(before, dollied), 500);
+    EXPECT_LT(countInFreeArea(dollied, fieldLineYellow, 40), countInFreeArea(before, fieldLineYellow, 40))
+        << "pushed further away, the lines cover fewer pixels";
+
+    ASSERT_TRUE(e2e::drag(main_, spinBall.x - 10, spinBall.y, spinBall.x + 10, spinBall.y, 8));
+    const e2e::Image spun = screenshot("after_spin");
+    EXPECT_GT(differingPixels(dollied, spun), 500);
+    const e2e::Image spinning = screenshot("still_spinning");
+    EXPECT_GT(differingPixels(spun, spinning), 100) << "the released ball keeps turning";
+}
+
+TEST_F(KelvaroTest, UpperCaseQKeepsRunningAndLowerCaseQEnds) {
+    start();
+    ASSERT_TRUE(e2e::move_pointer(main_, sceneCentre.x, sceneCentre.y));
+    ASSERT_TRUE(e2e::press_keys({"Q"}));
+    EXPECT_EQ(program_->wait_for_exit(1.0), -1);
+    ASSERT_TRUE(e2e::press_keys({"q"}));
+    EXPECT_EQ(program_->wait_for_exit(timeout), 0);
+}
+
+TEST_F(KelvaroTest, EscapeEndsWithStatusZero) {
+    start();
+    ASSERT_TRUE(e2e::move_pointer(main_, sceneCentre.x, sceneCentre.y));
+    ASSERT_TRUE(e2e::press_keys({"Escape"}));
+    EXPECT_EQ(program_->wait_for_exit(timeout), 0);
+}
+
+TEST_F(KelvaroTest, QuitEndsWithStatusZeroEvenRightAfterALoad) {
+    start();
+    loadByName("dipole.txt");
+    ASSERT_TRUE(e2e::click(main_, quitButton.x, quitButton.y));
+    EXPECT_EQ(program_->wait_for_exit(timeout), 0);
+}
+
+TEST(KelvaroStart, WithoutADisplayItFailsAtOnce) {
+    const char* saved = std::getenv("DISPLAY");
+    const std::string display = saved ? saved : "";
+    unsetenv("DISPLAY");
+    e2e::ChildProcess program(KELVARO_PATH, {});
+    if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_EQ(program.wait_for_exit(timeout), 1);
+    EXPECT_EQ(program.errors(), "Fatal Error: MFC initialization failed\n");
+    EXPECT_EQ(program.output(), "");
+}
+
+}  // namespace
