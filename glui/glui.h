@@ -516,10 +516,14 @@ class GLUI_Master_Object {
   // The current window's area left free by its subwindows, OpenGL-style (y up),
   // each value at least 0.
   void get_viewport_area(int* x, int* y, int* w, int* h);
-  // glViewport is the caller's; this only answers the area (see get_viewport_area).
+  // Every control of every window reads its live variable if it changed (edit texts
+  // apply their limits and may write the value back). Fires no callbacks.
   void sync_live_all();
+  // close() on every GLUI window.
   void close_all();
+  // The GLUI window with that GLUT window id, or null.
   GLUI* find_glui_by_window_id(int window) const;
+  // Every GLUI window, in creation order.
   const std::vector<std::unique_ptr<GLUI>>& windows() const { return guis; }
 
   // Chooses the window system (tests pass a fake); null returns to the default.

@@ -8,5 +8,3 @@
 int glui_char_width(unsigned char c);
 // Pixels the pen advances for the whole text.
 int glui_text_width(std::string_view text);
-// Baseline-to-baseline height of the font.
-inline constexpr int glui_font_height = 16;

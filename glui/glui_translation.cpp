@@ -175,7 +175,7 @@ void GLUI_Translation::draw(GLUI_Painter& painter) const {
   switch (trans_type) {
     case GLUI_TRANSLATION_XY:
       for (const auto& d : {std::pair{0.0f, -1.0f}, {0.0f, 1.0f}, {-1.0f, 0.0f}, {1.0f, 0.0f}}) {
-        draw_arrow(painter, cx, cy, d.first, d.second, 0.2f * arrow_r, 0.8f, fill);
+        draw_arrow(painter, cx, cy, d.first, d.second, 0.3f * arrow_r, 0.8f, fill);
       }
       break;
     case GLUI_TRANSLATION_X:

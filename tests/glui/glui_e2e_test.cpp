@@ -231,6 +231,30 @@ TEST_F(DemoTest, ScreenshotsShowThePanelBackgroundAndControlOutlines) {
             dialog_image.width() * dialog_image.height() / 2);
 }
 
+TEST_F(DemoTest, ResizingTheMainWindowMovesAndStretchesItsSubwindows) {
+  ASSERT_TRUE(demo->wait_for_output("viewport 0 80 392 400\n", timeout)) << demo->output();
+  ASSERT_TRUE(e2e::resize_window(main, 800, 600));
+  ASSERT_TRUE(demo->wait_for_output("viewport 0 80 552 520\n", timeout)) << demo->output();
+  e2e::pause(0.5);
+  int main_x, main_y, main_w, main_h;
+  ASSERT_TRUE(display->geometry(main, &main_x, &main_y, &main_w, &main_h));
+  bool right_follows = false, bottom_follows = false;
+  for (e2e::WindowId child : display->children(main)) {
+    int x, y, w, h;
+    ASSERT_TRUE(display->geometry(child, &x, &y, &w, &h));
+    x -= main_x;
+    y -= main_y;
+    right_follows |= x == 800 - 248 && y == 0 && w == 248 && h == 600;
+    bottom_follows |= x == 0 && y == 600 - 80 && w == 800 && h == 80;
+  }
+  EXPECT_TRUE(right_follows);
+  EXPECT_TRUE(bottom_follows);
+  e2e::Image image;
+  screenshot(main, "glui_demo_resized", &image);
+  // The stretched right panel is drawn down to its new bottom.
+  EXPECT_GT(image.count(panel_grey, 2, 560, 400, 790, 510), 200 * 100);
+}
+
 TEST_F(DemoTest, QuitButtonEndsTheProgramWithStatusZero) {
   const Rect quit = in_main("right", "Quit");
   ASSERT_TRUE(e2e::click(main, quit.center_x(), quit.center_y()));

@@ -5,9 +5,11 @@
 //   "layout <window> <glut id> <x> <y> <w> <h>"  each GLUI window (x, y in its parent)
 //   "control <window> <name> <x> <y> <w> <h>"    each control, in its window's pixels
 //   "ready"                                       after the layout lines
+//   "viewport <x> <y> <w> <h>"                    the free area, on every main-window reshape
 //   "callback <id> <value>"                       every callback, with the control's value
 //   "state <name> <values...>"                    every value, on the key "p" in the main window
-// Keys in the main window: "p" prints the state, "q" or Esc quits (status 0).
+// Keys in the main window: "p" prints the state, "l" the layout lines again, "q" or Esc
+// quits (status 0).
 #include <GL/freeglut.h>
 
 #include <cstdio>
@@ -107,6 +109,30 @@ void control_changed(int id) {
   }
 }
 
+void print_layout(const char* role, GLUI* gui) {
+  if (!gui) return;
+  print_line(std::string("layout ") + role + " " + std::to_string(gui->get_glut_window_id()) + " " +
+             std::to_string(gui->win_x) + " " + std::to_string(gui->win_y) + " " +
+             std::to_string(gui->win_w) + " " + std::to_string(gui->win_h));
+  gui->for_each_control([role](GLUI_Control* control) {
+    if (control->is_container() || control->name.empty()) return;
+    std::string name = control->name.str();
+    for (char& c : name) {
+      if (c == ' ') c = '_';
+    }
+    print_line(std::string("control ") + role + " " + name + " " + std::to_string(control->x_abs) +
+               " " + std::to_string(control->y_abs) + " " + std::to_string(control->w) + " " +
+               std::to_string(control->h));
+  });
+}
+
+void print_layouts() {
+  print_layout("right", right_panel);
+  print_layout("bottom", bottom_panel);
+  print_layout("dialog", dialog);
+  print_layout("hidden", hidden_dialog);
+}
+
 void display() {
   glClearColor(0.1f, 0.1f, 0.1f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -117,6 +143,7 @@ void display() {
   glLoadIdentity();
   glTranslatef(pan[0] + slide_x, pan[1] + slide_y, -8.0f - dolly);
   glMultMatrixf(rotation);
+  glRotatef(30.0f, 1.0f, 1.0f, 0.0f);  // a tilt, so that the shapes look solid
   glEnable(GL_LIGHTING);
   glEnable(GL_LIGHT0);
   glEnable(GL_DEPTH_TEST);
@@ -136,11 +163,14 @@ void reshape(int, int) {
   int x, y, w, h;
   GLUI_Master.get_viewport_area(&x, &y, &w, &h);
   glViewport(x, y, w, h);
+  print_line("viewport " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(w) +
+             " " + std::to_string(h));
   glutPostRedisplay();
 }
 
 void keyboard(unsigned char key, int, int) {
   if (key == 'p') print_state();
+  if (key == 'l') print_layouts();
   if (key == 'q' || key == 27) std::exit(0);
   glutPostRedisplay();
 }
@@ -200,7 +230,7 @@ void build_bottom_panel() {
 }
 
 void build_dialogs() {
-  dialog = GLUI_Master.create_glui("GLUI demo dialog", 0, 700, 40);
+  dialog = GLUI_Master.create_glui("GLUI demo dialog", 0, 880, 40);
   dialog->add_statictext("A top-level GLUI window");
   dialog_value = dialog->add_edittext("Potential", GLUI_EDITTEXT_FLOAT, nullptr, dialog_value_id,
                                       control_changed);
@@ -213,26 +243,10 @@ void build_dialogs() {
   dialog->add_column_to_panel(buttons, false);
   dialog->add_button_to_panel(buttons, "Cancel", dialog_cancel_id, control_changed);
 
-  hidden_dialog = GLUI_Master.create_glui("GLUI hidden dialog", 0, 700, 300);
+  hidden_dialog = GLUI_Master.create_glui("GLUI hidden dialog", 0, 880, 300);
   hidden_dialog->add_statictext("Shown by the button \"Show dialog\"");
   hidden_dialog->add_button("Close", hidden_close_id, control_changed);
   hidden_dialog->hide();
-}
-
-void print_layout(const char* role, GLUI* gui) {
-  print_line(std::string("layout ") + role + " " + std::to_string(gui->get_glut_window_id()) + " " +
-             std::to_string(gui->win_x) + " " + std::to_string(gui->win_y) + " " +
-             std::to_string(gui->win_w) + " " + std::to_string(gui->win_h));
-  gui->for_each_control([role](GLUI_Control* control) {
-    if (control->is_container() || control->name.empty()) return;
-    std::string name = control->name.str();
-    for (char& c : name) {
-      if (c == ' ') c = '_';
-    }
-    print_line(std::string("control ") + role + " " + name + " " + std::to_string(control->x_abs) +
-               " " + std::to_string(control->y_abs) + " " + std::to_string(control->w) + " " +
-               std::to_string(control->h));
-  });
 }
 
 }  // namespace
@@ -256,10 +270,7 @@ int main(int argc, char** argv) {
   GLUI_Master.set_glutIdleFunc(idle);
   build_dialogs();
 
-  print_layout("right", right_panel);
-  print_layout("bottom", bottom_panel);
-  print_layout("dialog", dialog);
-  print_layout("hidden", hidden_dialog);
+  print_layouts();
   print_line("ready");
   glutMainLoop();
   return 0;

@@ -102,6 +102,8 @@ class XDisplay {
   bool is_viewable(WindowId window);
   // Waits until is_viewable answers `viewable`; answers whether it did in time.
   bool wait_until_viewable(WindowId window, bool viewable, double timeout_seconds);
+  // The window's direct children (GLUT subwindows), bottom of the stack first.
+  std::vector<WindowId> children(WindowId window);
   // The window's top-left in screen coordinates and its size; false if it is gone.
   bool geometry(WindowId window, int* screen_x, int* screen_y, int* width, int* height);
   // What the screen shows in the window's area (its subwindows included).
@@ -121,6 +123,8 @@ bool click(WindowId window, int x, int y);
 // Presses the left button at (x0, y0), moves to (x1, y1) in `steps` equal steps with a
 // short pause between them, and releases it there.
 bool drag(WindowId window, int x0, int y0, int x1, int y1, int steps);
+// Resizes a top-level window.
+bool resize_window(WindowId window, int width, int height);
 // Types text into whatever has the keyboard (the window under the pointer).
 bool type_text(const std::string& text);
 // Presses and releases keys given as X keysym names ("Return", "BackSpace", "ctrl+a").

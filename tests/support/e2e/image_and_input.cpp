@@ -110,6 +110,10 @@ bool drag(WindowId window, int x0, int y0, int x1, int y1, int steps) {
   return xdotool(commands);
 }
 
+bool resize_window(WindowId window, int width, int height) {
+  return xdotool({{"windowsize", std::to_string(window), std::to_string(width), std::to_string(height)}});
+}
+
 bool type_text(const std::string& text) { return xdotool({{"type", "--delay", "30", text}}); }
 
 bool press_keys(const std::vector<std::string>& keysyms) {

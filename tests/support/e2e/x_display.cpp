@@ -84,6 +84,16 @@ bool XDisplay::wait_until_viewable(WindowId window, bool viewable, double timeou
   return true;
 }
 
+std::vector<WindowId> XDisplay::children(WindowId window) {
+  Window root, parent, *list = nullptr;
+  unsigned int count = 0;
+  std::vector<WindowId> found;
+  if (!XQueryTree(impl_->display, window, &root, &parent, &list, &count)) return found;
+  found.assign(list, list + count);
+  if (list) XFree(list);
+  return found;
+}
+
 bool XDisplay::geometry(WindowId window, int* screen_x, int* screen_y, int* width, int* height) {
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(impl_->display, window, &attributes)) return false;
