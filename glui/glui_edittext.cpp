@@ -2,6 +2,7 @@
 // live variables, and the sunken field with caret and selection.
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 
 #include "glui/glui.h"
@@ -27,6 +28,7 @@ bool is_numeric_text(const std::string& text, bool allow_point) {
 }
 
 int float_to_int(float value) {
+  if (std::isnan(value)) return 0;
   if (value >= static_cast<float>(INT_MAX)) return INT_MAX;
   if (value <= static_cast<float>(INT_MIN)) return INT_MIN;
   return static_cast<int>(value);
@@ -62,7 +64,9 @@ GLUI_EditText::GLUI_EditText(const char* label, int type, void* live_variable, i
   }
 }
 
+// Limits given the wrong way round are swapped rather than left to break clamping.
 void GLUI_EditText::set_int_limits(int lo, int hi, int type) {
+  if (lo > hi) std::swap(lo, hi);
   int_low = lo;
   int_high = hi;
   float_low = static_cast<float>(lo);
@@ -75,6 +79,8 @@ void GLUI_EditText::set_int_limits(int lo, int hi, int type) {
 }
 
 void GLUI_EditText::set_float_limits(float lo, float hi, int type) {
+  if (std::isnan(lo) || std::isnan(hi)) return;
+  if (lo > hi) std::swap(lo, hi);
   float_low = lo;
   float_high = hi;
   int_low = float_to_int(lo);
@@ -107,6 +113,7 @@ void GLUI_EditText::set_float_val(float value) {
 }
 
 void GLUI_EditText::store_number(double value) {
+  if (std::isnan(value)) value = 0.0;  // keeps limits and conversions meaningful
   if (data_type == GLUI_EDITTEXT_INT) {
     const double bounded = std::clamp(value, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX));
     int_val = apply_limits(static_cast<int>(bounded), int_low, int_high, limit_type);

@@ -199,20 +199,20 @@ bool GLUI_Master_Object::prepare_display(int window) {
 
 void GLUI_Master_Object::destroy(GLUI* gui) {
   const int parent = gui->parent_window;
+  const int closed = gui->window_id;
   gui->drop_menu();
-  platform().destroy_window(gui->window_id);
   guis.erase(std::find_if(guis.begin(), guis.end(),
                           [gui](const auto& entry) { return entry.get() == gui; }));
+  // Leave the window system nothing that points at the closed window.
+  if (parent) platform().set_current_window(parent);
+  platform().destroy_window(closed);
   if (!parent) return;
   // The parent's free area grew: place the other subwindows and tell the program.
   place_subwindows(parent);
   if (const UserHandlers* user = find_handlers(parent); user && user->reshape) {
-    const int previous = platform().current_window();
-    platform().set_current_window(parent);
     int w, h;
     platform().window_size(parent, &w, &h);
     user->reshape(w, h);
-    if (previous) platform().set_current_window(previous);
   }
   platform().post_redisplay(parent);
 }

@@ -2,6 +2,7 @@
 // limits, commit and live variables.
 #include <cfloat>
 #include <climits>
+#include <cmath>
 
 #include "glui/edit_buffer.h"
 #include "glui/glui_font.h"
@@ -197,6 +198,20 @@ TEST_F(EditTextTest, WrapLimitsJumpToTheOtherEnd) {
   EXPECT_EQ(field->get_int_val(), 0);
   field->set_int_val(-1);
   EXPECT_EQ(field->get_int_val(), 359);
+}
+
+TEST_F(EditTextTest, ReversedLimitsAreSwappedAndNaNBecomesZero) {
+  GLUI_EditText* count = dialog->add_edittext("count", GLUI_EDITTEXT_INT);
+  count->set_int_limits(100, 1);
+  count->set_int_val(500);
+  EXPECT_EQ(count->get_int_val(), 100);
+  GLUI_EditText* value = dialog->add_edittext("value", GLUI_EDITTEXT_FLOAT);
+  value->set_float_limits(5.0f, -5.0f);
+  value->set_float_val(std::nanf(""));
+  EXPECT_EQ(value->get_float_val(), 0.0f);
+  EXPECT_EQ(value->get_int_val(), 0);
+  count->set_float_val(std::nanf(""));
+  EXPECT_EQ(count->get_int_val(), 1);  // 0, clamped into [1, 100]
 }
 
 TEST_F(EditTextTest, NumericSettersMirrorIntoTheOtherTypeAndWriteTheLiveVariable) {

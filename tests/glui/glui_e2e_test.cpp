@@ -255,6 +255,28 @@ TEST_F(DemoTest, ResizingTheMainWindowMovesAndStretchesItsSubwindows) {
   EXPECT_GT(image.count(panel_grey, 2, 560, 400, 790, 510), 200 * 100);
 }
 
+TEST_F(DemoTest, ClosedWindowsAreDestroyedAndTheFreeAreaGrows) {
+  const Rect close_bottom = in_main("right", "Close_bottom_panel");
+  ASSERT_TRUE(e2e::click(main, close_bottom.center_x(), close_bottom.center_y()));
+  ASSERT_TRUE(demo->wait_for_output("viewport 0 0 392 480\n", timeout)) << demo->output();
+  e2e::pause(0.3);
+  EXPECT_EQ(display->children(main).size(), 1u);
+
+  const e2e::WindowId hidden = display->wait_for_window("GLUI hidden dialog", timeout);
+  const Rect show = in_main("right", "Show_dialog");
+  ASSERT_TRUE(e2e::click(main, show.center_x(), show.center_y()));
+  ASSERT_TRUE(display->wait_until_viewable(hidden, true, timeout));
+  e2e::pause(0.3);
+  const Rect destroy = controls.at("hidden/Destroy");
+  ASSERT_TRUE(e2e::click(hidden, destroy.center_x(), destroy.center_y()));
+  ASSERT_TRUE(demo->wait_for_output("callback 42\n", timeout));
+  EXPECT_EQ(display->wait_for_window("GLUI hidden dialog", 0.0), 0u);
+  e2e::Image image;
+  screenshot(main, "glui_demo_closed", &image);
+  // The program runs on.
+  EXPECT_EQ(state("count"), "10");
+}
+
 TEST_F(DemoTest, QuitButtonEndsTheProgramWithStatusZero) {
   const Rect quit = in_main("right", "Quit");
   ASSERT_TRUE(e2e::click(main, quit.center_x(), quit.center_y()));

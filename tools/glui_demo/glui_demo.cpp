@@ -31,6 +31,7 @@ enum {
   disable_bottom_id = 7,
   enable_bottom_id = 8,
   show_hidden_id = 9,
+  close_bottom_id = 10,
   spin_id = 20,
   pan_id = 21,
   dolly_id = 22,
@@ -40,6 +41,7 @@ enum {
   dialog_ok_id = 31,
   dialog_cancel_id = 32,
   hidden_close_id = 41,
+  hidden_destroy_id = 42,
 };
 
 int main_window = 0;
@@ -50,6 +52,7 @@ float slide_x = 0, slide_y = 0;
 int count_value = 0;
 float scale_value = 0;
 int shape = 0;
+float aspect = 1.0f;  // of the free area
 
 GLUI* right_panel = nullptr;
 GLUI* bottom_panel = nullptr;
@@ -99,10 +102,24 @@ void control_changed(int id) {
   }
   print_line("callback " + std::to_string(id) + (value.empty() ? "" : " " + value));
   switch (id) {
-    case disable_bottom_id: bottom_panel->disable(); break;
-    case enable_bottom_id: bottom_panel->enable(); break;
-    case show_hidden_id: hidden_dialog->show(); break;
+    case disable_bottom_id:
+      if (bottom_panel) bottom_panel->disable();
+      break;
+    case enable_bottom_id:
+      if (bottom_panel) bottom_panel->enable();
+      break;
+    case close_bottom_id:
+      if (bottom_panel) bottom_panel->close();
+      bottom_panel = nullptr;
+      break;
+    case show_hidden_id:
+      if (hidden_dialog) hidden_dialog->show();
+      break;
     case hidden_close_id: hidden_dialog->hide(); break;
+    case hidden_destroy_id:
+      hidden_dialog->close();
+      hidden_dialog = nullptr;
+      break;
     case dialog_ok_id:
     case dialog_cancel_id: print_line("dialog choice " + std::to_string(dialog_list->get_int_val())); break;
     default: break;
@@ -138,7 +155,7 @@ void display() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  gluPerspective(30.0, 1.3, 1.0, 50.0);
+  gluPerspective(30.0, aspect, 1.0, 50.0);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glTranslatef(pan[0] + slide_x, pan[1] + slide_y, -8.0f - dolly);
@@ -163,6 +180,7 @@ void reshape(int, int) {
   int x, y, w, h;
   GLUI_Master.get_viewport_area(&x, &y, &w, &h);
   glViewport(x, y, w, h);
+  aspect = h > 0 ? static_cast<float>(w) / static_cast<float>(h) : 1.0f;
   print_line("viewport " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(w) +
              " " + std::to_string(h));
   glutPostRedisplay();
@@ -207,6 +225,7 @@ void build_right_panel() {
   right_panel->add_button_to_panel(row, "Show dialog", show_hidden_id, control_changed);
   right_panel->add_column_to_panel(row, false);
   right_panel->add_button_to_panel(row, "Quit", quit_id, (GLUI_Update_CB)exit);
+  right_panel->add_button("Close bottom panel", close_bottom_id, control_changed);
   right_panel->set_main_gfx_window(main_window);
 }
 
@@ -246,6 +265,7 @@ void build_dialogs() {
   hidden_dialog = GLUI_Master.create_glui("GLUI hidden dialog", 0, 880, 300);
   hidden_dialog->add_statictext("Shown by the button \"Show dialog\"");
   hidden_dialog->add_button("Close", hidden_close_id, control_changed);
+  hidden_dialog->add_button("Destroy", hidden_destroy_id, control_changed);
   hidden_dialog->hide();
 }
 
