@@ -222,16 +222,5 @@ TEST(PotentialSurface, CornerExactlyAtTheValueCountsAsBelow) {
     EXPECT_EQ(cell.attributes()->flags(), 0x1F5u);
 }
 
-TEST(PotentialSurface, DegenerateModelsEndWithoutCrashing) {
-    for (const char* text : {"BOUNDS FROM 0, 0, 0 TO 0, 0, 0\nPOINT 1 AT 0, 0, 0\n",
-                             "BOUNDS FROM -1e38, -1e38, -1e38 TO 1e38, 1e38, 1e38\nPOINT 1e38 AT 0, 0, 0\n",
-                             "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT 0, 0, 0\nPOINT -1 AT 0, 0, 0\n"}) {
-        const auto model = modelFromText(text);
-        ASSERT_TRUE(model);
-        const Ref<Group> result = makePotentialSurface(*model, 1.0, 0);
-        EXPECT_TRUE(result) << text;
-    }
-}
-
 }  // namespace
 }  // namespace kelvaro
