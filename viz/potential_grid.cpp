@@ -126,18 +126,22 @@ void PotentialGrid::sampleNodes() {
 }
 
 void PotentialGrid::linkEdges() {
-    const int limits[3] = {cellsX_, cellsY_, cellsZ_};
-    const int strides[3] = {1, cellsX_ + 1, (cellsX_ + 1) * (cellsY_ + 1)};
-    for (int axis = 0; axis < 3; ++axis) {
-        for (int k = 0; k <= cellsZ_; ++k) {
-            for (int j = 0; j <= cellsY_; ++j) {
-                for (int i = 0; i <= cellsX_; ++i) {
-                    const int along[3] = {i, j, k};
-                    if (along[axis] >= limits[axis]) continue;
-                    const int n = nodeIndex(i, j, k);
+    // One pass in node order fills the three adjacent slots of each node, which touches the
+    // edge array once and in order; the result is that of linking all edges along x, then
+    // along y, then along z.
+    const int rowStride = cellsX_ + 1;
+    const int layerStride = (cellsX_ + 1) * (cellsY_ + 1);
+    for (int k = 0; k <= cellsZ_; ++k) {
+        for (int j = 0; j <= cellsY_; ++j) {
+            for (int i = 0; i <= cellsX_; ++i) {
+                const int n = nodeIndex(i, j, k);
+                const bool hasNeighbour[3] = {i < cellsX_, j < cellsY_, k < cellsZ_};
+                const int neighbour[3] = {n + 1, n + rowStride, n + layerStride};
+                for (int axis = 0; axis < 3; ++axis) {
+                    if (!hasNeighbour[axis]) continue;
                     GridEdge& edge = edges_[3 * n + axis];
                     edge.lower = &nodes_[n];
-                    edge.upper = &nodes_[n + strides[axis]];
+                    edge.upper = &nodes_[neighbour[axis]];
                     edge.exists = 1;
                 }
             }
