@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "scene/attribute_set.h"
+#include "tests/support/gl_recorder.h"
 #include "tests/viz/viz_test_support.h"
 #include "viz/potential_grid.h"
 #include "viz/potential_surface.h"
@@ -75,6 +76,28 @@ TEST(PotentialGrid, HasItsNodesEdgesAndCellsInIndexOrder) {
     EXPECT_EQ(grid->cell(0).attributes()->color().x, paletteColor(0).x);
     EXPECT_EQ(grid->cell(17).attributes()->color().y, paletteColor(1).y);
     EXPECT_EQ(grid->cell(16).attributes()->color().z, paletteColor(16).z);
+}
+
+TEST(PotentialGrid, DrawsThePolygonisedCellsByTheirCornerEdgesAndHasNoTextForm) {
+    const auto model = modelFromText("BOUNDS FROM 0, 0, 0 TO 2, 1, 1\nPOINT 1 AT -0.5, 0.5, 0.5\n");
+    ASSERT_TRUE(model);
+    const Ref<PotentialGrid> grid = create<PotentialGrid>(*model, 2, 1, 1);
+    EXPECT_FALSE(grid->print(stdout));
+    EXPECT_FALSE(grid->cell(0).print(stdout));
+    EXPECT_FALSE(grid->edge(0).print(stdout));
+    // Only the first cell holds the crossing between its nodes' potentials.
+    const float iso = 0.5f * (grid->node(0).sampleValue + grid->node(1).sampleValue);
+    ASSERT_GT(iso, grid->node(2).sampleValue);
+    grid->surface(iso, false);
+    ::kelvaro::testing::clearGlCalls();
+    grid->draw();
+    std::vector<std::string> geometry;
+    for (const std::string& call : ::kelvaro::testing::recordedGlCalls())
+        if (call.rfind("glColor3f", 0) != 0 && call.rfind("glDisable", 0) != 0) geometry.push_back(call);
+    // Edges 0 (along x), 3 (along z) and 4 (along y) of cell 0.
+    EXPECT_EQ(geometry, (std::vector<std::string>{"glBegin(GL_LINES)", "glVertex3f(0, 0, 0)", "glVertex3f(1, 0, 0)", "glEnd()",
+                                                  "glBegin(GL_LINES)", "glVertex3f(0, 0, 0)", "glVertex3f(0, 0, 1)", "glEnd()",
+                                                  "glBegin(GL_LINES)", "glVertex3f(0, 0, 0)", "glVertex3f(0, 1, 0)", "glEnd()"}));
 }
 
 TEST(PotentialGrid, NodesGrowByRepeatedAddition) {
