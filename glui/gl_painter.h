@@ -1,7 +1,7 @@
 // GLUI_Painter on OpenGL 1.x: draws in a GLUI window whose context is current.
 #pragma once
 
-#include "glui/glui_painter.h"
+#include "glui/glui_backend.h"
 
 class GlPainter : public GLUI_Painter {
  public:

@@ -19,7 +19,7 @@
 #include "glui/arcball.h"
 #include "glui/edit_buffer.h"
 #include "glui/glui_keys.h"
-#include "glui/glui_painter.h"
+#include "glui/glui_backend.h"
 
 // ---- 1. constants and small types -------------------------------------------------
 
@@ -68,7 +68,6 @@ class GLUI_String {
   std::string value_;
 };
 
-
 class GLUI;
 class GLUI_Panel;
 class GLUI_Master_Object;
@@ -115,8 +114,8 @@ class GLUI_Control {
   virtual bool on_special(int /*key*/, int /*modifiers*/) { return false; }
   virtual void on_focus(bool /*by_tab*/) {}
   virtual void on_blur() {}
-  // One idle tick while focused; answers whether it still wants ticks.
-  virtual bool on_idle() { return false; }
+  // One idle tick while focused (a spinning ball turns on).
+  virtual void on_idle() {}
   // Reads the live variable if it changed since last seen; never fires callbacks.
   virtual void sync_live() {}
   virtual bool is_container() const { return false; }
@@ -126,8 +125,9 @@ class GLUI_Control {
 
  protected:
   GLUI_Control() = default;
-  // Writes have happened: redraw this window, post the main window's redisplay.
+  // Posts a redisplay of this control's window.
   void redraw() const;
+  // A live variable was written: posts a redisplay of the main graphics window.
   void live_changed() const;
   // The size may have changed: lay the window out again.
   void relayout() const;
@@ -325,7 +325,7 @@ class GLUI_Rotation : public GLUI_Control {
   void on_release(int x, int y, bool inside) override;
   bool on_special(int key, int modifiers) override;
   void on_blur() override { spinning = false; }
-  bool on_idle() override;
+  void on_idle() override;
   void sync_live() override;
 
  private:

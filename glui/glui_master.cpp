@@ -179,7 +179,7 @@ void GLUI_Master_Object::set_glutMouseFunc(void (*f)(int, int, int, int)) {
 
 void GLUI_Master_Object::set_glutIdleFunc(void (*f)()) {
   idle = f;
-  platform().install_idle_handler(true);
+  platform().install_idle_handler();
 }
 
 // ---- events

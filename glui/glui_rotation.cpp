@@ -91,15 +91,14 @@ void GLUI_Rotation::on_release(int, int, bool) {
   spinning = spin_factor > 0.0f && last_step.angle >= min_spin_angle;
 }
 
-bool GLUI_Rotation::on_idle() {
-  if (!spinning) return false;
+void GLUI_Rotation::on_idle() {
+  if (!spinning) return;
   last_step.angle *= spin_factor;
   if (last_step.angle < min_spin_angle) {
     spinning = false;
-    return false;
+    return;
   }
   apply(last_step, false);
-  return true;
 }
 
 bool GLUI_Rotation::on_special(int key, int) {

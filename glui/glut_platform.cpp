@@ -153,7 +153,7 @@ class GlutPlatform : public GLUI_Platform {
     }
   }
 
-  void install_idle_handler(bool install) override { glutIdleFunc(install ? on_idle : nullptr); }
+  void install_idle_handler() override { glutIdleFunc(on_idle); }
 
   bool set_popup_menu(int window, const std::vector<std::string>* items) override {
     if (menu_open) return false;

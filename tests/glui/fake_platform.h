@@ -35,7 +35,7 @@ class FakePlatform : public GLUI_Platform {
   void hide_window(int window) override { windows.at(window).shown = false; }
   void post_redisplay(int window) override { ++windows.at(window).redisplays; }
   void install_main_handler(Handler handler) override { installed.push_back(handler); }
-  void install_idle_handler(bool install) override { idle_installed = install; }
+  void install_idle_handler() override { idle_installed = true; }
   bool set_popup_menu(int window, const std::vector<std::string>* items) override;
 
   std::map<int, FakeWindow> windows;

@@ -74,8 +74,8 @@ class GLUI_Platform {
   virtual void post_redisplay(int window) = 0;
   // Installs the widget layer's handler of that kind on the current window.
   virtual void install_main_handler(Handler handler) = 0;
-  // Installs the widget layer's idle handler (or removes it when install is false).
-  virtual void install_idle_handler(bool install) = 0;
+  // Installs the widget layer's idle handler.
+  virtual void install_idle_handler() = 0;
   // Attaches a pop-up menu holding items, in order, to the left button of window, or
   // detaches it when items is null. A choice reaches GLUI_Master.on_menu_choice.
   // Answers false (and changes nothing) while a menu is open.
