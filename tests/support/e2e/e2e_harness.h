@@ -87,7 +87,9 @@ bool near(Pixel a, Pixel b, int tolerance);
 
 using WindowId = unsigned long;
 
-// A connection to $DISPLAY. Throws std::runtime_error when it cannot be opened.
+// A connection to $DISPLAY, kept open for the object's life (which also keeps Xvfb from
+// resetting between the programs a test starts). Retries for up to 5 seconds, then
+// throws std::runtime_error.
 class XDisplay {
  public:
   XDisplay();

@@ -38,8 +38,14 @@ int ignore_x_error(Display*, XErrorEvent*) { return 0; }
 
 }  // namespace
 
+// Xvfb resets itself when its last client leaves and refuses connections meanwhile, so
+// a test that starts right after another may need a few tries.
 XDisplay::XDisplay() : impl_(new Impl) {
-  impl_->display = XOpenDisplay(nullptr);
+  const auto start = std::chrono::steady_clock::now();
+  while (!(impl_->display = XOpenDisplay(nullptr)) &&
+         std::chrono::steady_clock::now() - start < std::chrono::seconds(5)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
   if (!impl_->display) {
     delete impl_;
     throw std::runtime_error("cannot open the X display (is DISPLAY set?)");
