@@ -4,7 +4,8 @@
 // binary is linked with --wrap for Model::fieldAt, Model::potentialAt and
 // Model::isStopPoint, so every call the builders make is counted here (the library itself
 // is untouched). Each builder benchmark reports its evaluations per run and "eval_share":
-// the evaluations' bare cost (measured once, unwrapped) as a share of the builder's time.
+// the evaluations' bare cost (unwrapped, measured before each run) as a share of the
+// builder's time, all in thread CPU time.
 // The hedgehog benchmark also reports the peak of heap bytes held during the build.
 //
 // Run from anywhere: the working directory is set to examples/, for "ElectronData".
@@ -20,6 +21,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "model/model.h"
 #include "viz/field_lines.h"
@@ -131,47 +133,41 @@ double threadSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// Seconds per unwrapped call, measured once.
+// Seconds per unwrapped call of each evaluation, measured just before each build so that
+// both see the same load on the shared machine.
+struct BareCosts {
+    double field;
+    double potential;
+    double stopTest;
+};
+
 template <class Call>
 double secondsPerCall(Call call) {
-    constexpr int calls = 200000;
+    constexpr int calls = 20000;
     const double start = threadSeconds();
     for (int i = 0; i < calls; ++i) call();
     return (threadSeconds() - start) / calls;
 }
 
-double bareFieldSeconds() {
-    static const double seconds = secondsPerCall([] {
-        benchmark::DoNotOptimize(__real__ZNK7kelvaro5Model7fieldAtERKNS_7Vector3E(&cloudModel(), probe));
-    });
-    return seconds;
-}
-
-double barePotentialSeconds() {
-    static const double seconds = secondsPerCall([] {
-        benchmark::DoNotOptimize(__real__ZNK7kelvaro5Model11potentialAtERKNS_7Vector3E(&cloudModel(), probe));
-    });
-    return seconds;
-}
-
-double bareStopTestSeconds() {
-    static const double seconds = secondsPerCall([] {
-        benchmark::DoNotOptimize(__real__ZNK7kelvaro5Model11isStopPointERKNS_7Vector3E(&cloudModel(), probe));
-    });
-    return seconds;
+BareCosts measureBareCosts(const Model& model) {
+    return {secondsPerCall([&] { benchmark::DoNotOptimize(__real__ZNK7kelvaro5Model7fieldAtERKNS_7Vector3E(&model, probe)); }),
+            secondsPerCall(
+                [&] { benchmark::DoNotOptimize(__real__ZNK7kelvaro5Model11potentialAtERKNS_7Vector3E(&model, probe)); }),
+            secondsPerCall(
+                [&] { benchmark::DoNotOptimize(__real__ZNK7kelvaro5Model11isStopPointERKNS_7Vector3E(&model, probe)); })};
 }
 
 // Runs `build` once per iteration and reports its evaluations and their share of the time.
 template <class Build>
 void measureBuilder(benchmark::State& state, Build build) {
     const Model& model = cloudModel();
-    bareFieldSeconds();
-    barePotentialSeconds();
-    bareStopTestSeconds();
     long fields = 0, potentials = 0, stopTests = 0;
-    double seconds = 0.0;
+    double seconds = 0.0, evaluationSeconds = 0.0, stopTestSeconds = 0.0;
     for (auto _ : state) {
+        state.PauseTiming();
+        const BareCosts bare = measureBareCosts(model);
         fieldCalls = potentialCalls = stopTestCalls = 0;
+        state.ResumeTiming();
         const double start = threadSeconds();
         auto result = build(model);
         benchmark::DoNotOptimize(result.get());
@@ -180,17 +176,18 @@ void measureBuilder(benchmark::State& state, Build build) {
         fields += fieldCalls;
         potentials += potentialCalls;
         stopTests += stopTestCalls;
+        evaluationSeconds += fieldCalls * bare.field + potentialCalls * bare.potential;
+        stopTestSeconds += stopTestCalls * bare.stopTest;
         result.reset();
         state.ResumeTiming();
     }
     const double runs = static_cast<double>(state.iterations());
-    const double evaluations = fields * bareFieldSeconds() + potentials * barePotentialSeconds();
     state.counters["fieldAt"] = fields / runs;
     state.counters["potentialAt"] = potentials / runs;
     state.counters["isStopPoint"] = stopTests / runs;
     state.counters["cpu_ms"] = 1000.0 * seconds / runs;
-    state.counters["eval_share"] = evaluations / seconds;
-    state.counters["eval_share_with_stop_tests"] = (evaluations + stopTests * bareStopTestSeconds()) / seconds;
+    state.counters["eval_share"] = evaluationSeconds / seconds;
+    state.counters["eval_share_with_stop_tests"] = (evaluationSeconds + stopTestSeconds) / seconds;
 }
 
 void BM_FieldAt(benchmark::State& state) {
@@ -230,6 +227,22 @@ void BM_Hedgehog100000(benchmark::State& state) {
     state.counters["peak_heap_MiB"] = static_cast<double>(peak) / (1024.0 * 1024.0);
 }
 BENCHMARK(BM_Hedgehog100000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The part of the hedgehog's time that is the result group's growth alone: adding 100000
+// children to a Group(20, 20), which grows 20 slots at a time.
+void BM_HedgehogGroupGrowth(benchmark::State& state) {
+    std::vector<kelvaro::Ref<kelvaro::Line>> lines;
+    for (int i = 0; i < 100000; ++i) lines.push_back(kelvaro::create<kelvaro::Line>(probe, probe));
+    for (auto _ : state) {
+        auto group = kelvaro::create<kelvaro::Group>(20, 20);
+        for (const auto& line : lines) group->add(*line);
+        benchmark::DoNotOptimize(group.get());
+        state.PauseTiming();
+        group.reset();  // the lines stay, held by `lines`
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_HedgehogGroupGrowth)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_PotentialSurface(benchmark::State& state) {
     const double level = static_cast<double>(state.range(0)) / 10.0;
