@@ -9,8 +9,9 @@
 // edges (two diagonal corners above) always cuts off its corners above: the choice looks
 // only at the face's own corners, so the two cells sharing a face cut it alike and the
 // surface has no cracks. Segments are oriented so that every triangle faces away from
-// the corners above. The eight rows written out in the documentation of the table are
-// emitted verbatim, after checking that they close the same polygons.
+// the corners above. Eight reference rows with a prescribed form (triangle order and
+// first corners included) are emitted verbatim, after checking that they close the same
+// polygons.
 
 #include <array>
 #include <cmath>
@@ -47,7 +48,7 @@ constexpr std::array<std::array<int, 2>, 12> edgeCorners = {{
 using Triangle = std::array<int, 3>;
 using Row = std::vector<Triangle>;
 
-const std::map<int, Row> documentedRows = {
+const std::map<int, Row> referenceRows = {
     {1, {{0, 4, 3}}},
     {2, {{4, 8, 11}}},
     {3, {{3, 0, 11}, {0, 8, 11}}},
@@ -211,13 +212,13 @@ std::set<std::pair<int, int>> openSides(const Row& row) {
 Row tableRow(int index, const std::vector<Face>& faces) {
     std::set<std::pair<int, int>> boundary;
     const auto loops = polygons(index, faces, boundary);
-    const auto documented = documentedRows.find(index);
-    if (documented != documentedRows.end()) {
-        if (openSides(documented->second) != boundary) {
-            std::fprintf(stderr, "configuration %d: documented row has other polygons\n", index);
+    const auto reference = referenceRows.find(index);
+    if (reference != referenceRows.end()) {
+        if (openSides(reference->second) != boundary) {
+            std::fprintf(stderr, "configuration %d: reference row has other polygons\n", index);
             std::exit(1);
         }
-        return documented->second;
+        return reference->second;
     }
     Row row;
     for (const auto& loop : loops)
