@@ -203,6 +203,8 @@ void GLUI::tab_focus(bool backwards) {
     const int at = static_cast<int>(current - reachable.begin());
     index = (at + (backwards ? count - 1 : 1)) % count;
   }
+  // Tab always leaves the control, even when it comes back to it (a field commits).
+  if (reachable[index] == focus) set_focus(nullptr, false);
   set_focus(reachable[index], true);
 }
 

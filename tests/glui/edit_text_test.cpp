@@ -258,6 +258,16 @@ TEST_F(EditTextTest, ClickingElsewhereCommitsAndTabSelectsTheNextField) {
   EXPECT_STREQ(second->get_text(), "4.0");
 }
 
+TEST_F(EditTextTest, TabCommitsTheOnlyFieldOfAWindowAndSelectsItAgain) {
+  GLUI_EditText* field = dialog->add_edittext("n", GLUI_EDITTEXT_INT, nullptr, 2200, record);
+  type_into(field, "12");
+  key(dialog, glui_keys::tab);
+  EXPECT_EQ(field->get_int_val(), 12);
+  EXPECT_EQ(fired_ids(), std::vector<int>{2200});
+  EXPECT_EQ(dialog->focus, field);
+  EXPECT_EQ(field->buffer.selection_end() - field->buffer.selection_begin(), 2);
+}
+
 TEST_F(EditTextTest, SetTextOnATextFieldWritesTheLiveArray) {
   char name[32] = "";
   GLUI_EditText* field = dialog->add_edittext("name", GLUI_EDITTEXT_TEXT, name, 2001, record);
