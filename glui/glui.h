@@ -124,7 +124,8 @@ class GLUI_Control {
   }
 
  protected:
-  GLUI_Control() = default;
+  GLUI_Control(const char* label, int id, GLUI_Update_CB cb, int align)
+      : user_id(id), name(label), alignment(align), callback(cb) {}
   // Posts a redisplay of this control's window.
   void redraw() const;
   // A live variable was written: posts a redisplay of the main graphics window.
@@ -135,6 +136,9 @@ class GLUI_Control {
   void fire_callback() const;
   // Label colour and emboss as GLUI draws them (embossed grey when disabled).
   void draw_label(GLUI_Painter& painter, int x, int baseline, const std::string& text) const;
+  // The label right-aligned before a field that starts at field_x, and the field's
+  // sunken two-pixel bevel from field_x to the control's right edge.
+  void draw_labelled_field(GLUI_Painter& painter, int field_x) const;
 };
 
 class GLUI_Panel : public GLUI_Control {
@@ -162,7 +166,7 @@ class GLUI_Panel : public GLUI_Control {
 
 class GLUI_Column : public GLUI_Control {
  public:
-  explicit GLUI_Column(bool bar) : draw_bar(bar) {}
+  explicit GLUI_Column(bool bar) : GLUI_Control("", -1, nullptr, GLUI_ALIGN_LEFT), draw_bar(bar) {}
   bool draw_bar;
   void draw(GLUI_Painter& painter) const override;
 };

@@ -6,12 +6,8 @@
 
 // ---- GLUI_Button
 
-GLUI_Button::GLUI_Button(const char* label, int id, GLUI_Update_CB cb) {
-  name = label;
-  user_id = id;
-  callback = cb;
-  alignment = GLUI_ALIGN_CENTER;
-}
+GLUI_Button::GLUI_Button(const char* label, int id, GLUI_Update_CB cb)
+    : GLUI_Control(label, id, cb, GLUI_ALIGN_CENTER) {}
 
 void GLUI_Button::update_size() {
   w = std::max(100, glui_text_width(name.str()) + 16);
@@ -68,7 +64,8 @@ bool GLUI_Button::on_key(unsigned char key, int) {
 
 // ---- GLUI_StaticText
 
-GLUI_StaticText::GLUI_StaticText(const char* text) { name = text; }
+GLUI_StaticText::GLUI_StaticText(const char* text)
+    : GLUI_Control(text, -1, nullptr, GLUI_ALIGN_LEFT) {}
 
 void GLUI_StaticText::set_text(const char* text) {
   name = text;

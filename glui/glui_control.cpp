@@ -70,12 +70,24 @@ void GLUI_Control::draw_label(GLUI_Painter& painter, int x, int baseline,
   }
 }
 
+void GLUI_Control::draw_labelled_field(GLUI_Painter& painter, int field_x) const {
+  draw_label(painter, field_x - 3 - glui_text_width(name.str()), y_abs + 13, name.str());
+  const int x0 = field_x, y0 = y_abs, x1 = x_abs + w - 1, y1 = y_abs + h - 1;
+  painter.line(x0, y0, x1, y0, glui_colors::grey50);
+  painter.line(x0, y0, x0, y1, glui_colors::grey50);
+  painter.line(x0, y1, x1, y1, glui_colors::white);
+  painter.line(x1, y0, x1, y1, glui_colors::white);
+  const GLUI_Color inner_dark = enabled ? glui_colors::black : glui_colors::grey25;
+  painter.line(x0 + 1, y0 + 1, x1 - 1, y0 + 1, inner_dark);
+  painter.line(x0 + 1, y0 + 1, x0 + 1, y1 - 1, inner_dark);
+  painter.line(x0 + 1, y1 - 1, x1 - 1, y1 - 1, glui_colors::grey75);
+  painter.line(x1 - 1, y0 + 1, x1 - 1, y1 - 1, glui_colors::grey75);
+}
+
 // ---- GLUI_Panel
 
-GLUI_Panel::GLUI_Panel(const char* title, int panel_type) : type(panel_type) {
-  name = title;
-  alignment = GLUI_ALIGN_CENTER;
-}
+GLUI_Panel::GLUI_Panel(const char* title, int panel_type)
+    : GLUI_Control(title, -1, nullptr, GLUI_ALIGN_CENTER), type(panel_type) {}
 
 int GLUI_Panel::top_margin() const {
   return type == GLUI_PANEL_EMBOSSED && !name.empty() ? titled_top_margin : margin;

@@ -50,10 +50,7 @@ constexpr int text_inset = 5;  // from the field's left edge to the first charac
 
 GLUI_EditText::GLUI_EditText(const char* label, int type, void* live_variable, int id,
                              GLUI_Update_CB cb)
-    : data_type(type), live(live_variable) {
-  name = label;
-  user_id = id;
-  callback = cb;
+    : GLUI_Control(label, id, cb, GLUI_ALIGN_LEFT), data_type(type), live(live_variable) {
   if (data_type == GLUI_EDITTEXT_TEXT) {
     buffer.set_text(live ? static_cast<const char*>(live) : "");
     last_live_text = buffer.text();
@@ -218,20 +215,8 @@ int GLUI_EditText::caret_index_at(int x) const {
 }
 
 void GLUI_EditText::draw(GLUI_Painter& painter) const {
-  const int label_width = glui_text_width(name.str());
-  draw_label(painter, x_abs + text_x_offset - 3 - label_width, y_abs + 13, name.str());
-
+  draw_labelled_field(painter, x_abs + text_x_offset);
   const int x0 = x_abs + text_x_offset, y0 = y_abs, x1 = x_abs + w - 1, y1 = y_abs + h - 1;
-  // Sunken two-pixel bevel.
-  painter.line(x0, y0, x1, y0, glui_colors::grey50);
-  painter.line(x0, y0, x0, y1, glui_colors::grey50);
-  painter.line(x0, y1, x1, y1, glui_colors::white);
-  painter.line(x1, y0, x1, y1, glui_colors::white);
-  const GLUI_Color inner_dark = enabled ? glui_colors::black : glui_colors::grey25;
-  painter.line(x0 + 1, y0 + 1, x1 - 1, y0 + 1, inner_dark);
-  painter.line(x0 + 1, y0 + 1, x0 + 1, y1 - 1, inner_dark);
-  painter.line(x0 + 1, y1 - 1, x1 - 1, y1 - 1, glui_colors::grey75);
-  painter.line(x1 - 1, y0 + 1, x1 - 1, y1 - 1, glui_colors::grey75);
   painter.fill_rect(x0 + 2, y0 + 2, x1 - 2, y1 - 2,
                     enabled ? glui_colors::white : glui_colors::background);
 

@@ -5,10 +5,7 @@
 #include "glui/glui_font.h"
 
 GLUI_Listbox::GLUI_Listbox(const char* label, int* live_variable, int id, GLUI_Update_CB cb)
-    : live(live_variable) {
-  name = label;
-  user_id = id;
-  callback = cb;
+    : GLUI_Control(label, id, cb, GLUI_ALIGN_LEFT), live(live_variable) {
   if (live) last_live = *live;
 }
 
@@ -105,16 +102,8 @@ void GLUI_Listbox::update_size() {
 }
 
 void GLUI_Listbox::draw(GLUI_Painter& painter) const {
-  const int label_width = glui_text_width(name.str());
-  draw_label(painter, x_abs + text_x_offset - 3 - label_width, y_abs + 13, name.str());
-
+  draw_labelled_field(painter, x_abs + text_x_offset);
   const int x0 = x_abs + text_x_offset, y0 = y_abs, x1 = x_abs + w - 1, y1 = y_abs + h - 1;
-  painter.line(x0, y0, x1, y0, glui_colors::grey50);
-  painter.line(x0, y0, x0, y1, glui_colors::grey50);
-  painter.line(x0, y1, x1, y1, glui_colors::white);
-  painter.line(x1, y0, x1, y1, glui_colors::white);
-  painter.line(x0 + 1, y0 + 1, x1 - 1, y0 + 1, enabled ? glui_colors::black : glui_colors::grey25);
-  painter.line(x0 + 1, y0 + 1, x0 + 1, y1 - 1, enabled ? glui_colors::black : glui_colors::grey25);
   const bool highlighted = focused && enabled;
   painter.fill_rect(x0 + 2, y0 + 2, x1 - 2, y1 - 2,
                     highlighted ? glui_colors::navy

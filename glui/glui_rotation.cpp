@@ -26,11 +26,7 @@ void draw_circle(GLUI_Painter& painter, float cx, float cy, float r, GLUI_Color 
 }  // namespace
 
 GLUI_Rotation::GLUI_Rotation(const char* label, float* live_variable, int id, GLUI_Update_CB cb)
-    : live(live_variable) {
-  name = label;
-  user_id = id;
-  callback = cb;
-  alignment = GLUI_ALIGN_CENTER;
+    : GLUI_Control(label, id, cb, GLUI_ALIGN_CENTER), live(live_variable) {
   write_live();
 }
 

@@ -51,11 +51,7 @@ void draw_arrow(GLUI_Painter& painter, float cx, float cy, float dx, float dy, f
 
 GLUI_Translation::GLUI_Translation(const char* label, int type, float* live_variable, int id,
                                    GLUI_Update_CB cb)
-    : trans_type(type), live(live_variable) {
-  name = label;
-  user_id = id;
-  callback = cb;
-  alignment = GLUI_ALIGN_CENTER;
+    : GLUI_Control(label, id, cb, GLUI_ALIGN_CENTER), trans_type(type), live(live_variable) {
   if (live) {
     for (int i = 0; i < value_count(); ++i) values[i] = last_live[i] = live[i];
   }
