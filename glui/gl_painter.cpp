@@ -91,15 +91,20 @@ void GlPainter::outline_polygon(const float* xy, int count, GLUI_Color color) {
 // A lit sphere with a grey checker texture, drawn in its own square viewport.
 void GlPainter::rotation_ball(int x, int y, int size, const float matrix[16], bool enabled) {
   constexpr int texels = 64;
-  static GLubyte checker[texels][texels][3];
-  for (int row = 0; row < texels; ++row) {
-    for (int col = 0; col < texels; ++col) {
-      const GLubyte value = ((row / 8 + col / 8) % 2) ? 110 : 220;
-      checker[row][col][0] = checker[row][col][1] = checker[row][col][2] = value;
+  struct Checker {
+    GLubyte rgb[texels][texels][3];
+    Checker() {
+      for (int row = 0; row < texels; ++row) {
+        for (int col = 0; col < texels; ++col) {
+          const GLubyte value = ((row / 8 + col / 8) % 2) ? 110 : 220;
+          rgb[row][col][0] = rgb[row][col][1] = rgb[row][col][2] = value;
+        }
+      }
     }
-  }
+  };
+  static const Checker checker;
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, texels, texels, 0, GL_RGB, GL_UNSIGNED_BYTE, checker);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, texels, texels, 0, GL_RGB, GL_UNSIGNED_BYTE, checker.rgb);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
