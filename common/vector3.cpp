@@ -4,24 +4,6 @@
 
 namespace kelvaro {
 
-Vector3 sum(const Vector3& a, const Vector3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-
-Vector3 difference(const Vector3& a, const Vector3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-
-void addInPlace(Vector3& a, const Vector3& b) {
-    a.x += b.x;
-    a.y += b.y;
-    a.z += b.z;
-}
-
-Vector3 scaled(const Vector3& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-
-void scaleInPlace(Vector3& a, float s) {
-    a.x *= s;
-    a.y *= s;
-    a.z *= s;
-}
-
 double normalize(Vector3& a) {
     const double x = a.x;
     const double y = a.y;

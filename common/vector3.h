@@ -11,16 +11,31 @@ struct Vector3 {
     float z = 0.0f;
 };
 
+// The per-component operations are inline: they sit in the inner loops of field evaluation.
+
 // a + b, a new vector.
-Vector3 sum(const Vector3& a, const Vector3& b);
+inline Vector3 sum(const Vector3& a, const Vector3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+
 // a - b, a new vector.
-Vector3 difference(const Vector3& a, const Vector3& b);
+inline Vector3 difference(const Vector3& a, const Vector3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+
 // a becomes a + b.
-void addInPlace(Vector3& a, const Vector3& b);
+inline void addInPlace(Vector3& a, const Vector3& b) {
+    a.x += b.x;
+    a.y += b.y;
+    a.z += b.z;
+}
+
 // a * s, a new vector.
-Vector3 scaled(const Vector3& a, float s);
+inline Vector3 scaled(const Vector3& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
+
 // a becomes a * s.
-void scaleInPlace(Vector3& a, float s);
+inline void scaleInPlace(Vector3& a, float s) {
+    a.x *= s;
+    a.y *= s;
+    a.z *= s;
+}
+
 // Divides a by its length (computed in double precision) and answers that length.
 // No guard: a zero vector answers 0 and its components become not-a-number.
 double normalize(Vector3& a);
