@@ -563,6 +563,8 @@ class GLUI_Master_Object {
   const UserHandlers* find_handlers(int window) const;
   void place_subwindows(int parent);
   void destroy(GLUI* gui);
+  // Takes the focus from every GLUI window but keep (edit texts commit).
+  void blur_other_windows(GLUI* keep);
   void forward_to_parent_keyboard(GLUI* gui, unsigned char key, int x, int y);
   void forward_to_parent_special(GLUI* gui, int key, int x, int y);
   std::vector<std::unique_ptr<GLUI>> guis;

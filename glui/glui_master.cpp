@@ -56,8 +56,13 @@ void GLUI_Master_Object::sync_live_all() {
   for (const auto& gui : guis) gui->sync_live();
 }
 
-void GLUI_Master_Object::deactivate_all() {
-  for (size_t i = 0; i < guis.size(); ++i) guis[i]->set_focus(nullptr, false);
+void GLUI_Master_Object::deactivate_all() { blur_other_windows(nullptr); }
+
+// By index: a commit's callback may create windows.
+void GLUI_Master_Object::blur_other_windows(GLUI* keep) {
+  for (size_t i = 0; i < guis.size(); ++i) {
+    if (guis[i].get() != keep) guis[i]->set_focus(nullptr, false);
+  }
 }
 
 // ---- layout of windows
@@ -240,9 +245,7 @@ void GLUI_Master_Object::on_mouse(int window, int button, int state, int x, int 
   }
   if (button != left_button) return;
   if (state == button_down) {
-    for (size_t i = 0; i < guis.size(); ++i) {
-      if (guis[i].get() != gui) guis[i]->set_focus(nullptr, false);
-    }
+    blur_other_windows(gui);
     GLUI_Control* control = gui->control_at(x, y);
     gui->set_focus(control && control->keeps_focus_on_click() ? control : nullptr, false);
     // Committing a field may have disabled or hidden things: look again.
@@ -251,13 +254,16 @@ void GLUI_Master_Object::on_mouse(int window, int button, int state, int x, int 
     if (control) control->on_press(x, y, modifiers);
   } else if (GLUI_Control* pressed = gui->pressed_control) {
     gui->pressed_control = nullptr;
-    pressed->on_release(x, y, pressed->contains(x, y));
+    // A control disabled while it was held counts as released outside.
+    pressed->on_release(x, y, pressed->enabled && pressed->contains(x, y));
   }
 }
 
 void GLUI_Master_Object::on_motion(int window, int x, int y) {
   GLUI* gui = find_glui_by_window_id(window);
-  if (gui && gui->pressed_control) gui->pressed_control->on_drag(x, y);
+  if (gui && gui->pressed_control && gui->pressed_control->enabled) {
+    gui->pressed_control->on_drag(x, y);
+  }
 }
 
 // A list box under the pointer gets the left button's pop-up menu.
@@ -278,9 +284,7 @@ void GLUI_Master_Object::on_menu_choice(int window, int index) {
   GLUI* gui = find_glui_by_window_id(window);
   if (!gui || !gui->hovered_listbox) return;
   GLUI_Listbox* listbox = gui->hovered_listbox;
-  for (size_t i = 0; i < guis.size(); ++i) {
-    if (guis[i].get() != gui) guis[i]->set_focus(nullptr, false);
-  }
+  blur_other_windows(gui);
   gui->set_focus(listbox, false);
   if (listbox->enabled) listbox->choose_index(index);
 }

@@ -151,6 +151,21 @@ TEST_F(EventsTest, DisabledWindowIgnoresClicksAndDragsUntilEnabled) {
   EXPECT_EQ(fired_ids(), std::vector<int>{5});
 }
 
+TEST_F(EventsTest, AControlDisabledWhileHeldStopsFollowingTheMouse) {
+  static GLUI* bottom = nullptr;
+  bottom = master.create_glui_subwindow(main_window, GLUI_SUBWINDOW_BOTTOM);
+  float x = 0;
+  GLUI_Translation* control = bottom->add_translation("X", GLUI_TRANSLATION_X, &x, 23,
+                                                      [](int) { bottom->disable(); });
+  press(bottom, control->x_abs + 25, control->y_abs + 27);
+  drag_to(bottom, control->x_abs + 30, control->y_abs + 27);
+  EXPECT_EQ(x, 5.0f);
+  drag_to(bottom, control->x_abs + 40, control->y_abs + 27);
+  release(bottom, control->x_abs + 40, control->y_abs + 27);
+  EXPECT_EQ(x, 5.0f);
+  EXPECT_FALSE(control->pressed);
+}
+
 TEST_F(EventsTest, ControlsAddedToADisabledPanelStartDisabled) {
   GLUI_Panel* box = panel->add_panel("Box");
   box->disable();
