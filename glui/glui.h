@@ -457,9 +457,8 @@ class GLUI {
   GLUI_Control* pressed_control = nullptr;
   GLUI_Listbox* hovered_listbox = nullptr;
 
-  // Lays the controls out and answers the content size.
-  void pack(int* content_w, int* content_h);
-  // The size this window wants; for subwindows it follows the parent's size.
+  // Lays the controls out and answers the size this window wants; a subwindow's
+  // follows its parent's size along its side.
   void wanted_size(int parent_w, int parent_h, int* win_w, int* win_h);
   void draw(GLUI_Painter& painter) const;
   void post_redisplay() const;
@@ -484,6 +483,8 @@ class GLUI {
   template <class Control>
   Control* add_to(GLUI_Panel* panel, std::unique_ptr<Control> control);
   void relayout();
+  // Lays the controls out and answers the content size.
+  void pack(int* content_w, int* content_h);
   template <class F>
   static void visit(GLUI_Control* control, F& f) {
     f(control);
