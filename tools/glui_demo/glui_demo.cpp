@@ -3,7 +3,8 @@
 //
 // Standard output, one line each, flushed at once:
 //   "layout <window> <glut id> <x> <y> <w> <h>"  each GLUI window (x, y in its parent)
-//   "control <window> <name> <x> <y> <w> <h>"    each control, in its window's pixels
+//   "control <window> <name> <x> <y> <w> <h>"    each named control, in its window's pixels
+//                                                (blanks in the name become "_")
 //   "ready"                                       after the layout lines
 //   "viewport <x> <y> <w> <h>"                    the free area, on every main-window reshape
 //   "callback <id> <value>"                       every callback, with the control's value
