@@ -78,9 +78,16 @@ void install_window_callbacks() {
   glutSpecialFunc(on_special);
 }
 
+// Whether freeglut still runs. When a window is closed through the window manager,
+// freeglut shuts itself down and then calls exit, so the program's exit handlers (which
+// close and delete GLUI windows) run after it; every window-system call then does
+// nothing, as the windows are gone with it.
+bool glut_running() { return glutGet(GLUT_INIT_STATE) != 0; }
+
 // Runs f with window current, then makes the previous window current again.
 template <class F>
 void with_window(int window, F f) {
+  if (!glut_running()) return;
   const int previous = glutGetWindow();
   if (previous != window) glutSetWindow(window);
   f();
@@ -119,13 +126,16 @@ class GlutPlatform : public GLUI_Platform {
 
   void destroy_window(int window) override {
     menu_of_window.erase(window);
-    glutDestroyWindow(window);
+    if (glut_running()) glutDestroyWindow(window);
   }
 
-  int current_window() override { return glutGetWindow(); }
-  void set_current_window(int window) override { glutSetWindow(window); }
+  int current_window() override { return glut_running() ? glutGetWindow() : 0; }
+  void set_current_window(int window) override {
+    if (glut_running()) glutSetWindow(window);
+  }
 
   void window_size(int window, int* w, int* h) override {
+    *w = *h = 0;
     with_window(window, [&] {
       *w = glutGet(GLUT_WINDOW_WIDTH);
       *h = glutGet(GLUT_WINDOW_HEIGHT);
@@ -142,7 +152,9 @@ class GlutPlatform : public GLUI_Platform {
 
   void show_window(int window) override { with_window(window, [] { glutShowWindow(); }); }
   void hide_window(int window) override { with_window(window, [] { glutHideWindow(); }); }
-  void post_redisplay(int window) override { glutPostWindowRedisplay(window); }
+  void post_redisplay(int window) override {
+    if (glut_running()) glutPostWindowRedisplay(window);
+  }
 
   void install_main_handler(Handler handler) override {
     switch (handler) {
@@ -156,6 +168,7 @@ class GlutPlatform : public GLUI_Platform {
   void install_idle_handler() override { glutIdleFunc(on_idle); }
 
   bool set_popup_menu(int window, const std::vector<std::string>* items) override {
+    if (!glut_running()) return true;
     if (menu_open) return false;
     glutMenuStatusFunc(on_menu_status);
     with_window(window, [&] {

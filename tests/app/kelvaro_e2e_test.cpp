@@ -271,6 +271,14 @@ TEST_F(KelvaroTest, QuitEndsWithStatusZeroEvenRightAfterALoad) {
     EXPECT_EQ(program_->wait_for_exit(timeout), 0);
 }
 
+TEST_F(KelvaroTest, ClosingTheMainWindowEndsWithStatusZero) {
+    start();
+    loadByName("dipole.txt");
+    display_->request_close(main_);
+    EXPECT_EQ(program_->wait_for_exit(timeout), 0);
+    EXPECT_EQ(program_->errors(), "");
+}
+
 TEST(KelvaroStart, WithoutADisplayItFailsAtOnce) {
     const char* saved = std::getenv("DISPLAY");
     const std::string display = saved ? saved : "";

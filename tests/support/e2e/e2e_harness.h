@@ -100,6 +100,9 @@ class XDisplay {
   // Waits for a window whose name (WM_NAME) is exactly title, mapped or not. Answers
   // it, or 0 after the timeout.
   WindowId wait_for_window(const std::string& title, double timeout_seconds);
+  // Asks the window's program to close it, as a window manager's close button does
+  // (a WM_DELETE_WINDOW message).
+  void request_close(WindowId window);
   // Whether the window and all its ancestors are mapped.
   bool is_viewable(WindowId window);
   // Waits until is_viewable answers `viewable`; answers whether it did in time.

@@ -72,6 +72,18 @@ WindowId XDisplay::wait_for_window(const std::string& title, double timeout_seco
   }
 }
 
+void XDisplay::request_close(WindowId window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(impl_->display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(impl_->display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(impl_->display, window, False, NoEventMask, &event);
+  XFlush(impl_->display);
+}
+
 bool XDisplay::is_viewable(WindowId window) {
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(impl_->display, window, &attributes)) return false;
