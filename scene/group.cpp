@@ -1,26 +1,38 @@
 #include "scene/group.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 
 namespace kelvaro {
+
+namespace {
+
+SceneObject** resizedSlots(SceneObject** slots, std::int32_t capacity) {
+    const std::size_t bytes = sizeof(SceneObject*) * static_cast<std::size_t>(std::max(capacity, 1));
+    auto* resized = static_cast<SceneObject**>(std::realloc(slots, bytes));
+    if (resized == nullptr) throw std::bad_alloc();
+    return resized;
+}
+
+}  // namespace
 
 Group::Group(std::int32_t capacity, std::int32_t growthStep)
     : AttributedObject(GroupType),
       capacity_(capacity),
       growthStep_(growthStep),
-      children_(new SceneObject*[static_cast<std::size_t>(std::max(capacity, 0))]) {}
+      children_(resizedSlots(nullptr, capacity)) {}
 
 Group::~Group() {
     for (std::int32_t i = 0; i < count_; ++i) children_[i]->release();
+    std::free(children_);
 }
 
 Group& Group::add(SceneObject& child) {
     if (count_ >= capacity_ - 1) {
         // A growth step below one would leave no free slot and write past the array.
         const std::int32_t grown = capacity_ + std::max(growthStep_, 1);
-        std::unique_ptr<SceneObject*[]> larger(new SceneObject*[static_cast<std::size_t>(grown)]);
-        std::copy(children_.get(), children_.get() + count_, larger.get());
-        children_ = std::move(larger);
+        children_ = resizedSlots(children_, grown);
         capacity_ = grown;
     }
     child.retain();

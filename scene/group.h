@@ -2,7 +2,6 @@
 // Group: an ordered list of child scene objects, drawn in insertion order.
 
 #include <cstdint>
-#include <memory>
 
 #include "scene/scene_object.h"
 
@@ -37,7 +36,9 @@ private:
     std::int32_t count_ = 0;
     std::int32_t capacity_;
     std::int32_t growthStep_;
-    std::unique_ptr<SceneObject*[]> children_;
+    // Grown with realloc, which can extend the block in place: a group of 100000 children
+    // grows 5000 times, and copying the array each time would dominate building it.
+    SceneObject** children_;
 };
 
 }  // namespace kelvaro
