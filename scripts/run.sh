@@ -4,7 +4,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
-"$top/scripts/build.sh" build -DCMAKE_BUILD_TYPE=Release
+"$top/scripts/build.sh" build
 workdir="$top/build/models"
 mkdir -p "$workdir"
 cp "$top"/examples/*.txt "$top/examples/ElectronData" "$workdir"/
