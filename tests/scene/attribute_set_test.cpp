@@ -5,28 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "tests/scene/text_stream.h"
-#include "tests/support/gl_recorder.h"
+#include "tests/scene/scene_test_support.h"
 
 namespace kelvaro {
 namespace {
 
-using testing::clearGlCalls;
-using testing::recordedGlCalls;
+using testing::Calls;
+using testing::drawCalls;
+using testing::textOf;
 using testing::TextStream;
-using Calls = std::vector<std::string>;
-
-Calls drawCalls(const AttributeSet& set) {
-    clearGlCalls();
-    set.draw();
-    return recordedGlCalls();
-}
-
-std::string textOf(const AttributeSet& set) {
-    TextStream out;
-    EXPECT_TRUE(set.print(out.file()));
-    return out.text();
-}
 
 Ref<AttributeSet> surfaceMaterial(bool withAlpha) {
     Ref<AttributeSet> set = create<AttributeSet>(Vector3{1.0f, 0.5f, 0.25f});

@@ -8,29 +8,16 @@
 #include <vector>
 
 #include "scene/attribute_set.h"
-#include "tests/scene/text_stream.h"
-#include "tests/support/gl_recorder.h"
+#include "tests/scene/scene_test_support.h"
 
 namespace kelvaro {
 namespace {
 
-using testing::clearGlCalls;
+using testing::Calls;
+using testing::drawCalls;
 using testing::liveQuadricCount;
-using testing::recordedGlCalls;
+using testing::textOf;
 using testing::TextStream;
-using Calls = std::vector<std::string>;
-
-Calls drawCalls(const SceneObject& object) {
-    clearGlCalls();
-    object.draw();
-    return recordedGlCalls();
-}
-
-std::string textOf(const SceneObject& object) {
-    TextStream out;
-    EXPECT_TRUE(object.print(out.file()));
-    return out.text();
-}
 
 const Calls whiteCalls{"glDisable(GL_LIGHTING)", "glColor3f(1, 1, 1)"};
 
