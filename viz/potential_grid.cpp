@@ -32,6 +32,12 @@ float cellLength(float low, float high, int cells) {
 
 void vertex(const Vector3& p) { glVertex3f(p.x, p.y, p.z); }
 
+bool isFinite(const Vector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+// A crossing GL can draw: models with overflowed numbers put grid nodes at infinity, and a
+// field that vanishes or overflows at a crossing gives no normal.
+bool hasDrawableCrossing(const GridEdge& edge) { return isFinite(edge.crossing) && isFinite(edge.normal); }
+
 }  // namespace
 
 bool GridEdge::print(std::FILE*) const { return false; }
@@ -73,6 +79,7 @@ Ref<Group> GridCell::polygonise(float iso, const Vector3& color) const {
         const GridEdge& e0 = *edges[row.triangles[t][0]];
         const GridEdge& e1 = *edges[row.triangles[t][1]];
         const GridEdge& e2 = *edges[row.triangles[t][2]];
+        if (!hasDrawableCrossing(e0) || !hasDrawableCrossing(e1) || !hasDrawableCrossing(e2)) continue;
         const Ref<Triangle> triangle = create<Triangle>(e0.crossing, e1.crossing, e2.crossing);
         if (!triangle) continue;
         triangle->setNormals(e0.normal, e1.normal, e2.normal);

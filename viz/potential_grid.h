@@ -58,7 +58,8 @@ public:
     // translucent material of `color` holding one Triangle per entry of the table row of
     // this cell's corners (a corner counts as above when its potential is greater than
     // `iso`), with the crossings of the row's edges as corners and their normals as vertex
-    // normals. Empty Ref when the group or its attribute set cannot be created.
+    // normals. A triangle with a corner or normal that is not finite is left out. Empty Ref
+    // when the group or its attribute set cannot be created.
     Ref<Group> polygonise(float iso, const Vector3& color) const;
 
     GridEdge* edges[12] = {};

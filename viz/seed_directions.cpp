@@ -30,20 +30,25 @@ std::int32_t readInt32At(std::FILE* file, long offset) {
 
 std::unique_ptr<Vector3[]> readSeedDirections(int count) {
     if (count < 1) return nullptr;
+    const File file(std::fopen(seedFileName, "rb"));
+    if (!file) return nullptr;
+    return readSeedDirections(file.get(), count);
+}
+
+std::unique_ptr<Vector3[]> readSeedDirections(std::FILE* file, int count) {
+    if (count < 1) return nullptr;
     std::unique_ptr<Vector3[]> directions(new (std::nothrow) Vector3[count]);
     const auto floatCount = static_cast<std::size_t>(count) * 3;
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[4 * floatCount]);
     if (!directions || !buffer) return nullptr;
 
-    const File file(std::fopen(seedFileName, "rb"));
-    if (!file) return nullptr;
-    const std::int32_t largestCount = readInt32At(file.get(), 0);
+    const std::int32_t largestCount = readInt32At(file, 0);
     if (count > largestCount) return nullptr;
-    const std::int32_t offset = readInt32At(file.get(), 4L * count);
+    const std::int32_t offset = readInt32At(file, 4L * count);
     if (offset <= 0) return nullptr;  // no set of this count (or an offset no file can have)
-    if (std::fseek(file.get(), offset, SEEK_SET) != 0) return nullptr;
+    if (std::fseek(file, offset, SEEK_SET) != 0) return nullptr;
     // A set cut short by the end of the file is not used: its missing directions are unknown.
-    if (std::fread(buffer.get(), 4, floatCount, file.get()) != floatCount) return nullptr;
+    if (std::fread(buffer.get(), 4, floatCount, file) != floatCount) return nullptr;
 
     for (int i = 0; i < count; ++i) {
         const unsigned char* triple = buffer.get() + 12 * static_cast<std::size_t>(i);

@@ -1,6 +1,7 @@
 #pragma once
 // Reading the seed directions of field lines from the binary file "ElectronData".
 
+#include <cstdio>
 #include <memory>
 
 #include "common/vector3.h"
@@ -17,5 +18,8 @@ inline constexpr const char* seedFileName = "ElectronData";
 // be opened, `count` is below 1 or above N, the table entry for `count` is 0, the set is
 // shorter than 3 x `count` floats, or memory runs out.
 std::unique_ptr<Vector3[]> readSeedDirections(int count);
+
+// The same read from `file`, an open binary stream positioned anywhere; it is left open.
+std::unique_ptr<Vector3[]> readSeedDirections(std::FILE* file, int count);
 
 }  // namespace kelvaro
