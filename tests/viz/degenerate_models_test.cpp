@@ -12,7 +12,6 @@
 #include "tests/viz/viz_test_support.h"
 #include "viz/field_lines.h"
 #include "viz/hedgehog.h"
-#include "viz/potential_grid.h"
 #include "viz/potential_surface.h"
 
 namespace kelvaro {
@@ -22,7 +21,7 @@ using testing::childrenOf;
 using testing::firstNonFiniteVertex;
 
 std::unique_ptr<Model> degenerateModel(const std::string& name) {
-    std::ifstream file(std::string(KELVARO_DEGENERATE_MODELS_DIR) + "/" + name + ".txt");
+    std::ifstream file(testing::degenerateModelPath(name));
     std::stringstream text;
     text << file.rdbuf();
     EXPECT_FALSE(text.str().empty()) << name;
@@ -35,15 +34,7 @@ void expectSound(const Ref<Group>& built, const char* what) {
     EXPECT_FALSE(bad) << what << ": " << bad.value_or("");
 }
 
-// The potential stored at the grid node (middle, middle, middle + offset along z), exactly
-// as the surface builder samples it: a level on a node.
-float potentialAtNodeAboveTheMiddle(const Model& model, int offset) {
-    const Ref<PotentialGrid> grid = create<PotentialGrid>(model, surfaceGridCells, surfaceGridCells, surfaceGridCells);
-    const int middle = surfaceGridCells / 2;
-    return grid->node(grid->nodeIndex(middle, middle, middle + offset)).sampleValue;
-}
-
-class DegenerateModel : public ::testing::TestWithParam<const char*> {
+class DegenerateModel : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override { testing::installExampleSeedFile(); }
 
@@ -68,8 +59,8 @@ TEST_P(DegenerateModel, EveryBuilderEndsWithFiniteGeometry) {
     EXPECT_LE(hedgehog->count(), 300);
 
     const float levels[] = {0.0f, 1.0f, -1.0f, static_cast<float>(model->potentialMax()),
-                            static_cast<float>(model->potentialMin()), potentialAtNodeAboveTheMiddle(*model, 0),
-                            potentialAtNodeAboveTheMiddle(*model, 3)};
+                            static_cast<float>(model->potentialMin()), testing::potentialAtNodeAboveTheMiddle(*model, 0),
+                            testing::potentialAtNodeAboveTheMiddle(*model, 3)};
     for (float level : levels) {
         for (int direction : {0, 1}) {
             SCOPED_TRACE(::testing::Message() << "surface at " << level << ", direction " << direction);
@@ -80,11 +71,37 @@ TEST_P(DegenerateModel, EveryBuilderEndsWithFiniteGeometry) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, DegenerateModel,
-                         ::testing::Values("no_charges", "one_charge", "coincident_charges", "cancelling_charges",
-                                           "charges_on_grid_nodes", "zero_size_box", "box_inside_charge",
-                                           "box_away_from_origin", "overflowed_numbers", "crowded_tiny_box",
-                                           "like_charges_saddle"));
+INSTANTIATE_TEST_SUITE_P(Models, DegenerateModel, ::testing::ValuesIn(testing::degenerateModelNames()),
+                         [](const auto& model) { return model.param; });
+
+// What the builders make of the models whose answer is plain: lines only from charges with
+// room around them inside the box, hedgehog lines only where the field has a direction.
+TEST(DegenerateModels, BuildersMakeWhatTheFieldAllows) {
+    testing::ScratchDirectory scratch;
+    testing::installExampleSeedFile();
+    struct Expected {
+        const char* model;
+        std::int32_t fieldLines;  // at 20 per charge
+        std::int32_t hedgehogLines;  // of 300 asked for
+    };
+    for (const Expected& expected : {
+             Expected{"no_charges", 0, 0},
+             Expected{"cancelling_charges", 0, 0},  // no field anywhere
+             Expected{"box_inside_charge", 0, 0},   // no sample outside the charge
+             Expected{"one_charge", 20, 300},
+             Expected{"coincident_charges", 20, 300},  // the lines of the weaker charge run into it
+             Expected{"zero_size_box", 0, 300},  // every sample is the one point of the box
+             Expected{"box_away_from_origin", 20, 300},  // the charge outside the box has none
+         }) {
+        SCOPED_TRACE(expected.model);
+        const auto model = degenerateModel(expected.model);
+        ASSERT_TRUE(model);
+        EXPECT_EQ(makeFieldLines(*model, 20)->count(), expected.fieldLines);
+        const Ref<Group> hedgehog = makeHedgehog(*model, 300);
+        EXPECT_EQ(hedgehog->count(), expected.hedgehogLines);
+        for (const Line* line : childrenOf<Line>(*hedgehog)) EXPECT_TRUE(model->bounds().contains(line->start));
+    }
+}
 
 }  // namespace
 }  // namespace kelvaro

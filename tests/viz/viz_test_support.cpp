@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+
+#include "viz/potential_grid.h"
+#include "viz/potential_surface.h"
 
 namespace kelvaro::testing {
 
@@ -47,6 +51,25 @@ void writeBytes(const std::string& name, const std::vector<std::uint8_t>& bytes)
 
 void installExampleSeedFile() {
     std::filesystem::copy_file(std::filesystem::path(KELVARO_EXAMPLES_DIR) / "ElectronData", "ElectronData");
+}
+
+std::vector<std::string> degenerateModelNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(KELVARO_DEGENERATE_MODELS_DIR)) {
+        if (entry.path().extension() == ".txt") names.push_back(entry.path().stem().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string degenerateModelPath(const std::string& name) {
+    return std::string(KELVARO_DEGENERATE_MODELS_DIR) + "/" + name + ".txt";
+}
+
+float potentialAtNodeAboveTheMiddle(const Model& model, int offset) {
+    const Ref<PotentialGrid> grid = create<PotentialGrid>(model, surfaceGridCells, surfaceGridCells, surfaceGridCells);
+    const int middle = surfaceGridCells / 2;
+    return grid->node(grid->nodeIndex(middle, middle, middle + offset)).sampleValue;
 }
 
 }  // namespace kelvaro::testing

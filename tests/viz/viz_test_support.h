@@ -39,6 +39,15 @@ void writeBytes(const std::string& name, const std::vector<std::uint8_t>& bytes)
 // Copies the checked-in seed file into the working directory.
 void installExampleSeedFile();
 
+// The names (without ".txt") of the models in tests/viz/degenerate_models, sorted.
+std::vector<std::string> degenerateModelNames();
+// The path of one of them.
+std::string degenerateModelPath(const std::string& name);
+
+// The potential stored at the surface grid's node (middle, middle, middle + offset along
+// z), exactly as the surface builder samples it: a level that lies on a node.
+float potentialAtNodeAboveTheMiddle(const Model& model, int offset);
+
 // The children of `group`, cast to T (the test fails on a child of another class).
 template <class T>
 std::vector<const T*> childrenOf(const Group& group) {
