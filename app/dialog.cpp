@@ -31,6 +31,14 @@ void Dialog::runAction(int id) {
     if (action_ != nullptr) action_(this, id);
 }
 
+bool Dialog::owns(int id) const {
+    bool found = false;
+    window_->for_each_control([&](const GLUI_Control* control) { found = found || control->get_id() == id; });
+    return found;
+}
+
+Dialog* activeDialogOwning(int id) { return activeDialog != nullptr && activeDialog->owns(id) ? activeDialog : nullptr; }
+
 Dialog::ButtonRow Dialog::addButtonRow(int okId, int cancelId, void (*callback)(int id)) {
     ButtonRow row{};
     row.panel = window_->add_panel("", GLUI_PANEL_NONE);

@@ -27,6 +27,8 @@ public:
     virtual bool hide();
     // Calls the action, if there is one.
     virtual void runAction(int id);
+    // Whether one of this dialog's controls has the id `id`.
+    bool owns(int id) const;
 
     GLUI* window() const { return window_; }
 
@@ -46,6 +48,11 @@ private:
 
 // The dialog now shown, or none.
 extern Dialog* activeDialog;
+
+// The active dialog when the control `id` is one of its own, otherwise none. A control
+// callback acts only through it: a click can still reach a dialog that the program has
+// already hidden (or not yet shown) when the X server is behind.
+Dialog* activeDialogOwning(int id);
 
 // Hides the dialog that ran its action and enables the command and view panels again:
 // the last step of every dialog action.

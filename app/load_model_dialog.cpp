@@ -27,16 +27,18 @@ int LoadModelDialog::fillFileList(const char* pattern) {
 }
 
 void fileDialogControl(int id) {
+    Dialog* owner = activeDialogOwning(id);
+    if (owner == nullptr) return;
     switch (id) {
         case LoadModelDialog::FileListId: {
-            auto* dialog = static_cast<LoadModelDialog*>(activeDialog);
+            auto* dialog = static_cast<LoadModelDialog*>(owner);
             const int item = dialog->fileList()->get_int_val();
             if (item > 0) dialog->nameField()->set_text(dialog->fileList()->get_item_ptr(item)->text);
             break;
         }
         case LoadModelDialog::OkId:
         case LoadModelDialog::CancelId:
-            activeDialog->runAction(id);
+            owner->runAction(id);
             break;
         default:
             break;

@@ -31,6 +31,16 @@ namespace {
 
 constexpr unsigned char escapeKey = 27;
 
+void createDialogs() {
+    loadModelDialog = std::make_unique<LoadModelDialog>("Load Model File", loadModelAction);
+    loadModelDialog->fillFileList("*.txt");
+    fieldLinesDialog = std::make_unique<FieldLinesDialog>("Add Field Lines to Charge", addFieldLinesAction);
+    hedgehogDialog = std::make_unique<HedgehogDialog>("Add Hedgehog Lines", addHedgehogAction);
+    potentialSurfaceDialog = std::make_unique<PotentialSurfaceDialog>("Add Equipotential Surface", addPotentialAction);
+}
+
+}  // namespace
+
 // Light 0: white ambient and diffuse light from a fixed direction relative to the eye.
 const GLfloat lightAmbient[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 const GLfloat lightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -45,16 +55,6 @@ void setUpLighting() {
     glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
     glEnable(GL_DEPTH_TEST);
 }
-
-void createDialogs() {
-    loadModelDialog = std::make_unique<LoadModelDialog>("Load Model File", loadModelAction);
-    loadModelDialog->fillFileList("*.txt");
-    fieldLinesDialog = std::make_unique<FieldLinesDialog>("Add Field Lines to Charge", addFieldLinesAction);
-    hedgehogDialog = std::make_unique<HedgehogDialog>("Add Hedgehog Lines", addHedgehogAction);
-    potentialSurfaceDialog = std::make_unique<PotentialSurfaceDialog>("Add Equipotential Surface", addPotentialAction);
-}
-
-}  // namespace
 
 std::vector<int> programWindows() {
     std::vector<int> windows{mainWindow};

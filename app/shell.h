@@ -34,6 +34,10 @@ extern std::unique_ptr<PotentialSurfaceDialog> potentialSurfaceDialog;
 // the dialogs.
 std::vector<int> programWindows();
 
+// The main window's fixed GL state: light 0 (white, from a fixed direction relative to
+// the eye) and the depth test. Set once, after the window is made.
+void setUpLighting();
+
 // Main-window callbacks.
 void displayScene();
 void reshapeView(int width, int height);

@@ -40,6 +40,8 @@ PotentialSurfaceDialog::PotentialSurfaceDialog(const char* title, Action action)
 }
 
 void dialogButtonControl(int id) {
+    Dialog* owner = activeDialogOwning(id);
+    if (owner == nullptr) return;
     switch (id) {
         case FieldLinesDialog::OkId:
         case FieldLinesDialog::CancelId:
@@ -47,7 +49,7 @@ void dialogButtonControl(int id) {
         case HedgehogDialog::CancelId:
         case PotentialSurfaceDialog::OkId:
         case PotentialSurfaceDialog::CancelId:
-            activeDialog->runAction(id);
+            owner->runAction(id);
             break;
         default:
             break;

@@ -131,6 +131,29 @@ TEST_F(DialogsTest, ACommandButtonDisablesThePanelsUntilCancel) {
     EXPECT_FALSE(sceneGroup);
 }
 
+// The X server may still deliver a click to a dialog the program has hidden, or to one it
+// has not shown yet: such a click reaches no dialog.
+TEST_F(DialogsTest, ButtonsOfADialogThatIsNotShownDoNothing) {
+    makeDialogs();
+    write("a.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\n");
+    dialogButtonControl(HedgehogDialog::OkId);  // no dialog shown
+    fileDialogControl(LoadModelDialog::OkId);
+    fileDialogControl(LoadModelDialog::FileListId);
+    EXPECT_EQ(activeDialog, nullptr);
+
+    commandButtonPressed(LoadModelCommand);
+    loadModelDialog->nameField()->set_text("a.txt");
+    dialogButtonControl(PotentialSurfaceDialog::OkId);  // a hidden dialog's OK
+    dialogButtonControl(FieldLinesDialog::CancelId);
+    EXPECT_EQ(activeDialog, loadModelDialog.get());
+    EXPECT_TRUE(shown(*loadModelDialog));
+    EXPECT_FALSE(currentModel);
+
+    fileDialogControl(LoadModelDialog::OkId);
+    EXPECT_EQ(activeDialog, nullptr);
+    EXPECT_TRUE(currentModel);
+}
+
 TEST_F(DialogsTest, TheFileListOffersTheModelFilesFoundAtStart) {
     write("b.txt", "");
     write("a.txt", "");

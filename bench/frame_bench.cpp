@@ -1,0 +1,89 @@
+// Frame time of the largest scenes the dialogs allow, drawn by the program's own display
+// function into a window of the size of the main window's scene area. Needs an X display:
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/frame_bench
+// Each benchmark loads the 99-charge cloud example (which resets the scene), adds its
+// visualisations and then times whole frames: displayScene() followed by glFinish(), in
+// wall time, since the GL driver draws on threads of its own.
+//
+// Run from anywhere: the working directory is set to examples/, for the model and
+// "ElectronData".
+
+#include <GL/freeglut.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/session.h"
+#include "app/shell.h"
+
+namespace {
+
+using namespace kelvaro;
+
+// The scene area of the 800 x 600 main window, beside and above the panels.
+constexpr int sceneWidth = 626;
+constexpr int sceneHeight = 520;
+
+// The level whose surface passes through the most cells of the cloud's grid.
+constexpr float widestSurfaceLevel = 0.0f;
+
+enum Visualisations { ModelOnly = 0, FieldLines = 1, Hedgehog = 2, Surface = 4 };
+
+// Loads the cloud afresh and adds the requested visualisations at the dialogs' limits.
+void buildScene(int visualisations) {
+    if (loadModelFile("cloud.txt") != LoadOutcome::Loaded) {
+        std::fprintf(stderr, "cannot load examples/cloud.txt\n");
+        std::exit(1);
+    }
+    if (visualisations & FieldLines) addFieldLines(100);
+    if (visualisations & Hedgehog) addHedgehogLines(100000);
+    if (visualisations & Surface) addPotentialSurface(widestSurfaceLevel, 0);
+}
+
+void BM_Frame(benchmark::State& state) {
+    buildScene(static_cast<int>(state.range(0)));
+    displayScene();  // the first frame also warms the driver's caches
+    glFinish();
+    for (auto _ : state) {
+        displayScene();
+        glFinish();
+    }
+    state.counters["scene_children"] = sceneGroup->count();
+}
+BENCHMARK(BM_Frame)
+    ->ArgName("visualisations")
+    ->Arg(ModelOnly)
+    ->Arg(FieldLines)
+    ->Arg(Hedgehog)
+    ->Arg(Surface)
+    ->Arg(FieldLines | Hedgehog | Surface)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("DISPLAY") == nullptr) {
+        std::fprintf(stderr, "frame_bench needs an X display (run it under xvfb-run)\n");
+        return 1;
+    }
+    std::filesystem::current_path(KELVARO_EXAMPLES_DIR);
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(sceneWidth, sceneHeight);
+    glutCreateWindow("Kelvaro frame benchmark");
+    setUpLighting();
+    viewAspect = static_cast<float>(sceneWidth) / static_cast<float>(sceneHeight);
+    glViewport(0, 0, sceneWidth, sceneHeight);
+    // GLUT shows the window on its first event pass; drawing before that is discarded.
+    glutMainLoopEvent();
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    endSession();
+    return 0;
+}
