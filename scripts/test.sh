@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test:
-#   1. the normal build (warnings as errors): unit tests, end-to-end tests under Xvfb, benchmarks built
+#   1. the normal build (warnings as errors): unit tests, end-to-end tests under Xvfb,
+#      memcheck runs of kelvaro-batch and of a whole session of the program; benchmarks built
 #   2. the AddressSanitizer + UndefinedBehaviorSanitizer build: every test, the end-to-end
 #      ones without leak checks
 #   3. the libFuzzer build (clang): each fuzz target for a short, bounded time
@@ -30,4 +31,4 @@ echo "== end-to-end tests under the sanitizers"
 echo "== fuzz build"
 CC=clang CXX=clang++ "$top/scripts/build.sh" build-fuzz -DKELVARO_FUZZ=ON
 echo "== fuzzing"
-(cd "$top/build-fuzz" && ctest --output-on-failure -L fuzz)
+(cd "$top/build-fuzz" && ctest --output-on-failure -j "$jobs" -L fuzz)
