@@ -23,11 +23,14 @@ private:
     int& target_;
 };
 
-// Squared distance between two single-precision points, differences and sum in double.
-double squaredDistance(const Vector3& a, const Vector3& b) {
-    const double dx = static_cast<double>(a.x) - static_cast<double>(b.x);
-    const double dy = static_cast<double>(a.y) - static_cast<double>(b.y);
-    const double dz = static_cast<double>(a.z) - static_cast<double>(b.z);
+// Widening is exact: distances from widened points equal those taken from the floats.
+WidePoint widened(const Vector3& p) { return {p.x, p.y, p.z}; }
+
+// Squared distance, differences and sum in double precision.
+double squaredDistance(const WidePoint& a, const WidePoint& b) {
+    const double dx = a.x - b.x;
+    const double dy = a.y - b.y;
+    const double dz = a.z - b.z;
     return dx * dx + dy * dy + dz * dz;
 }
 
@@ -51,9 +54,10 @@ Model::Model(std::FILE* stream) {
 }
 
 double Model::potentialAt(const Vector3& p) const {
+    const WidePoint at = widened(p);
     double sum = 0.0;
-    for (const Charge& charge : charges()) {
-        sum += charge.value / std::sqrt(squaredDistance(p, charge.position));
+    for (std::int32_t i = 0; i < chargeCount_; ++i) {
+        sum += charges_[i].value / std::sqrt(squaredDistance(at, widePositions_[i]));
     }
     return sum * potentialScale_;
 }
@@ -75,19 +79,23 @@ Vector3 Model::fieldAt(const Vector3& p) const {
 
 bool Model::isStopPoint(const Vector3& p) const {
     if (!bounds_->contains(p)) return true;
-    for (const Charge& charge : charges()) {
+    const WidePoint at = widened(p);
+    for (std::int32_t i = 0; i < chargeCount_; ++i) {
         // Written so that a not-a-number distance also counts as inside the charge.
-        if (!(squaredDistance(p, charge.position) >= chargeRadiusSquared_)) return true;
+        if (!(squaredDistance(at, widePositions_[i]) >= chargeRadiusSquared_)) return true;
     }
     return false;
 }
 
 void Model::finishModel() {
+    for (std::int32_t i = 0; i < chargeCount_; ++i) {
+        widePositions_[i] = widened(charges_[i].position);
+    }
     potentialScale_ = 1.0;
     const double atCorner = potentialAt(bounds_->max);
     potentialMax_ = atCorner;
     potentialMin_ = atCorner;
-    pointSpacing_ *= std::sqrt(squaredDistance(bounds_->max, bounds_->min));
+    pointSpacing_ *= std::sqrt(squaredDistance(widened(bounds_->max), widened(bounds_->min)));
     for (const Charge& charge : charges()) {
         // A point at distance sqrt(3) * chargeRadius, just outside the charge.
         const Vector3 sample{static_cast<float>(charge.position.x + chargeRadius_),

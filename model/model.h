@@ -20,6 +20,12 @@ struct Charge {
     Vector3 position;
 };
 
+// A point in double precision. The model widens its charge positions once: the distances
+// that every evaluation and stop test takes are formed in double precision.
+struct WidePoint {
+    double x = 0.0, y = 0.0, z = 0.0;
+};
+
 class Model {
 public:
     static constexpr int maxCharges = 99;
@@ -82,7 +88,8 @@ public:
 private:
     friend class ModelReader;
 
-    // Derives pointSpacing and the potential range from the bounds and the charges.
+    // Widens the charge positions, then derives pointSpacing and the potential range from
+    // the bounds and the charges.
     void finishModel();
 
     static inline int lastReadLine_ = 0;
@@ -94,6 +101,7 @@ private:
     bool axesOn_ = false;
     std::int32_t chargeCount_ = 0;
     Charge charges_[100];
+    WidePoint widePositions_[100];  // charges_[i].position in double, set by finishModel
     // Settings written as single-precision constants keep that value when widened.
     double traceStep_ = static_cast<double>(0.05f);
     double pointSpacing_ = static_cast<double>(0.01f);

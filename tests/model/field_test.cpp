@@ -132,5 +132,39 @@ TEST(Field, HasNoGuardAtAChargesPosition) {
     EXPECT_TRUE(std::isnan(model->fieldAt({0.5f, 0, 0}).x));
 }
 
+// The potential and the stop test of a crowded model, bit for bit as their definitions
+// say: differences of the single-precision coordinates taken in double, terms summed in
+// charge order.
+TEST(Field, PotentialAndStopTestMatchTheirDefinitionsExactly) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> coordinate(-1.0f, 1.0f);
+    std::string charges;
+    for (int i = 0; i < Model::maxCharges; ++i) {
+        charges += "POINT " + std::to_string(coordinate(random)) + " AT " + std::to_string(coordinate(random) / 8) + ", " +
+                   std::to_string(coordinate(random) / 8) + ", " + std::to_string(coordinate(random) / 8) + "\n";
+    }
+    const auto model = readModel(unitBox(charges));
+    ASSERT_TRUE(model);
+    ASSERT_EQ(model->chargeCount(), Model::maxCharges);
+    int stops = 0;
+    for (int n = 0; n < 2000; ++n) {
+        const Vector3 p{coordinate(random) / 8, coordinate(random) / 8, coordinate(random) / 8};
+        double potential = 0.0;
+        bool inside = false;
+        for (const Charge& charge : model->charges()) {
+            const double dx = static_cast<double>(p.x) - static_cast<double>(charge.position.x);
+            const double dy = static_cast<double>(p.y) - static_cast<double>(charge.position.y);
+            const double dz = static_cast<double>(p.z) - static_cast<double>(charge.position.z);
+            const double squared = dx * dx + dy * dy + dz * dz;
+            potential += charge.value / std::sqrt(squared);
+            inside = inside || !(squared >= model->chargeRadiusSquared());
+        }
+        ASSERT_EQ(model->potentialAt(p), potential) << n;
+        ASSERT_EQ(model->isStopPoint(p), inside) << n;
+        stops += inside ? 1 : 0;
+    }
+    EXPECT_GT(stops, 10);  // points inside charges are among them
+}
+
 }  // namespace
 }  // namespace kelvaro::testing
