@@ -241,6 +241,31 @@ TEST_F(KelvaroTest, FailuresAreReportedOnStandardOutput) {
               "Cannot render field lines. Sorry.\n");
 }
 
+// Models that make little sense load and take every visualisation without a message;
+// the program goes on and still draws the panels.
+TEST_F(KelvaroTest, DegenerateModelsTakeEveryVisualisation) {
+    withSeedFile();
+    for (const char* model : {"overflowed_numbers.txt", "box_inside_charge.txt", "crowded_tiny_box.txt"}) {
+        fs::copy_file(fs::path(KELVARO_DEGENERATE_MODELS_DIR) / model, workDirectory_ / model);
+    }
+    start();
+    for (const char* model : {"overflowed_numbers.txt", "box_inside_charge.txt", "crowded_tiny_box.txt"}) {
+        SCOPED_TRACE(model);
+        loadByName(model);
+        closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+        const e2e::WindowId hedgehog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+        typeIntoField(hedgehog, {110, 14}, "5000");
+        closeDialog(hedgehog, true);
+        const e2e::WindowId surface = openDialog(surfaceButton, "Add Equipotential Surface");
+        typeIntoField(surface, {100, 14}, "1");
+        closeDialog(surface, true);
+        ASSERT_TRUE(program_->running());
+    }
+    const e2e::Image image = screenshot("degenerate_models");
+    EXPECT_GT(image.count(panelGrey, 2, 626, 130, 799, 519), 150 * 350);
+    EXPECT_EQ(program_->output(), "");
+}
+
 TEST_F(KelvaroTest, DollyAndSpinChangeThePicture) {
     withSeedFile();
     start();
