@@ -2,9 +2,11 @@
 // from its last bytes the requests, kept small enough for thousands of runs: a few field
 // lines per charge, a few hundred hedgehog lines, a surface on a coarse grid at a fuzzed
 // level or exactly at a node's potential. Every builder must end and give only finite
-// coordinates; the seed file is the bundled one, copied into a private working directory.
+// coordinates. The seed file is the bundled one.
 
+#include <fcntl.h>
 #include <fuzzer/FuzzedDataProvider.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -40,24 +42,39 @@ void requireSound(const Ref<Group>& built, const char* what) {
     }
 }
 
+// A private folder holding a copy of the bundled seed file, which the field-line builder
+// opens by its bare name: the builders run with it as the working directory.
+int seedDirectory = -1;
+int startDirectory = -1;
+std::filesystem::path seedDirectoryPath;
+
+void removeSeedDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(seedDirectoryPath, ignored);
+}
+
+// Makes the seed folder the working directory for its lifetime; libFuzzer writes its
+// findings relative to the directory it was started in.
+class InSeedDirectory {
+public:
+    InSeedDirectory() { require(fchdir(seedDirectory) == 0); }
+    ~InSeedDirectory() { require(fchdir(startDirectory) == 0); }
+    InSeedDirectory(const InSeedDirectory&) = delete;
+    InSeedDirectory& operator=(const InSeedDirectory&) = delete;
+};
+
 }  // namespace
 
-// Runs before libFuzzer reads its arguments: the paths among them (corpus folders, inputs
-// to replay) are made absolute, then a private working directory with the seed file
-// becomes the current one.
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    static std::vector<std::string> absolutePaths;
-    absolutePaths.reserve(static_cast<std::size_t>(*argc));
-    for (int i = 1; i < *argc; ++i) {
-        if ((*argv)[i][0] == '-') continue;
-        absolutePaths.push_back(std::filesystem::absolute((*argv)[i]).string());
-        (*argv)[i] = absolutePaths.back().data();
-    }
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     char directory[] = "/tmp/kelvaro-builders-fuzz-XXXXXX";
     if (mkdtemp(directory) == nullptr) std::abort();
+    seedDirectoryPath = directory;
+    std::atexit(removeSeedDirectory);
     std::filesystem::copy_file(std::filesystem::path(KELVARO_EXAMPLES_DIR) / "ElectronData",
-                               std::filesystem::path(directory) / "ElectronData");
-    std::filesystem::current_path(directory);
+                               seedDirectoryPath / "ElectronData");
+    seedDirectory = open(directory, O_RDONLY | O_DIRECTORY);
+    startDirectory = open(".", O_RDONLY | O_DIRECTORY);
+    if (seedDirectory < 0 || startDirectory < 0) std::abort();
     return 0;
 }
 
@@ -77,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::FILE* stream = fmemopen(text.data(), text.size(), "r");
     if (!stream) return 0;
+    const InSeedDirectory seeds;
     try {
         const Model model(stream);
         if (model.chargeCount() <= maxChargesTraced) requireSound(makeFieldLines(model, linesPerCharge), "field lines");
