@@ -212,7 +212,7 @@ class BatchOnDegenerateModel : public Batch, public ::testing::WithParamInterfac
 
 TEST_P(BatchOnDegenerateModel, EndsWithFiniteElements) {
     const std::string path = testing::degenerateModelPath(GetParam());
-    const auto model = testing::modelFromText(contents(path));
+    const auto model = testing::degenerateModel(GetParam());
     ASSERT_TRUE(model);
     // The tool takes only numbers for a level: a node of an overflowed model may hold none.
     const float nodeLevel = testing::potentialAtNodeAboveTheMiddle(*model, 3);

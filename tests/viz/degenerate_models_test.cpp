@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tests/support/scene_checks.h"
@@ -18,15 +15,8 @@ namespace kelvaro {
 namespace {
 
 using testing::childrenOf;
+using testing::degenerateModel;
 using testing::firstNonFiniteVertex;
-
-std::unique_ptr<Model> degenerateModel(const std::string& name) {
-    std::ifstream file(testing::degenerateModelPath(name));
-    std::stringstream text;
-    text << file.rdbuf();
-    EXPECT_FALSE(text.str().empty()) << name;
-    return testing::modelFromText(text.str());
-}
 
 void expectSound(const Ref<Group>& built, const char* what) {
     ASSERT_TRUE(built) << what;

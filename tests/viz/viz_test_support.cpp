@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "viz/potential_grid.h"
@@ -64,6 +65,14 @@ std::vector<std::string> degenerateModelNames() {
 
 std::string degenerateModelPath(const std::string& name) {
     return std::string(KELVARO_DEGENERATE_MODELS_DIR) + "/" + name + ".txt";
+}
+
+std::unique_ptr<Model> degenerateModel(const std::string& name) {
+    std::ifstream file(degenerateModelPath(name));
+    std::stringstream text;
+    text << file.rdbuf();
+    EXPECT_FALSE(text.str().empty()) << name;
+    return modelFromText(text.str());
 }
 
 float potentialAtNodeAboveTheMiddle(const Model& model, int offset) {

@@ -43,6 +43,8 @@ void installExampleSeedFile();
 std::vector<std::string> degenerateModelNames();
 // The path of one of them.
 std::string degenerateModelPath(const std::string& name);
+// One of them, read (null, having failed the test, when it does not read).
+std::unique_ptr<Model> degenerateModel(const std::string& name);
 
 // The potential stored at the surface grid's node (middle, middle, middle + offset along
 // z), exactly as the surface builder samples it: a level that lies on a node.
