@@ -129,6 +129,18 @@ protected:
         closeDialog(dialog, true);
     }
 
+    // Field lines at the dialog's default, then `hedgehogLines` hedgehog lines and the
+    // surface at `level`, each through its dialog and OK.
+    void addEveryVisualisation(const std::string& hedgehogLines, const std::string& level) {
+        closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+        const e2e::WindowId hedgehog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+        typeIntoField(hedgehog, {110, 14}, hedgehogLines);
+        closeDialog(hedgehog, true);
+        const e2e::WindowId surface = openDialog(surfaceButton, "Add Equipotential Surface");
+        typeIntoField(surface, {100, 14}, level);
+        closeDialog(surface, true);
+    }
+
     static int countInFreeArea(const e2e::Image& image, e2e::Pixel colour, int tolerance) {
         return image.count(colour, tolerance, freeLeft, freeTop, freeRight, freeBottom);
     }
@@ -252,13 +264,7 @@ TEST_F(KelvaroTest, DegenerateModelsTakeEveryVisualisation) {
     for (const char* model : {"overflowed_numbers.txt", "box_inside_charge.txt", "crowded_tiny_box.txt"}) {
         SCOPED_TRACE(model);
         loadByName(model);
-        closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
-        const e2e::WindowId hedgehog = openDialog(hedgehogButton, "Add Hedgehog Lines");
-        typeIntoField(hedgehog, {110, 14}, "5000");
-        closeDialog(hedgehog, true);
-        const e2e::WindowId surface = openDialog(surfaceButton, "Add Equipotential Surface");
-        typeIntoField(surface, {100, 14}, "1");
-        closeDialog(surface, true);
+        addEveryVisualisation("5000", "1");
         ASSERT_TRUE(program_->running());
     }
     const e2e::Image image = screenshot("degenerate_models");
@@ -327,13 +333,7 @@ TEST_F(KelvaroTest, WholeSessionUnderMemcheckIsClean) {
     constexpr double slowWait = 240.0;
     startUnder(KELVARO_MEMCHECK, {log, KELVARO_PATH}, slowWait);
     loadByName("dipole.txt");
-    closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
-    const e2e::WindowId hedgehog = openDialog(hedgehogButton, "Add Hedgehog Lines");
-    typeIntoField(hedgehog, {110, 14}, "2000");
-    closeDialog(hedgehog, true);
-    const e2e::WindowId surface = openDialog(surfaceButton, "Add Equipotential Surface");
-    typeIntoField(surface, {100, 14}, "5");
-    closeDialog(surface, true);
+    addEveryVisualisation("2000", "5");
     loadByName("cloud.txt");
     closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
     screenshot("memcheck_session");
