@@ -29,7 +29,6 @@ std::int32_t readInt32At(std::FILE* file, long offset) {
 }  // namespace
 
 std::unique_ptr<Vector3[]> readSeedDirections(int count) {
-    if (count < 1) return nullptr;
     const File file(std::fopen(seedFileName, "rb"));
     if (!file) return nullptr;
     return readSeedDirections(file.get(), count);
