@@ -2,10 +2,13 @@
 
 #include <GL/freeglut.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/load_model_dialog.h"
 #include "app/panels.h"
+#include "app/picture_file.h"
 #include "app/session.h"
 #include "app/visualisation_dialogs.h"
 #include "glui/glui.h"
@@ -14,13 +17,14 @@ namespace kelvaro {
 
 int mainWindow = 0;
 
-float viewAspect = 1.2f;
-float viewPan[2] = {0.0f, 0.0f};
-float viewDolly = 13.0f;
-float viewRotation[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-float viewZoom = 0.0f;
-float viewNear = 10.1f;
-float viewFar = 20.0f;
+Camera mainView;
+float& viewAspect = mainView.aspect;
+float (&viewPan)[2] = mainView.pan;
+float& viewDolly = mainView.dolly;
+float (&viewRotation)[16] = mainView.rotation;
+float& viewZoom = mainView.zoom;
+float& viewNear = mainView.nearPlane;
+float& viewFar = mainView.farPlane;
 
 std::unique_ptr<LoadModelDialog> loadModelDialog;
 std::unique_ptr<FieldLinesDialog> fieldLinesDialog;
@@ -41,21 +45,6 @@ void createDialogs() {
 
 }  // namespace
 
-// Light 0: white ambient and diffuse light from a fixed direction relative to the eye.
-const GLfloat lightAmbient[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-const GLfloat lightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-const GLfloat lightPosition[4] = {0.5f, 0.5f, 1.0f, 0.0f};
-
-void setUpLighting() {
-    glEnable(GL_LIGHTING);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_LIGHT0);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, lightAmbient);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, lightDiffuse);
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
-    glEnable(GL_DEPTH_TEST);
-}
-
 std::vector<int> programWindows() {
     std::vector<int> windows{mainWindow};
     for (const GLUI* panel : {commandPanel, viewPanel}) {
@@ -68,21 +57,24 @@ std::vector<int> programWindows() {
     return windows;
 }
 
+void savePicture() {
+    const int previous = glutGetWindow();
+    glutSetWindow(mainWindow);
+    drawFrame(mainView, sceneGroup.get());
+    const Picture picture = readViewport();
+    if (previous != 0 && previous != mainWindow) glutSetWindow(previous);
+    const std::string name = nextPictureName();
+    const std::string failure = writePng(picture, name);
+    if (failure.empty()) {
+        std::printf("Picture saved as %s.\n", name.c_str());
+    } else {
+        std::printf("Could not save picture %s: %s.\n", name.c_str(), failure.c_str());
+    }
+    std::fflush(stdout);
+}
+
 void displayScene() {
-    glClearColor(0.1f, 0.1f, 0.1f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(static_cast<double>(viewZoom) + 30.0, viewAspect, viewNear, viewFar);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -2.6f);
-    glTranslatef(viewPan[0], viewPan[1], -viewDolly);
-    glMultMatrixf(viewRotation);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (sceneGroup) sceneGroup->draw();
+    drawFrame(mainView, sceneGroup.get());
     glutSwapBuffers();
 }
 
@@ -90,12 +82,13 @@ void reshapeView(int, int) {
     int x = 0, y = 0, width = 0, height = 0;
     GLUI_Master.get_viewport_area(&x, &y, &width, &height);
     glViewport(x, y, width, height);
-    viewAspect = static_cast<float>(static_cast<double>(width) / static_cast<double>(height));
+    viewAspect = aspectRatio(width, height);
     glutPostRedisplay();
 }
 
 void keyPressed(unsigned char key, int, int) {
     if (key == escapeKey || key == 'q') std::exit(0);
+    if (key == pictureKey) savePicture();
     glutPostRedisplay();
 }
 

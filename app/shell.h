@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "app/frame.h"
+
 namespace kelvaro {
 
 class LoadModelDialog;
@@ -15,14 +17,19 @@ class PotentialSurfaceDialog;
 // The GLUT identifier of the main window.
 extern int mainWindow;
 
-// Camera values, written directly by the view panel's controls (their live variables).
-extern float viewAspect;        // viewport width / height
-extern float viewPan[2];        // sideways and vertical shift
-extern float viewDolly;         // distance beyond the fixed 2.6 that the scene is pushed away
-extern float viewRotation[16];  // rotation of the scene, column-major
-extern float viewZoom;          // added to 30 degrees of vertical field of view
-extern float viewNear;          // near clipping distance
-extern float viewFar;           // far clipping distance
+// The camera that every frame of the main window is drawn with, starting at the start view.
+extern Camera mainView;
+// Its values, written directly by the view panel's controls (their live variables).
+extern float& viewAspect;          // viewport width / height
+extern float (&viewPan)[2];        // sideways and vertical shift
+extern float& viewDolly;           // distance beyond the fixed 2.6 that the scene is pushed away
+extern float (&viewRotation)[16];  // rotation of the scene, column-major
+extern float& viewZoom;            // added to 30 degrees of vertical field of view
+extern float& viewNear;            // near clipping distance
+extern float& viewFar;             // far clipping distance
+
+// The key that saves a picture of the scene area.
+inline constexpr unsigned char pictureKey = 'p';
 
 // The four dialogs, made at start and deleted at exit.
 extern std::unique_ptr<LoadModelDialog> loadModelDialog;
@@ -34,9 +41,11 @@ extern std::unique_ptr<PotentialSurfaceDialog> potentialSurfaceDialog;
 // the dialogs.
 std::vector<int> programWindows();
 
-// The main window's fixed GL state: light 0 (white, from a fixed direction relative to
-// the eye) and the depth test. Set once, after the window is made.
-void setUpLighting();
+// Draws the current view into the main window's back buffer, reads the scene area back
+// and writes it to the first free kelvaro-NNN.png (NNN from 001) in the working folder.
+// Prints "Picture saved as <name>." or why it could not be written; either way the
+// program goes on. Leaves the GLUT window that was current current.
+void savePicture();
 
 // Main-window callbacks.
 void displayScene();

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Kelvaro and opens it in a folder that holds the
-# example models and the "ElectronData" seed file, so the file list offers them at once.
+# Installs what is missing, builds Kelvaro and its tools (no tests, no benchmarks) and opens
+# it in a folder that holds the example models and the "ElectronData" seed file, so the
+# file list offers them at once.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
-"$top/scripts/build.sh" build
+"$top/scripts/build.sh" build -DKELVARO_TESTS=OFF -DKELVARO_BENCHMARKS=OFF
 workdir="$top/build/models"
 mkdir -p "$workdir"
 cp "$top"/examples/*.txt "$top/examples/ElectronData" "$workdir"/

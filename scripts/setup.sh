@@ -1,16 +1,52 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, every Debian package that building, running and testing Kelvaro needs.
-# Only missing packages are installed; a machine that has them all is left untouched.
+# Installs, with apt-get, the Debian packages that Kelvaro needs. Only missing packages are
+# installed; a machine that has them all is left untouched. Needs root or sudo.
+#
+#   scripts/setup.sh          what building and running the program and its tools needs
+#   scripts/setup.sh tests    that, and everything the tests, fuzzing and benchmarks need
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config
-  freeglut3-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libx11-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
-  xvfb xauth xdotool imagemagick x11-utils
+# Building and running the program and its tools. Recommended packages are not installed,
+# so the GL drivers that the window (GLX) and kelvaro-batch png (EGL) load are named here.
+program_packages=(
+  build-essential
+  cmake
+  ninja-build
+  pkg-config
+  freeglut3-dev
+  libglu1-mesa-dev
+  libgl-dev
+  libgl1-mesa-dri
+  libglx-mesa0
+  libegl-dev
+  libegl-mesa0
+  libpng-dev
+  libx11-dev
+)
+
+# The tests, the sanitizer and fuzz builds and the benchmarks, one package a line.
+test_packages=(
+  libgtest-dev
+  libgmock-dev
+  libbenchmark-dev
+  clang
+  libclang-rt-14-dev
+  xvfb
+  xauth
+  xdotool
+  imagemagick
+  x11-utils
   valgrind
 )
+
+case "${1:-}" in
+  "") packages=("${program_packages[@]}") ;;
+  tests) packages=("${program_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    echo "usage: scripts/setup.sh [tests]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

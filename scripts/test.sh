@@ -8,11 +8,11 @@
 # Exits non-zero when any step fails.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/setup.sh"
+"$top/scripts/setup.sh" tests
 jobs=$(nproc)
 
 echo "== normal build"
-"$top/scripts/build.sh" build -DKELVARO_WERROR=ON
+"$top/scripts/build.sh" build -DKELVARO_WERROR=ON -DKELVARO_TESTS=ON -DKELVARO_BENCHMARKS=ON
 echo "== tests (end-to-end ones under Xvfb)"
 (cd "$top/build" && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
   ctest --output-on-failure -j "$jobs" -LE fuzz)

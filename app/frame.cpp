@@ -1,0 +1,88 @@
+#include "app/frame.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "scene/group.h"
+
+namespace kelvaro {
+
+namespace {
+
+// Light 0: white ambient and diffuse light from a fixed direction relative to the eye.
+const GLfloat lightAmbient[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+const GLfloat lightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+const GLfloat lightPosition[4] = {0.5f, 0.5f, 1.0f, 0.0f};
+
+using Matrix = double[16];  // column-major, as OpenGL stores it
+
+// product = left x right
+void multiply(const Matrix& left, const Matrix& right, Matrix& product) {
+    for (int column = 0; column < 4; ++column) {
+        for (int row = 0; row < 4; ++row) {
+            double sum = 0.0;
+            for (int k = 0; k < 4; ++k) sum += left[k * 4 + row] * right[column * 4 + k];
+            product[column * 4 + row] = sum;
+        }
+    }
+}
+
+// The rotation by `degrees` about the coordinate axis `axis` (0 x, 1 y), right-handed.
+void axisRotation(int axis, double degrees, Matrix& rotation) {
+    const double radians = degrees * std::numbers::pi / 180.0;
+    const double c = std::cos(radians), s = std::sin(radians);
+    const int a = (axis + 1) % 3, b = (axis + 2) % 3;  // the plane that turns
+    for (int i = 0; i < 16; ++i) rotation[i] = i % 5 == 0 ? 1.0 : 0.0;
+    rotation[a * 4 + a] = c;
+    rotation[a * 4 + b] = s;
+    rotation[b * 4 + a] = -s;
+    rotation[b * 4 + b] = c;
+}
+
+}  // namespace
+
+float aspectRatio(int width, int height) {
+    return static_cast<float>(static_cast<double>(width) / static_cast<double>(height));
+}
+
+void turnCamera(Camera& camera, double degreesAboutVertical, double degreesAboutHorizontal) {
+    Matrix aboutVertical, aboutHorizontal, turn, present, turned;
+    axisRotation(1, degreesAboutVertical, aboutVertical);
+    axisRotation(0, degreesAboutHorizontal, aboutHorizontal);
+    multiply(aboutHorizontal, aboutVertical, turn);
+    for (int i = 0; i < 16; ++i) present[i] = camera.rotation[i];
+    multiply(turn, present, turned);
+    for (int i = 0; i < 16; ++i) camera.rotation[i] = static_cast<float>(turned[i]);
+}
+
+void setUpLighting() {
+    glEnable(GL_LIGHTING);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_LIGHT0);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, lightAmbient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, lightDiffuse);
+    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void drawFrame(const Camera& camera, const Group* scene) {
+    glClearColor(0.1f, 0.1f, 0.1f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(static_cast<double>(camera.zoom) + 30.0, camera.aspect, camera.nearPlane, camera.farPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, -2.6f);
+    glTranslatef(camera.pan[0], camera.pan[1], -camera.dolly);
+    glMultMatrixf(camera.rotation);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (scene) scene->draw();
+}
+
+}  // namespace kelvaro
