@@ -145,10 +145,11 @@ protected:
         return image.count(colour, tolerance, freeLeft, freeTop, freeRight, freeBottom);
     }
 
-    static int differingPixels(const e2e::Image& a, const e2e::Image& b) {
+    // Pixels of the free area that differ by more than `tolerance` in some channel.
+    static int differingPixels(const e2e::Image& a, const e2e::Image& b, int tolerance = 8) {
         int differing = 0;
         for (int y = 0; y < 520; ++y) {
-            for (int x = 0; x < 626; ++x) differing += e2e::near(a.at(x, y), b.at(x, y), 8) ? 0 : 1;
+            for (int x = 0; x < 626; ++x) differing += e2e::near(a.at(x, y), b.at(x, y), tolerance) ? 0 : 1;
         }
         return differing;
     }
@@ -290,6 +291,38 @@ TEST_F(KelvaroTest, DollyAndSpinChangeThePicture) {
     EXPECT_GT(differingPixels(dollied, spun), 500);
     const e2e::Image spinning = screenshot("still_spinning");
     EXPECT_GT(differingPixels(spun, spinning), 100) << "the released ball keeps turning";
+}
+
+// The picture key saves the free area as drawn, and kelvaro-batch png draws the same scene
+// in the start view without any display, by default at the size of that area.
+TEST_F(KelvaroTest, PictureKeyAndBatchPictureShowWhatTheWindowShows) {
+    withSeedFile();
+    start();
+    loadByName("dipole.txt");
+    closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);  // 10 per charge
+    const e2e::WindowId surface = openDialog(surfaceButton, "Add Equipotential Surface");
+    typeIntoField(surface, {100, 14}, "5");
+    closeDialog(surface, true);  // "Leave"
+    ASSERT_TRUE(e2e::move_pointer(main_, sceneCentre.x, sceneCentre.y));
+    ASSERT_TRUE(e2e::press_keys({"p"}));
+    ASSERT_TRUE(program_->wait_for_output("Picture saved as kelvaro-001.png.\n", timeout)) << program_->output();
+    const e2e::Image shown = screenshot("picture_key");
+    const e2e::Image saved = e2e::Image::read_png((workDirectory_ / "kelvaro-001.png").string());
+    ASSERT_EQ(saved.width(), 626);
+    ASSERT_EQ(saved.height(), 520);
+    EXPECT_EQ(differingPixels(shown, saved, 0), 0);
+
+    const std::string display = std::getenv("DISPLAY");
+    unsetenv("DISPLAY");
+    e2e::ChildProcess batch(KELVARO_BATCH_PATH,
+                            {"png", "dipole.txt", "lines", "10", "surface", "5", "leave", "-o", "batch.png"},
+                            workDirectory_.string());
+    setenv("DISPLAY", display.c_str(), 1);
+    ASSERT_EQ(batch.wait_for_exit(timeout), 0) << batch.errors();
+    const e2e::Image drawn = e2e::Image::read_png((workDirectory_ / "batch.png").string());
+    ASSERT_EQ(drawn.width(), 626);
+    ASSERT_EQ(drawn.height(), 520);
+    EXPECT_EQ(differingPixels(shown, drawn, 0), 0);
 }
 
 TEST_F(KelvaroTest, UpperCaseQKeepsRunningAndLowerCaseQEnds) {

@@ -6,9 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "app/frame.h"
+
 namespace kelvaro::batch {
 
-enum class Mode { Info, Print, Obj };
+enum class Mode { Info, Print, Obj, Png };
+
+// The largest width or height of a picture.
+inline constexpr int maxPictureSide = 8192;
 
 struct Request {
     enum class Kind { FieldLines, Hedgehog, Surface };
@@ -22,6 +27,11 @@ struct Command {
     Mode mode;
     std::string modelPath;
     std::vector<Request> requests;
+    std::string outputPath;  // -o: the file to write (png needs one; obj without writes to standard output)
+    int width = startSceneWidth;  // --size, png only
+    int height = startSceneHeight;
+    double turnAboutVertical = 0.0;  // --turn, in degrees, png only
+    double turnAboutHorizontal = 0.0;
 };
 
 // Parses the arguments after the program name; none when they are not a valid command

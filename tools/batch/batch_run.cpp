@@ -6,6 +6,7 @@
 
 #include "model/model.h"
 #include "tools/batch/obj_writer.h"
+#include "tools/batch/scene_files.h"
 #include "viz/field_lines.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
@@ -110,13 +111,19 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err) {
         std::fputc('\n', out);
         return printed ? status : PrintFailed;
     }
+    if (command.mode == Mode::Png) return writePicture(*scene, command, err) ? status : Failure;
+
+    const auto writeElements = [&](ObjWriter& obj) {
+        obj.beginGroup("model");
+        for (std::int32_t i = 0; i < geometryCount; ++i) obj.write(scene->child(i));
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            obj.beginGroup(names[i]);
+            obj.write(scene->child(geometryCount + static_cast<std::int32_t>(i)));
+        }
+    };
+    if (!command.outputPath.empty()) return writeObjFiles(command.outputPath, writeElements, err) ? status : Failure;
     ObjWriter obj(out);
-    obj.beginGroup("model");
-    for (std::int32_t i = 0; i < geometryCount; ++i) obj.write(scene->child(i));
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        obj.beginGroup(names[i]);
-        obj.write(scene->child(geometryCount + static_cast<std::int32_t>(i)));
-    }
+    writeElements(obj);
     return obj.good() ? status : Failure;
 }
 

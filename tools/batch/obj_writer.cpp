@@ -33,9 +33,23 @@ void ObjWriter::normal(const Vector3& n) {
     ++normals_;
 }
 
-void ObjWriter::beginGroup(const std::string& name) { put("g %s\n", name.c_str()); }
+void ObjWriter::beginGroup(const std::string& name) {
+    put("g %s\n", name.c_str());
+    usedMaterial_.clear();
+}
+
+void ObjWriter::element() {
+    if (currentMaterial_ == usedMaterial_) return;
+    put("usemtl %s\n", currentMaterial_.c_str());
+    usedMaterial_ = currentMaterial_;
+}
 
 void ObjWriter::write(const SceneObject& object) {
+    // A set without a colour draws nothing, so the one before it stays in effect.
+    const auto* attributed = dynamic_cast<const AttributedObject*>(&object);
+    if (materials_ && attributed && attributed->attributes() && attributed->attributes()->has(AttributeSet::ColorSet)) {
+        currentMaterial_ = materials_->nameFor(*attributed->attributes());
+    }
     if (const auto* group = dynamic_cast<const Group*>(&object)) {
         for (std::int32_t i = 0; i < group->count(); ++i) write(group->child(i));
     } else if (const auto* line = dynamic_cast<const Line*>(&object)) {
@@ -50,6 +64,7 @@ void ObjWriter::write(const SceneObject& object) {
 }
 
 void ObjWriter::writeLine(const Line& line) {
+    element();
     vertex(line.start);
     vertex(line.end);
     put("l %ld %ld\n", vertices_ - 1, vertices_);
@@ -57,6 +72,7 @@ void ObjWriter::writeLine(const Line& line) {
 
 void ObjWriter::writePolyLine(const PolyLine& line) {
     if (line.count() < 2) return;  // draws nothing
+    element();
     for (std::int32_t i = 0; i < line.count(); ++i) vertex(line.point(i));
     put("l");
     for (long i = vertices_ - line.count() + 1; i <= vertices_; ++i) put(" %ld", i);
@@ -64,6 +80,7 @@ void ObjWriter::writePolyLine(const PolyLine& line) {
 }
 
 void ObjWriter::writeTriangle(const Triangle& triangle) {
+    element();
     for (const Vector3& corner : triangle.vertices) vertex(corner);
     long normalIndex[3] = {0, 0, 0};
     for (int i = 0; i < 3; ++i) {
@@ -86,6 +103,7 @@ void ObjWriter::writeTriangle(const Triangle& triangle) {
 // A latitude-longitude mesh around the centre, of the radius the program draws (the x
 // of the first semi-axis): poles shared, quads as two triangles, outward normals.
 void ObjWriter::writeSphere(const Sphere& sphere) {
+    element();
     const double radius = sphere.axes[0].x;
     const long first = vertices_ + 1;
     const long firstNormal = normals_ + 1;

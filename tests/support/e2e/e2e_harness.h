@@ -75,6 +75,8 @@ class Image {
   int count(Pixel color, int tolerance, int x0, int y0, int x1, int y1) const;
   // Writes a PNG (through a PPM and ImageMagick's convert). Answers success.
   bool save_png(const std::string& path) const;
+  // Reads a PNG file as 8-bit RGB; an empty image (0 x 0) when it cannot.
+  static Image read_png(const std::string& path);
 
  private:
   int width_ = 0, height_ = 0;

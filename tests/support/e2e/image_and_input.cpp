@@ -1,3 +1,4 @@
+#include <png.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,6 +54,16 @@ bool Image::save_png(const std::string& path) const {
   const bool converted = written && closed && run_command({"convert", ppm, path}) == 0;
   std::remove(ppm.c_str());
   return converted;
+}
+
+Image Image::read_png(const std::string& path) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&png, path.c_str())) return Image();
+  png.format = PNG_FORMAT_RGB;
+  Image image(static_cast<int>(png.width), static_cast<int>(png.height));
+  if (!png_image_finish_read(&png, nullptr, image.rgb_.data(), 0, nullptr)) return Image();
+  return image;
 }
 
 // ---- commands and input
