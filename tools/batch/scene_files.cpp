@@ -63,7 +63,10 @@ bool writeObjFiles(const std::string& objPath, const std::function<void(ObjWrite
     if (!headed || !obj.good()) return cannotWrite(objPath, std::strerror(errno), err);
     if (!materials.write(mtlFile.stream())) return cannotWrite(mtlPath, std::strerror(errno), err);
     if (!mtlFile.commit()) return cannotWrite(mtlPath, mtlFile.error(), err);
-    if (!objFile.commit()) return cannotWrite(objPath, objFile.error(), err);
+    if (!objFile.commit()) {
+        std::remove(mtlPath.c_str());  // of no use without its OBJ file
+        return cannotWrite(objPath, objFile.error(), err);
+    }
     return true;
 }
 
