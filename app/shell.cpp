@@ -34,6 +34,7 @@ std::unique_ptr<PotentialSurfaceDialog> potentialSurfaceDialog;
 namespace {
 
 constexpr unsigned char escapeKey = 27;
+constexpr unsigned char pictureKey = 'p';  // saves a picture of the scene area
 
 void createDialogs() {
     loadModelDialog = std::make_unique<LoadModelDialog>("Load Model File", loadModelAction);
@@ -41,6 +42,24 @@ void createDialogs() {
     fieldLinesDialog = std::make_unique<FieldLinesDialog>("Add Field Lines to Charge", addFieldLinesAction);
     hedgehogDialog = std::make_unique<HedgehogDialog>("Add Hedgehog Lines", addHedgehogAction);
     potentialSurfaceDialog = std::make_unique<PotentialSurfaceDialog>("Add Equipotential Surface", addPotentialAction);
+}
+
+// Draws the current view into the main window's back buffer, reads the scene area back
+// and writes it to the first free kelvaro-NNN.png in the working folder. Says where it
+// went, or why it could not be written; either way the program goes on. The main window
+// is current, as it is for its keyboard function (a panel makes it current before it
+// hands a key on).
+void savePicture() {
+    drawFrame(mainView, sceneGroup.get());
+    const Picture picture = readViewport();
+    const std::string name = nextPictureName();
+    const std::string failure = writePng(picture, name);
+    if (failure.empty()) {
+        std::printf("Picture saved as %s.\n", name.c_str());
+    } else {
+        std::printf("Could not save picture %s: %s.\n", name.c_str(), failure.c_str());
+    }
+    std::fflush(stdout);
 }
 
 }  // namespace
@@ -55,22 +74,6 @@ std::vector<int> programWindows() {
         if (dialog) windows.push_back(dialog->window()->get_glut_window_id());
     }
     return windows;
-}
-
-void savePicture() {
-    const int previous = glutGetWindow();
-    glutSetWindow(mainWindow);
-    drawFrame(mainView, sceneGroup.get());
-    const Picture picture = readViewport();
-    if (previous != 0 && previous != mainWindow) glutSetWindow(previous);
-    const std::string name = nextPictureName();
-    const std::string failure = writePng(picture, name);
-    if (failure.empty()) {
-        std::printf("Picture saved as %s.\n", name.c_str());
-    } else {
-        std::printf("Could not save picture %s: %s.\n", name.c_str(), failure.c_str());
-    }
-    std::fflush(stdout);
 }
 
 void displayScene() {

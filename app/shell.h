@@ -28,9 +28,6 @@ extern float& viewZoom;            // added to 30 degrees of vertical field of v
 extern float& viewNear;            // near clipping distance
 extern float& viewFar;             // far clipping distance
 
-// The key that saves a picture of the scene area.
-inline constexpr unsigned char pictureKey = 'p';
-
 // The four dialogs, made at start and deleted at exit.
 extern std::unique_ptr<LoadModelDialog> loadModelDialog;
 extern std::unique_ptr<FieldLinesDialog> fieldLinesDialog;
@@ -40,12 +37,6 @@ extern std::unique_ptr<PotentialSurfaceDialog> potentialSurfaceDialog;
 // The GLUT identifiers of every window of the program: the main window, the panels and
 // the dialogs.
 std::vector<int> programWindows();
-
-// Draws the current view into the main window's back buffer, reads the scene area back
-// and writes it to the first free kelvaro-NNN.png (NNN from 001) in the working folder.
-// Prints "Picture saved as <name>." or why it could not be written; either way the
-// program goes on. Leaves the GLUT window that was current current.
-void savePicture();
 
 // Main-window callbacks.
 void displayScene();

@@ -23,8 +23,8 @@ namespace {
 using namespace kelvaro;
 
 // The scene area of the 800 x 600 main window, beside and above the panels.
-constexpr int sceneWidth = 626;
-constexpr int sceneHeight = 520;
+constexpr int sceneWidth = startSceneWidth;
+constexpr int sceneHeight = startSceneHeight;
 
 // The level whose surface crosses the most cells of the cloud's grid (about 16000 triangles).
 constexpr float widestSurfaceLevel = 6.0f;
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     glutCreateWindow("Kelvaro frame benchmark");
     glutDisplayFunc(displayScene);
     setUpLighting();
-    viewAspect = static_cast<float>(sceneWidth) / static_cast<float>(sceneHeight);
+    viewAspect = aspectRatio(sceneWidth, sceneHeight);
     glViewport(0, 0, sceneWidth, sceneHeight);
     // GLUT shows the window on its first event pass; drawing before that is discarded.
     glutMainLoopEvent();

@@ -293,8 +293,9 @@ TEST_F(KelvaroTest, DollyAndSpinChangeThePicture) {
     EXPECT_GT(differingPixels(spun, spinning), 100) << "the released ball keeps turning";
 }
 
-// The picture key saves the free area as drawn, and kelvaro-batch png draws the same scene
-// in the start view without any display, by default at the size of that area.
+// The picture key saves the free area as drawn, also when pressed over a panel (which hands
+// it on to the main window), and kelvaro-batch png draws the same scene in the start view
+// without any display, by default at the size of that area.
 TEST_F(KelvaroTest, PictureKeyAndBatchPictureShowWhatTheWindowShows) {
     withSeedFile();
     start();
@@ -303,7 +304,7 @@ TEST_F(KelvaroTest, PictureKeyAndBatchPictureShowWhatTheWindowShows) {
     const e2e::WindowId surface = openDialog(surfaceButton, "Add Equipotential Surface");
     typeIntoField(surface, {100, 14}, "5");
     closeDialog(surface, true);  // "Leave"
-    ASSERT_TRUE(e2e::move_pointer(main_, sceneCentre.x, sceneCentre.y));
+    ASSERT_TRUE(e2e::move_pointer(main_, 713, 300));  // below the command buttons
     ASSERT_TRUE(e2e::press_keys({"p"}));
     ASSERT_TRUE(program_->wait_for_output("Picture saved as kelvaro-001.png.\n", timeout)) << program_->output();
     const e2e::Image shown = screenshot("picture_key");
@@ -323,6 +324,17 @@ TEST_F(KelvaroTest, PictureKeyAndBatchPictureShowWhatTheWindowShows) {
     ASSERT_EQ(drawn.width(), 626);
     ASSERT_EQ(drawn.height(), 520);
     EXPECT_EQ(differingPixels(shown, drawn, 0), 0);
+}
+
+TEST_F(KelvaroTest, APictureThatCannotBeWrittenIsReportedAndTheProgramGoesOn) {
+    start();
+    fs::remove_all(workDirectory_);
+    ASSERT_TRUE(e2e::move_pointer(main_, sceneCentre.x, sceneCentre.y));
+    ASSERT_TRUE(e2e::press_keys({"p"}));
+    EXPECT_TRUE(program_->wait_for_output(
+        "Could not save picture kelvaro-001.png: No such file or directory.\n", timeout)) << program_->output();
+    ASSERT_TRUE(e2e::press_keys({"q"}));
+    EXPECT_EQ(program_->wait_for_exit(timeout), 0);
 }
 
 TEST_F(KelvaroTest, UpperCaseQKeepsRunningAndLowerCaseQEnds) {
