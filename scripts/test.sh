@@ -2,8 +2,8 @@
 # Installs what is missing, then builds and runs every test:
 #   1. the normal build (warnings as errors): unit tests, end-to-end tests under Xvfb,
 #      memcheck runs of kelvaro-batch and of a whole session of the program; benchmarks built
-#   2. the AddressSanitizer + UndefinedBehaviorSanitizer build: every test, the end-to-end
-#      ones without leak checks
+#   2. the AddressSanitizer + UndefinedBehaviorSanitizer build: every test, those that load
+#      the GL driver (end-to-end ones and kelvaro-batch's pictures) without leak checks
 #   3. the libFuzzer build (clang): each fuzz target for a short, bounded time
 # Exits non-zero when any step fails.
 set -euo pipefail
@@ -21,12 +21,13 @@ echo "== sanitizer build"
 "$top/scripts/build.sh" build-asan -DKELVARO_WERROR=ON -DKELVARO_SANITIZE=ON
 echo "== tests under the sanitizers"
 (cd "$top/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --output-on-failure -j "$jobs" -LE "e2e|fuzz")
+  ctest --output-on-failure -j "$jobs" -LE "e2e|gl|fuzz")
 # The real programs under the sanitizers too. Leak checking is off here: the GL driver
-# keeps allocations of its own until exit; our code's leaks are checked just above.
-echo "== end-to-end tests under the sanitizers"
+# keeps allocations of its own until exit; our code's leaks are checked just above and by
+# memcheck in the normal build.
+echo "== end-to-end tests and pictures under the sanitizers"
 (cd "$top/build-asan" && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-  xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" ctest --output-on-failure -L e2e)
+  xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" ctest --output-on-failure -L "e2e|gl")
 
 echo "== fuzz build"
 CC=clang CXX=clang++ "$top/scripts/build.sh" build-fuzz -DKELVARO_FUZZ=ON
