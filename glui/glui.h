@@ -250,7 +250,8 @@ class GLUI_EditText : public GLUI_Control {
   void write_live();
   int caret_index_at(int x) const;
   void keep_caret_visible();
-  bool accept_edit(const EditBuffer& candidate) const;
+  // Whether the field takes candidate, the text after a key; inserts: the key types text.
+  bool accept_edit(const EditBuffer& candidate, bool inserts) const;
   std::string text_at_focus;
   std::string last_live_text;
   int last_live_int = 0;

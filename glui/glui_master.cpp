@@ -266,11 +266,14 @@ void GLUI_Master_Object::on_motion(int window, int x, int y) {
   }
 }
 
-// A list box under the pointer gets the left button's pop-up menu.
+// A list box with items under the pointer gets the left button's pop-up menu.
 void GLUI_Master_Object::on_passive_motion(int window, int x, int y) {
   GLUI* gui = find_glui_by_window_id(window);
   if (!gui) return;
   auto* listbox = dynamic_cast<GLUI_Listbox*>(gui->control_at(x, y));
+  // freeglut cannot open a menu of no items: the X server refuses its empty window, and
+  // the program ends or stops answering. An empty list opens nothing.
+  if (listbox && listbox->item_count() == 0) listbox = nullptr;
   if (listbox == gui->hovered_listbox) return;
   if (!listbox) {
     gui->drop_menu();

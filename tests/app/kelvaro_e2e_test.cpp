@@ -91,9 +91,10 @@ protected:
         e2e::pause(0.5);
     }
 
-    e2e::Image screenshot(const std::string& step) {
+    // What the main window (or another of the program's windows) shows now.
+    e2e::Image screenshot(const std::string& step, e2e::WindowId window = 0) {
         e2e::pause(0.4);  // a few frames
-        const e2e::Image image = display_->capture(main_);
+        const e2e::Image image = display_->capture(window ? window : main_);
         EXPECT_TRUE(image.save_png(std::string(E2E_OUTPUT_DIR) + "/kelvaro_" + step + ".png"));
         return image;
     }
@@ -290,6 +291,43 @@ TEST_F(KelvaroTest, DollyAndSpinChangeThePicture) {
     EXPECT_GT(differingPixels(dollied, spun), 500);
     const e2e::Image spinning = screenshot("still_spinning");
     EXPECT_GT(differingPixels(spun, spinning), 100) << "the released ball keeps turning";
+}
+
+// freeglut cannot show a menu of no items: the empty charge list before any load must
+// open none and leave the dialog working.
+TEST_F(KelvaroTest, ClickingTheEmptyChargeListLeavesTheDialogWorking) {
+    start();
+    const e2e::WindowId dialog = openDialog(fieldLinesButton, "Add Field Lines to Charge");
+    ASSERT_TRUE(e2e::click(dialog, 150, 38));
+    e2e::pause(0.5);
+    closeDialog(dialog, false);
+    ASSERT_TRUE(e2e::click(main_, quitButton.x, quitButton.y));
+    EXPECT_EQ(program_->wait_for_exit(timeout), 0) << program_->errors();
+    EXPECT_EQ(program_->errors(), "");
+}
+
+// A letter typed over the selected text of a numeric field is refused like any other:
+// the field still shows the selected digit.
+TEST_F(KelvaroTest, NumericFieldsRefuseLettersTypedOverASelection) {
+    start();
+    const struct {
+        Place button;
+        const char* title;
+        Place field;
+    } fields[] = {{fieldLinesButton, "Add Field Lines to Charge", {150, 14}},
+                  {hedgehogButton, "Add Hedgehog Lines", {110, 14}},
+                  {surfaceButton, "Add Equipotential Surface", {100, 14}}};
+    for (const auto& field : fields) {
+        SCOPED_TRACE(field.title);
+        const e2e::WindowId dialog = openDialog(field.button, field.title);
+        typeIntoField(dialog, field.field, "2");
+        ASSERT_TRUE(e2e::press_keys({"shift+Home"}));
+        const e2e::Image selected = screenshot("digit_selected", dialog);
+        ASSERT_TRUE(e2e::type_text("x"));
+        const e2e::Image typedOver = screenshot("letter_typed_over", dialog);
+        EXPECT_EQ(differingPixels(selected, typedOver), 0);
+        closeDialog(dialog, false);
+    }
 }
 
 TEST_F(KelvaroTest, UpperCaseQKeepsRunningAndLowerCaseQEnds) {
