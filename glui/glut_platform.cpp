@@ -1,6 +1,9 @@
 // The freeglut side of the widget layer: windows, GLUT callbacks routed to
 // GLUI_Master, drawing through GlPainter, and the list boxes' pop-up menus.
 #include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 #include <map>
 #include <set>
@@ -68,7 +71,28 @@ void on_menu_choice(int index) {
   }
 }
 
+// Under X, Shift+Tab arrives as the key ISO_Left_Tab, which freeglut passes to no
+// callback. Bound to the text "\t" on this program's connection (the X server's keymap is
+// untouched), it reaches the keyboard function as Tab with Shift held. A binding matches
+// the modifiers that the key did not use up, so Caps Lock and Num Lock get their own.
+void deliver_shift_tab_as_tab() {
+  static bool bound = false;
+  Display* display = glXGetCurrentDisplay();
+  if (bound || !display) return;
+  bound = true;
+  // Binding with modifiers looks their keys up while Xlib holds the connection's lock;
+  // were the keyboard map not loaded yet, loading it would wait for that lock for ever.
+  XKeysymToKeycode(display, XK_Tab);
+  KeySym locks[] = {XK_Caps_Lock, XK_Num_Lock};
+  const unsigned char tab[] = "\t";
+  XRebindKeysym(display, XK_ISO_Left_Tab, nullptr, 0, tab, 1);
+  XRebindKeysym(display, XK_ISO_Left_Tab, &locks[0], 1, tab, 1);
+  XRebindKeysym(display, XK_ISO_Left_Tab, &locks[1], 1, tab, 1);
+  XRebindKeysym(display, XK_ISO_Left_Tab, locks, 2, tab, 1);
+}
+
 void install_window_callbacks() {
+  deliver_shift_tab_as_tab();
   glutDisplayFunc(on_display);
   glutReshapeFunc(on_reshape);
   glutMouseFunc(on_mouse);

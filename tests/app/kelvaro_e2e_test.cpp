@@ -330,6 +330,18 @@ TEST_F(KelvaroTest, NumericFieldsRefuseLettersTypedOverASelection) {
     }
 }
 
+// Under X, Shift+Tab arrives as a key of its own (ISO_Left_Tab); it moves the focus
+// backwards as Tab moves it forwards.
+TEST_F(KelvaroTest, ShiftTabMovesTheFocusBackwardsInADialog) {
+    start();
+    const e2e::WindowId dialog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+    ASSERT_TRUE(e2e::move_pointer(dialog, 5, 40));
+    // Tab reaches the count field first; backwards from it comes Cancel, which Space presses.
+    ASSERT_TRUE(e2e::press_keys({"Tab", "shift+Tab", "space"}));
+    EXPECT_TRUE(display_->wait_until_viewable(dialog, false, timeout));
+    EXPECT_EQ(program_->output(), "");
+}
+
 TEST_F(KelvaroTest, UpperCaseQKeepsRunningAndLowerCaseQEnds) {
     start();
     ASSERT_TRUE(e2e::move_pointer(main_, sceneCentre.x, sceneCentre.y));
