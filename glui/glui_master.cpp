@@ -32,11 +32,13 @@ GLUI* GLUI_Master_Object::create_glui_subwindow(int parent_window, long flags) {
 
 GLUI* GLUI_Master_Object::create_glui(const char* name, long /*flags*/, int x, int y) {
   const bool placed = x >= 0 || y >= 0;
-  const int window =
-      platform().create_toplevel(name ? name : "", placed ? std::max(x, 0) : -1,
-                                 placed ? std::max(y, 0) : -1, 100, 100);
+  const int place_x = placed ? std::max(x, 0) : -1, place_y = placed ? std::max(y, 0) : -1;
+  const int window = platform().create_toplevel(name ? name : "", place_x, place_y, 100, 100);
   guis.push_back(std::unique_ptr<GLUI>(new GLUI(this, window, 0, 0)));
   GLUI* gui = guis.back().get();
+  gui->title = name ? name : "";
+  gui->place_x = place_x;
+  gui->place_y = place_y;
   refresh_layout(gui);
   return gui;
 }
@@ -202,12 +204,16 @@ bool GLUI_Master_Object::prepare_display(int window) {
   return true;
 }
 
+void GLUI_Master_Object::forget(GLUI* gui) {
+  guis.erase(std::find_if(guis.begin(), guis.end(),
+                          [gui](const auto& entry) { return entry.get() == gui; }));
+}
+
 void GLUI_Master_Object::destroy(GLUI* gui) {
   const int parent = gui->parent_window;
   const int closed = gui->window_id;
   gui->drop_menu();
-  guis.erase(std::find_if(guis.begin(), guis.end(),
-                          [gui](const auto& entry) { return entry.get() == gui; }));
+  forget(gui);
   // Leave the window system nothing that points at the closed window.
   if (parent) platform().set_current_window(parent);
   platform().destroy_window(closed);
@@ -220,6 +226,42 @@ void GLUI_Master_Object::destroy(GLUI* gui) {
     user->reshape(w, h);
   }
   platform().post_redisplay(parent);
+}
+
+void GLUI_Master_Object::on_window_closed(int window) {
+  if (leaving) return;
+  GLUI* gui = find_glui_by_window_id(window);
+  if (!gui) {
+    if (find_handlers(window)) {
+      leaving = true;
+      platform().leave_main_loop();
+    }
+    return;
+  }
+  if (gui->parent_window) return;  // it goes with its main window, which closes next
+  if (gui->closing) {
+    forget(gui);
+    return;
+  }
+  rebuild(gui);
+  if (gui->close_callback) {
+    gui->run_callback(gui->close_callback, gui->close_id);
+  } else {
+    gui->hide();
+  }
+}
+
+void GLUI_Master_Object::rebuild(GLUI* gui) {
+  // What the user typed is committed, as when the window hides; nothing stays held, and
+  // the list-box menu went with the old window.
+  gui->set_focus(nullptr, false);
+  gui->pressed_control = nullptr;
+  gui->hovered_listbox = nullptr;
+  gui->window_id = platform().create_toplevel(gui->title.c_str(), gui->place_x, gui->place_y,
+                                              gui->win_w, gui->win_h);
+  if (gui->transient_owner) platform().set_transient_for(gui->window_id, gui->transient_owner);
+  if (gui->hidden) platform().hide_window(gui->window_id);
+  gui->post_redisplay();
 }
 
 void GLUI_Master_Object::on_reshape(int window, int w, int h) {
@@ -337,6 +379,7 @@ void GLUI_Master_Object::forward_to_parent_special(GLUI* gui, int key, int x, in
 }
 
 void GLUI_Master_Object::on_idle() {
+  if (leaving) return;
   for (size_t i = 0; i < guis.size(); ++i) {
     if (GLUI_Control* focus = guis[i]->focus) focus->on_idle();
   }

@@ -71,6 +71,17 @@ void on_menu_choice(int index) {
   }
 }
 
+// Drops what the glue keeps for a window that freeglut is destroying, then tells the layer.
+void on_close() {
+  const int window = glutGetWindow();
+  resized_windows.erase(window);
+  if (auto found = menu_of_window.find(window); found != menu_of_window.end()) {
+    if (!menu_open) glutDestroyMenu(found->second);
+    menu_of_window.erase(found);
+  }
+  GLUI_Master.on_window_closed(window);
+}
+
 // Under X, Shift+Tab arrives as the key ISO_Left_Tab, which freeglut passes to no
 // callback. Bound to the text "\t" on this program's connection (the X server's keymap is
 // untouched), it reaches the keyboard function as Tab with Shift held. A binding matches
@@ -91,8 +102,23 @@ void deliver_shift_tab_as_tab() {
   XRebindKeysym(display, XK_ISO_Left_Tab, locks, 2, tab, 1);
 }
 
+// freeglut destroys a window that the window manager closes. By default it then ends the
+// program; told to go on, it calls the window's close callback first. The widget layer
+// decides what follows (a dialog is built anew, a main window's close ends the loop).
+void on_close();
+
+void install_close_callback() {
+  static bool continue_on_close = false;
+  if (!continue_on_close) {
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+    continue_on_close = true;
+  }
+  glutCloseFunc(on_close);
+}
+
 void install_window_callbacks() {
   deliver_shift_tab_as_tab();
+  install_close_callback();
   glutDisplayFunc(on_display);
   glutReshapeFunc(on_reshape);
   glutMouseFunc(on_mouse);
@@ -148,8 +174,10 @@ class GlutPlatform : public GLUI_Platform {
     return window;
   }
 
+  // A window the layer destroys itself is no close for the layer to handle.
   void destroy_window(int window) override {
     menu_of_window.erase(window);
+    with_window(window, [] { glutCloseFunc(nullptr); });
     if (glut_running()) glutDestroyWindow(window);
   }
 
@@ -181,6 +209,7 @@ class GlutPlatform : public GLUI_Platform {
   }
 
   void install_main_handler(Handler handler) override {
+    install_close_callback();
     switch (handler) {
       case Handler::reshape: glutReshapeFunc(on_reshape); break;
       case Handler::keyboard: glutKeyboardFunc(on_keyboard); break;
@@ -190,6 +219,22 @@ class GlutPlatform : public GLUI_Platform {
   }
 
   void install_idle_handler() override { glutIdleFunc(on_idle); }
+
+  void set_transient_for(int window, int owner) override {
+    // A GLUT window's X window is the drawable of its context, current while it is.
+    Window dialog = 0, owner_window = 0;
+    with_window(window, [&] { dialog = glXGetCurrentDrawable(); });
+    with_window(owner, [&] { owner_window = glXGetCurrentDrawable(); });
+    if (Display* display = glXGetCurrentDisplay(); display && dialog && owner_window) {
+      XSetTransientForHint(display, dialog, owner_window);
+    }
+  }
+
+  void raise_window(int window) override { with_window(window, [] { glutPopWindow(); }); }
+
+  void leave_main_loop() override {
+    if (glut_running()) glutLeaveMainLoop();
+  }
 
   bool set_popup_menu(int window, const std::vector<std::string>* items) override {
     if (!glut_running()) return true;

@@ -373,6 +373,30 @@ TEST_F(KelvaroTest, ClosingTheMainWindowEndsWithStatusZero) {
     EXPECT_EQ(program_->errors(), "");
 }
 
+// Closing a dialog's window, as a window manager's close button does, acts as its Cancel:
+// the program, its scene and the panels stay, and the dialog opens again with what the
+// user typed and works.
+TEST_F(KelvaroTest, ClosingADialogWindowActsAsItsCancel) {
+    withSeedFile();
+    start();
+    loadByName("dipole.txt");
+    const e2e::Image before = screenshot("before_closing_a_dialog");
+    const e2e::WindowId dialog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+    typeIntoField(dialog, {110, 14}, "3000");
+    display_->request_close(dialog);
+    ASSERT_TRUE(display_->wait_until_viewable(dialog, false, timeout));
+    const e2e::Image after = screenshot("after_closing_a_dialog");
+    ASSERT_TRUE(program_->running()) << program_->errors();
+    EXPECT_EQ(differingPixels(before, after), 0);
+
+    closeDialog(openDialog(hedgehogButton, "Add Hedgehog Lines"), true);
+    EXPECT_GT(countInFreeArea(screenshot("dialog_reopened"), hedgehogOrange, 30), 300);
+    ASSERT_TRUE(e2e::click(main_, quitButton.x, quitButton.y));
+    EXPECT_EQ(program_->wait_for_exit(timeout), 0);
+    EXPECT_EQ(program_->output(), "");
+    EXPECT_EQ(program_->errors(), "");
+}
+
 #ifdef KELVARO_MEMCHECK
 // A whole session under valgrind's memcheck: load, every visualisation, a second load
 // that replaces the scene, then Quit. memcheck.sh makes valgrind end with status 99 on any
