@@ -591,8 +591,17 @@ class GLUI_Master_Object {
   void rebuild(GLUI* gui);
   // Takes the focus from every GLUI window but keep (edit texts commit).
   void blur_other_windows(GLUI* keep);
-  void forward_to_parent_keyboard(GLUI* gui, unsigned char key, int x, int y);
-  void forward_to_parent_special(GLUI* gui, int key, int x, int y);
+  // The program's handler of that kind on the main window of the subwindow gui, made
+  // current, for an event the subwindow does not use; null for top-level windows and
+  // when the program set none.
+  template <class Handler>
+  Handler parent_handler(GLUI* gui, Handler UserHandlers::*kind) {
+    const UserHandlers* user = gui->parent_window ? find_handlers(gui->parent_window) : nullptr;
+    if (!user || !(user->*kind)) return nullptr;
+    platform().set_current_window(gui->parent_window);
+    return user->*kind;
+  }
+  void forward_mouse_to_parent(GLUI* gui, int button, int state, int x, int y);
   std::vector<std::unique_ptr<GLUI>> guis;
   std::vector<UserHandlers> handlers;
   void (*idle)() = nullptr;

@@ -285,19 +285,26 @@ void GLUI_Master_Object::on_mouse(int window, int button, int state, int x, int 
     }
     return;
   }
-  if (button != left_button) return;
-  if (state == button_down) {
+  if (button != left_button) {
+    forward_mouse_to_parent(gui, button, state, x, y);
+  } else if (state == button_down) {
     blur_other_windows(gui);
     GLUI_Control* control = gui->control_at(x, y);
     gui->set_focus(control && control->keeps_focus_on_click() ? control : nullptr, false);
     // Committing a field may have disabled or hidden things: look again.
     control = gui->control_at(x, y);
     gui->pressed_control = control;
-    if (control) control->on_press(x, y, modifiers);
+    if (control) {
+      control->on_press(x, y, modifiers);
+    } else {
+      forward_mouse_to_parent(gui, button, state, x, y);
+    }
   } else if (GLUI_Control* pressed = gui->pressed_control) {
     gui->pressed_control = nullptr;
     // A control disabled while it was held counts as released outside.
     pressed->on_release(x, y, pressed->enabled && pressed->contains(x, y));
+  } else {
+    forward_mouse_to_parent(gui, button, state, x, y);
   }
 }
 
@@ -347,7 +354,9 @@ void GLUI_Master_Object::on_keyboard(int window, unsigned char key, int x, int y
     return;
   }
   if (gui->focus && gui->focus->on_key(key, modifiers)) return;
-  forward_to_parent_keyboard(gui, key, x, y);
+  if (auto keyboard = parent_handler(gui, &UserHandlers::keyboard)) {
+    keyboard(key, x + gui->win_x, y + gui->win_y);
+  }
 }
 
 void GLUI_Master_Object::on_special(int window, int key, int x, int y, int modifiers) {
@@ -359,23 +368,18 @@ void GLUI_Master_Object::on_special(int window, int key, int x, int y, int modif
     return;
   }
   if (gui->focus && gui->focus->on_special(key, modifiers)) return;
-  forward_to_parent_special(gui, key, x, y);
+  if (auto special = parent_handler(gui, &UserHandlers::special)) {
+    special(key, x + gui->win_x, y + gui->win_y);
+  }
 }
 
-// Keys no control uses in a subwindow belong to the main window it sits in, so the
-// program's keys work wherever the pointer is. Dialogs keep theirs.
-void GLUI_Master_Object::forward_to_parent_keyboard(GLUI* gui, unsigned char key, int x, int y) {
-  const UserHandlers* user = gui->parent_window ? find_handlers(gui->parent_window) : nullptr;
-  if (!user || !user->keyboard) return;
-  platform().set_current_window(gui->parent_window);
-  user->keyboard(key, x + gui->win_x, y + gui->win_y);
-}
-
-void GLUI_Master_Object::forward_to_parent_special(GLUI* gui, int key, int x, int y) {
-  const UserHandlers* user = gui->parent_window ? find_handlers(gui->parent_window) : nullptr;
-  if (!user || !user->special) return;
-  platform().set_current_window(gui->parent_window);
-  user->special(key, x + gui->win_x, y + gui->win_y);
+// Keys and clicks that no control uses in a subwindow belong to the main window it sits
+// in: the program's keys work wherever the pointer is, and the program hears of clicks on
+// a disabled panel. Dialogs keep theirs.
+void GLUI_Master_Object::forward_mouse_to_parent(GLUI* gui, int button, int state, int x, int y) {
+  if (auto mouse = parent_handler(gui, &UserHandlers::mouse)) {
+    mouse(button, state, x + gui->win_x, y + gui->win_y);
+  }
 }
 
 void GLUI_Master_Object::on_idle() {

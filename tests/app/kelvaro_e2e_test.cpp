@@ -397,6 +397,23 @@ TEST_F(KelvaroTest, ClosingADialogWindowActsAsItsCancel) {
     EXPECT_EQ(program_->errors(), "");
 }
 
+// An open dialog that went behind the main window comes back to the top when the user
+// clicks the greyed panels or the scene, and a window manager is asked to keep it above.
+TEST_F(KelvaroTest, AClickOnTheGreyedPanelsOrTheSceneRaisesTheOpenDialog) {
+    start();
+    const e2e::WindowId dialog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+    EXPECT_EQ(display_->transient_for(dialog), main_);
+    for (const Place place : {loadButton, sceneCentre, dollyControl}) {
+        ASSERT_TRUE(e2e::raise_window(main_));
+        ASSERT_TRUE(e2e::wait_until([&] { return display_->is_above(main_, dialog); }, timeout));
+        ASSERT_TRUE(e2e::click(main_, place.x, place.y));
+        EXPECT_TRUE(e2e::wait_until([&] { return display_->is_above(dialog, main_); }, timeout))
+            << "after a click at " << place.x << ", " << place.y;
+    }
+    closeDialog(dialog, false);
+    EXPECT_EQ(program_->output(), "");
+}
+
 #ifdef KELVARO_MEMCHECK
 // A whole session under valgrind's memcheck: load, every visualisation, a second load
 // that replaces the scene, then Quit. memcheck.sh makes valgrind end with status 99 on any

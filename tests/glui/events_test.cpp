@@ -91,6 +91,17 @@ TEST_F(EventsTest, KeysNoControlUsesInASubwindowGoToTheMainWindow) {
   EXPECT_EQ(platform.current, main_window);
 }
 
+TEST_F(EventsTest, ClicksNoEnabledControlTakesInASubwindowGoToTheMainWindow) {
+  GLUI_Button* button = panel->add_button("Load", 1000, record);
+  click(button);
+  EXPECT_TRUE(main_events.empty());
+  panel->disable();
+  click(button);
+  EXPECT_EQ(main_events, (std::vector<std::string>{"mouse 0", "mouse 1"}));
+  EXPECT_EQ(platform.current, main_window);
+  EXPECT_EQ(fired_ids(), std::vector<int>{1000});
+}
+
 TEST_F(EventsTest, SpaceClicksATabFocusedButton) {
   panel->add_button("Load", 1000, record);
   key(panel, glui_keys::tab);

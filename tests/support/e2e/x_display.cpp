@@ -112,6 +112,38 @@ std::vector<WindowId> XDisplay::children(WindowId window) {
   return found;
 }
 
+WindowId XDisplay::transient_for(WindowId window) {
+  Window owner = 0;
+  return XGetTransientForHint(impl_->display, window, &owner) ? owner : 0;
+}
+
+namespace {
+
+// The child of the root window that holds window (itself, or a window manager's frame).
+Window top_level_of(Display* display, Window window) {
+  while (true) {
+    Window root, parent, *list = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &list, &count)) return 0;
+    if (list) XFree(list);
+    if (parent == root) return window;
+    window = parent;
+  }
+}
+
+}  // namespace
+
+bool XDisplay::is_above(WindowId a, WindowId b) {
+  const Window top_a = top_level_of(impl_->display, a), top_b = top_level_of(impl_->display, b);
+  int index_a = -1, index_b = -1, index = 0;
+  for (WindowId child : children(DefaultRootWindow(impl_->display))) {
+    if (child == top_a) index_a = index;
+    if (child == top_b) index_b = index;
+    ++index;
+  }
+  return index_a >= 0 && index_b >= 0 && index_a > index_b;
+}
+
 bool XDisplay::geometry(WindowId window, int* screen_x, int* screen_y, int* width, int* height) {
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(impl_->display, window, &attributes)) return false;
