@@ -452,6 +452,9 @@ class GLUI {
   void set_transient_for(int window);
   // Brings the window to the top of the stack.
   void raise();
+  // Draws the window now rather than at its next display event, and sends the drawing to
+  // the window system: for a callback that keeps the event loop busy for a while.
+  void draw_now();
   // Reads every control's live variable that changed; no callbacks.
   void sync_live();
 

@@ -73,6 +73,8 @@ class GLUI_Platform {
   virtual void show_window(int window) = 0;
   virtual void hide_window(int window) = 0;
   virtual void post_redisplay(int window) = 0;
+  // Draws the window at once and waits until the window system has the picture.
+  virtual void draw_window_now(int window) = 0;
   // Installs the widget layer's handler of that kind on the current window, and its
   // close handler (GLUI_Master.on_window_closed).
   virtual void install_main_handler(Handler handler) = 0;

@@ -133,6 +133,8 @@ void GLUI::set_transient_for(int window) {
 
 void GLUI::raise() { master->platform().raise_window(window_id); }
 
+void GLUI::draw_now() { master->platform().draw_window_now(window_id); }
+
 void GLUI::sync_live() {
   for_each_control([this](GLUI_Control* control) {
     if (control != pressed_control) control->sync_live();

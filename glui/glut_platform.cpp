@@ -208,6 +208,14 @@ class GlutPlatform : public GLUI_Platform {
     if (glut_running()) glutPostWindowRedisplay(window);
   }
 
+  void draw_window_now(int window) override {
+    with_window(window, [] {
+      on_display();
+      glFinish();
+      if (Display* display = glXGetCurrentDisplay()) XFlush(display);
+    });
+  }
+
   void install_main_handler(Handler handler) override {
     install_close_callback();
     switch (handler) {

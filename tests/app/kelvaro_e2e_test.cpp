@@ -414,6 +414,38 @@ TEST_F(KelvaroTest, AClickOnTheGreyedPanelsOrTheSceneRaisesTheOpenDialog) {
     EXPECT_EQ(program_->output(), "");
 }
 
+// After OK the dialog is drawn once more, OK released, before the builder starts: only the
+// busy cursor says that work goes on. The dialog hides when the build is done.
+TEST_F(KelvaroTest, OkIsDrawnReleasedWhileTheBuilderWorks) {
+    withSeedFile();
+    start();
+    loadByName("cloud.txt");
+    const e2e::WindowId dialog = openDialog(fieldLinesButton, "Add Field Lines to Charge");
+    typeIntoField(dialog, {150, 14}, "100");
+    int x = 0, y = 0, width = 0, height = 0;
+    ASSERT_TRUE(display_->geometry(dialog, &x, &y, &width, &height));
+    // A released button has a white top edge; a pressed one a black outline.
+    const auto okLooksReleased = [&](const e2e::Image& image) {
+        return image.count(white, 2, 20, height - 35, 100, height - 35) > 70;
+    };
+    ASSERT_TRUE(e2e::mouse_down(dialog, 60, height - 28));
+    e2e::pause(0.4);
+    ASSERT_FALSE(okLooksReleased(display_->capture(dialog)));
+    ASSERT_TRUE(e2e::mouse_up());
+    bool releasedWhileShown = false;
+    const bool hidden = e2e::wait_until(
+        [&] {
+            const bool looksReleased = okLooksReleased(display_->capture(dialog));
+            const bool shown = display_->is_viewable(dialog);
+            releasedWhileShown = releasedWhileShown || (shown && looksReleased);
+            return !shown;
+        },
+        timeout);
+    EXPECT_TRUE(hidden);
+    EXPECT_TRUE(releasedWhileShown);
+    EXPECT_GT(countInFreeArea(screenshot("many_field_lines"), fieldLineYellow, 30), 1000);
+}
+
 #ifdef KELVARO_MEMCHECK
 // A whole session under valgrind's memcheck: load, every visualisation, a second load
 // that replaces the scene, then Quit. memcheck.sh makes valgrind end with status 99 on any

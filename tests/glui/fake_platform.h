@@ -14,6 +14,7 @@ struct FakeWindow {
   int x = 0, y = 0, w = 0, h = 0;
   bool shown = true;
   int redisplays = 0;
+  int immediate_draws = 0;
   bool has_menu = false;
   int transient_for = 0;
   int raises = 0;
@@ -36,6 +37,7 @@ class FakePlatform : public GLUI_Platform {
   void show_window(int window) override { windows.at(window).shown = true; }
   void hide_window(int window) override { windows.at(window).shown = false; }
   void post_redisplay(int window) override { ++windows.at(window).redisplays; }
+  void draw_window_now(int window) override { ++windows.at(window).immediate_draws; }
   void install_main_handler(Handler handler) override { installed.push_back(handler); }
   void install_idle_handler() override { idle_installed = true; }
   bool set_popup_menu(int window, const std::vector<std::string>* items) override;

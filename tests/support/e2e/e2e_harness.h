@@ -131,6 +131,9 @@ class XDisplay {
 bool move_pointer(WindowId window, int x, int y);
 // Moves there and clicks the left button.
 bool click(WindowId window, int x, int y);
+// Moves to (x, y) of window and presses the left button there; mouse_up releases it.
+bool mouse_down(WindowId window, int x, int y);
+bool mouse_up();
 // Presses the left button at (x0, y0), moves to (x1, y1) in `steps` equal steps with a
 // short pause between them, and releases it there.
 bool drag(WindowId window, int x0, int y0, int x1, int y1, int steps);

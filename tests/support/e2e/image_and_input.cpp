@@ -110,6 +110,12 @@ bool click(WindowId window, int x, int y) {
   return xdotool({move_args(window, x, y), {"sleep", "0.1", "click", "1"}});
 }
 
+bool mouse_down(WindowId window, int x, int y) {
+  return xdotool({move_args(window, x, y), {"sleep", "0.1", "mousedown", "1"}});
+}
+
+bool mouse_up() { return xdotool({{"mouseup", "1"}}); }
+
 bool drag(WindowId window, int x0, int y0, int x1, int y1, int steps) {
   std::vector<std::vector<std::string>> commands{move_args(window, x0, y0),
                                                  {"sleep", "0.1", "mousedown", "1"}};
