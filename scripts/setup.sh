@@ -10,6 +10,8 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick x11-utils
   valgrind
+  # A light window manager: one end-to-end test closes and stacks the dialogs under it.
+  openbox
 )
 
 missing=()

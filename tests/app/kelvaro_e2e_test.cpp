@@ -65,11 +65,28 @@ protected:
 
     void TearDown() override {
         program_.reset();
+        windowManager_.reset();
         if (!workDirectory_.empty()) fs::remove_all(workDirectory_);
     }
 
     void withSeedFile() {
         fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / "ElectronData", workDirectory_ / "ElectronData");
+    }
+
+    // Runs openbox on the display until the test ends: windows get frames with title bars.
+    void startWindowManager() {
+        windowManager_ = std::make_unique<e2e::ChildProcess>(WINDOW_MANAGER_PATH, std::vector<std::string>{"--sm-disable"});
+        ASSERT_TRUE(e2e::wait_until([&] { return display_->window_manager_running(); }, timeout))
+            << windowManager_->errors();
+    }
+
+    // Clicks the close button at the right end of the title bar that openbox draws.
+    void clickCloseButton(e2e::WindowId window) {
+        const e2e::WindowId frame = display_->top_level(window);
+        int x = 0, y = 0, width = 0, height = 0;
+        ASSERT_NE(frame, window) << "no frame round the window";
+        ASSERT_TRUE(display_->geometry(frame, &x, &y, &width, &height));
+        ASSERT_TRUE(e2e::click(frame, width - 11, 8));
     }
 
     void start() { startUnder(KELVARO_PATH, {}); }
@@ -156,6 +173,7 @@ protected:
 
     std::unique_ptr<e2e::XDisplay> display_;
     std::unique_ptr<e2e::ChildProcess> program_;
+    std::unique_ptr<e2e::ChildProcess> windowManager_;
     e2e::WindowId main_ = 0;
     fs::path workDirectory_;
     double waitSeconds_ = timeout;
@@ -444,6 +462,37 @@ TEST_F(KelvaroTest, OkIsDrawnReleasedWhileTheBuilderWorks) {
     EXPECT_TRUE(hidden);
     EXPECT_TRUE(releasedWhileShown);
     EXPECT_GT(countInFreeArea(screenshot("many_field_lines"), fieldLineYellow, 30), 1000);
+}
+
+// Under a real window manager: the dialog stays above the main window when that is
+// raised or clicked, the close button of its title bar acts as Cancel, and the main
+// window's ends the program with status 0.
+TEST_F(KelvaroTest, UnderAWindowManagerDialogsStayAboveAndTheirCloseButtonCancels) {
+    withSeedFile();
+    startWindowManager();
+    start();
+    loadByName("dipole.txt");
+    const e2e::WindowId dialog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+    typeIntoField(dialog, {110, 14}, "3000");
+    ASSERT_TRUE(e2e::raise_window(main_));
+    e2e::pause(0.5);
+    EXPECT_TRUE(display_->is_above(dialog, main_));
+    ASSERT_TRUE(e2e::click(main_, sceneCentre.x, sceneCentre.y));
+    e2e::pause(0.5);
+    EXPECT_TRUE(display_->is_above(dialog, main_));
+    screenshot("window_manager_dialog", display_->top_level(main_));
+
+    clickCloseButton(dialog);
+    ASSERT_TRUE(display_->wait_until_viewable(dialog, false, timeout));
+    e2e::pause(0.5);
+    ASSERT_TRUE(program_->running()) << program_->errors();
+    closeDialog(openDialog(hedgehogButton, "Add Hedgehog Lines"), true);
+    EXPECT_GT(countInFreeArea(screenshot("window_manager_hedgehogs"), hedgehogOrange, 30), 300);
+
+    clickCloseButton(main_);
+    EXPECT_EQ(program_->wait_for_exit(timeout), 0);
+    EXPECT_EQ(program_->output(), "");
+    EXPECT_EQ(program_->errors(), "");
 }
 
 #ifdef KELVARO_MEMCHECK

@@ -112,9 +112,13 @@ class XDisplay {
   std::vector<WindowId> children(WindowId window);
   // The window that `window` is transient for (WM_TRANSIENT_FOR), or 0.
   WindowId transient_for(WindowId window);
-  // Whether a is stacked above b: compared through their top-level windows (the window
-  // manager's frames, when one runs).
+  // The child of the root window that holds window: a window manager's frame round it,
+  // or the window itself.
+  WindowId top_level(WindowId window);
+  // Whether a is stacked above b, compared through their top-level windows.
   bool is_above(WindowId a, WindowId b);
+  // Whether a window manager runs (it announces itself on the root window).
+  bool window_manager_running();
   // The window's top-left in screen coordinates and its size; false if it is gone.
   bool geometry(WindowId window, int* screen_x, int* screen_y, int* width, int* height);
   // What the screen shows in the window's area (its subwindows included).

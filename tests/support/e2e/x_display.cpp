@@ -117,24 +117,19 @@ WindowId XDisplay::transient_for(WindowId window) {
   return XGetTransientForHint(impl_->display, window, &owner) ? owner : 0;
 }
 
-namespace {
-
-// The child of the root window that holds window (itself, or a window manager's frame).
-Window top_level_of(Display* display, Window window) {
+WindowId XDisplay::top_level(WindowId window) {
   while (true) {
     Window root, parent, *list = nullptr;
     unsigned int count = 0;
-    if (!XQueryTree(display, window, &root, &parent, &list, &count)) return 0;
+    if (!XQueryTree(impl_->display, window, &root, &parent, &list, &count)) return 0;
     if (list) XFree(list);
     if (parent == root) return window;
     window = parent;
   }
 }
 
-}  // namespace
-
 bool XDisplay::is_above(WindowId a, WindowId b) {
-  const Window top_a = top_level_of(impl_->display, a), top_b = top_level_of(impl_->display, b);
+  const WindowId top_a = top_level(a), top_b = top_level(b);
   int index_a = -1, index_b = -1, index = 0;
   for (WindowId child : children(DefaultRootWindow(impl_->display))) {
     if (child == top_a) index_a = index;
@@ -142,6 +137,21 @@ bool XDisplay::is_above(WindowId a, WindowId b) {
     ++index;
   }
   return index_a >= 0 && index_b >= 0 && index_a > index_b;
+}
+
+bool XDisplay::window_manager_running() {
+  Display* display = impl_->display;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+  const bool found = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                        AnyPropertyType, &type, &format, &count, &after,
+                                        &data) == Success &&
+                     count == 1;
+  if (data) XFree(data);
+  return found;
 }
 
 bool XDisplay::geometry(WindowId window, int* screen_x, int* screen_y, int* width, int* height) {
