@@ -447,8 +447,8 @@ class GLUI {
   // values, shown or hidden as before, and then calls cb(id) as a button would. Without
   // a callback the window is hidden.
   void set_close_callback(GLUI_Update_CB cb, int id = -1);
-  // Marks this top-level window as transient for window (a GLUT window id), so that a
-  // window manager keeps it above that window; a rebuilt window keeps the mark.
+  // Marks this top-level window as transient for window (a GLUT window id; 0: none), so
+  // that a window manager keeps it above that window; a rebuilt window keeps the mark.
   void set_transient_for(int window);
   // Brings the window to the top of the stack.
   void raise();

@@ -128,7 +128,7 @@ void GLUI::set_close_callback(GLUI_Update_CB cb, int id) {
 
 void GLUI::set_transient_for(int window) {
   transient_owner = window;
-  master->platform().set_transient_for(window_id, window);
+  if (window) master->platform().set_transient_for(window_id, window);
 }
 
 void GLUI::raise() { master->platform().raise_window(window_id); }

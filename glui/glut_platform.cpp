@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -12,6 +13,11 @@
 #include "glui/glui.h"
 
 namespace {
+
+// Set when the process exits. freeglut then destroys every window from an exit handler of
+// its own, registered at glutInit and so run after this layer's; those closes are no one's
+// to handle (the program's exit handlers have run, and this glue may be gone).
+bool exiting = false;
 
 // GLUI windows that were resized. Mesa may still draw the first frame after a resize
 // into a buffer of the old size, so these windows are drawn once more.
@@ -73,6 +79,7 @@ void on_menu_choice(int index) {
 
 // Drops what the glue keeps for a window that freeglut is destroying, then tells the layer.
 void on_close() {
+  if (exiting) return;
   const int window = glutGetWindow();
   resized_windows.erase(window);
   if (auto found = menu_of_window.find(window); found != menu_of_window.end()) {
@@ -111,6 +118,7 @@ void install_close_callback() {
   static bool continue_on_close = false;
   if (!continue_on_close) {
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+    std::atexit([] { exiting = true; });
     continue_on_close = true;
   }
   glutCloseFunc(on_close);
