@@ -112,8 +112,6 @@ void deliver_shift_tab_as_tab() {
 // freeglut destroys a window that the window manager closes. By default it then ends the
 // program; told to go on, it calls the window's close callback first. The widget layer
 // decides what follows (a dialog is built anew, a main window's close ends the loop).
-void on_close();
-
 void install_close_callback() {
   static bool continue_on_close = false;
   if (!continue_on_close) {
