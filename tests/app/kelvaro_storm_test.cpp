@@ -45,9 +45,10 @@ const Place quitOnScreen{50 + quitButton.x, 50 + quitButton.y};
 const char* const typedTexts[] = {"dipole.txt", "ring.txt", "capacitor.txt", "cloud.txt", "line_of_charges.txt",
                                   "12",         "100",      "-3.5",          "0.25",      "2000"};
 
-// Keys as xdotool names them. Neither Escape nor "q": they end the program on purpose.
+// Keys as xdotool names them. Neither Escape nor "q", which end the program on purpose, nor
+// "Q", which xdotool once sent without its Shift.
 const char* const keys[] = {"0",     "1",    "2",      "5",         "9",         "minus",  "period",
-                            "a",     "x",    "Q",      "space",     "Tab",       "shift+Tab", "Return",
+                            "a",     "x",    "Z",      "space",     "Tab",       "shift+Tab", "Return",
                             "BackSpace", "Delete", "Left", "Right", "Up",        "Down",   "Home",
                             "End",   "shift+Home", "shift+End", "ctrl+a", "ctrl+e", "ctrl+k", "ctrl+u"};
 
