@@ -58,9 +58,9 @@ class GLUI_Platform {
   // is left unchanged. Answers the new window id.
   virtual int create_subwindow(int parent, int x, int y, int w, int h) = 0;
   // Creates a top-level RGB double-buffered window with the widget layer's handlers (the
-  // close handler among them, GLUI_Master.on_window_closed); a
-  // negative x and y leave the position to the window system. The current window is
-  // left unchanged. Answers the new window id.
+  // close handler among them, GLUI_Master.on_window_closed); a negative x and y leave
+  // the position to the window system. The current window is left unchanged. Answers the
+  // new window id.
   virtual int create_toplevel(const char* title, int x, int y, int w, int h) = 0;
   virtual void destroy_window(int window) = 0;
   // Answers 0 when no window is current.
