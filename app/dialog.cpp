@@ -1,6 +1,7 @@
 #include "app/dialog.h"
 
 #include "app/panels.h"
+#include "app/shell.h"
 #include "glui/glui.h"
 
 namespace kelvaro {
@@ -8,6 +9,7 @@ namespace kelvaro {
 Dialog* activeDialog = nullptr;
 
 Dialog::Dialog(const char* title, Action action) : window_(GLUI_Master.create_glui(title, 0, -1, -1)), action_(action) {
+    window_->set_transient_for(mainWindow);
     window_->hide();
 }
 
@@ -45,7 +47,14 @@ Dialog::ButtonRow Dialog::addButtonRow(int okId, int cancelId, void (*callback)(
     row.ok = window_->add_button_to_panel(row.panel, "OK", okId, callback);
     window_->add_column_to_panel(row.panel, false);
     row.cancel = window_->add_button_to_panel(row.panel, "Cancel", cancelId, callback);
+    // Closing the window from its title bar is the same as Cancel; the widget layer builds
+    // the window anew, so the dialog opens again as before.
+    window_->set_close_callback(callback, cancelId);
     return row;
+}
+
+void raiseActiveDialog() {
+    if (activeDialog != nullptr) activeDialog->window()->raise();
 }
 
 void closeDialog(Dialog* dialog) {

@@ -13,7 +13,8 @@ public:
     // The action runs for the dialog's OK and Cancel, with the control id.
     using Action = void (*)(Dialog* dialog, int id);
 
-    // Makes the window titled `title` at the default place and hides it.
+    // Makes the window titled `title` at the default place, transient for the main window
+    // (a window manager keeps it above), and hides it.
     Dialog(const char* title, Action action);
     // Closes the window.
     virtual ~Dialog();
@@ -33,7 +34,8 @@ public:
     GLUI* window() const { return window_; }
 
 protected:
-    // The row of OK and Cancel side by side, in a frameless panel.
+    // The row of OK and Cancel side by side, in a frameless panel; closing the window
+    // from its title bar acts as Cancel.
     struct ButtonRow {
         GLUI_Panel* panel;
         GLUI_Button* ok;
@@ -53,6 +55,10 @@ extern Dialog* activeDialog;
 // callback acts only through it: a click can still reach a dialog that the program has
 // already hidden (or not yet shown) when the X server is behind.
 Dialog* activeDialogOwning(int id);
+
+// Brings the shown dialog, if any, to the top: a click on the greyed panels or the scene
+// finds the dialog that the user has to answer first.
+void raiseActiveDialog();
 
 // Hides the dialog that ran its action and enables the command and view panels again:
 // the last step of every dialog action.

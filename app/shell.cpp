@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/dialog.h"
 #include "app/load_model_dialog.h"
 #include "app/panels.h"
 #include "app/picture_file.h"
@@ -102,7 +103,11 @@ void idleRedisplay() {
 
 void motionRedisplay(int, int) { glutPostRedisplay(); }
 
-void ignoreMouse(int, int, int, int) {}
+// The scene takes no clicks; one while a dialog is open (on the scene or on the greyed
+// panels, which pass it on) brings that dialog back to the top.
+void ignoreMouse(int, int state, int, int) {
+    if (state == GLUT_DOWN) raiseActiveDialog();
+}
 
 void cleanupAtExit() {
     endSession();

@@ -44,7 +44,7 @@ void reshapeView(int width, int height);
 void keyPressed(unsigned char key, int x, int y);
 void idleRedisplay();
 void motionRedisplay(int x, int y);
-void ignoreMouse(int button, int state, int x, int y);
+void ignoreMouse(int button, int state, int x, int y);  // raises an open dialog
 
 // Frees the model, the scene, the panels and the dialogs; registered with atexit.
 void cleanupAtExit();

@@ -56,12 +56,24 @@ void dialogButtonControl(int id) {
     }
 }
 
+namespace {
+
+// Runs a builder, which keeps the event loop from drawing until it is done: the dialog is
+// drawn once more first (OK released), and the busy cursor shows meanwhile.
+template <class Build>
+void buildWhileBusy(Dialog* dialog, Build build) {
+    dialog->window()->draw_now();
+    const BusyCursor busy;
+    build();
+}
+
+}  // namespace
+
 void addFieldLinesAction(Dialog* dialog, int id) {
     if (id == FieldLinesDialog::OkId) {
         // Lines start round every charge; the charge list only shows which charges exist.
         const int linesPerCharge = static_cast<FieldLinesDialog*>(dialog)->linesField()->get_int_val();
-        const BusyCursor busy;
-        addFieldLines(linesPerCharge);
+        buildWhileBusy(dialog, [&] { addFieldLines(linesPerCharge); });
     }
     closeDialog(dialog);
 }
@@ -69,8 +81,7 @@ void addFieldLinesAction(Dialog* dialog, int id) {
 void addHedgehogAction(Dialog* dialog, int id) {
     if (id == HedgehogDialog::OkId) {
         const int count = static_cast<HedgehogDialog*>(dialog)->countField()->get_int_val();
-        const BusyCursor busy;
-        addHedgehogLines(count);
+        buildWhileBusy(dialog, [&] { addHedgehogLines(count); });
     }
     closeDialog(dialog);
 }
@@ -80,8 +91,7 @@ void addPotentialAction(Dialog* dialog, int id) {
         auto* surface = static_cast<PotentialSurfaceDialog*>(dialog);
         const float potential = surface->potentialField()->get_float_val();
         const int direction = surface->directionList()->get_int_val();
-        const BusyCursor busy;
-        addPotentialSurface(potential, direction);
+        buildWhileBusy(dialog, [&] { addPotentialSurface(potential, direction); });
     }
     closeDialog(dialog);
 }

@@ -61,8 +61,9 @@ private:
 // Callback of the three dialogs' controls: OK and Cancel run the active dialog's action.
 void dialogButtonControl(int id);
 
-// OK builds and adds the visualisation (the mouse cursor shows that the program is busy
-// meanwhile); OK and Cancel then hide the dialog and enable the panels.
+// OK builds and adds the visualisation (the dialog is drawn with OK released first, and
+// the mouse cursor shows that the program is busy meanwhile); OK and Cancel then hide the
+// dialog and enable the panels.
 void addFieldLinesAction(Dialog* dialog, int id);
 void addHedgehogAction(Dialog* dialog, int id);
 void addPotentialAction(Dialog* dialog, int id);

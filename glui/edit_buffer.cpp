@@ -67,6 +67,8 @@ int EditBuffer::word_end_after(int position) const {
   return position;
 }
 
+bool EditBuffer::inserts(unsigned char key) { return key >= 32 && key != glui_keys::del_ascii; }
+
 bool EditBuffer::apply_key(unsigned char key, int /*modifiers*/) {
   if (key == glui_keys::backspace) {
     backspace();
@@ -87,7 +89,7 @@ bool EditBuffer::apply_key(unsigned char key, int /*modifiers*/) {
     anchor_ = caret_;
     caret_ = size();
     erase_selection();
-  } else if (key >= 32 && key != glui_keys::del_ascii) {
+  } else if (inserts(key)) {
     insert(std::string(1, static_cast<char>(key)));
   } else {
     return false;

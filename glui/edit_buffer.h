@@ -33,6 +33,8 @@ class EditBuffer {
   // go home/end/back/forward, Ctrl-U deletes to the start, Ctrl-K to the end).
   // Answers false for keys it does not handle (Enter, Tab, Escape, other controls).
   bool apply_key(unsigned char key, int modifiers);
+  // Whether apply_key types the key as text (rather than deleting or moving).
+  static bool inserts(unsigned char key);
   // Applies an arrow, Home, End or Delete key; Shift extends, Ctrl moves by words.
   bool apply_special(int key, int modifiers);
 

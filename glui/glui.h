@@ -250,7 +250,8 @@ class GLUI_EditText : public GLUI_Control {
   void write_live();
   int caret_index_at(int x) const;
   void keep_caret_visible();
-  bool accept_edit(const EditBuffer& candidate) const;
+  // Whether the field takes candidate, the text after a key; inserts: the key types text.
+  bool accept_edit(const EditBuffer& candidate, bool inserts) const;
   std::string text_at_focus;
   std::string last_live_text;
   int last_live_int = 0;
@@ -441,6 +442,19 @@ class GLUI {
   // Marks the window for destruction at its next display; the GLUI object and its
   // controls are destroyed then, so pointers to them must not be used afterwards.
   void close();
+  // What happens when the window manager closes this top-level window (its close
+  // button): the layer builds the window anew at once, with the same title, controls and
+  // values, shown or hidden as before, and then calls cb(id) as a button would. Without
+  // a callback the window is hidden.
+  void set_close_callback(GLUI_Update_CB cb, int id = -1);
+  // Marks this top-level window as transient for window (a GLUT window id; 0: none), so
+  // that a window manager keeps it above that window; a rebuilt window keeps the mark.
+  void set_transient_for(int window);
+  // Brings the window to the top of the stack.
+  void raise();
+  // Draws the window now rather than at its next display event, and sends the drawing to
+  // the window system: for a callback that keeps the event loop busy for a while.
+  void draw_now();
   // Reads every control's live variable that changed; no callbacks.
   void sync_live();
 
@@ -449,6 +463,11 @@ class GLUI {
   GLUI_Master_Object* master;
   int flags = 0;               // GLUI_SUBWINDOW_* side, 0 for a top-level window
   int parent_window = 0;       // subwindows only
+  std::string title;           // top-level windows: title, place asked for (-1: the
+  int place_x = -1, place_y = -1;  // window system's choice) and transient owner (0: none)
+  int transient_owner = 0;
+  GLUI_Update_CB close_callback = nullptr;
+  int close_id = -1;
   int window_id = 0;
   int main_gfx_window = 0;
   bool hidden = false;
@@ -546,6 +565,11 @@ class GLUI_Master_Object {
   void on_special(int window, int key, int x, int y, int modifiers);
   void on_idle();
   void on_menu_choice(int window, int index);
+  // The window system is destroying window (a window manager closed it, or the event
+  // loop ends). A top-level GLUI window is built anew and its close callback runs; the
+  // close of a main window ends the event loop, as a GLUT program ends when its window
+  // closes, and from then on no user function is called.
+  void on_window_closed(int window);
 
   // Takes the focus from every GLUI window (edit texts commit).
   void deactivate_all();
@@ -564,14 +588,28 @@ class GLUI_Master_Object {
   const UserHandlers* find_handlers(int window) const;
   void place_subwindows(int parent);
   void destroy(GLUI* gui);
+  // Removes gui from the list of windows and frees it; its GLUT window is left alone.
+  void forget(GLUI* gui);
+  // Makes a new GLUT window for a top-level GLUI window whose window was destroyed.
+  void rebuild(GLUI* gui);
   // Takes the focus from every GLUI window but keep (edit texts commit).
   void blur_other_windows(GLUI* keep);
-  void forward_to_parent_keyboard(GLUI* gui, unsigned char key, int x, int y);
-  void forward_to_parent_special(GLUI* gui, int key, int x, int y);
+  // The program's handler of that kind on the main window of the subwindow gui, made
+  // current, for an event the subwindow does not use; null for top-level windows and
+  // when the program set none.
+  template <class Handler>
+  Handler parent_handler(GLUI* gui, Handler UserHandlers::*kind) {
+    const UserHandlers* user = gui->parent_window ? find_handlers(gui->parent_window) : nullptr;
+    if (!user || !(user->*kind)) return nullptr;
+    platform().set_current_window(gui->parent_window);
+    return user->*kind;
+  }
+  void forward_mouse_to_parent(GLUI* gui, int button, int state, int x, int y);
   std::vector<std::unique_ptr<GLUI>> guis;
   std::vector<UserHandlers> handlers;
   void (*idle)() = nullptr;
   GLUI_Platform* platform_ = nullptr;
+  bool leaving = false;  // a main window closed: the event loop is ending
 };
 
 extern GLUI_Master_Object GLUI_Master;

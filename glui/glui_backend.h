@@ -57,9 +57,10 @@ class GLUI_Platform {
   // Creates a subwindow of parent with the widget layer's handlers; the current window
   // is left unchanged. Answers the new window id.
   virtual int create_subwindow(int parent, int x, int y, int w, int h) = 0;
-  // Creates a top-level RGB double-buffered window with the widget layer's handlers; a
-  // negative x and y leave the position to the window system. The current window is
-  // left unchanged. Answers the new window id.
+  // Creates a top-level RGB double-buffered window with the widget layer's handlers (the
+  // close handler among them, GLUI_Master.on_window_closed); a negative x and y leave
+  // the position to the window system. The current window is left unchanged. Answers the
+  // new window id.
   virtual int create_toplevel(const char* title, int x, int y, int w, int h) = 0;
   virtual void destroy_window(int window) = 0;
   // Answers 0 when no window is current.
@@ -72,7 +73,10 @@ class GLUI_Platform {
   virtual void show_window(int window) = 0;
   virtual void hide_window(int window) = 0;
   virtual void post_redisplay(int window) = 0;
-  // Installs the widget layer's handler of that kind on the current window.
+  // Draws the window at once and waits until the window system has the picture.
+  virtual void draw_window_now(int window) = 0;
+  // Installs the widget layer's handler of that kind on the current window, and its
+  // close handler (GLUI_Master.on_window_closed).
   virtual void install_main_handler(Handler handler) = 0;
   // Installs the widget layer's idle handler.
   virtual void install_idle_handler() = 0;
@@ -80,6 +84,11 @@ class GLUI_Platform {
   // detaches it when items is null. A choice reaches GLUI_Master.on_menu_choice.
   // Answers false (and changes nothing) while a menu is open.
   virtual bool set_popup_menu(int window, const std::vector<std::string>* items) = 0;
+  // Asks a window manager to keep the top-level window above owner.
+  virtual void set_transient_for(int window, int owner) = 0;
+  virtual void raise_window(int window) = 0;
+  // Ends the event loop once the events in hand are handled.
+  virtual void leave_main_loop() = 0;
 };
 
 // The platform the widget layer uses unless GLUI_Master.set_platform chose another.

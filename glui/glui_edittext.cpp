@@ -246,10 +246,11 @@ void GLUI_EditText::draw(GLUI_Painter& painter) const {
 
 // ---- input
 
-bool GLUI_EditText::accept_edit(const EditBuffer& candidate) const {
-  if (data_type == GLUI_EDITTEXT_TEXT) return true;
-  // Deleting is always allowed, even from text the formatter wrote (like "1.5e+06").
-  if (candidate.size() <= buffer.size()) return true;
+// Whatever a key inserts, over a selection or not, must leave numeric text in a numeric
+// field. Keys that only delete or move pass, even in text the formatter wrote (like
+// "1.5e+06").
+bool GLUI_EditText::accept_edit(const EditBuffer& candidate, bool inserts) const {
+  if (data_type == GLUI_EDITTEXT_TEXT || !inserts) return true;
   return is_numeric_text(candidate.text(), data_type == GLUI_EDITTEXT_FLOAT);
 }
 
@@ -272,7 +273,7 @@ bool GLUI_EditText::on_key(unsigned char key, int modifiers) {
     return true;
   }
   EditBuffer candidate = buffer;
-  if (candidate.apply_key(key, modifiers) && accept_edit(candidate)) {
+  if (candidate.apply_key(key, modifiers) && accept_edit(candidate, EditBuffer::inserts(key))) {
     buffer = candidate;
     keep_caret_visible();
     redraw();
@@ -281,13 +282,9 @@ bool GLUI_EditText::on_key(unsigned char key, int modifiers) {
 }
 
 bool GLUI_EditText::on_special(int key, int modifiers) {
-  EditBuffer candidate = buffer;
-  if (!candidate.apply_special(key, modifiers)) return false;
-  if (accept_edit(candidate)) {
-    buffer = candidate;
-    keep_caret_visible();
-    redraw();
-  }
+  if (!buffer.apply_special(key, modifiers)) return false;
+  keep_caret_visible();
+  redraw();
   return true;
 }
 

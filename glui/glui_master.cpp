@@ -32,11 +32,13 @@ GLUI* GLUI_Master_Object::create_glui_subwindow(int parent_window, long flags) {
 
 GLUI* GLUI_Master_Object::create_glui(const char* name, long /*flags*/, int x, int y) {
   const bool placed = x >= 0 || y >= 0;
-  const int window =
-      platform().create_toplevel(name ? name : "", placed ? std::max(x, 0) : -1,
-                                 placed ? std::max(y, 0) : -1, 100, 100);
+  const int place_x = placed ? std::max(x, 0) : -1, place_y = placed ? std::max(y, 0) : -1;
+  const int window = platform().create_toplevel(name ? name : "", place_x, place_y, 100, 100);
   guis.push_back(std::unique_ptr<GLUI>(new GLUI(this, window, 0, 0)));
   GLUI* gui = guis.back().get();
+  gui->title = name ? name : "";
+  gui->place_x = place_x;
+  gui->place_y = place_y;
   refresh_layout(gui);
   return gui;
 }
@@ -202,12 +204,16 @@ bool GLUI_Master_Object::prepare_display(int window) {
   return true;
 }
 
+void GLUI_Master_Object::forget(GLUI* gui) {
+  guis.erase(std::find_if(guis.begin(), guis.end(),
+                          [gui](const auto& entry) { return entry.get() == gui; }));
+}
+
 void GLUI_Master_Object::destroy(GLUI* gui) {
   const int parent = gui->parent_window;
   const int closed = gui->window_id;
   gui->drop_menu();
-  guis.erase(std::find_if(guis.begin(), guis.end(),
-                          [gui](const auto& entry) { return entry.get() == gui; }));
+  forget(gui);
   // Leave the window system nothing that points at the closed window.
   if (parent) platform().set_current_window(parent);
   platform().destroy_window(closed);
@@ -220,6 +226,42 @@ void GLUI_Master_Object::destroy(GLUI* gui) {
     user->reshape(w, h);
   }
   platform().post_redisplay(parent);
+}
+
+void GLUI_Master_Object::on_window_closed(int window) {
+  if (leaving) return;
+  GLUI* gui = find_glui_by_window_id(window);
+  if (!gui) {
+    if (find_handlers(window)) {
+      leaving = true;
+      platform().leave_main_loop();
+    }
+    return;
+  }
+  if (gui->parent_window) return;  // it goes with its main window, which closes next
+  if (gui->closing) {
+    forget(gui);
+    return;
+  }
+  rebuild(gui);
+  if (gui->close_callback) {
+    gui->run_callback(gui->close_callback, gui->close_id);
+  } else {
+    gui->hide();
+  }
+}
+
+void GLUI_Master_Object::rebuild(GLUI* gui) {
+  // What the user typed is committed, as when the window hides; nothing stays held, and
+  // the list-box menu went with the old window.
+  gui->set_focus(nullptr, false);
+  gui->pressed_control = nullptr;
+  gui->hovered_listbox = nullptr;
+  gui->window_id = platform().create_toplevel(gui->title.c_str(), gui->place_x, gui->place_y,
+                                              gui->win_w, gui->win_h);
+  if (gui->transient_owner) platform().set_transient_for(gui->window_id, gui->transient_owner);
+  if (gui->hidden) platform().hide_window(gui->window_id);
+  gui->post_redisplay();
 }
 
 void GLUI_Master_Object::on_reshape(int window, int w, int h) {
@@ -243,19 +285,26 @@ void GLUI_Master_Object::on_mouse(int window, int button, int state, int x, int 
     }
     return;
   }
-  if (button != left_button) return;
-  if (state == button_down) {
+  if (button != left_button) {
+    forward_mouse_to_parent(gui, button, state, x, y);
+  } else if (state == button_down) {
     blur_other_windows(gui);
     GLUI_Control* control = gui->control_at(x, y);
     gui->set_focus(control && control->keeps_focus_on_click() ? control : nullptr, false);
     // Committing a field may have disabled or hidden things: look again.
     control = gui->control_at(x, y);
     gui->pressed_control = control;
-    if (control) control->on_press(x, y, modifiers);
+    if (control) {
+      control->on_press(x, y, modifiers);
+    } else {
+      forward_mouse_to_parent(gui, button, state, x, y);
+    }
   } else if (GLUI_Control* pressed = gui->pressed_control) {
     gui->pressed_control = nullptr;
     // A control disabled while it was held counts as released outside.
     pressed->on_release(x, y, pressed->enabled && pressed->contains(x, y));
+  } else {
+    forward_mouse_to_parent(gui, button, state, x, y);
   }
 }
 
@@ -266,11 +315,14 @@ void GLUI_Master_Object::on_motion(int window, int x, int y) {
   }
 }
 
-// A list box under the pointer gets the left button's pop-up menu.
+// A list box with items under the pointer gets the left button's pop-up menu.
 void GLUI_Master_Object::on_passive_motion(int window, int x, int y) {
   GLUI* gui = find_glui_by_window_id(window);
   if (!gui) return;
   auto* listbox = dynamic_cast<GLUI_Listbox*>(gui->control_at(x, y));
+  // freeglut cannot open a menu of no items: the X server refuses its empty window, and
+  // the program ends or stops answering. An empty list opens nothing.
+  if (listbox && listbox->item_count() == 0) listbox = nullptr;
   if (listbox == gui->hovered_listbox) return;
   if (!listbox) {
     gui->drop_menu();
@@ -302,7 +354,9 @@ void GLUI_Master_Object::on_keyboard(int window, unsigned char key, int x, int y
     return;
   }
   if (gui->focus && gui->focus->on_key(key, modifiers)) return;
-  forward_to_parent_keyboard(gui, key, x, y);
+  if (auto keyboard = parent_handler(gui, &UserHandlers::keyboard)) {
+    keyboard(key, x + gui->win_x, y + gui->win_y);
+  }
 }
 
 void GLUI_Master_Object::on_special(int window, int key, int x, int y, int modifiers) {
@@ -314,26 +368,22 @@ void GLUI_Master_Object::on_special(int window, int key, int x, int y, int modif
     return;
   }
   if (gui->focus && gui->focus->on_special(key, modifiers)) return;
-  forward_to_parent_special(gui, key, x, y);
+  if (auto special = parent_handler(gui, &UserHandlers::special)) {
+    special(key, x + gui->win_x, y + gui->win_y);
+  }
 }
 
-// Keys no control uses in a subwindow belong to the main window it sits in, so the
-// program's keys work wherever the pointer is. Dialogs keep theirs.
-void GLUI_Master_Object::forward_to_parent_keyboard(GLUI* gui, unsigned char key, int x, int y) {
-  const UserHandlers* user = gui->parent_window ? find_handlers(gui->parent_window) : nullptr;
-  if (!user || !user->keyboard) return;
-  platform().set_current_window(gui->parent_window);
-  user->keyboard(key, x + gui->win_x, y + gui->win_y);
-}
-
-void GLUI_Master_Object::forward_to_parent_special(GLUI* gui, int key, int x, int y) {
-  const UserHandlers* user = gui->parent_window ? find_handlers(gui->parent_window) : nullptr;
-  if (!user || !user->special) return;
-  platform().set_current_window(gui->parent_window);
-  user->special(key, x + gui->win_x, y + gui->win_y);
+// Keys and clicks that no control uses in a subwindow belong to the main window it sits
+// in: the program's keys work wherever the pointer is, and the program hears of clicks on
+// a disabled panel. Dialogs keep theirs.
+void GLUI_Master_Object::forward_mouse_to_parent(GLUI* gui, int button, int state, int x, int y) {
+  if (auto mouse = parent_handler(gui, &UserHandlers::mouse)) {
+    mouse(button, state, x + gui->win_x, y + gui->win_y);
+  }
 }
 
 void GLUI_Master_Object::on_idle() {
+  if (leaving) return;
   for (size_t i = 0; i < guis.size(); ++i) {
     if (GLUI_Control* focus = guis[i]->focus) focus->on_idle();
   }

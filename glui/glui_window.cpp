@@ -121,6 +121,20 @@ void GLUI::close() {
   post_redisplay();
 }
 
+void GLUI::set_close_callback(GLUI_Update_CB cb, int id) {
+  close_callback = cb;
+  close_id = id;
+}
+
+void GLUI::set_transient_for(int window) {
+  transient_owner = window;
+  if (window) master->platform().set_transient_for(window_id, window);
+}
+
+void GLUI::raise() { master->platform().raise_window(window_id); }
+
+void GLUI::draw_now() { master->platform().draw_window_now(window_id); }
+
 void GLUI::sync_live() {
   for_each_control([this](GLUI_Control* control) {
     if (control != pressed_control) control->sync_live();

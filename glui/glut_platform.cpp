@@ -1,7 +1,11 @@
 // The freeglut side of the widget layer: windows, GLUT callbacks routed to
 // GLUI_Master, drawing through GlPainter, and the list boxes' pop-up menus.
 #include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
 
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -9,6 +13,11 @@
 #include "glui/glui.h"
 
 namespace {
+
+// Set when the process exits. freeglut then destroys every window from an exit handler of
+// its own, registered at glutInit and so run after this layer's; those closes are no one's
+// to handle (the program's exit handlers have run, and this glue may be gone).
+bool exiting = false;
 
 // GLUI windows that were resized. Mesa may still draw the first frame after a resize
 // into a buffer of the old size, so these windows are drawn once more.
@@ -68,7 +77,54 @@ void on_menu_choice(int index) {
   }
 }
 
+// Drops what the glue keeps for a window that freeglut is destroying, then tells the layer.
+void on_close() {
+  if (exiting) return;
+  const int window = glutGetWindow();
+  resized_windows.erase(window);
+  if (auto found = menu_of_window.find(window); found != menu_of_window.end()) {
+    if (!menu_open) glutDestroyMenu(found->second);
+    menu_of_window.erase(found);
+  }
+  GLUI_Master.on_window_closed(window);
+}
+
+// Under X, Shift+Tab arrives as the key ISO_Left_Tab, which freeglut passes to no
+// callback. Bound to the text "\t" on this program's connection (the X server's keymap is
+// untouched), it reaches the keyboard function as Tab with Shift held. A binding matches
+// the modifiers that the key did not use up, so Caps Lock and Num Lock get their own.
+void deliver_shift_tab_as_tab() {
+  static bool bound = false;
+  Display* display = glXGetCurrentDisplay();
+  if (bound || !display) return;
+  bound = true;
+  // Binding with modifiers looks their keys up while Xlib holds the connection's lock;
+  // were the keyboard map not loaded yet, loading it would wait for that lock for ever.
+  XKeysymToKeycode(display, XK_Tab);
+  KeySym locks[] = {XK_Caps_Lock, XK_Num_Lock};
+  const unsigned char tab[] = "\t";
+  XRebindKeysym(display, XK_ISO_Left_Tab, nullptr, 0, tab, 1);
+  XRebindKeysym(display, XK_ISO_Left_Tab, &locks[0], 1, tab, 1);
+  XRebindKeysym(display, XK_ISO_Left_Tab, &locks[1], 1, tab, 1);
+  XRebindKeysym(display, XK_ISO_Left_Tab, locks, 2, tab, 1);
+}
+
+// freeglut destroys a window that the window manager closes. By default it then ends the
+// program; told to go on, it calls the window's close callback first. The widget layer
+// decides what follows (a dialog is built anew, a main window's close ends the loop).
+void install_close_callback() {
+  static bool continue_on_close = false;
+  if (!continue_on_close) {
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+    std::atexit([] { exiting = true; });
+    continue_on_close = true;
+  }
+  glutCloseFunc(on_close);
+}
+
 void install_window_callbacks() {
+  deliver_shift_tab_as_tab();
+  install_close_callback();
   glutDisplayFunc(on_display);
   glutReshapeFunc(on_reshape);
   glutMouseFunc(on_mouse);
@@ -124,8 +180,10 @@ class GlutPlatform : public GLUI_Platform {
     return window;
   }
 
+  // A window the layer destroys itself is no close for the layer to handle.
   void destroy_window(int window) override {
     menu_of_window.erase(window);
+    with_window(window, [] { glutCloseFunc(nullptr); });
     if (glut_running()) glutDestroyWindow(window);
   }
 
@@ -156,7 +214,16 @@ class GlutPlatform : public GLUI_Platform {
     if (glut_running()) glutPostWindowRedisplay(window);
   }
 
+  void draw_window_now(int window) override {
+    with_window(window, [] {
+      on_display();
+      glFinish();
+      if (Display* display = glXGetCurrentDisplay()) XFlush(display);
+    });
+  }
+
   void install_main_handler(Handler handler) override {
+    install_close_callback();
     switch (handler) {
       case Handler::reshape: glutReshapeFunc(on_reshape); break;
       case Handler::keyboard: glutKeyboardFunc(on_keyboard); break;
@@ -166,6 +233,22 @@ class GlutPlatform : public GLUI_Platform {
   }
 
   void install_idle_handler() override { glutIdleFunc(on_idle); }
+
+  void set_transient_for(int window, int owner) override {
+    // A GLUT window's X window is the drawable of its context, current while it is.
+    Window dialog = 0, owner_window = 0;
+    with_window(window, [&] { dialog = glXGetCurrentDrawable(); });
+    with_window(owner, [&] { owner_window = glXGetCurrentDrawable(); });
+    if (Display* display = glXGetCurrentDisplay(); display && dialog && owner_window) {
+      XSetTransientForHint(display, dialog, owner_window);
+    }
+  }
+
+  void raise_window(int window) override { with_window(window, [] { glutPopWindow(); }); }
+
+  void leave_main_loop() override {
+    if (glut_running()) glutLeaveMainLoop();
+  }
 
   bool set_popup_menu(int window, const std::vector<std::string>* items) override {
     if (!glut_running()) return true;

@@ -37,6 +37,8 @@ test_packages=(
   imagemagick
   x11-utils
   valgrind
+  # A light window manager: one end-to-end test closes and stacks the dialogs under it.
+  openbox
 )
 
 case "${1:-}" in

@@ -85,6 +85,82 @@ private:
     fs::path directory_;
 };
 
+// The controls of a panel that take part in its layout, columns included, in order.
+std::vector<GLUI_Control*> controlsOf(const GLUI* panel) {
+    std::vector<GLUI_Control*> controls;
+    panel->for_each_control([&](GLUI_Control* control) {
+        if (control != panel->root()) controls.push_back(control);
+    });
+    return controls;
+}
+
+TEST_F(DialogsTest, TheCommandPanelHoldsItsButtonsInOrder) {
+    const struct {
+        const char* label;
+        int id;
+    } buttons[] = {{"Load Model...           ", 1000},
+                   {"Add Field Lines...      ", 1001},
+                   {"Add Hedgehog Lines...   ", 1002},
+                   {"Add Potential Surface...", 1003},
+                   {"Quit", 0}};
+    EXPECT_EQ(commandPanel->flags, GLUI_SUBWINDOW_RIGHT);
+    EXPECT_EQ(commandPanel->parent_window, mainWindow);
+    EXPECT_EQ(commandPanel->main_gfx_window, mainWindow);
+    const std::vector<GLUI_Control*> controls = controlsOf(commandPanel);
+    ASSERT_EQ(controls.size(), std::size(buttons));
+    for (size_t i = 0; i < controls.size(); ++i) {
+        SCOPED_TRACE(buttons[i].label);
+        ASSERT_NE(dynamic_cast<GLUI_Button*>(controls[i]), nullptr);
+        EXPECT_EQ(controls[i]->name.str(), buttons[i].label);
+        EXPECT_EQ(controls[i]->user_id, buttons[i].id);
+        ASSERT_NE(controls[i]->callback, nullptr);
+        EXPECT_EQ(controls[i]->callback == commandButtonPressed, buttons[i].id != 0);
+    }
+}
+
+TEST_F(DialogsTest, TheViewPanelHoldsTheCameraControlsEachInAColumn) {
+    constexpr int rotation = -1;
+    const struct {
+        const char* label;
+        int type;  // a translation type, or rotation
+        float* live;
+        float speedOrSpin;
+    } cameraControls[] = {{"Spin", rotation, viewRotation, 1.0f},
+                          {"Pan", GLUI_TRANSLATION_XY, viewPan, 0.005f},
+                          {"Dolly", GLUI_TRANSLATION_Z, &viewDolly, 0.02f},
+                          {"Zoom", GLUI_TRANSLATION_Z, &viewZoom, 0.05f},
+                          {"Near", GLUI_TRANSLATION_Z, &viewNear, 0.05f},
+                          {"Far", GLUI_TRANSLATION_Z, &viewFar, 0.05f}};
+    EXPECT_EQ(viewPanel->flags, GLUI_SUBWINDOW_BOTTOM);
+    EXPECT_EQ(viewPanel->parent_window, mainWindow);
+    EXPECT_EQ(viewPanel->main_gfx_window, mainWindow);
+    const std::vector<GLUI_Control*> controls = controlsOf(viewPanel);
+    ASSERT_EQ(controls.size(), 2 * std::size(cameraControls));
+    for (size_t i = 0; i < std::size(cameraControls); ++i) {
+        const auto& expected = cameraControls[i];
+        SCOPED_TRACE(expected.label);
+        GLUI_Control* control = controls[2 * i];
+        EXPECT_EQ(control->name.str(), expected.label);
+        EXPECT_EQ(control->user_id, -1);
+        EXPECT_EQ(control->callback, nullptr);
+        if (expected.type == rotation) {
+            auto* ball = dynamic_cast<GLUI_Rotation*>(control);
+            ASSERT_NE(ball, nullptr);
+            EXPECT_EQ(ball->live, expected.live);
+            EXPECT_EQ(ball->spin_factor, expected.speedOrSpin);
+        } else {
+            auto* translation = dynamic_cast<GLUI_Translation*>(control);
+            ASSERT_NE(translation, nullptr);
+            EXPECT_EQ(translation->trans_type, expected.type);
+            EXPECT_EQ(translation->live, expected.live);
+            EXPECT_EQ(translation->speed, expected.speedOrSpin);
+        }
+        auto* column = dynamic_cast<GLUI_Column*>(controls[2 * i + 1]);
+        ASSERT_NE(column, nullptr);
+        EXPECT_FALSE(column->draw_bar);
+    }
+}
+
 TEST_F(DialogsTest, DialogsStartHiddenWithTheirDefaults) {
     makeDialogs();
     for (const Dialog* dialog : std::initializer_list<const Dialog*>{

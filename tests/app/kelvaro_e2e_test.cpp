@@ -1,16 +1,7 @@
 // End-to-end tests of Kelvaro under Xvfb: the real program, real X input through
 // xdotool, and the screen read back pixel by pixel. Each step's screenshot is kept as a
-// PNG file in this test's build folder.
-//
-// Places in the 800 x 600 main window, from the layout of its panels:
-//   the command panel fills x 626..799; its buttons are centred at x 713, 23 px apart
-//   from y 16; the view panel fills y 520..599 with the Spin ball centred at (30, 551)
-//   and the translation controls centred at y 553, 62 px apart from x 77; the free area
-//   where the scene is drawn is x 0..625, y 0..519.
-// Dialogs have no window manager to place them and open at the screen's top-left; their
-// OK and Cancel buttons sit 28 px above the bottom edge at x 60 and 172.
+// PNG file in this test's build folder. The fixture tells where the places clicked lie.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -19,147 +10,11 @@
 #include <memory>
 #include <string>
 
-#include "tests/support/e2e/e2e_harness.h"
+#include "tests/app/kelvaro_e2e_fixture.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr double timeout = 20.0;
-
-struct Place {
-    int x, y;
-};
-
-const Place loadButton{713, 16};
-const Place fieldLinesButton{713, 39};
-const Place hedgehogButton{713, 62};
-const Place surfaceButton{713, 85};
-const Place quitButton{713, 108};
-const Place spinBall{30, 551};
-const Place dollyControl{139, 553};
-const Place sceneCentre{313, 260};
-// The free area, less the corner where dialogs open over the main window.
-constexpr int freeLeft = 260, freeTop = 150, freeRight = 620, freeBottom = 515;
-
-const e2e::Pixel background{26, 26, 26};
-const e2e::Pixel panelGrey{200, 200, 200};
-const e2e::Pixel white{255, 255, 255};
-const e2e::Pixel fieldLineYellow{178, 178, 0};
-const e2e::Pixel hedgehogOrange{255, 178, 125};
-
-class KelvaroTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        workDirectory_ = fs::temp_directory_path() / ("kelvaro-e2e-" + std::to_string(getpid()) + "-" + name);
-        fs::remove_all(workDirectory_);
-        fs::create_directories(workDirectory_);
-        for (const char* model : {"dipole.txt", "quadrupole.txt", "cloud.txt"}) {
-            fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / model, workDirectory_ / model);
-        }
-        std::ofstream(workDirectory_ / "broken.txt") << "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\n\nPOINT 1 AT 0, 0, 0\n";
-        display_ = std::make_unique<e2e::XDisplay>();
-    }
-
-    void TearDown() override {
-        program_.reset();
-        if (!workDirectory_.empty()) fs::remove_all(workDirectory_);
-    }
-
-    void withSeedFile() {
-        fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / "ElectronData", workDirectory_ / "ElectronData");
-    }
-
-    void start() { startUnder(KELVARO_PATH, {}); }
-
-    // Starts `launcher` with `arguments` (which end with the program) instead of the
-    // program itself; a launcher may slow everything down, so `waitSeconds` bounds each wait.
-    void startUnder(const std::string& launcher, const std::vector<std::string>& arguments, double waitSeconds = timeout) {
-        waitSeconds_ = waitSeconds;
-        program_ = std::make_unique<e2e::ChildProcess>(launcher, arguments, workDirectory_.string());
-        main_ = display_->wait_for_window("Kelvaro", waitSeconds_);
-        ASSERT_NE(main_, 0u) << program_->errors();
-        ASSERT_TRUE(display_->wait_until_viewable(main_, true, waitSeconds_));
-        // The dialogs are made at start and hidden at once; wait until the server agrees.
-        for (const char* title : {"Load Model File", "Add Field Lines to Charge", "Add Hedgehog Lines",
-                                  "Add Equipotential Surface"}) {
-            const e2e::WindowId dialog = display_->wait_for_window(title, waitSeconds_);
-            ASSERT_TRUE(display_->wait_until_viewable(dialog, false, waitSeconds_)) << title;
-        }
-        e2e::pause(0.5);
-    }
-
-    e2e::Image screenshot(const std::string& step) {
-        e2e::pause(0.4);  // a few frames
-        const e2e::Image image = display_->capture(main_);
-        EXPECT_TRUE(image.save_png(std::string(E2E_OUTPUT_DIR) + "/kelvaro_" + step + ".png"));
-        return image;
-    }
-
-    // Clicks a command button and answers the dialog window it opens.
-    e2e::WindowId openDialog(Place button, const std::string& title) {
-        EXPECT_TRUE(e2e::click(main_, button.x, button.y));
-        const e2e::WindowId dialog = display_->wait_for_window(title, waitSeconds_);
-        EXPECT_TRUE(display_->wait_until_viewable(dialog, true, waitSeconds_)) << title;
-        e2e::pause(0.3);
-        return dialog;
-    }
-
-    // Presses OK (or Cancel) and waits until the dialog has gone and a builder finished.
-    void closeDialog(e2e::WindowId dialog, bool ok) {
-        int x = 0, y = 0, width = 0, height = 0;
-        ASSERT_TRUE(display_->geometry(dialog, &x, &y, &width, &height));
-        ASSERT_TRUE(e2e::click(dialog, ok ? 60 : 172, height - 28));
-        ASSERT_TRUE(display_->wait_until_viewable(dialog, false, waitSeconds_));
-        e2e::pause(0.3);
-    }
-
-    // Types into the first field of a dialog, replacing what it held.
-    void typeIntoField(e2e::WindowId dialog, Place field, const std::string& text) {
-        ASSERT_TRUE(e2e::click(dialog, field.x, field.y));
-        ASSERT_TRUE(e2e::press_keys({"ctrl+a", "ctrl+k"}));
-        ASSERT_TRUE(e2e::type_text(text));
-    }
-
-    void loadByName(const std::string& name) {
-        const e2e::WindowId dialog = openDialog(loadButton, "Load Model File");
-        typeIntoField(dialog, {95, 70}, name);
-        closeDialog(dialog, true);
-    }
-
-    // Field lines at the dialog's default, then `hedgehogLines` hedgehog lines and the
-    // surface at `level`, each through its dialog and OK.
-    void addEveryVisualisation(const std::string& hedgehogLines, const std::string& level) {
-        closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
-        const e2e::WindowId hedgehog = openDialog(hedgehogButton, "Add Hedgehog Lines");
-        typeIntoField(hedgehog, {110, 14}, hedgehogLines);
-        closeDialog(hedgehog, true);
-        const e2e::WindowId surface = openDialog(surfaceButton, "Add Equipotential Surface");
-        typeIntoField(surface, {100, 14}, level);
-        closeDialog(surface, true);
-    }
-
-    static int countInFreeArea(const e2e::Image& image, e2e::Pixel colour, int tolerance) {
-        return image.count(colour, tolerance, freeLeft, freeTop, freeRight, freeBottom);
-    }
-
-    // Pixels of the free area that differ by more than `tolerance` in some channel.
-    static int differingPixels(const e2e::Image& a, const e2e::Image& b, int tolerance = 8) {
-        int differing = 0;
-        for (int y = 0; y < 520; ++y) {
-            for (int x = 0; x < 626; ++x) differing += e2e::near(a.at(x, y), b.at(x, y), tolerance) ? 0 : 1;
-        }
-        return differing;
-    }
-
-    std::unique_ptr<e2e::XDisplay> display_;
-    std::unique_ptr<e2e::ChildProcess> program_;
-    e2e::WindowId main_ = 0;
-    fs::path workDirectory_;
-    double waitSeconds_ = timeout;
-};
+using namespace kelvaro_e2e;
 
 TEST_F(KelvaroTest, StartsWithAnEmptySceneAndBothPanels) {
     start();
@@ -337,6 +192,55 @@ TEST_F(KelvaroTest, APictureThatCannotBeWrittenIsReportedAndTheProgramGoesOn) {
     EXPECT_EQ(program_->wait_for_exit(timeout), 0);
 }
 
+// freeglut cannot show a menu of no items: the empty charge list before any load must
+// open none and leave the dialog working.
+TEST_F(KelvaroTest, ClickingTheEmptyChargeListLeavesTheDialogWorking) {
+    start();
+    const e2e::WindowId dialog = openDialog(fieldLinesButton, "Add Field Lines to Charge");
+    ASSERT_TRUE(e2e::click(dialog, 150, 38));
+    e2e::pause(0.5);
+    closeDialog(dialog, false);
+    ASSERT_TRUE(e2e::click(main_, quitButton.x, quitButton.y));
+    EXPECT_EQ(program_->wait_for_exit(timeout), 0) << program_->errors();
+    EXPECT_EQ(program_->errors(), "");
+}
+
+// A letter typed over the selected text of a numeric field is refused like any other:
+// the field still shows the selected digit.
+TEST_F(KelvaroTest, NumericFieldsRefuseLettersTypedOverASelection) {
+    start();
+    const struct {
+        Place button;
+        const char* title;
+        Place field;
+    } fields[] = {{fieldLinesButton, "Add Field Lines to Charge", {150, 14}},
+                  {hedgehogButton, "Add Hedgehog Lines", {110, 14}},
+                  {surfaceButton, "Add Equipotential Surface", {100, 14}}};
+    for (const auto& field : fields) {
+        SCOPED_TRACE(field.title);
+        const e2e::WindowId dialog = openDialog(field.button, field.title);
+        typeIntoField(dialog, field.field, "2");
+        ASSERT_TRUE(e2e::press_keys({"shift+Home"}));
+        const e2e::Image selected = screenshot("digit_selected", dialog);
+        ASSERT_TRUE(e2e::type_text("x"));
+        const e2e::Image typedOver = screenshot("letter_typed_over", dialog);
+        EXPECT_EQ(differingPixels(selected, typedOver), 0);
+        closeDialog(dialog, false);
+    }
+}
+
+// Under X, Shift+Tab arrives as a key of its own (ISO_Left_Tab); it moves the focus
+// backwards as Tab moves it forwards.
+TEST_F(KelvaroTest, ShiftTabMovesTheFocusBackwardsInADialog) {
+    start();
+    const e2e::WindowId dialog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+    ASSERT_TRUE(e2e::move_pointer(dialog, 5, 40));
+    // Tab reaches the count field first; backwards from it comes Cancel, which Space presses.
+    ASSERT_TRUE(e2e::press_keys({"Tab", "shift+Tab", "space"}));
+    EXPECT_TRUE(display_->wait_until_viewable(dialog, false, timeout));
+    EXPECT_EQ(program_->output(), "");
+}
+
 TEST_F(KelvaroTest, UpperCaseQKeepsRunningAndLowerCaseQEnds) {
     start();
     ASSERT_TRUE(e2e::move_pointer(main_, sceneCentre.x, sceneCentre.y));
@@ -365,6 +269,110 @@ TEST_F(KelvaroTest, ClosingTheMainWindowEndsWithStatusZero) {
     loadByName("dipole.txt");
     display_->request_close(main_);
     EXPECT_EQ(program_->wait_for_exit(timeout), 0);
+    EXPECT_EQ(program_->errors(), "");
+}
+
+// Closing a dialog's window, as a window manager's close button does, acts as its Cancel:
+// the program, its scene and the panels stay, and the dialog opens again with what the
+// user typed and works.
+TEST_F(KelvaroTest, ClosingADialogWindowActsAsItsCancel) {
+    withSeedFile();
+    start();
+    loadByName("dipole.txt");
+    const e2e::Image before = screenshot("before_closing_a_dialog");
+    const e2e::WindowId dialog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+    typeIntoField(dialog, {110, 14}, "3000");
+    display_->request_close(dialog);
+    ASSERT_TRUE(display_->wait_until_viewable(dialog, false, timeout));
+    const e2e::Image after = screenshot("after_closing_a_dialog");
+    ASSERT_TRUE(program_->running()) << program_->errors();
+    EXPECT_EQ(differingPixels(before, after), 0);
+
+    closeDialog(openDialog(hedgehogButton, "Add Hedgehog Lines"), true);
+    EXPECT_GT(countInFreeArea(screenshot("dialog_reopened"), hedgehogOrange, 30), 300);
+    ASSERT_TRUE(e2e::click(main_, quitButton.x, quitButton.y));
+    EXPECT_EQ(program_->wait_for_exit(timeout), 0);
+    EXPECT_EQ(program_->output(), "");
+    EXPECT_EQ(program_->errors(), "");
+}
+
+// An open dialog that went behind the main window comes back to the top when the user
+// clicks the greyed panels or the scene, and a window manager is asked to keep it above.
+TEST_F(KelvaroTest, AClickOnTheGreyedPanelsOrTheSceneRaisesTheOpenDialog) {
+    start();
+    const e2e::WindowId dialog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+    EXPECT_EQ(display_->transient_for(dialog), main_);
+    for (const Place place : {loadButton, sceneCentre, dollyControl}) {
+        ASSERT_TRUE(e2e::raise_window(main_));
+        ASSERT_TRUE(e2e::wait_until([&] { return display_->is_above(main_, dialog); }, timeout));
+        ASSERT_TRUE(e2e::click(main_, place.x, place.y));
+        EXPECT_TRUE(e2e::wait_until([&] { return display_->is_above(dialog, main_); }, timeout))
+            << "after a click at " << place.x << ", " << place.y;
+    }
+    closeDialog(dialog, false);
+    EXPECT_EQ(program_->output(), "");
+}
+
+// After OK the dialog is drawn once more, OK released, before the builder starts: only the
+// busy cursor says that work goes on. The dialog hides when the build is done.
+TEST_F(KelvaroTest, OkIsDrawnReleasedWhileTheBuilderWorks) {
+    withSeedFile();
+    start();
+    loadByName("cloud.txt");
+    const e2e::WindowId dialog = openDialog(fieldLinesButton, "Add Field Lines to Charge");
+    typeIntoField(dialog, {150, 14}, "100");
+    int x = 0, y = 0, width = 0, height = 0;
+    ASSERT_TRUE(display_->geometry(dialog, &x, &y, &width, &height));
+    // A released button has a white top edge; a pressed one a black outline.
+    const auto okLooksReleased = [&](const e2e::Image& image) {
+        return image.count(white, 2, 20, height - 35, 100, height - 35) > 70;
+    };
+    ASSERT_TRUE(e2e::mouse_down(dialog, 60, height - 28));
+    e2e::pause(0.4);
+    ASSERT_FALSE(okLooksReleased(display_->capture(dialog)));
+    ASSERT_TRUE(e2e::mouse_up());
+    bool releasedWhileShown = false;
+    const bool hidden = e2e::wait_until(
+        [&] {
+            const bool looksReleased = okLooksReleased(display_->capture(dialog));
+            const bool shown = display_->is_viewable(dialog);
+            releasedWhileShown = releasedWhileShown || (shown && looksReleased);
+            return !shown;
+        },
+        timeout);
+    EXPECT_TRUE(hidden);
+    EXPECT_TRUE(releasedWhileShown);
+    EXPECT_GT(countInFreeArea(screenshot("many_field_lines"), fieldLineYellow, 30), 1000);
+}
+
+// Under a real window manager: the dialog stays above the main window when that is
+// raised or clicked, the close button of its title bar acts as Cancel, and the main
+// window's ends the program with status 0.
+TEST_F(KelvaroTest, UnderAWindowManagerDialogsStayAboveAndTheirCloseButtonCancels) {
+    withSeedFile();
+    startWindowManager();
+    start();
+    loadByName("dipole.txt");
+    const e2e::WindowId dialog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+    typeIntoField(dialog, {110, 14}, "3000");
+    ASSERT_TRUE(e2e::raise_window(main_));
+    e2e::pause(0.5);
+    EXPECT_TRUE(display_->is_above(dialog, main_));
+    ASSERT_TRUE(e2e::click(main_, sceneCentre.x, sceneCentre.y));
+    e2e::pause(0.5);
+    EXPECT_TRUE(display_->is_above(dialog, main_));
+    screenshot("window_manager_dialog", display_->top_level(main_));
+
+    clickCloseButton(dialog);
+    ASSERT_TRUE(display_->wait_until_viewable(dialog, false, timeout));
+    e2e::pause(0.5);
+    ASSERT_TRUE(program_->running()) << program_->errors();
+    closeDialog(openDialog(hedgehogButton, "Add Hedgehog Lines"), true);
+    EXPECT_GT(countInFreeArea(screenshot("window_manager_hedgehogs"), hedgehogOrange, 30), 300);
+
+    clickCloseButton(main_);
+    EXPECT_EQ(program_->wait_for_exit(timeout), 0);
+    EXPECT_EQ(program_->output(), "");
     EXPECT_EQ(program_->errors(), "");
 }
 

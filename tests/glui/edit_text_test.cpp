@@ -144,6 +144,20 @@ TEST_F(EditTextTest, FloatFieldsTakeOnePointButNoExponent) {
   EXPECT_STREQ(field->get_text(), "-2.51");
 }
 
+TEST_F(EditTextTest, TypingOverASelectionPassesTheFilterAndARefusalChangesNothing) {
+  GLUI_EditText* field = dialog->add_edittext("f", GLUI_EDITTEXT_FLOAT);
+  click(field);
+  key(dialog, ctrl('u'));
+  type(dialog, "2");
+  special(dialog, glui_keys::home, glui_keys::shift);
+  type(dialog, "x");
+  EXPECT_STREQ(field->get_text(), "2");
+  EXPECT_EQ(field->buffer.selection_begin(), 0);
+  EXPECT_EQ(field->buffer.selection_end(), 1);
+  type(dialog, "7");
+  EXPECT_STREQ(field->get_text(), "7");
+}
+
 TEST_F(EditTextTest, TextFieldsTakeAnyPrintableCharacter) {
   GLUI_EditText* field = dialog->add_edittext("t");
   type_into(field, "a-b.c e1");

@@ -91,6 +91,17 @@ TEST_F(EventsTest, KeysNoControlUsesInASubwindowGoToTheMainWindow) {
   EXPECT_EQ(platform.current, main_window);
 }
 
+TEST_F(EventsTest, ClicksNoEnabledControlTakesInASubwindowGoToTheMainWindow) {
+  GLUI_Button* button = panel->add_button("Load", 1000, record);
+  click(button);
+  EXPECT_TRUE(main_events.empty());
+  panel->disable();
+  click(button);
+  EXPECT_EQ(main_events, (std::vector<std::string>{"mouse 0", "mouse 1"}));
+  EXPECT_EQ(platform.current, main_window);
+  EXPECT_EQ(fired_ids(), std::vector<int>{1000});
+}
+
 TEST_F(EventsTest, SpaceClicksATabFocusedButton) {
   panel->add_button("Load", 1000, record);
   key(panel, glui_keys::tab);
@@ -223,6 +234,37 @@ TEST_F(EventsTest, ClosedSubwindowIsDestroyedAtItsNextDisplay) {
   int x, y, w, h;
   master.get_viewport_area(&x, &y, &w, &h);
   EXPECT_EQ(w, 800);
+}
+
+// The fake does what freeglut does when a window manager closes a window: it tells the
+// layer, then destroys the window.
+TEST_F(EventsTest, ADialogClosedByTheWindowManagerIsBuiltAnewThenItsCloseCallbackRuns) {
+  GLUI* dialog = master.create_glui("Dialog");
+  dialog->set_transient_for(main_window);
+  GLUI_EditText* field = dialog->add_edittext("n", GLUI_EDITTEXT_INT, nullptr, 2200, record);
+  dialog->add_button("Cancel", 2203, record);
+  dialog->set_close_callback(record, 2203);
+  click(field);
+  type(dialog, "42");
+  const int closed = dialog->get_glut_window_id();
+  master.on_window_closed(closed);
+  platform.destroy_window(closed);
+  const FakeWindow& rebuilt = platform.windows.at(dialog->get_glut_window_id());
+  EXPECT_EQ(rebuilt.title, "Dialog");
+  EXPECT_EQ(rebuilt.w, dialog->win_w);
+  EXPECT_EQ(rebuilt.transient_for, main_window);
+  EXPECT_EQ(field->get_int_val(), 42);
+  EXPECT_EQ(fired_ids(), (std::vector<int>{2200, 2203}));
+}
+
+TEST_F(EventsTest, ClosingTheMainWindowEndsTheLoopAndTheProgramsFunctionsRest) {
+  master.set_glutIdleFunc(main_idle);
+  master.on_window_closed(panel->get_glut_window_id());  // goes first, with its main window
+  EXPECT_FALSE(platform.main_loop_left);
+  master.on_window_closed(main_window);
+  EXPECT_TRUE(platform.main_loop_left);
+  master.on_idle();
+  EXPECT_EQ(idle_calls, 0);
 }
 
 TEST_F(EventsTest, CloseAllClosesEveryWindow) {

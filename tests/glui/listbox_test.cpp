@@ -111,11 +111,14 @@ TEST_F(ListboxTest, HoveringAttachesAMenuOfTheItemsAndAChoiceSelects) {
   EXPECT_FALSE(platform.windows.at(window).has_menu);
 }
 
-TEST_F(ListboxTest, DisabledListsOfferNoMenu) {
+TEST_F(ListboxTest, EmptyAndDisabledListsOfferNoMenu) {
   GLUI_Listbox* list = dialog->add_listbox("Shape", nullptr, 6, record);
-  list->add_item(0, "Cube");
   const int window = dialog->get_glut_window_id();
   master.on_passive_motion(window, list->x_abs + list->w - 5, list->y_abs + 5);
+  EXPECT_FALSE(platform.windows.at(window).has_menu);
+  list->add_item(0, "Cube");
+  master.on_passive_motion(window, list->x_abs + list->w - 4, list->y_abs + 5);
+  EXPECT_TRUE(platform.windows.at(window).has_menu);
   list->disable();
   EXPECT_FALSE(platform.windows.at(window).has_menu);
   master.on_passive_motion(window, list->x_abs + list->w - 6, list->y_abs + 5);

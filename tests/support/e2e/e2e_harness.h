@@ -12,6 +12,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,15 @@ class XDisplay {
   bool wait_until_viewable(WindowId window, bool viewable, double timeout_seconds);
   // The window's direct children (GLUT subwindows), bottom of the stack first.
   std::vector<WindowId> children(WindowId window);
+  // The window that `window` is transient for (WM_TRANSIENT_FOR), or 0.
+  WindowId transient_for(WindowId window);
+  // The child of the root window that holds window: a window manager's frame round it,
+  // or the window itself.
+  WindowId top_level(WindowId window);
+  // Whether a is stacked above b, compared through their top-level windows.
+  bool is_above(WindowId a, WindowId b);
+  // Whether a window manager runs (it announces itself on the root window).
+  bool window_manager_running();
   // The window's top-left in screen coordinates and its size; false if it is gone.
   bool geometry(WindowId window, int* screen_x, int* screen_y, int* width, int* height);
   // What the screen shows in the window's area (its subwindows included).
@@ -127,11 +137,16 @@ class XDisplay {
 bool move_pointer(WindowId window, int x, int y);
 // Moves there and clicks the left button.
 bool click(WindowId window, int x, int y);
+// Moves to (x, y) of window and presses the left button there; mouse_up releases it.
+bool mouse_down(WindowId window, int x, int y);
+bool mouse_up();
 // Presses the left button at (x0, y0), moves to (x1, y1) in `steps` equal steps with a
 // short pause between them, and releases it there.
 bool drag(WindowId window, int x0, int y0, int x1, int y1, int steps);
 // Resizes a top-level window.
 bool resize_window(WindowId window, int width, int height);
+// Raises a top-level window to the top of the stack.
+bool raise_window(WindowId window);
 // Types text into whatever has the keyboard (the window under the pointer).
 bool type_text(const std::string& text);
 // Presses and releases keys given as X keysym names ("Return", "BackSpace", "ctrl+a").
@@ -142,5 +157,7 @@ bool press_keys(const std::vector<std::string>& keysyms);
 int run_command(const std::vector<std::string>& argv);
 // Sleeps for the given seconds.
 void pause(double seconds);
+// Checks condition every 20 ms until it holds; answers whether it did within the timeout.
+bool wait_until(const std::function<bool()>& condition, double timeout_seconds);
 
 }  // namespace e2e

@@ -88,6 +88,18 @@ void pause(double seconds) {
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
+bool wait_until(const std::function<bool()>& condition, double timeout_seconds) {
+  const auto start = std::chrono::steady_clock::now();
+  while (!condition()) {
+    if (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >
+        timeout_seconds) {
+      return false;
+    }
+    pause(0.02);
+  }
+  return true;
+}
+
 namespace {
 
 std::vector<std::string> move_args(WindowId window, int x, int y) {
@@ -109,6 +121,12 @@ bool click(WindowId window, int x, int y) {
   return xdotool({move_args(window, x, y), {"sleep", "0.1", "click", "1"}});
 }
 
+bool mouse_down(WindowId window, int x, int y) {
+  return xdotool({move_args(window, x, y), {"sleep", "0.1", "mousedown", "1"}});
+}
+
+bool mouse_up() { return xdotool({{"mouseup", "1"}}); }
+
 bool drag(WindowId window, int x0, int y0, int x1, int y1, int steps) {
   std::vector<std::vector<std::string>> commands{move_args(window, x0, y0),
                                                  {"sleep", "0.1", "mousedown", "1"}};
@@ -124,6 +142,8 @@ bool drag(WindowId window, int x0, int y0, int x1, int y1, int steps) {
 bool resize_window(WindowId window, int width, int height) {
   return xdotool({{"windowsize", std::to_string(window), std::to_string(width), std::to_string(height)}});
 }
+
+bool raise_window(WindowId window) { return xdotool({{"windowraise", std::to_string(window)}}); }
 
 bool type_text(const std::string& text) { return xdotool({{"type", "--delay", "30", text}}); }
 

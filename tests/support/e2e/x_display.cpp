@@ -112,6 +112,48 @@ std::vector<WindowId> XDisplay::children(WindowId window) {
   return found;
 }
 
+WindowId XDisplay::transient_for(WindowId window) {
+  Window owner = 0;
+  return XGetTransientForHint(impl_->display, window, &owner) ? owner : 0;
+}
+
+WindowId XDisplay::top_level(WindowId window) {
+  while (true) {
+    Window root, parent, *list = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(impl_->display, window, &root, &parent, &list, &count)) return 0;
+    if (list) XFree(list);
+    if (parent == root) return window;
+    window = parent;
+  }
+}
+
+bool XDisplay::is_above(WindowId a, WindowId b) {
+  const WindowId top_a = top_level(a), top_b = top_level(b);
+  int index_a = -1, index_b = -1, index = 0;
+  for (WindowId child : children(DefaultRootWindow(impl_->display))) {
+    if (child == top_a) index_a = index;
+    if (child == top_b) index_b = index;
+    ++index;
+  }
+  return index_a >= 0 && index_b >= 0 && index_a > index_b;
+}
+
+bool XDisplay::window_manager_running() {
+  Display* display = impl_->display;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+  const bool found = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                        AnyPropertyType, &type, &format, &count, &after,
+                                        &data) == Success &&
+                     count == 1;
+  if (data) XFree(data);
+  return found;
+}
+
 bool XDisplay::geometry(WindowId window, int* screen_x, int* screen_y, int* width, int* height) {
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(impl_->display, window, &attributes)) return false;

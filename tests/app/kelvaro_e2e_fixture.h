@@ -1,0 +1,187 @@
+// The fixture of Kelvaro's end-to-end tests: the real program started under Xvfb in a
+// folder of its own that holds some example models, driven with real X input, its windows
+// read back pixel by pixel.
+//
+// Places in the 800 x 600 main window, from the layout of its panels:
+//   the command panel fills x 626..799; its buttons are centred at x 713, 23 px apart
+//   from y 16; the view panel fills y 520..599 with the Spin ball centred at (30, 551)
+//   and the translation controls centred at y 553, 62 px apart from x 77; the free area
+//   where the scene is drawn is x 0..625, y 0..519.
+// Dialogs have no window manager to place them and open at the screen's top-left; their
+// OK and Cancel buttons sit 28 px above the bottom edge at x 60 and 172.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/e2e/e2e_harness.h"
+
+namespace kelvaro_e2e {
+
+namespace fs = std::filesystem;
+
+inline constexpr double timeout = 20.0;
+
+struct Place {
+    int x, y;
+};
+
+inline const Place loadButton{713, 16};
+inline const Place fieldLinesButton{713, 39};
+inline const Place hedgehogButton{713, 62};
+inline const Place surfaceButton{713, 85};
+inline const Place quitButton{713, 108};
+inline const Place spinBall{30, 551};
+inline const Place dollyControl{139, 553};
+inline const Place sceneCentre{313, 260};
+// The free area, less the corner where dialogs open over the main window.
+inline constexpr int freeLeft = 260, freeTop = 150, freeRight = 620, freeBottom = 515;
+
+inline const char* const dialogTitles[] = {"Load Model File", "Add Field Lines to Charge", "Add Hedgehog Lines",
+                                           "Add Equipotential Surface"};
+
+inline const e2e::Pixel background{26, 26, 26};
+inline const e2e::Pixel panelGrey{200, 200, 200};
+inline const e2e::Pixel white{255, 255, 255};
+inline const e2e::Pixel fieldLineYellow{178, 178, 0};
+inline const e2e::Pixel hedgehogOrange{255, 178, 125};
+
+class KelvaroTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        workDirectory_ = fs::temp_directory_path() / ("kelvaro-e2e-" + std::to_string(getpid()) + "-" + name);
+        fs::remove_all(workDirectory_);
+        fs::create_directories(workDirectory_);
+        for (const char* model : {"dipole.txt", "quadrupole.txt", "cloud.txt"}) {
+            fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / model, workDirectory_ / model);
+        }
+        std::ofstream(workDirectory_ / "broken.txt") << "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\n\nPOINT 1 AT 0, 0, 0\n";
+        display_ = std::make_unique<e2e::XDisplay>();
+    }
+
+    void TearDown() override {
+        program_.reset();
+        windowManager_.reset();
+        if (!workDirectory_.empty()) fs::remove_all(workDirectory_);
+    }
+
+    void withSeedFile() {
+        fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / "ElectronData", workDirectory_ / "ElectronData");
+    }
+
+    // Runs openbox on the display until the test ends: windows get frames with title bars.
+    void startWindowManager() {
+        windowManager_ = std::make_unique<e2e::ChildProcess>(WINDOW_MANAGER_PATH, std::vector<std::string>{"--sm-disable"});
+        ASSERT_TRUE(e2e::wait_until([&] { return display_->window_manager_running(); }, timeout))
+            << windowManager_->errors();
+    }
+
+    // Clicks the close button at the right end of the title bar that openbox draws.
+    void clickCloseButton(e2e::WindowId window) {
+        const e2e::WindowId frame = display_->top_level(window);
+        int x = 0, y = 0, width = 0, height = 0;
+        ASSERT_NE(frame, window) << "no frame round the window";
+        ASSERT_TRUE(display_->geometry(frame, &x, &y, &width, &height));
+        ASSERT_TRUE(e2e::click(frame, width - 11, 8));
+    }
+
+    void start() { startUnder(KELVARO_PATH, {}); }
+
+    // Starts `launcher` with `arguments` (which end with the program) instead of the
+    // program itself; a launcher may slow everything down, so `waitSeconds` bounds each wait.
+    void startUnder(const std::string& launcher, const std::vector<std::string>& arguments, double waitSeconds = timeout) {
+        waitSeconds_ = waitSeconds;
+        program_ = std::make_unique<e2e::ChildProcess>(launcher, arguments, workDirectory_.string());
+        main_ = display_->wait_for_window("Kelvaro", waitSeconds_);
+        ASSERT_NE(main_, 0u) << program_->errors();
+        ASSERT_TRUE(display_->wait_until_viewable(main_, true, waitSeconds_));
+        // The dialogs are made at start and hidden at once; wait until the server agrees.
+        for (const char* title : dialogTitles) {
+            const e2e::WindowId dialog = display_->wait_for_window(title, waitSeconds_);
+            ASSERT_TRUE(display_->wait_until_viewable(dialog, false, waitSeconds_)) << title;
+        }
+        e2e::pause(0.5);
+    }
+
+    // What the main window (or another of the program's windows) shows now.
+    e2e::Image screenshot(const std::string& step, e2e::WindowId window = 0) {
+        e2e::pause(0.4);  // a few frames
+        const e2e::Image image = display_->capture(window ? window : main_);
+        EXPECT_TRUE(image.save_png(std::string(E2E_OUTPUT_DIR) + "/kelvaro_" + step + ".png"));
+        return image;
+    }
+
+    // Clicks a command button and answers the dialog window it opens.
+    e2e::WindowId openDialog(Place button, const std::string& title) {
+        EXPECT_TRUE(e2e::click(main_, button.x, button.y));
+        const e2e::WindowId dialog = display_->wait_for_window(title, waitSeconds_);
+        EXPECT_TRUE(display_->wait_until_viewable(dialog, true, waitSeconds_)) << title;
+        e2e::pause(0.3);
+        return dialog;
+    }
+
+    // Presses OK (or Cancel) and waits until the dialog has gone and a builder finished.
+    void closeDialog(e2e::WindowId dialog, bool ok) {
+        int x = 0, y = 0, width = 0, height = 0;
+        ASSERT_TRUE(display_->geometry(dialog, &x, &y, &width, &height));
+        ASSERT_TRUE(e2e::click(dialog, ok ? 60 : 172, height - 28));
+        ASSERT_TRUE(display_->wait_until_viewable(dialog, false, waitSeconds_));
+        e2e::pause(0.3);
+    }
+
+    // Types into the first field of a dialog, replacing what it held.
+    void typeIntoField(e2e::WindowId dialog, Place field, const std::string& text) {
+        ASSERT_TRUE(e2e::click(dialog, field.x, field.y));
+        ASSERT_TRUE(e2e::press_keys({"ctrl+a", "ctrl+k"}));
+        ASSERT_TRUE(e2e::type_text(text));
+    }
+
+    void loadByName(const std::string& name) {
+        const e2e::WindowId dialog = openDialog(loadButton, "Load Model File");
+        typeIntoField(dialog, {95, 70}, name);
+        closeDialog(dialog, true);
+    }
+
+    // Field lines at the dialog's default, then `hedgehogLines` hedgehog lines and the
+    // surface at `level`, each through its dialog and OK.
+    void addEveryVisualisation(const std::string& hedgehogLines, const std::string& level) {
+        closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+        const e2e::WindowId hedgehog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+        typeIntoField(hedgehog, {110, 14}, hedgehogLines);
+        closeDialog(hedgehog, true);
+        const e2e::WindowId surface = openDialog(surfaceButton, "Add Equipotential Surface");
+        typeIntoField(surface, {100, 14}, level);
+        closeDialog(surface, true);
+    }
+
+    static int countInFreeArea(const e2e::Image& image, e2e::Pixel colour, int tolerance) {
+        return image.count(colour, tolerance, freeLeft, freeTop, freeRight, freeBottom);
+    }
+
+    // Pixels of the free area that differ by more than `tolerance` in some channel.
+    static int differingPixels(const e2e::Image& a, const e2e::Image& b, int tolerance = 8) {
+        int differing = 0;
+        for (int y = 0; y < 520; ++y) {
+            for (int x = 0; x < 626; ++x) differing += e2e::near(a.at(x, y), b.at(x, y), tolerance) ? 0 : 1;
+        }
+        return differing;
+    }
+
+    std::unique_ptr<e2e::XDisplay> display_;
+    std::unique_ptr<e2e::ChildProcess> program_;
+    std::unique_ptr<e2e::ChildProcess> windowManager_;
+    e2e::WindowId main_ = 0;
+    fs::path workDirectory_;
+    double waitSeconds_ = timeout;
+};
+
+}  // namespace kelvaro_e2e
