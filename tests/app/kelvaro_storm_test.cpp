@@ -4,9 +4,10 @@
 // program must still answer: with any open dialog cancelled, Quit ends it with status 0,
 // and nothing came on standard error (no sanitizer report, no toolkit warning).
 //
-// Each run prints its seed. KELVARO_STORM_SEED repeats a run (the events are the same; the
-// program's timing may differ); KELVARO_STORM_EVENTS sets their number (2500 by default,
-// about a minute) for longer runs by hand.
+// Each run prints its seed. The test command always sends the same events (seed 11), so that
+// a red run can be repeated; KELVARO_STORM_SEED picks other events (the program's timing may
+// still differ from run to run) and KELVARO_STORM_EVENTS their number (2500 by default, about
+// a minute) for longer runs by hand.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -123,7 +124,7 @@ private:
 class KelvaroStorm : public KelvaroTest {};
 
 TEST_F(KelvaroStorm, TheProgramStillAnswersAfterARandomInputStorm) {
-    const unsigned long seed = fromEnvironment("KELVARO_STORM_SEED", std::random_device{}());
+    const unsigned long seed = fromEnvironment("KELVARO_STORM_SEED", 11);
     const unsigned long events = fromEnvironment("KELVARO_STORM_EVENTS", 2500);
     std::cout << "storm: seed " << seed << ", " << events << " events (KELVARO_STORM_SEED=" << seed
               << " repeats them)" << std::endl;
