@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <optional>
+#include <vector>
 
 #include "scene/attribute_set.h"
 #include "viz/marching_cubes_table.h"
+#include "viz/point_evaluation.h"
 #include "viz/root_finding.h"
 
 namespace kelvaro {
@@ -28,6 +31,18 @@ int paletteIndexOfCell(int cell) { return cell == 0 ? 0 : 1 + (cell - 1) % 16; }
 // (max - min) / cells in extended precision, stored in single.
 float cellLength(float low, float high, int cells) {
     return static_cast<float>((static_cast<long double>(high) - static_cast<long double>(low)) / cells);
+}
+
+// The node coordinates along one axis: `low`, then growing by `step` once per node with
+// a single-precision rounding after every addition (never recomputed from the index).
+std::vector<float> axisCoordinates(float low, float step, int cells) {
+    std::vector<float> coordinates(static_cast<std::size_t>(cells) + 1);
+    float at = low;
+    for (float& coordinate : coordinates) {
+        coordinate = at;
+        at += step;
+    }
+    return coordinates;
 }
 
 void vertex(const Vector3& p) { glVertex3f(p.x, p.y, p.z); }
@@ -88,7 +103,7 @@ Ref<Group> GridCell::polygonise(float iso, const Vector3& color) const {
     return group;
 }
 
-PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ)
+PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ, const BuildOptions& options)
     : AttributedObject(PotentialGridType),
       nodeCount_((cellsX + 1) * (cellsY + 1) * (cellsZ + 1)),
       edgeCount_(3 * nodeCount_),
@@ -111,24 +126,27 @@ PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cel
     }
     cellSize_ = {cellLength(min_.x, max_.x, cellsX), cellLength(min_.y, max_.y, cellsY),
                  cellLength(min_.z, max_.z, cellsZ)};
-    sampleNodes();
+    sampleNodes(options);
     linkEdges();
     assembleCells();
 }
 
-void PotentialGrid::sampleNodes() {
-    // Each coordinate grows by repeated single-precision addition, not from its index.
-    float z = min_.z;
-    for (int k = 0; k <= cellsZ_; ++k, z += cellSize_.z) {
-        float y = min_.y;
-        for (int j = 0; j <= cellsY_; ++j, y += cellSize_.y) {
-            float x = min_.x;
-            for (int i = 0; i <= cellsX_; ++i, x += cellSize_.x) {
-                GridNode& node = nodes_[nodeIndex(i, j, k)];
-                node.position = {x, y, z};
-                node.sampleValue = static_cast<float>(model_->potentialAt(node.position));
-            }
+void PotentialGrid::sampleNodes(const BuildOptions& options) {
+    // The additions along one axis do not depend on the other axes, so each axis is walked once.
+    const std::vector<float> xs = axisCoordinates(min_.x, cellSize_.x, cellsX_);
+    const std::vector<float> ys = axisCoordinates(min_.y, cellSize_.y, cellsY_);
+    const std::vector<float> zs = axisCoordinates(min_.z, cellSize_.z, cellsZ_);
+    std::vector<Vector3> positions(static_cast<std::size_t>(nodeCount_));
+    for (int k = 0; k <= cellsZ_; ++k) {
+        for (int j = 0; j <= cellsY_; ++j) {
+            for (int i = 0; i <= cellsX_; ++i) positions[nodeIndex(i, j, k)] = {xs[i], ys[j], zs[k]};
         }
+    }
+    std::vector<double> potentials(positions.size());
+    potentialsOf(*model_, positions, potentials.data(), options);
+    for (int n = 0; n < nodeCount_; ++n) {
+        nodes_[n].position = positions[n];
+        nodes_[n].sampleValue = static_cast<float>(potentials[n]);
     }
 }
 
@@ -181,33 +199,50 @@ Vector3 PotentialGrid::surfaceColor(float iso) const {
     return iso >= 0.0f ? Vector3{strong, weak, weak} : Vector3{weak, strong, weak};
 }
 
-void PotentialGrid::locateCrossing(GridEdge& edge, float iso, bool flipNormals) const {
-    const std::optional<Vector3> found = findCrossing(*model_, edge.lower->position, edge.upper->position, iso);
-    if (found) {
-        edge.crossing = *found;
-    } else {
-        // The search fails only where iso is within rounding of an end's potential: that end.
-        const double toLower = std::abs(static_cast<double>(iso) - edge.lower->sampleValue);
-        const double toUpper = std::abs(static_cast<double>(iso) - edge.upper->sampleValue);
-        edge.crossing = toUpper < toLower ? edge.upper->position : edge.lower->position;
-    }
-    edge.normal = model_->fieldAt(edge.crossing);
-    edge.fieldStrength = static_cast<float>(normalize(edge.normal));
-    if (flipNormals) scaleInPlace(edge.normal, -1.0f);
-}
-
-Ref<Group> PotentialGrid::surface(float iso, bool flipNormals) {
-    Ref<Group> result = create<Group>(20, 20);
-    if (!result) return {};
-    const Vector3 color = surfaceColor(iso);
+// Marks the crossed edges, then finds all their crossings and the fields there at once.
+void PotentialGrid::locateCrossings(float iso, bool flipNormals, const BuildOptions& options) {
+    std::vector<int> crossedEdges;
+    std::vector<Segment> segments;
     for (int e = 0; e < edgeCount_; ++e) {
         GridEdge& edge = edges_[e];
         if (!edge.exists) continue;
         const double belowUpper = static_cast<double>(iso) - edge.upper->sampleValue;
         const double belowLower = static_cast<double>(iso) - edge.lower->sampleValue;
         edge.crossed = !(belowUpper * belowLower > 0.0);
-        if (edge.crossed) locateCrossing(edge, iso, flipNormals);
+        if (!edge.crossed) continue;
+        crossedEdges.push_back(e);
+        segments.push_back({edge.lower->position, edge.upper->position});
     }
+    std::vector<std::optional<Vector3>> found(segments.size());
+    findCrossings(*model_, segments, iso, options, found.data());
+    std::vector<Vector3> crossings(segments.size());
+    for (std::size_t k = 0; k < segments.size(); ++k) {
+        const GridEdge& edge = edges_[crossedEdges[k]];
+        if (found[k]) {
+            crossings[k] = *found[k];
+        } else {
+            // The search fails only where iso is within rounding of an end's potential: that end.
+            const double toLower = std::abs(static_cast<double>(iso) - edge.lower->sampleValue);
+            const double toUpper = std::abs(static_cast<double>(iso) - edge.upper->sampleValue);
+            crossings[k] = toUpper < toLower ? edge.upper->position : edge.lower->position;
+        }
+    }
+    std::vector<Vector3> fields(crossings.size());
+    fieldsOf(*model_, crossings, fields.data(), options);
+    for (std::size_t k = 0; k < crossings.size(); ++k) {
+        GridEdge& edge = edges_[crossedEdges[k]];
+        edge.crossing = crossings[k];
+        edge.normal = fields[k];
+        edge.fieldStrength = static_cast<float>(normalize(edge.normal));
+        if (flipNormals) scaleInPlace(edge.normal, -1.0f);
+    }
+}
+
+Ref<Group> PotentialGrid::surface(float iso, bool flipNormals, const BuildOptions& options) {
+    Ref<Group> result = create<Group>(20, 20);
+    if (!result) return {};
+    const Vector3 color = surfaceColor(iso);
+    locateCrossings(iso, flipNormals, options);
     for (int c = 0; c < cellCount_; ++c) {
         GridCell& cell = cells_[c];
         cell.polygonised = 0;

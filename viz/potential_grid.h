@@ -11,6 +11,7 @@
 #include "model/model.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "viz/worker_threads.h"
 
 namespace kelvaro {
 
@@ -69,9 +70,10 @@ public:
 class PotentialGrid : public AttributedObject {
 public:
     // Builds cellsX x cellsY x cellsZ cells over the model's bounds and samples the
-    // potential at every node. The grid keeps a pointer to `model`, which must outlive it.
-    // When memory for the arrays runs out the grid is left without nodes (see complete()).
-    PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ);
+    // potential at every node (computed as `options` say). The grid keeps a pointer to
+    // `model`, which must outlive it. When memory for the arrays runs out the grid is left
+    // without nodes (see complete()).
+    PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ, const BuildOptions& options = {});
 
     // False when the arrays could not be allocated; such a grid has no nodes, edges or cells.
     bool complete() const { return nodes_ != nullptr; }
@@ -80,7 +82,8 @@ public:
     // `flipNormals`), and polygonises every cell with a crossed edge in the surface colour.
     // Answers a new Group (one reference, the caller's) of the cells' groups, empty when
     // `iso` lies outside the sampled potentials; an empty Ref when it cannot be created.
-    Ref<Group> surface(float iso, bool flipNormals);
+    // Raises std::bad_alloc when memory for the other objects or the work runs out.
+    Ref<Group> surface(float iso, bool flipNormals, const BuildOptions& options = {});
 
     // The surface colour for `iso`: a red deepening towards the model's extreme potential
     // for iso >= 0, a green for iso < 0; mid grey when both extremes are 0.
@@ -109,10 +112,10 @@ protected:
     ~PotentialGrid() override = default;
 
 private:
-    void sampleNodes();
+    void sampleNodes(const BuildOptions& options);
     void linkEdges();
     void assembleCells();
-    void locateCrossing(GridEdge& edge, float iso, bool flipNormals) const;
+    void locateCrossings(float iso, bool flipNormals, const BuildOptions& options);
 
     std::unique_ptr<GridNode[]> nodes_;
     int nodeCount_;

@@ -1,0 +1,21 @@
+#pragma once
+// The field evaluations of many points at once, for the builders: on the reference path
+// one point at a time through the model's one-point evaluations, on the calling thread;
+// otherwise batched (Model::potentialsAt and its kin) and shared out among the threads.
+// Either way out[i] has the same bits. `out` holds at least points.size() entries.
+
+#include <cstdint>
+#include <span>
+
+#include "common/vector3.h"
+#include "model/model.h"
+#include "viz/worker_threads.h"
+
+namespace kelvaro {
+
+void potentialsOf(const Model& model, std::span<const Vector3> points, double* out, const BuildOptions& options);
+void fieldsOf(const Model& model, std::span<const Vector3> points, Vector3* out, const BuildOptions& options);
+// 1 for a stop point, 0 otherwise.
+void stopPointsOf(const Model& model, std::span<const Vector3> points, std::uint8_t* out, const BuildOptions& options);
+
+}  // namespace kelvaro
