@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <new>
 #include <optional>
@@ -114,13 +115,7 @@ PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cel
       model_(&model),
       min_(model.bounds().min),
       max_(model.bounds().max) {
-    nodes_.reset(new (std::nothrow) GridNode[nodeCount_]);
-    edges_.reset(new (std::nothrow) GridEdge[edgeCount_]);
-    cells_.reset(new (std::nothrow) GridCell[cellCount_]);
-    if (!nodes_ || !edges_ || !cells_) {
-        nodes_.reset();
-        edges_.reset();
-        cells_.reset();
+    if (!nodes_.reserve(nodeCount_) || !edges_.reserve(edgeCount_) || !cells_.reserve(cellCount_)) {
         nodeCount_ = edgeCount_ = cellCount_ = 0;
         return;
     }
@@ -130,6 +125,8 @@ PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cel
     linkEdges();
     assembleCells();
 }
+
+bool PotentialGrid::complete() const { return nodes_ && edges_ && cells_; }
 
 void PotentialGrid::sampleNodes(const BuildOptions& options) {
     // The additions along one axis do not depend on the other axes, so each axis is walked once.
@@ -145,46 +142,53 @@ void PotentialGrid::sampleNodes(const BuildOptions& options) {
     std::vector<double> potentials(positions.size());
     potentialsOf(*model_, positions, potentials.data(), options);
     for (int n = 0; n < nodeCount_; ++n) {
+        nodes_.construct();
         nodes_[n].position = positions[n];
         nodes_[n].sampleValue = static_cast<float>(potentials[n]);
     }
 }
 
+// Slot 3n + axis links node n to its neighbour along the axis: all edges along x, along y
+// and along z are linked, each once, in one pass over the slots.
 void PotentialGrid::linkEdges() {
-    // One pass in node order fills the three adjacent slots of each node, which touches the
-    // edge array once and in order; the result is that of linking all edges along x, then
-    // along y, then along z.
-    const int rowStride = cellsX_ + 1;
-    const int layerStride = (cellsX_ + 1) * (cellsY_ + 1);
+    const int stride[3] = {1, cellsX_ + 1, (cellsX_ + 1) * (cellsY_ + 1)};
     for (int k = 0; k <= cellsZ_; ++k) {
         for (int j = 0; j <= cellsY_; ++j) {
             for (int i = 0; i <= cellsX_; ++i) {
                 const int n = nodeIndex(i, j, k);
                 const bool hasNeighbour[3] = {i < cellsX_, j < cellsY_, k < cellsZ_};
-                const int neighbour[3] = {n + 1, n + rowStride, n + layerStride};
                 for (int axis = 0; axis < 3; ++axis) {
-                    if (!hasNeighbour[axis]) continue;
-                    GridEdge& edge = edges_[3 * n + axis];
-                    edge.lower = &nodes_[n];
-                    edge.upper = &nodes_[neighbour[axis]];
-                    edge.exists = 1;
+                    if (hasNeighbour[axis]) {
+                        edges_.construct(&nodes_[n], &nodes_[n + stride[axis]]);
+                    } else {
+                        edges_.construct();
+                    }
                 }
             }
         }
     }
 }
 
+std::array<int, 12> PotentialGrid::cellEdgeOffsets() const {
+    std::array<int, 12> offsets{};
+    for (int position = 0; position < 12; ++position) {
+        const CellEdge& e = cellEdges[position];
+        offsets[position] = 3 * nodeIndex(e.di, e.dj, e.dk) + e.axis;
+    }
+    return offsets;
+}
+
 void PotentialGrid::assembleCells() {
+    const std::array<int, 12> offsets = cellEdgeOffsets();
     for (int k = 0; k < cellsZ_; ++k) {
         for (int j = 0; j < cellsY_; ++j) {
             for (int i = 0; i < cellsX_; ++i) {
                 const int c = cellIndex(i, j, k);
+                cells_.construct();
                 GridCell& cell = cells_[c];
                 cell.setAttributes(create<AttributeSet>(paletteIndexOfCell(c)));
-                for (int position = 0; position < 12; ++position) {
-                    const CellEdge& e = cellEdges[position];
-                    cell.edges[position] = &edges_[3 * nodeIndex(i + e.di, j + e.dj, k + e.dk) + e.axis];
-                }
+                const int lowest = 3 * nodeIndex(i, j, k);
+                for (int position = 0; position < 12; ++position) cell.edges[position] = &edges_[lowest + offsets[position]];
             }
         }
     }
@@ -199,25 +203,42 @@ Vector3 PotentialGrid::surfaceColor(float iso) const {
     return iso >= 0.0f ? Vector3{strong, weak, weak} : Vector3{weak, strong, weak};
 }
 
-// Marks the crossed edges, then finds all their crossings and the fields there at once.
+// Sets `crossed` on the edges whose ends' potentials have iso between them (an end equal
+// to iso included) and clears it on the edges crossed in the previous pass.
+void PotentialGrid::markCrossedEdges(float iso) {
+    for (int e : crossedEdges_) edges_[e].crossed = 0;
+    crossedEdges_.clear();
+    const int stride[3] = {1, cellsX_ + 1, (cellsX_ + 1) * (cellsY_ + 1)};
+    for (int k = 0; k <= cellsZ_; ++k) {
+        for (int j = 0; j <= cellsY_; ++j) {
+            for (int i = 0; i <= cellsX_; ++i) {
+                const int n = nodeIndex(i, j, k);
+                const bool hasNeighbour[3] = {i < cellsX_, j < cellsY_, k < cellsZ_};
+                const double belowLower = static_cast<double>(iso) - nodes_[n].sampleValue;
+                for (int axis = 0; axis < 3; ++axis) {
+                    if (!hasNeighbour[axis]) continue;
+                    const double belowUpper = static_cast<double>(iso) - nodes_[n + stride[axis]].sampleValue;
+                    if (belowUpper * belowLower > 0.0) continue;
+                    edges_[3 * n + axis].crossed = 1;
+                    crossedEdges_.push_back(3 * n + axis);
+                }
+            }
+        }
+    }
+}
+
+// Finds the crossings of all crossed edges and the fields there.
 void PotentialGrid::locateCrossings(float iso, bool flipNormals, const BuildOptions& options) {
-    std::vector<int> crossedEdges;
-    std::vector<Segment> segments;
-    for (int e = 0; e < edgeCount_; ++e) {
-        GridEdge& edge = edges_[e];
-        if (!edge.exists) continue;
-        const double belowUpper = static_cast<double>(iso) - edge.upper->sampleValue;
-        const double belowLower = static_cast<double>(iso) - edge.lower->sampleValue;
-        edge.crossed = !(belowUpper * belowLower > 0.0);
-        if (!edge.crossed) continue;
-        crossedEdges.push_back(e);
-        segments.push_back({edge.lower->position, edge.upper->position});
+    std::vector<Segment> segments(crossedEdges_.size());
+    for (std::size_t k = 0; k < segments.size(); ++k) {
+        const GridEdge& edge = edges_[crossedEdges_[k]];
+        segments[k] = {edge.lower->position, edge.upper->position};
     }
     std::vector<std::optional<Vector3>> found(segments.size());
     findCrossings(*model_, segments, iso, options, found.data());
     std::vector<Vector3> crossings(segments.size());
     for (std::size_t k = 0; k < segments.size(); ++k) {
-        const GridEdge& edge = edges_[crossedEdges[k]];
+        const GridEdge& edge = edges_[crossedEdges_[k]];
         if (found[k]) {
             crossings[k] = *found[k];
         } else {
@@ -230,7 +251,7 @@ void PotentialGrid::locateCrossings(float iso, bool flipNormals, const BuildOpti
     std::vector<Vector3> fields(crossings.size());
     fieldsOf(*model_, crossings, fields.data(), options);
     for (std::size_t k = 0; k < crossings.size(); ++k) {
-        GridEdge& edge = edges_[crossedEdges[k]];
+        GridEdge& edge = edges_[crossedEdges_[k]];
         edge.crossing = crossings[k];
         edge.normal = fields[k];
         edge.fieldStrength = static_cast<float>(normalize(edge.normal));
@@ -238,30 +259,47 @@ void PotentialGrid::locateCrossings(float iso, bool flipNormals, const BuildOpti
     }
 }
 
+// Polygonises, in cell order, every cell with a crossed edge and adds its group to
+// `result`; `polygonised` ends up set on exactly those cells.
+void PotentialGrid::polygoniseCells(float iso, const Vector3& color, Group& result) {
+    for (int c : polygonisedCells_) cells_[c].polygonised = 0;
+    polygonisedCells_.clear();
+    std::vector<std::uint8_t> crossed(static_cast<std::size_t>(edgeCount_));
+    for (int e : crossedEdges_) crossed[e] = 1;
+    const std::array<int, 12> offsets = cellEdgeOffsets();
+    for (int k = 0; k < cellsZ_; ++k) {
+        for (int j = 0; j < cellsY_; ++j) {
+            for (int i = 0; i < cellsX_; ++i) {
+                const int lowest = 3 * nodeIndex(i, j, k);
+                bool anyCrossed = false;
+                for (int offset : offsets) anyCrossed = anyCrossed || crossed[lowest + offset];
+                if (!anyCrossed) continue;
+                const int c = cellIndex(i, j, k);
+                GridCell& cell = cells_[c];
+                cell.polygonised = 1;
+                polygonisedCells_.push_back(c);
+                const Ref<Group> triangles = cell.polygonise(iso, color);
+                if (triangles) result.add(*triangles);
+            }
+        }
+    }
+}
+
 Ref<Group> PotentialGrid::surface(float iso, bool flipNormals, const BuildOptions& options) {
     Ref<Group> result = create<Group>(20, 20);
     if (!result) return {};
     const Vector3 color = surfaceColor(iso);
+    markCrossedEdges(iso);
     locateCrossings(iso, flipNormals, options);
-    for (int c = 0; c < cellCount_; ++c) {
-        GridCell& cell = cells_[c];
-        cell.polygonised = 0;
-        bool anyCrossed = false;
-        for (const GridEdge* edge : cell.edges) anyCrossed = anyCrossed || edge->crossed;
-        if (!anyCrossed) continue;
-        cell.polygonised = 1;
-        const Ref<Group> triangles = cell.polygonise(iso, color);
-        if (triangles) result->add(*triangles);
-    }
+    polygoniseCells(iso, color, *result);
     return result;
 }
 
 bool PotentialGrid::print(std::FILE*) const { return false; }
 
 void PotentialGrid::draw() const {
-    for (int c = 0; c < cellCount_; ++c) {
-        if (cells_[c].polygonised) cells_[c].draw();
-    }
+    // Cells are polygonised, and so listed, in index order.
+    for (int c : polygonisedCells_) cells_[c].draw();
 }
 
 }  // namespace kelvaro

@@ -4,8 +4,12 @@
 // one array owned by the grid; its objects are constructed in place with one reference
 // and destroyed with the array, never released one by one. No grid class has a text form.
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <utility>
+#include <vector>
 
 #include "common/vector3.h"
 #include "model/model.h"
@@ -24,7 +28,11 @@ public:
 
 class GridEdge : public AttributedObject {
 public:
+    // A slot past the far faces of the grid.
     GridEdge() : AttributedObject(GridEdgeType) {}
+    // A real edge between two nodes.
+    GridEdge(GridNode* lowerEnd, GridNode* upperEnd)
+        : AttributedObject(GridEdgeType), lower(lowerEnd), upper(upperEnd), exists(1) {}
     ~GridEdge() override = default;
 
     // Writes nothing and answers false.
@@ -67,6 +75,38 @@ public:
     std::uint8_t polygonised = 0;
 };
 
+// The objects of one kind of a grid: constructed in place one after the other, each with
+// its one reference, and destroyed with the array (never released one by one).
+template <class T>
+class GridObjects {
+public:
+    GridObjects() = default;
+    GridObjects(const GridObjects&) = delete;
+    GridObjects& operator=(const GridObjects&) = delete;
+    ~GridObjects() {
+        for (int i = 0; i < constructed_; ++i) objects_[i].~T();
+        ::operator delete(objects_, std::nothrow);
+    }
+
+    // Room for `count` objects; false when memory runs out.
+    bool reserve(int count) {
+        objects_ = static_cast<T*>(::operator new(sizeof(T) * static_cast<std::size_t>(count), std::nothrow));
+        return objects_ != nullptr;
+    }
+    // Constructs the next object in place.
+    template <class... Arguments>
+    void construct(Arguments&&... arguments) {
+        new (objects_ + constructed_) T(std::forward<Arguments>(arguments)...);
+        ++constructed_;
+    }
+    T& operator[](int index) const { return objects_[index]; }
+    explicit operator bool() const { return objects_ != nullptr; }
+
+private:
+    T* objects_ = nullptr;
+    int constructed_ = 0;
+};
+
 class PotentialGrid : public AttributedObject {
 public:
     // Builds cellsX x cellsY x cellsZ cells over the model's bounds and samples the
@@ -76,7 +116,7 @@ public:
     PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ, const BuildOptions& options = {});
 
     // False when the arrays could not be allocated; such a grid has no nodes, edges or cells.
-    bool complete() const { return nodes_ != nullptr; }
+    bool complete() const;
 
     // Marks every edge crossed by `iso`, locates its crossing and normal (reversed when
     // `flipNormals`), and polygonises every cell with a crossed edge in the surface colour.
@@ -115,13 +155,17 @@ private:
     void sampleNodes(const BuildOptions& options);
     void linkEdges();
     void assembleCells();
+    void markCrossedEdges(float iso);
+    // The offset of each of a cell's 12 edge slots from slot 3n of its lowest node n.
+    std::array<int, 12> cellEdgeOffsets() const;
     void locateCrossings(float iso, bool flipNormals, const BuildOptions& options);
+    void polygoniseCells(float iso, const Vector3& color, Group& result);
 
-    std::unique_ptr<GridNode[]> nodes_;
+    GridObjects<GridNode> nodes_;
     int nodeCount_;
-    std::unique_ptr<GridEdge[]> edges_;
+    GridObjects<GridEdge> edges_;
     int edgeCount_;
-    std::unique_ptr<GridCell[]> cells_;
+    GridObjects<GridCell> cells_;
     int cellCount_;
     int cellsZ_;
     int cellsY_;
@@ -130,6 +174,10 @@ private:
     const Model* model_;
     Vector3 min_;
     Vector3 max_;
+    // The edges crossed and the cells polygonised in the last surface pass; every other
+    // edge and cell has its flag clear, so a pass need not visit them.
+    std::vector<int> crossedEdges_;
+    std::vector<int> polygonisedCells_;
 };
 
 }  // namespace kelvaro

@@ -34,12 +34,14 @@ const char* usageText() {
     return "usage: kelvaro-batch info MODEL\n"
            "       kelvaro-batch print MODEL [REQUEST...]\n"
            "       kelvaro-batch obj MODEL [REQUEST...]\n"
+           "       kelvaro-batch stats MODEL [REQUEST...]   build time and size of each request\n"
            "REQUEST is one of:\n"
            "  lines N            field lines, N per charge (1 to 100)\n"
            "  hedgehog N         N hedgehog lines (1 to 100000)\n"
            "  surface V leave    the equipotential surface of V (-10 to 10), normals along the field\n"
            "  surface V enter    the same with normals against the field\n"
-           "Values outside the limits are clamped. \"ElectronData\" is read from the current directory.\n";
+           "Values outside the limits are clamped. \"ElectronData\" is read from the current directory.\n"
+           "KELVARO_THREADS sets the number of threads the builders use (default: the processor's).\n";
 }
 
 std::optional<Command> parseCommand(const std::vector<std::string>& arguments, std::string& error) {
@@ -55,6 +57,8 @@ std::optional<Command> parseCommand(const std::vector<std::string>& arguments, s
         command.mode = Mode::Print;
     } else if (mode == "obj") {
         command.mode = Mode::Obj;
+    } else if (mode == "stats") {
+        command.mode = Mode::Stats;
     } else {
         error = "unknown command \"" + mode + "\"";
         return std::nullopt;
@@ -67,6 +71,7 @@ std::optional<Command> parseCommand(const std::vector<std::string>& arguments, s
     for (std::size_t at = 2; at < arguments.size();) {
         const std::string& word = arguments[at];
         const std::size_t left = arguments.size() - at - 1;
+        const std::size_t first = at;
         Request request{};
         if ((word == "lines" || word == "hedgehog") && left >= 1) {
             const bool lines = word == "lines";
@@ -93,6 +98,7 @@ std::optional<Command> parseCommand(const std::vector<std::string>& arguments, s
             error = "bad request \"" + word + "\"";
             return std::nullopt;
         }
+        for (std::size_t w = first; w < at; ++w) request.text += (w > first ? " " : "") + arguments[w];
         command.requests.push_back(request);
     }
     return command;

@@ -8,7 +8,7 @@
 
 namespace kelvaro::batch {
 
-enum class Mode { Info, Print, Obj };
+enum class Mode { Info, Print, Obj, Stats };
 
 struct Request {
     enum class Kind { FieldLines, Hedgehog, Surface };
@@ -16,6 +16,7 @@ struct Request {
     int count = 0;           // lines per charge (1..100) or hedgehog lines (1..100000)
     float potential = 0.0f;  // the surface value (-10..10), single precision like the dialog
     int direction = 0;       // 0 "leave", 1 "enter"
+    std::string text;        // the request's words as given, separated by spaces
 };
 
 struct Command {

@@ -1,14 +1,17 @@
 #include "tools/batch/batch_run.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "model/model.h"
 #include "tools/batch/obj_writer.h"
+#include "tools/batch/request_stats.h"
 #include "viz/field_lines.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
+#include "viz/worker_threads.h"
 
 namespace kelvaro::batch {
 namespace {
@@ -95,8 +98,13 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err) {
     const std::int32_t geometryCount = scene->count();
     int status = Success;
     std::vector<std::string> names;
+    const bool stats = command.mode == Mode::Stats;
+    if (stats) std::fprintf(out, "threads: %d\n", defaultThreadCount());
     for (const Request& request : command.requests) {
+        const auto start = std::chrono::steady_clock::now();
         const Visualisation added = build(*model, request, static_cast<int>(names.size()) + 1, out);
+        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        if (stats) writeRequestStats(out, request, took.count(), added.group.get());
         if (!added.group) {
             status = Failure;
             continue;
@@ -105,6 +113,7 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err) {
         names.push_back(added.name);
     }
 
+    if (stats) return status;
     if (command.mode == Mode::Print) {
         const bool printed = scene->print(out);
         std::fputc('\n', out);
