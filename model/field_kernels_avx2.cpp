@@ -14,6 +14,8 @@ constexpr int lanes = 4;
 using Doubles = __m256d;
 using Floats = __m128;
 Doubles squareRoot(Doubles v) { return _mm256_sqrt_pd(v); }
+Doubles widened(Floats v) { return _mm256_cvtps_pd(v); }
+Floats narrowed(Doubles v) { return _mm256_cvtpd_ps(v); }
 using LaneMask = decltype(Doubles{} < Doubles{});
 
 #include "model/field_kernels.inc"

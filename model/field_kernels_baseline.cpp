@@ -11,15 +11,20 @@ namespace kelvaro {
 namespace {
 
 #if defined(__x86_64__)
+// Single-precision work uses the first two of four lanes.
 constexpr int lanes = 2;
 using Doubles = __m128d;
-using Floats = float __attribute__((vector_size(8)));
+using Floats = __m128;
 Doubles squareRoot(Doubles v) { return _mm_sqrt_pd(v); }
+Doubles widened(Floats v) { return _mm_cvtps_pd(v); }
+Floats narrowed(Doubles v) { return _mm_cvtpd_ps(v); }
 #else
 constexpr int lanes = 1;
 using Doubles = double __attribute__((vector_size(8)));
 using Floats = float __attribute__((vector_size(4)));
 Doubles squareRoot(Doubles v) { return Doubles{__builtin_sqrt(v[0])}; }
+Doubles widened(Floats v) { return Doubles{v[0]}; }
+Floats narrowed(Doubles v) { return Floats{static_cast<float>(v[0])}; }
 #endif
 using LaneMask = decltype(Doubles{} < Doubles{});
 

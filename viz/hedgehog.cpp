@@ -1,6 +1,11 @@
 #include "viz/hedgehog.h"
 
+#include <algorithm>
 #include <cmath>
+#include <new>
+#include <vector>
+
+#include "viz/point_evaluation.h"
 
 namespace kelvaro {
 namespace {
@@ -9,6 +14,87 @@ Random15 processRandom;
 
 // Generous: a box with any room outside the charges gets a sample long before this.
 constexpr long maxDiscardedInARow = 1000000;
+
+// The most samples drawn and tested together.
+constexpr int maxBlock = 16384;
+
+Vector3 sampleIn(const ABox& box, Random15& generator) {
+    Vector3 sample;
+    sample.x = randomBetween(generator, box.min.x, box.max.x);
+    sample.y = randomBetween(generator, box.min.y, box.max.y);
+    sample.z = randomBetween(generator, box.min.z, box.max.z);
+    return sample;
+}
+
+// The plain path: each sample tested, and its line made, before the next is drawn.
+void addLinesOneByOne(const Model& model, int count, Random15& generator, Group& result) {
+    int accepted = 0;
+    long discardedInARow = 0;
+    while (accepted < count) {
+        const Vector3 sample = sampleIn(model.bounds(), generator);
+        if (model.isStopPoint(sample)) {
+            if (++discardedInARow >= maxDiscardedInARow) break;
+            continue;
+        }
+        discardedInARow = 0;
+        const Ref<Line> line = makeHedgehogLine(model, sample);
+        if (line) result.add(*line);
+        ++accepted;
+    }
+}
+
+// The same lines in the same order: a block of samples is drawn ahead on a copy of the
+// generator and stop-tested together, the samples are taken in order as the plain path
+// takes them, the generator is left just after the last sample taken (the rest of the
+// block is never drawn, as far as anyone can tell), and the fields of the accepted
+// samples are computed together before their lines are made in order.
+void addLinesByBlocks(const Model& model, int count, Random15& generator, const BuildOptions& options,
+                      Group& result) {
+    int accepted = 0;
+    long discardedInARow = 0;
+    bool gaveUp = false;
+    std::vector<Vector3> samples;
+    std::vector<Random15> drawnAfter;
+    std::vector<std::uint8_t> stops;
+    std::vector<Vector3> taken;
+    std::vector<Vector3> fields;
+    while (accepted < count && !gaveUp) {
+        // A few more than are wanted, since some samples may fall within charges.
+        const int wanted = count - accepted;
+        const int block = std::min(maxBlock, wanted + wanted / 4 + 64);
+        samples.resize(static_cast<std::size_t>(block));
+        drawnAfter.resize(samples.size());
+        Random15 ahead = generator;
+        for (int b = 0; b < block; ++b) {
+            samples[b] = sampleIn(model.bounds(), ahead);
+            drawnAfter[b] = ahead;
+        }
+        stops.resize(samples.size());
+        stopPointsOf(model, samples, stops.data(), options);
+
+        taken.clear();
+        int used = 0;
+        while (used < block && accepted < count) {
+            const int b = used++;
+            if (stops[b]) {
+                gaveUp = ++discardedInARow >= maxDiscardedInARow;
+                if (gaveUp) break;
+                continue;
+            }
+            discardedInARow = 0;
+            taken.push_back(samples[b]);
+            ++accepted;
+        }
+        generator = drawnAfter[used - 1];
+
+        fields.resize(taken.size());
+        fieldsOf(model, taken, fields.data(), options);
+        for (std::size_t k = 0; k < taken.size(); ++k) {
+            const Ref<Line> line = makeHedgehogLine(model, taken[k], fields[k]);
+            if (line) result.add(*line);
+        }
+    }
+}
 
 }  // namespace
 
@@ -23,36 +109,35 @@ float randomBetween(Random15& generator, double low, double high) {
 float randomBetween(double low, double high) { return randomBetween(processRandom, low, high); }
 
 Ref<Line> makeHedgehogLine(const Model& model, const Vector3& point) {
-    Vector3 direction = model.fieldAt(point);
-    const double strength = normalize(direction);
+    return makeHedgehogLine(model, point, model.fieldAt(point));
+}
+
+Ref<Line> makeHedgehogLine(const Model& model, const Vector3& point, Vector3 field) {
+    const double strength = normalize(field);
     if (!(strength > 0.0) || std::isinf(strength)) return {};
-    const Vector3 end = sum(point, scaled(direction, static_cast<float>(model.hedgehogLength())));
+    const Vector3 end = sum(point, scaled(field, static_cast<float>(model.hedgehogLength())));
     Ref<Line> line = create<Line>(point, end);
     if (line) line->setColor(hedgehogColor);
     return line;
 }
 
-Ref<Group> makeHedgehog(const Model& model, int count) {
-    Ref<Group> result = create<Group>(20, 20);
-    if (!result) return {};
-    const ABox& box = model.bounds();
-    int accepted = 0;
-    long discardedInARow = 0;
-    while (accepted < count) {
-        Vector3 sample;
-        sample.x = randomBetween(box.min.x, box.max.x);
-        sample.y = randomBetween(box.min.y, box.max.y);
-        sample.z = randomBetween(box.min.z, box.max.z);
-        if (model.isStopPoint(sample)) {
-            if (++discardedInARow >= maxDiscardedInARow) break;
-            continue;
+Ref<Group> makeHedgehog(const Model& model, int count, const BuildOptions& options) {
+    return makeHedgehog(model, count, processRandom, options);
+}
+
+Ref<Group> makeHedgehog(const Model& model, int count, Random15& generator, const BuildOptions& options) {
+    try {
+        Ref<Group> result = create<Group>(20, 20);
+        if (!result) return {};
+        if (options.reference) {
+            addLinesOneByOne(model, count, generator, *result);
+        } else {
+            addLinesByBlocks(model, count, generator, options, *result);
         }
-        discardedInARow = 0;
-        const Ref<Line> line = makeHedgehogLine(model, sample);
-        if (line) result->add(*line);
-        ++accepted;
+        return result;
+    } catch (const std::bad_alloc&) {
+        return {};
     }
-    return result;
 }
 
 }  // namespace kelvaro

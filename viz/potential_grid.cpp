@@ -121,14 +121,14 @@ PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cel
     }
     cellSize_ = {cellLength(min_.x, max_.x, cellsX), cellLength(min_.y, max_.y, cellsY),
                  cellLength(min_.z, max_.z, cellsZ)};
-    sampleNodes(options);
-    linkEdges();
-    assembleCells();
+    constructObjects(options);
 }
 
 bool PotentialGrid::complete() const { return nodes_ && edges_ && cells_; }
 
-void PotentialGrid::sampleNodes(const BuildOptions& options) {
+// Samples the potential at the nodes on the worker threads while this thread constructs
+// the nodes, edges and cells (whose links do not depend on the potentials).
+void PotentialGrid::constructObjects(const BuildOptions& options) {
     // The additions along one axis do not depend on the other axes, so each axis is walked once.
     const std::vector<float> xs = axisCoordinates(min_.x, cellSize_.x, cellsX_);
     const std::vector<float> ys = axisCoordinates(min_.y, cellSize_.y, cellsY_);
@@ -139,13 +139,16 @@ void PotentialGrid::sampleNodes(const BuildOptions& options) {
             for (int i = 0; i <= cellsX_; ++i) positions[nodeIndex(i, j, k)] = {xs[i], ys[j], zs[k]};
         }
     }
-    std::vector<double> potentials(positions.size());
-    potentialsOf(*model_, positions, potentials.data(), options);
-    for (int n = 0; n < nodeCount_; ++n) {
-        nodes_.construct();
-        nodes_[n].position = positions[n];
-        nodes_[n].sampleValue = static_cast<float>(potentials[n]);
-    }
+    nodePotentials_.resize(positions.size());
+    potentialsOf(*model_, positions, nodePotentials_.data(), options, [&] {
+        for (int n = 0; n < nodeCount_; ++n) {
+            nodes_.construct();
+            nodes_[n].position = positions[n];
+        }
+        linkEdges();
+        assembleCells();
+    });
+    for (int n = 0; n < nodeCount_; ++n) nodes_[n].sampleValue = static_cast<float>(nodePotentials_[n]);
 }
 
 // Slot 3n + axis links node n to its neighbour along the axis: all edges along x, along y
@@ -231,8 +234,11 @@ void PotentialGrid::markCrossedEdges(float iso) {
 void PotentialGrid::locateCrossings(float iso, bool flipNormals, const BuildOptions& options) {
     std::vector<Segment> segments(crossedEdges_.size());
     for (std::size_t k = 0; k < segments.size(); ++k) {
-        const GridEdge& edge = edges_[crossedEdges_[k]];
-        segments[k] = {edge.lower->position, edge.upper->position};
+        const int e = crossedEdges_[k];
+        const GridEdge& edge = edges_[e];
+        const int lower = e / 3;  // slot 3n + axis starts at node n
+        const int upper = static_cast<int>(edge.upper - edge.lower) + lower;
+        segments[k] = {edge.lower->position, edge.upper->position, true, nodePotentials_[lower], nodePotentials_[upper]};
     }
     std::vector<std::optional<Vector3>> found(segments.size());
     findCrossings(*model_, segments, iso, options, found.data());

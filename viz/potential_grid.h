@@ -152,7 +152,7 @@ protected:
     ~PotentialGrid() override = default;
 
 private:
-    void sampleNodes(const BuildOptions& options);
+    void constructObjects(const BuildOptions& options);
     void linkEdges();
     void assembleCells();
     void markCrossedEdges(float iso);
@@ -178,6 +178,8 @@ private:
     // edge and cell has its flag clear, so a pass need not visit them.
     std::vector<int> crossedEdges_;
     std::vector<int> polygonisedCells_;
+    // potentialAt of every node in double precision (sampleValue holds it in single).
+    std::vector<double> nodePotentials_;
 };
 
 }  // namespace kelvaro

@@ -14,6 +14,17 @@ constexpr int segmentsPerTask = 256;
 
 bool sameStrictSign(double u, double v) { return (u > 0.0 && v > 0.0) || (u < 0.0 && v < 0.0); }
 
+bool samePoint(const Vector3& p, const Vector3& q) { return p.x == q.x && p.y == q.y && p.z == q.z; }
+
+// The potential at `point`, the segment's point at `argument`, when the segment carries it:
+// at an end of the segment (+0 and -0 give the same distances, so the same potential).
+const double* knownPotential(const Segment& segment, double argument, const Vector3& point) {
+    if (!segment.endsKnown) return nullptr;
+    if (argument == 0.0 && samePoint(point, segment.a)) return &segment.atA;
+    if (argument == 1.0 && samePoint(point, segment.b)) return &segment.atB;
+    return nullptr;
+}
+
 // Runs the searches of all `segments` side by side: each round asks every unfinished
 // search for its next argument and computes the potentials of all those points together.
 void findCrossingsTogether(const Model& model, std::span<const Segment> segments, double potential,
@@ -22,17 +33,28 @@ void findCrossingsTogether(const Model& model, std::span<const Segment> segments
     std::vector<int> searching(segments.size());
     for (std::size_t i = 0; i < segments.size(); ++i) searching[i] = static_cast<int>(i);
     std::vector<Vector3> points(segments.size());
+    std::vector<int> pointOf(segments.size());  // index into points, or -1 for a known potential
     std::vector<double> values(segments.size());
+    std::vector<double> evaluated(segments.size());
     while (!searching.empty()) {
+        std::size_t count = 0;
         for (std::size_t k = 0; k < searching.size(); ++k) {
             const Segment& segment = segments[searching[k]];
-            points[k] = pointOnSegment(segment.a, segment.b, searches[searching[k]].argument());
+            const double argument = searches[searching[k]].argument();
+            const Vector3 point = pointOnSegment(segment.a, segment.b, argument);
+            if (const double* known = knownPotential(segment, argument, point)) {
+                values[k] = *known;
+                pointOf[k] = -1;
+            } else {
+                pointOf[k] = static_cast<int>(count);
+                points[count++] = point;
+            }
         }
-        model.potentialsAt(std::span(points.data(), searching.size()), values.data());
+        model.potentialsAt(std::span(points.data(), count), evaluated.data());
         std::size_t kept = 0;
         for (std::size_t k = 0; k < searching.size(); ++k) {
             RootSearch& search = searches[searching[k]];
-            search.supply(values[k] - potential);
+            search.supply((pointOf[k] < 0 ? values[k] : evaluated[pointOf[k]]) - potential);
             if (search.state() == RootSearch::State::Searching) searching[kept++] = searching[k];
         }
         searching.resize(kept);

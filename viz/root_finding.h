@@ -60,6 +60,11 @@ std::optional<Vector3> findCrossing(const Model& model, const Vector3& a, const 
 struct Segment {
     Vector3 a;
     Vector3 b;
+    // potentialAt(a) and potentialAt(b), when the caller has them (endsKnown): the search
+    // then takes them instead of evaluating its first two points, which are a and b.
+    bool endsKnown = false;
+    double atA = 0.0;
+    double atB = 0.0;
 };
 
 // findCrossing for every segment: out[i] for segments[i], with the same bits. On the fast

@@ -59,11 +59,11 @@ int defaultThreadCount() {
 
 int BuildOptions::threadCount() const { return threads > 0 ? threads : defaultThreadCount(); }
 
-void runWorkers(int threads, const std::function<void()>& work) {
+void runWorkers(int threads, const std::function<void(bool first)>& work) {
     FirstFailure failure;
-    const auto guarded = [&] {
+    const auto guarded = [&](bool first) {
         try {
-            work();
+            work(first);
         } catch (...) {
             failure.record(std::current_exception());
         }
@@ -71,23 +71,26 @@ void runWorkers(int threads, const std::function<void()>& work) {
     std::vector<std::thread> started;
     try {
         started.reserve(static_cast<std::size_t>(std::max(threads - 1, 0)));
-        for (int t = 1; t < threads; ++t) started.emplace_back(guarded);
+        for (int t = 1; t < threads; ++t) started.emplace_back(guarded, false);
     } catch (const std::exception&) {
         // No memory or no thread to be had: the threads already running and this one do it all.
     }
-    guarded();
+    guarded(true);
     for (std::thread& thread : started) thread.join();
     failure.raise();
 }
 
-void forEachChunk(int threads, int count, int chunk, const std::function<void(int begin, int end)>& work) {
-    if (count <= 0) return;
+void forEachChunk(int threads, int count, int chunk, const std::function<void(int begin, int end)>& work,
+                  const std::function<void()>& alongside) {
     chunk = std::max(chunk, 1);
-    const int chunks = (count - 1) / chunk + 1;
+    const int chunks = count > 0 ? (count - 1) / chunk + 1 : 0;
     std::atomic<int> next{0};
     std::atomic<bool> stopped{false};
-    runWorkers(std::min(threads, chunks), [&] {
+    // The calling thread counts as a worker only once it has done its own work.
+    const int workers = std::min(threads, alongside ? chunks + 1 : chunks);
+    runWorkers(std::max(workers, 1), [&](bool first) {
         try {
+            if (first && alongside) alongside();
             for (int c = next++; c < chunks && !stopped; c = next++) {
                 const int begin = c * chunk;
                 work(begin, std::min(begin + chunk, count));

@@ -32,15 +32,18 @@ int defaultThreadCount();
 
 // Hands the tasks 0 .. count - 1 out, in chunks of `chunk` in increasing order, to up to
 // `threads` threads: the calling thread and threads it starts here. Each task runs once.
-// A thread that cannot be started leaves its share to the others, the calling thread at
-// least. When a task throws, no further chunk starts, every thread is joined, and the
-// first exception is raised again on the calling thread.
-void forEachChunk(int threads, int count, int chunk, const std::function<void(int begin, int end)>& work);
+// The calling thread first runs `alongside` (when given; also when there are no tasks),
+// work of its own such as making scene objects, and then joins in the tasks. A thread
+// that cannot be started leaves its share to the others, the calling thread at least.
+// When a task throws, no further chunk starts, every thread is joined, and the first
+// exception is raised again on the calling thread.
+void forEachChunk(int threads, int count, int chunk, const std::function<void(int begin, int end)>& work,
+                  const std::function<void()>& alongside = {});
 
-// Runs `work` once on each of up to `threads` threads: the calling thread and the threads
-// it starts here. For workers that keep state across tasks and share out the tasks
-// themselves; each must finish all tasks that are left when the others are missing (a
-// thread that cannot be started simply does not run). Exceptions as above.
-void runWorkers(int threads, const std::function<void()>& work);
+// Runs `work(first)` on each of up to `threads` threads, `first` true on the calling
+// thread alone, which runs it after the others have been started. For workers that keep
+// state across tasks and share out the tasks themselves: each must carry on while tasks
+// are left, since a thread that cannot be started simply does not run. Exceptions as above.
+void runWorkers(int threads, const std::function<void(bool first)>& work);
 
 }  // namespace kelvaro
