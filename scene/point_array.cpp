@@ -1,6 +1,7 @@
 #include "scene/point_array.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kelvaro {
 
@@ -10,6 +11,12 @@ PointArray::PointArray(std::int32_t capacity)
 PointArray::PointArray(const PointArray& source)
     : points_(new Vector3[static_cast<std::size_t>(source.count_)]), count_(source.count_), capacity_(source.count_) {
     std::copy(source.points_.get(), source.points_.get() + source.count_, points_.get());
+}
+
+PointArray::PointArray(PointArray&& source) noexcept
+    : points_(std::move(source.points_)), count_(source.count_), capacity_(source.capacity_) {
+    source.count_ = 0;
+    source.capacity_ = 0;
 }
 
 void PointArray::append(const Vector3& point) {

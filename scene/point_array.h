@@ -14,6 +14,8 @@ public:
     explicit PointArray(std::int32_t capacity);
     // An exact-size copy: its capacity is the source's count.
     PointArray(const PointArray& source);
+    // Takes over the source's storage; the source is left empty, with capacity 0.
+    PointArray(PointArray&& source) noexcept;
     PointArray& operator=(const PointArray&) = delete;
     virtual ~PointArray() = default;
 

@@ -3,6 +3,8 @@
 // Each draws its attribute set (when it has one) and then its geometry; all coordinates
 // are single precision. Text forms write every number with "%g".
 
+#include <utility>
+
 #include "common/vector3.h"
 #include "scene/point_array.h"
 #include "scene/scene_object.h"
@@ -46,6 +48,8 @@ public:
     explicit PolyLine(std::int32_t capacity) : PointArray(capacity), AttributedObject(PolyLineType) {}
     // Copies the points into exactly-sized storage and shares (retains) the source's set.
     PolyLine(const PolyLine& source);
+    // Takes over the storage of `points` (which is left empty); no attribute set.
+    explicit PolyLine(PointArray&& points) : PointArray(std::move(points)), AttributedObject(PolyLineType) {}
 
     bool print(std::FILE* stream) const override;
     // The attribute set is applied before glBegin; fewer than two points draw an empty strip.

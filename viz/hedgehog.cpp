@@ -16,7 +16,7 @@ Random15 processRandom;
 constexpr long maxDiscardedInARow = 1000000;
 
 // The most samples drawn and tested together.
-constexpr int maxBlock = 16384;
+constexpr int maxBlock = 4096;
 
 Vector3 sampleIn(const ABox& box, Random15& generator) {
     Vector3 sample;
@@ -43,56 +43,71 @@ void addLinesOneByOne(const Model& model, int count, Random15& generator, Group&
     }
 }
 
-// The same lines in the same order: a block of samples is drawn ahead on a copy of the
-// generator and stop-tested together, the samples are taken in order as the plain path
-// takes them, the generator is left just after the last sample taken (the rest of the
-// block is never drawn, as far as anyone can tell), and the fields of the accepted
-// samples are computed together before their lines are made in order.
-void addLinesByBlocks(const Model& model, int count, Random15& generator, const BuildOptions& options,
-                      Group& result) {
+// Where the sampling stands: accepted samples so far, and discarded ones in a row.
+struct SamplingState {
     int accepted = 0;
     long discardedInARow = 0;
     bool gaveUp = false;
-    std::vector<Vector3> samples;
-    std::vector<Random15> drawnAfter;
-    std::vector<std::uint8_t> stops;
-    std::vector<Vector3> taken;
-    std::vector<Vector3> fields;
-    while (accepted < count && !gaveUp) {
-        // A few more than are wanted, since some samples may fall within charges.
-        const int wanted = count - accepted;
-        const int block = std::min(maxBlock, wanted + wanted / 4 + 64);
-        samples.resize(static_cast<std::size_t>(block));
-        drawnAfter.resize(samples.size());
-        Random15 ahead = generator;
-        for (int b = 0; b < block; ++b) {
-            samples[b] = sampleIn(model.bounds(), ahead);
-            drawnAfter[b] = ahead;
-        }
-        stops.resize(samples.size());
-        stopPointsOf(model, samples, stops.data(), options);
+};
 
-        taken.clear();
-        int used = 0;
-        while (used < block && accepted < count) {
-            const int b = used++;
-            if (stops[b]) {
-                gaveUp = ++discardedInARow >= maxDiscardedInARow;
-                if (gaveUp) break;
-                continue;
-            }
-            discardedInARow = 0;
-            taken.push_back(samples[b]);
-            ++accepted;
-        }
-        generator = drawnAfter[used - 1];
+// Draws the next block of samples ahead on a copy of the generator, stop-tests them
+// together and takes them in order as the plain path would, into `taken`, until `count`
+// are accepted or the block ends. The generator is left just after the last sample taken,
+// as if the rest of the block had never been drawn.
+void takeBlock(const Model& model, int count, Random15& generator, const BuildOptions& options,
+               SamplingState& state, std::vector<Vector3>& taken) {
+    // A few more than are wanted, since some samples may fall within charges.
+    const int wanted = count - state.accepted;
+    const int block = std::min(maxBlock, wanted + wanted / 4 + 64);
+    std::vector<Vector3> samples(static_cast<std::size_t>(block));
+    std::vector<Random15> drawnAfter(samples.size());
+    Random15 ahead = generator;
+    for (int b = 0; b < block; ++b) {
+        samples[b] = sampleIn(model.bounds(), ahead);
+        drawnAfter[b] = ahead;
+    }
+    std::vector<std::uint8_t> stops(samples.size());
+    stopPointsOf(model, samples, stops.data(), options);
 
-        fields.resize(taken.size());
-        fieldsOf(model, taken, fields.data(), options);
-        for (std::size_t k = 0; k < taken.size(); ++k) {
-            const Ref<Line> line = makeHedgehogLine(model, taken[k], fields[k]);
+    taken.clear();
+    int used = 0;
+    while (used < block && state.accepted < count) {
+        const int b = used++;
+        if (stops[b]) {
+            state.gaveUp = ++state.discardedInARow >= maxDiscardedInARow;
+            if (state.gaveUp) break;
+            continue;
+        }
+        state.discardedInARow = 0;
+        taken.push_back(samples[b]);
+        ++state.accepted;
+    }
+    generator = drawnAfter[used - 1];
+}
+
+// The same lines in the same order as the plain path, by blocks of samples: while the
+// workers compute the fields of one block, this thread makes the lines of the block before.
+void addLinesByBlocks(const Model& model, int count, Random15& generator, const BuildOptions& options,
+                      Group& result) {
+    struct Block {
+        std::vector<Vector3> samples;
+        std::vector<Vector3> fields;
+    };
+    Block made, next;
+    SamplingState state;
+    const auto makeLines = [&] {
+        for (std::size_t k = 0; k < made.samples.size(); ++k) {
+            const Ref<Line> line = makeHedgehogLine(model, made.samples[k], made.fields[k]);
             if (line) result.add(*line);
         }
+    };
+    while (true) {
+        next.samples.clear();
+        if (state.accepted < count && !state.gaveUp) takeBlock(model, count, generator, options, state, next.samples);
+        next.fields.resize(next.samples.size());
+        fieldsOf(model, next.samples, next.fields.data(), options, makeLines);
+        if (next.samples.empty()) break;
+        std::swap(made, next);
     }
 }
 
