@@ -72,7 +72,8 @@ public:
     Ref<Group> buildModelGeometry() const;
     // Appends grey lines along the x, y and z axes through the origin, each spanning the
     // box along its own axis, to `group` (which retains them). Answers false, having added
-    // what it could, when a line cannot be created.
+    // what it could, when a line cannot be created; raises std::bad_alloc when the group's
+    // array cannot grow.
     bool addAxes(Group& group) const;
 
     // At most 62 characters; name().data() is also NUL-terminated.

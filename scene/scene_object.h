@@ -111,10 +111,16 @@ private:
     T* object_ = nullptr;
 };
 
-// Creates a scene object and hands back its creation reference; empty when memory runs out.
+// Creates a scene object and hands back its creation reference; empty when memory runs
+// out, for the object or for storage its constructor allocates (a group's child slots, a
+// point array's points).
 template <class T, class... Arguments>
 Ref<T> create(Arguments&&... arguments) {
-    return Ref<T>::adopt(new (std::nothrow) T(std::forward<Arguments>(arguments)...));
+    try {
+        return Ref<T>::adopt(new T(std::forward<Arguments>(arguments)...));
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
 }
 
 class AttributeSet;

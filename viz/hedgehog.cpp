@@ -103,10 +103,11 @@ void addLinesByBlocks(const Model& model, int count, Random15& generator, const 
     };
     while (true) {
         next.samples.clear();
-        if (state.accepted < count && !state.gaveUp) takeBlock(model, count, generator, options, state, next.samples);
+        const bool sampling = state.accepted < count && !state.gaveUp;
+        if (sampling) takeBlock(model, count, generator, options, state, next.samples);
         next.fields.resize(next.samples.size());
         fieldsOf(model, next.samples, next.fields.data(), options, makeLines);
-        if (next.samples.empty()) break;
+        if (!sampling) break;
         std::swap(made, next);
     }
 }

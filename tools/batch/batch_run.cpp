@@ -60,21 +60,22 @@ struct Visualisation {
 };
 
 // The builder of one request and, when it answers none, the dialog's message.
-Visualisation build(const Model& model, const Request& request, int number, std::FILE* out) {
+Visualisation build(const Model& model, const Request& request, int number, const BuildOptions& options,
+                    std::FILE* out) {
     Visualisation result;
     const std::string suffix = "_" + std::to_string(number);
     switch (request.kind) {
         case Request::Kind::FieldLines:
-            result = {"field_lines" + suffix, makeFieldLines(model, request.count)};
+            result = {"field_lines" + suffix, makeFieldLines(model, request.count, options)};
             if (!result.group) std::fprintf(out, "Cannot render field lines. Sorry.\n");
             break;
         case Request::Kind::Hedgehog:
-            result = {"hedgehog" + suffix, makeHedgehog(model, request.count)};
+            result = {"hedgehog" + suffix, makeHedgehog(model, request.count, options)};
             if (!result.group) std::fprintf(out, "Cannot render hedgehog lines. Sorry.\n");
             break;
         case Request::Kind::Surface:
             result = {"surface" + suffix,
-                      makePotentialSurface(model, static_cast<double>(request.potential), request.direction)};
+                      makePotentialSurface(model, static_cast<double>(request.potential), request.direction, options)};
             if (!result.group) std::fprintf(out, "Cannot render potential. Sorry.\n");
             break;
     }
@@ -83,7 +84,7 @@ Visualisation build(const Model& model, const Request& request, int number, std:
 
 }  // namespace
 
-int runCommand(const Command& command, std::FILE* out, std::FILE* err) {
+int runCommand(const Command& command, std::FILE* out, std::FILE* err, const BuildOptions& options) {
     const std::unique_ptr<Model> model = readModel(command.modelPath, out, err);
     if (!model) return Failure;
     if (command.mode == Mode::Info) {
@@ -99,10 +100,10 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err) {
     int status = Success;
     std::vector<std::string> names;
     const bool stats = command.mode == Mode::Stats;
-    if (stats) std::fprintf(out, "threads: %d\n", defaultThreadCount());
+    if (stats) std::fprintf(out, "threads: %d\n", options.threadCount());
     for (const Request& request : command.requests) {
         const auto start = std::chrono::steady_clock::now();
-        const Visualisation added = build(*model, request, static_cast<int>(names.size()) + 1, out);
+        const Visualisation added = build(*model, request, static_cast<int>(names.size()) + 1, options, out);
         const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
         if (stats) writeRequestStats(out, request, took.count(), added.group.get());
         if (!added.group) {

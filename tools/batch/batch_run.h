@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "tools/batch/batch_command.h"
+#include "viz/worker_threads.h"
 
 namespace kelvaro::batch {
 
@@ -16,7 +17,8 @@ enum Status : int {
     PrintFailed = 3,  // the scene has an object without a text form, or a write failed
 };
 
-// Messages and results go to `out`, read errors to `err`. Answers the exit status.
-int runCommand(const Command& command, std::FILE* out, std::FILE* err);
+// Messages and results go to `out`, read errors to `err`. Answers the exit status. The
+// builders compute their numbers as `options` say (tests run the reference path).
+int runCommand(const Command& command, std::FILE* out, std::FILE* err, const BuildOptions& options = {});
 
 }  // namespace kelvaro::batch
