@@ -4,16 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <malloc.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <functional>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -185,73 +179,6 @@ TEST_P(Exactness, EveryBuilderAtEveryThreadCountBuildsWhatTheReferencePathBuilds
 
 INSTANTIATE_TEST_SUITE_P(Models, Exactness, ::testing::ValuesIn(everyModel()),
                          [](const auto& model) { return model.param.name; });
-
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-// The address-space size this process uses now, in bytes.
-rlim_t addressSpaceInUse() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmSize:", 0) == 0) return static_cast<rlim_t>(std::stol(line.substr(7))) * 1024;
-    }
-    return 0;
-}
-
-// In a child process with `room` bytes of address space left, runs `build`: it must answer
-// either none or exactly `expected`. The child's exit status: 0 for none, 1 for the full
-// result, 2 for anything else (a crash shows as a signal).
-template <class Build>
-int underMemoryLimit(rlim_t room, const std::string& expected, Build build) {
-    const pid_t child = fork();
-    if (child == 0) {
-        try {
-            malloc_trim(0);  // what the parent freed must not make room for the child
-            rlimit limit{addressSpaceInUse() + room, RLIM_INFINITY};
-            setrlimit(RLIMIT_AS, &limit);
-            const Ref<Group> built = build();
-            limit.rlim_cur = RLIM_INFINITY;  // room again for the comparison
-            setrlimit(RLIMIT_AS, &limit);
-            if (!built) _exit(0);
-            _exit(exactForm(*built) == expected ? 1 : 2);
-        } catch (...) {
-            _exit(3);
-        }
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
-}
-
-// Memory that runs out in the middle of a build (the result group's array, a line's
-// points, the grid, the work arrays, a thread's stack) makes the builder answer none, as
-// the dialogs expect, and never ends the program; with enough memory the result is whole.
-TEST(MemoryRunsOut, BuildersAnswerNoneOrTheWholeResult) {
-    testing::ScratchDirectory scratch;
-    testing::installExampleSeedFile();
-    const auto model = readModel({"cloud", std::string(KELVARO_EXAMPLES_DIR) + "/cloud.txt"});
-    ASSERT_TRUE(model);
-    struct Builder {
-        const char* name;
-        std::function<Ref<Group>()> build;
-    };
-    const Builder builders[] = {
-        {"lines", [&] { return makeFieldLines(*model, 20); }},
-        {"hedgehog", [&] {
-             Random15 generator;
-             return makeHedgehog(*model, 100000, generator);
-         }},
-        {"surface", [&] { return makePotentialSurface(*model, 6.0, 0); }},
-    };
-    for (const Builder& builder : builders) {
-        SCOPED_TRACE(builder.name);
-        const std::string expected = exactForm(*builder.build());
-        std::vector<int> outcomes;
-        for (rlim_t megabytes : {1, 4, 12, 24, 48, 512}) outcomes.push_back(underMemoryLimit(megabytes << 20, expected, builder.build));
-        for (int outcome : outcomes) EXPECT_TRUE(outcome == 0 || outcome == 1) << outcome;
-        EXPECT_EQ(outcomes.front(), 0);  // far too little memory
-        EXPECT_EQ(outcomes.back(), 1);   // plenty
-    }
-}
-#endif
 
 }  // namespace
 }  // namespace kelvaro
