@@ -13,11 +13,8 @@ PointArray::PointArray(const PointArray& source)
     std::copy(source.points_.get(), source.points_.get() + source.count_, points_.get());
 }
 
-PointArray::PointArray(PointArray&& source) noexcept
-    : points_(std::move(source.points_)), count_(source.count_), capacity_(source.capacity_) {
-    source.count_ = 0;
-    source.capacity_ = 0;
-}
+PointArray::PointArray(std::unique_ptr<Vector3[]> points, std::int32_t count)
+    : points_(std::move(points)), count_(count), capacity_(count) {}
 
 void PointArray::append(const Vector3& point) {
     if (count_ < capacity_) points_[count_++] = point;

@@ -14,8 +14,8 @@ public:
     explicit PointArray(std::int32_t capacity);
     // An exact-size copy: its capacity is the source's count.
     PointArray(const PointArray& source);
-    // Takes over the source's storage; the source is left empty, with capacity 0.
-    PointArray(PointArray&& source) noexcept;
+    // Takes over `points`, holding `count` points, as exactly-sized storage.
+    PointArray(std::unique_ptr<Vector3[]> points, std::int32_t count);
     PointArray& operator=(const PointArray&) = delete;
     virtual ~PointArray() = default;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <memory>
 #include <new>
 #include <optional>
 #include <span>
@@ -41,15 +42,17 @@ Vector3 normalized(Vector3 v) {
 
 // One trace as a search that asks for the field (and the stop test) at one point at a
 // time, so that many traces can run side by side with their fields computed together.
+// It appends the points it records to `line` (a PointArray or any class with its append).
+template <class Points>
 class FieldLineTrace {
 public:
-    // Starts from the one point `line` holds; the first question is the field there.
-    FieldLineTrace(PointArray& line, double sign, double step, double spacing, int maxPoints)
+    // Starts from `start`, the one point `line` holds; the first question is the field there.
+    FieldLineTrace(Points& line, const Vector3& start, double sign, double step, double spacing, int maxPoints)
         : line_(line),
           spacing_(spacing),
           maxPoints_(maxPoints),
           maxPasses_(passesPerPoint * std::max(maxPoints, 1)),
-          current_(line.point(0)),
+          current_(start),
           recorded_(current_),
           candidate_(current_),
           h_(sign * step) {}
@@ -69,7 +72,7 @@ private:
     void step(const Vector3& field);
     void finish(bool cutOff);
 
-    PointArray& line_;
+    Points& line_;
     const double spacing_;
     const int maxPoints_;
     const long maxPasses_;
@@ -84,7 +87,8 @@ private:
     bool done_ = false;
 };
 
-void FieldLineTrace::supply(const Vector3& field, bool stop) {
+template <class Points>
+void FieldLineTrace<Points>::supply(const Vector3& field, bool stop) {
     if (!started_) {
         direction_ = normalized(field);
         started_ = true;
@@ -103,7 +107,8 @@ void FieldLineTrace::supply(const Vector3& field, bool stop) {
 
 // One pass with the field at the candidate: the step control, and the record of an
 // accepted candidate far enough from the last recorded point.
-void FieldLineTrace::step(const Vector3& field) {
+template <class Points>
+void FieldLineTrace<Points>::step(const Vector3& field) {
     const Vector3 next = normalized(field);
     const float turn = direction_.x * next.x + direction_.y * next.y + direction_.z * next.z;
     bool accepted = true;
@@ -131,7 +136,8 @@ void FieldLineTrace::step(const Vector3& field) {
 
 // The line ends on the point where the stop test fired; a trace cut off by the bound on
 // passes keeps only what it recorded.
-void FieldLineTrace::finish(bool cutOff) {
+template <class Points>
+void FieldLineTrace<Points>::finish(bool cutOff) {
     if (!cutOff && distance(candidate_, recorded_) > 0.0) {
         ++recordedCount_;
         line_.append(candidate_);
@@ -146,26 +152,43 @@ struct TraceSettings {
     int linesPerCharge;
 };
 
-double signOf(const Charge& charge) { return charge.value > 0.0 ? 1.0 : -1.0; }
-
-// Empties `line` and puts the start point of trace `index` (charge index / linesPerCharge,
-// seed index % linesPerCharge) in it.
-void startLine(const TraceSettings& settings, int index, PointArray& line) {
+// The start point of trace `index`: charge index / linesPerCharge, seed index % linesPerCharge.
+Vector3 startOf(const TraceSettings& settings, int index) {
     const Charge& charge = settings.model.charges()[index / settings.linesPerCharge];
-    line.clear();
-    line.append(sum(charge.position, settings.seeds[index % settings.linesPerCharge]));
+    return sum(charge.position, settings.seeds[index % settings.linesPerCharge]);
 }
 
-// Traces, side by side, the lines whose indices it takes from `next`, and leaves every
-// line that records more than one point in `traced` at its index, in exactly-sized storage.
-void traceTogether(const TraceSettings& settings, std::atomic<int>& next, std::vector<std::optional<PointArray>>& traced) {
-    constexpr int slots = 64;
+double signOf(const TraceSettings& settings, int index) {
+    return settings.model.charges()[index / settings.linesPerCharge].value > 0.0 ? 1.0 : -1.0;
+}
+
+// The points of a line being traced on a worker: like a PointArray of capacity
+// maxFieldLinePoints (appends beyond it are dropped), but holding only what it needs.
+struct GrowingPoints {
+    std::vector<Vector3> points;
+    void append(const Vector3& p) {
+        if (points.size() < static_cast<std::size_t>(maxFieldLinePoints)) points.push_back(p);
+    }
+};
+
+// The traced lines of a request: the points of line i in exactly-sized storage, or null
+// for a line that recorded at most one point and is not kept.
+struct TracedLines {
+    explicit TracedLines(int total) : points(static_cast<std::size_t>(total)), counts(points.size()) {}
+    std::vector<std::unique_ptr<Vector3[]>> points;
+    std::vector<std::int32_t> counts;
+};
+
+// Traces, side by side, the lines whose indices it takes from `next`, and keeps in `traced`
+// every line that records more than one point.
+void traceTogether(const TraceSettings& settings, std::atomic<int>& next, TracedLines& traced) {
+    constexpr int slots = 32;
     const Model& model = settings.model;
-    const int total = static_cast<int>(traced.size());
+    const int total = static_cast<int>(traced.points.size());
     struct Slot {
         int index = -1;
-        PointArray line{maxFieldLinePoints};
-        std::optional<FieldLineTrace> trace;
+        GrowingPoints line;
+        std::optional<FieldLineTrace<GrowingPoints>> trace;
     };
     std::vector<Slot> active(slots);
     std::vector<Vector3> points(slots);
@@ -180,9 +203,10 @@ void traceTogether(const TraceSettings& settings, std::atomic<int>& next, std::v
                 more = index < total;
                 if (more) {
                     slot.index = index;
-                    startLine(settings, index, slot.line);
-                    const double sign = signOf(model.charges()[index / settings.linesPerCharge]);
-                    slot.trace.emplace(slot.line, sign, model.traceStep(), model.pointSpacing(), maxFieldLinePoints);
+                    const Vector3 start = startOf(settings, index);
+                    slot.line.points.assign(1, start);
+                    slot.trace.emplace(slot.line, start, signOf(settings, index), model.traceStep(),
+                                       model.pointSpacing(), maxFieldLinePoints);
                 }
             }
             if (slot.index >= 0) points[count++] = slot.trace->query();
@@ -196,7 +220,13 @@ void traceTogether(const TraceSettings& settings, std::atomic<int>& next, std::v
             slot.trace->supply(fields[k], stops[k] != 0);
             ++k;
             if (!slot.trace->done()) continue;
-            if (slot.trace->recordedCount() > 1) traced[slot.index].emplace(std::as_const(slot.line));
+            if (slot.trace->recordedCount() > 1) {
+                const std::vector<Vector3>& recorded = slot.line.points;
+                auto exact = std::make_unique<Vector3[]>(recorded.size());
+                std::copy(recorded.begin(), recorded.end(), exact.get());
+                traced.points[slot.index] = std::move(exact);
+                traced.counts[slot.index] = static_cast<std::int32_t>(recorded.size());
+            }
             slot.index = -1;
         }
     }
@@ -205,7 +235,7 @@ void traceTogether(const TraceSettings& settings, std::atomic<int>& next, std::v
 }  // namespace
 
 unsigned traceFieldLine(const Model& model, PointArray& line, double sign, double step, double spacing, int maxPoints) {
-    FieldLineTrace trace(line, sign, step, spacing, maxPoints);
+    FieldLineTrace trace(line, line.point(0), sign, step, spacing, maxPoints);
     while (!trace.done()) {
         const Vector3 at = trace.query();
         trace.supply(model.fieldAt(at), trace.wantsStopTest() && model.isStopPoint(at));
@@ -234,10 +264,10 @@ Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, const BuildOpt
 
         if (options.reference) {
             for (int index = 0; index < total; ++index) {
-                startLine(settings, index, *working);
-                const double sign = signOf(model.charges()[index / linesPerCharge]);
-                if (traceFieldLine(model, *working, sign, model.traceStep(), model.pointSpacing(), maxFieldLinePoints) >
-                    1) {
+                working->clear();
+                working->append(startOf(settings, index));
+                if (traceFieldLine(model, *working, signOf(settings, index), model.traceStep(), model.pointSpacing(),
+                                   maxFieldLinePoints) > 1) {
                     // The copy holds its points in exactly-sized storage and shares the working set.
                     const Ref<PolyLine> copy = create<PolyLine>(std::as_const(*working));
                     if (copy) result->add(*copy);
@@ -246,14 +276,14 @@ Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, const BuildOpt
             return result;
         }
 
-        std::vector<std::optional<PointArray>> traced(static_cast<std::size_t>(total));
+        TracedLines traced(total);
         std::atomic<int> next{0};
         runWorkers(std::min(options.threadCount(), std::max(total, 1)),
                    [&](bool) { traceTogether(settings, next, traced); });
-        for (std::optional<PointArray>& points : traced) {
-            if (!points) continue;
+        for (int index = 0; index < total; ++index) {
+            if (!traced.points[index]) continue;
             // The traced points, exactly sized, become the line's own; it shares the working set.
-            const Ref<PolyLine> line = create<PolyLine>(std::move(*points));
+            const Ref<PolyLine> line = create<PolyLine>(std::move(traced.points[index]), traced.counts[index]);
             if (!line) continue;
             line->setAttributes(Ref<AttributeSet>::share(working->attributes()));
             result->add(*line);
