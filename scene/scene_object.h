@@ -140,7 +140,11 @@ public:
 
 protected:
     explicit AttributedObject(std::int32_t typeCode) : SceneObject(typeCode) {}
-    ~AttributedObject() override;
+    // Inline, so that destroying the arrays of grid objects (which hold no set) costs
+    // no call per object.
+    ~AttributedObject() override {
+        if (attributes_ != nullptr) releaseAttributes();
+    }
 
     // Applies the set's state when there is one.
     void drawAttributes() const;
@@ -148,6 +152,8 @@ protected:
     bool printAttributes(std::FILE* stream) const;
 
 private:
+    void releaseAttributes();
+
     AttributeSet* attributes_ = nullptr;
 };
 

@@ -84,7 +84,7 @@ public:
     GridObjects(const GridObjects&) = delete;
     GridObjects& operator=(const GridObjects&) = delete;
     ~GridObjects() {
-        for (int i = 0; i < constructed_; ++i) objects_[i].~T();
+        for (int i = 0; i < constructed_; ++i) objects_[i].T::~T();  // T is the exact class: no virtual call
         ::operator delete(objects_, std::nothrow);
     }
 
