@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "viz/point_evaluation.h"
@@ -17,6 +19,14 @@ constexpr long maxDiscardedInARow = 1000000;
 
 // The most samples drawn and tested together.
 constexpr int maxBlock = 4096;
+
+// A new Line (one reference, the caller's) with a plain attribute set of hedgehogColor;
+// none when it cannot be created.
+Ref<Line> coloredLine(const Vector3& start, const Vector3& end) {
+    Ref<Line> line = create<Line>(start, end);
+    if (line) line->setColor(hedgehogColor);
+    return line;
+}
 
 Vector3 sampleIn(const ABox& box, Random15& generator) {
     Vector3 sample;
@@ -86,27 +96,38 @@ void takeBlock(const Model& model, int count, Random15& generator, const BuildOp
 }
 
 // The same lines in the same order as the plain path, by blocks of samples: while the
-// workers compute the fields of one block, this thread makes the lines of the block before.
+// workers compute the line ends of one block, this thread makes the lines of the block before.
 void addLinesByBlocks(const Model& model, int count, Random15& generator, const BuildOptions& options,
                       Group& result) {
     struct Block {
         std::vector<Vector3> samples;
-        std::vector<Vector3> fields;
+        std::vector<std::optional<Vector3>> ends;
     };
     Block made, next;
     SamplingState state;
     const auto makeLines = [&] {
         for (std::size_t k = 0; k < made.samples.size(); ++k) {
-            const Ref<Line> line = makeHedgehogLine(model, made.samples[k], made.fields[k]);
+            if (!made.ends[k]) continue;
+            const Ref<Line> line = coloredLine(made.samples[k], *made.ends[k]);
             if (line) result.add(*line);
         }
     };
+    constexpr int samplesPerTask = 1024;
     while (true) {
         next.samples.clear();
         const bool sampling = state.accepted < count && !state.gaveUp;
         if (sampling) takeBlock(model, count, generator, options, state, next.samples);
-        next.fields.resize(next.samples.size());
-        fieldsOf(model, next.samples, next.fields.data(), options, makeLines);
+        next.ends.resize(next.samples.size());
+        forEachChunk(
+            options.threadCount(), static_cast<int>(next.samples.size()), samplesPerTask,
+            [&](int begin, int end) {
+                Vector3 fields[samplesPerTask];
+                model.fieldsAt(std::span(next.samples).subspan(static_cast<std::size_t>(begin),
+                                                               static_cast<std::size_t>(end - begin)),
+                               fields);
+                for (int k = begin; k < end; ++k) next.ends[k] = hedgehogLineEnd(model, next.samples[k], fields[k - begin]);
+            },
+            makeLines);
         if (!sampling) break;
         std::swap(made, next);
     }
@@ -125,16 +146,14 @@ float randomBetween(Random15& generator, double low, double high) {
 float randomBetween(double low, double high) { return randomBetween(processRandom, low, high); }
 
 Ref<Line> makeHedgehogLine(const Model& model, const Vector3& point) {
-    return makeHedgehogLine(model, point, model.fieldAt(point));
+    const std::optional<Vector3> end = hedgehogLineEnd(model, point, model.fieldAt(point));
+    return end ? coloredLine(point, *end) : Ref<Line>{};
 }
 
-Ref<Line> makeHedgehogLine(const Model& model, const Vector3& point, Vector3 field) {
+std::optional<Vector3> hedgehogLineEnd(const Model& model, const Vector3& point, Vector3 field) {
     const double strength = normalize(field);
-    if (!(strength > 0.0) || std::isinf(strength)) return {};
-    const Vector3 end = sum(point, scaled(field, static_cast<float>(model.hedgehogLength())));
-    Ref<Line> line = create<Line>(point, end);
-    if (line) line->setColor(hedgehogColor);
-    return line;
+    if (!(strength > 0.0) || std::isinf(strength)) return std::nullopt;
+    return sum(point, scaled(field, static_cast<float>(model.hedgehogLength())));
 }
 
 Ref<Group> makeHedgehog(const Model& model, int count, const BuildOptions& options) {

@@ -2,6 +2,7 @@
 // Hedgehog lines: short segments along the field at random points of the model's box.
 
 #include <cstdint>
+#include <optional>
 
 #include "common/vector3.h"
 #include "model/model.h"
@@ -56,7 +57,10 @@ Ref<Group> makeHedgehog(const Model& model, int count, Random15& generator, cons
 // Answers an empty Ref when the field there has no direction (zero, infinite or not a
 // number) or memory runs out.
 Ref<Line> makeHedgehogLine(const Model& model, const Vector3& point);
-// The same with `field`, the model's field at `point`, already known.
-Ref<Line> makeHedgehogLine(const Model& model, const Vector3& point, Vector3 field);
+
+// The end of the hedgehog line from `point` where the field is `field`: point plus the
+// unit field direction times the model's hedgehogLength; none when the field has no
+// direction (zero, infinite or not a number). Plain numbers: any thread may call it.
+std::optional<Vector3> hedgehogLineEnd(const Model& model, const Vector3& point, Vector3 field);
 
 }  // namespace kelvaro
