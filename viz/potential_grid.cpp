@@ -46,6 +46,23 @@ std::vector<float> axisCoordinates(float low, float step, int cells) {
     return coordinates;
 }
 
+// Calls visit(n, axis, neighbour) for every edge slot 3n + axis of a grid of the given
+// cells, in slot order; `neighbour` is the node one step along the axis from node n, or -1
+// for a slot past the far face.
+template <class Visit>
+void forEachEdgeSlot(int cellsX, int cellsY, int cellsZ, Visit visit) {
+    const int stride[3] = {1, cellsX + 1, (cellsX + 1) * (cellsY + 1)};
+    int n = 0;
+    for (int k = 0; k <= cellsZ; ++k) {
+        for (int j = 0; j <= cellsY; ++j) {
+            for (int i = 0; i <= cellsX; ++i, ++n) {
+                const bool hasNeighbour[3] = {i < cellsX, j < cellsY, k < cellsZ};
+                for (int axis = 0; axis < 3; ++axis) visit(n, axis, hasNeighbour[axis] ? n + stride[axis] : -1);
+            }
+        }
+    }
+}
+
 void vertex(const Vector3& p) { glVertex3f(p.x, p.y, p.z); }
 
 bool isFinite(const Vector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
@@ -154,22 +171,13 @@ void PotentialGrid::constructObjects(const BuildOptions& options) {
 // Slot 3n + axis links node n to its neighbour along the axis: all edges along x, along y
 // and along z are linked, each once, in one pass over the slots.
 void PotentialGrid::linkEdges() {
-    const int stride[3] = {1, cellsX_ + 1, (cellsX_ + 1) * (cellsY_ + 1)};
-    for (int k = 0; k <= cellsZ_; ++k) {
-        for (int j = 0; j <= cellsY_; ++j) {
-            for (int i = 0; i <= cellsX_; ++i) {
-                const int n = nodeIndex(i, j, k);
-                const bool hasNeighbour[3] = {i < cellsX_, j < cellsY_, k < cellsZ_};
-                for (int axis = 0; axis < 3; ++axis) {
-                    if (hasNeighbour[axis]) {
-                        edges_.construct(&nodes_[n], &nodes_[n + stride[axis]]);
-                    } else {
-                        edges_.construct();
-                    }
-                }
-            }
+    forEachEdgeSlot(cellsX_, cellsY_, cellsZ_, [&](int n, int, int neighbour) {
+        if (neighbour >= 0) {
+            edges_.construct(&nodes_[n], &nodes_[neighbour]);
+        } else {
+            edges_.construct();
         }
-    }
+    });
 }
 
 std::array<int, 12> PotentialGrid::cellEdgeOffsets() const {
@@ -211,23 +219,14 @@ Vector3 PotentialGrid::surfaceColor(float iso) const {
 void PotentialGrid::markCrossedEdges(float iso) {
     for (int e : crossedEdges_) edges_[e].crossed = 0;
     crossedEdges_.clear();
-    const int stride[3] = {1, cellsX_ + 1, (cellsX_ + 1) * (cellsY_ + 1)};
-    for (int k = 0; k <= cellsZ_; ++k) {
-        for (int j = 0; j <= cellsY_; ++j) {
-            for (int i = 0; i <= cellsX_; ++i) {
-                const int n = nodeIndex(i, j, k);
-                const bool hasNeighbour[3] = {i < cellsX_, j < cellsY_, k < cellsZ_};
-                const double belowLower = static_cast<double>(iso) - nodes_[n].sampleValue;
-                for (int axis = 0; axis < 3; ++axis) {
-                    if (!hasNeighbour[axis]) continue;
-                    const double belowUpper = static_cast<double>(iso) - nodes_[n + stride[axis]].sampleValue;
-                    if (belowUpper * belowLower > 0.0) continue;
-                    edges_[3 * n + axis].crossed = 1;
-                    crossedEdges_.push_back(3 * n + axis);
-                }
-            }
-        }
-    }
+    forEachEdgeSlot(cellsX_, cellsY_, cellsZ_, [&](int n, int axis, int neighbour) {
+        if (neighbour < 0) return;
+        const double belowUpper = static_cast<double>(iso) - nodes_[neighbour].sampleValue;
+        const double belowLower = static_cast<double>(iso) - nodes_[n].sampleValue;
+        if (belowUpper * belowLower > 0.0) return;
+        edges_[3 * n + axis].crossed = 1;
+        crossedEdges_.push_back(3 * n + axis);
+    });
 }
 
 // Finds the crossings of all crossed edges and the fields there.
