@@ -270,7 +270,8 @@ Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, const BuildOpt
                                    maxFieldLinePoints) > 1) {
                     // The copy holds its points in exactly-sized storage and shares the working set.
                     const Ref<PolyLine> copy = create<PolyLine>(std::as_const(*working));
-                    if (copy) result->add(*copy);
+                    if (!copy) return {};  // no partial group
+                    result->add(*copy);
                 }
             }
             return result;
@@ -284,7 +285,7 @@ Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, const BuildOpt
             if (!traced.points[index]) continue;
             // The traced points, exactly sized, become the line's own; it shares the working set.
             const Ref<PolyLine> line = create<PolyLine>(std::move(traced.points[index]), traced.counts[index]);
-            if (!line) continue;
+            if (!line) return {};  // no partial group
             line->setAttributes(Ref<AttributeSet>::share(working->attributes()));
             result->add(*line);
         }
