@@ -33,6 +33,8 @@ struct ModelFile {
     std::string path;
 };
 
+void PrintTo(const ModelFile& file, std::ostream* out) { *out << file.name; }
+
 // Every example model and every degenerate model.
 std::vector<ModelFile> everyModel() {
     std::vector<ModelFile> models;
@@ -84,14 +86,9 @@ std::vector<Vector3> probePoints(const Model& model) {
     return points;
 }
 
-// Same bits; a not-a-number equals any not-a-number (its sign and payload depend on the
-// order in which a processor meets two of them, which no computation here prescribes).
-bool sameBits(double a, double b) {
-    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b) || (std::isnan(a) && std::isnan(b));
-}
-bool sameBits(float a, float b) {
-    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b) || (std::isnan(a) && std::isnan(b));
-}
+// Same bits, not-a-numbers included (sign and payload).
+bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+bool sameBits(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
 
 std::vector<const FieldKernels*> kernelSetsOfThisProcessor() {
     std::vector<const FieldKernels*> sets{&baselineKernels()};
