@@ -165,9 +165,18 @@ BareCosts measureBareCosts(const Model& model) {
                 [&] { benchmark::DoNotOptimize(__real__ZNK7kelvaro5Model11isStopPointERKNS_7Vector3E(&model, probe)); })};
 }
 
-// The path of a builder run: reference (argument 0) or fast (argument 1).
+// The path of a builder run, by its argument: 0 the reference path, 1 the fast path on the
+// default number of threads, 2 the fast path on the calling thread alone (what batching
+// gains without a second core, which a loaded machine may not give).
 kelvaro::BuildOptions pathOf(const benchmark::State& state, int argument) {
-    return state.range(argument) == 0 ? kelvaro::BuildOptions::referencePath() : kelvaro::BuildOptions{};
+    switch (state.range(argument)) {
+        case 0:
+            return kelvaro::BuildOptions::referencePath();
+        case 2:
+            return kelvaro::BuildOptions{1, false};
+        default:
+            return kelvaro::BuildOptions{};
+    }
 }
 
 // Runs `build` once per iteration on the path `options` name and reports its time, its
@@ -295,13 +304,13 @@ void BM_StopPointsBatched(benchmark::State& state) {
 }
 BENCHMARK(BM_StopPointsBatched)->Arg(0)->Arg(1);
 
-// Argument 0 of every builder benchmark: 0 the reference path, 1 the fast path.
+// Argument 0 of every builder benchmark: the path (pathOf).
 void BM_FieldLines100PerCharge(benchmark::State& state) {
     measureBuilder(state, pathOf(state, 0), [](const Model& model, const kelvaro::BuildOptions& options) {
         return kelvaro::makeFieldLines(model, 100, options);
     });
 }
-BENCHMARK(BM_FieldLines100PerCharge)->ArgName("fast")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_FieldLines100PerCharge)->ArgName("path")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 // Each run draws from a generator of its own in the same state, so both paths make the
 // same lines.
@@ -311,7 +320,7 @@ void BM_Hedgehog100000(benchmark::State& state) {
         return kelvaro::makeHedgehog(model, 100000, generator, options);
     });
 }
-BENCHMARK(BM_Hedgehog100000)->ArgName("fast")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_Hedgehog100000)->ArgName("path")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 // The part of the hedgehog's time that is the result group's growth alone: adding 100000
 // children to a Group(20, 20), which grows 20 slots at a time.
@@ -338,8 +347,8 @@ void BM_PotentialSurface(benchmark::State& state) {
 }
 // Levels -2, 0.5 and 6; the surface of 6 crosses the most cells of the cloud's grid.
 BENCHMARK(BM_PotentialSurface)
-    ->ArgNames({"level10", "fast"})
-    ->ArgsProduct({{-20, 5, 60}, {0, 1}})
+    ->ArgNames({"level10", "path"})
+    ->ArgsProduct({{-20, 5, 60}, {0, 1, 2}})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
     ->UseRealTime();
