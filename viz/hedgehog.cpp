@@ -17,8 +17,11 @@ Random15 processRandom;
 // Generous: a box with any room outside the charges gets a sample long before this.
 constexpr long maxDiscardedInARow = 1000000;
 
-// The most samples drawn and tested together.
-constexpr int maxBlock = 4096;
+// Samples drawn and tested together: the first block is small, so that the making of
+// lines soon runs beside the computing of fields, and blocks then grow to keep the number
+// of parallel steps (each starts and joins its threads) small.
+constexpr int firstBlock = 2048;
+constexpr int maxBlock = 16384;
 
 // A new Line (one reference, the caller's) with a plain attribute set of hedgehogColor;
 // none when it cannot be created.
@@ -53,11 +56,13 @@ void addLinesOneByOne(const Model& model, int count, Random15& generator, Group&
     }
 }
 
-// Where the sampling stands: accepted samples so far, and discarded ones in a row.
+// Where the sampling stands: accepted samples so far, discarded ones in a row, and the
+// size of the next block.
 struct SamplingState {
     int accepted = 0;
     long discardedInARow = 0;
     bool gaveUp = false;
+    int blockSize = firstBlock;
 };
 
 // Draws the next block of samples ahead on a copy of the generator, stop-tests them
@@ -68,7 +73,8 @@ void takeBlock(const Model& model, int count, Random15& generator, const BuildOp
                SamplingState& state, std::vector<Vector3>& taken) {
     // A few more than are wanted, since some samples may fall within charges.
     const int wanted = count - state.accepted;
-    const int block = std::min(maxBlock, wanted + wanted / 4 + 64);
+    const int block = std::min(state.blockSize, wanted + wanted / 4 + 64);
+    state.blockSize = std::min(2 * state.blockSize, maxBlock);
     std::vector<Vector3> samples(static_cast<std::size_t>(block));
     std::vector<Random15> drawnAfter(samples.size());
     Random15 ahead = generator;
