@@ -21,7 +21,7 @@ constexpr long maxDiscardedInARow = 1000000;
 // lines soon runs beside the computing of fields, and blocks then grow to keep the number
 // of parallel steps (each starts and joins its threads) small.
 constexpr int firstBlock = 2048;
-constexpr int maxBlock = 16384;
+constexpr int maxBlock = 8192;
 
 // A new Line (one reference, the caller's) with a plain attribute set of hedgehogColor;
 // none when it cannot be created.
