@@ -1,11 +1,15 @@
-// Benchmarks of the visualisation builders on the 99-charge cloud example.
+// Benchmarks of the visualisation builders on the 99-charge cloud example, each on its
+// reference path (one thread, one point at a time) and its fast path (batched SIMD
+// evaluation on the default number of threads) side by side in one run, so that their
+// ratio holds even on a loaded machine. "threads" says how many threads a run used, "ms"
+// its wall time (the benchmark's own time column is wall time too).
 //
-// Each builder's cost should be its evaluations of the field and the potential. The
-// binary is linked with --wrap for Model::fieldAt, Model::potentialAt and
-// Model::isStopPoint, so every call the builders make is counted here (the library itself
-// is untouched). Each builder benchmark reports its evaluations per run and "eval_share":
-// the evaluations' bare cost (unwrapped, measured before each run) as a share of the
-// builder's time, all in thread CPU time.
+// The binary is linked with --wrap for Model::fieldAt, Model::potentialAt and
+// Model::isStopPoint, so every call of the reference path is counted here (the library
+// itself is untouched): its runs report their evaluations and "eval_share", the
+// evaluations' bare cost (unwrapped, measured before each run) as a share of the
+// builder's thread CPU time. The per-point costs of the batched evaluations, for each
+// kernel set this processor runs, are measured beside the one-point ones.
 // Each builder benchmark also reports the heap it needs: the peak of bytes held during
 // the build above those held before it, and the bytes its result keeps.
 //
@@ -18,6 +22,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -25,6 +30,7 @@
 #include <new>
 #include <vector>
 
+#include "model/field_kernels.h"
 #include "model/model.h"
 #include "viz/field_lines.h"
 #include "viz/hedgehog.h"
@@ -42,9 +48,9 @@ bool __real__ZNK7kelvaro5Model11isStopPointERKNS_7Vector3E(const Model*, const V
 
 namespace {
 
-long potentialCalls = 0;
-long fieldCalls = 0;
-long stopTestCalls = 0;
+std::atomic<long> potentialCalls{0};
+std::atomic<long> fieldCalls{0};
+std::atomic<long> stopTestCalls{0};
 
 // Heap bytes in use and their peak, for the memory figure.
 std::atomic<long> heapBytes{0};
@@ -159,12 +165,27 @@ BareCosts measureBareCosts(const Model& model) {
                 [&] { benchmark::DoNotOptimize(__real__ZNK7kelvaro5Model11isStopPointERKNS_7Vector3E(&model, probe)); })};
 }
 
-// Runs `build` once per iteration and reports its evaluations and their share of the time.
+// The path of a builder run, by its argument: 0 the reference path, 1 the fast path on the
+// default number of threads, 2 the fast path on the calling thread alone (what batching
+// gains without a second core, which a loaded machine may not give).
+kelvaro::BuildOptions pathOf(const benchmark::State& state, int argument) {
+    switch (state.range(argument)) {
+        case 0:
+            return kelvaro::BuildOptions::referencePath();
+        case 2:
+            return kelvaro::BuildOptions{1, false};
+        default:
+            return kelvaro::BuildOptions{};
+    }
+}
+
+// Runs `build` once per iteration on the path `options` name and reports its time, its
+// heap and, on the reference path, its evaluations and their share of the time.
 template <class Build>
-void measureBuilder(benchmark::State& state, Build build) {
+void measureBuilder(benchmark::State& state, const kelvaro::BuildOptions& options, Build build) {
     const Model& model = cloudModel();
     long fields = 0, potentials = 0, stopTests = 0, peakBytes = 0, keptBytes = 0;
-    double seconds = 0.0, evaluationSeconds = 0.0, stopTestSeconds = 0.0;
+    double seconds = 0.0, cpuSeconds = 0.0, evaluationSeconds = 0.0, stopTestSeconds = 0.0;
     for (auto _ : state) {
         state.PauseTiming();
         const BareCosts bare = measureBareCosts(model);
@@ -172,11 +193,13 @@ void measureBuilder(benchmark::State& state, Build build) {
         const long heapBefore = heapBytes.load();
         heapPeak = heapBefore;
         state.ResumeTiming();
-        const double start = threadSeconds();
-        auto result = build(model);
+        const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = threadSeconds();
+        auto result = build(model, options);
         benchmark::DoNotOptimize(result.get());
         state.PauseTiming();  // releasing the result is the caller's cost, not the builder's
-        seconds += threadSeconds() - start;
+        cpuSeconds += threadSeconds() - cpuStart;
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         peakBytes = std::max(peakBytes, heapPeak.load() - heapBefore);
         keptBytes = std::max(keptBytes, heapBytes.load() - heapBefore);
         fields += fieldCalls;
@@ -188,15 +211,50 @@ void measureBuilder(benchmark::State& state, Build build) {
         state.ResumeTiming();
     }
     const double runs = static_cast<double>(state.iterations());
-    state.counters["fieldAt"] = fields / runs;
-    state.counters["potentialAt"] = potentials / runs;
-    state.counters["isStopPoint"] = stopTests / runs;
-    state.counters["cpu_ms"] = 1000.0 * seconds / runs;
-    state.counters["eval_share"] = evaluationSeconds / seconds;
-    state.counters["eval_share_with_stop_tests"] = (evaluationSeconds + stopTestSeconds) / seconds;
+    state.counters["threads"] = options.threadCount();
+    state.counters["ms"] = 1000.0 * seconds / runs;
+    if (options.reference) {
+        state.counters["fieldAt"] = fields / runs;
+        state.counters["potentialAt"] = potentials / runs;
+        state.counters["isStopPoint"] = stopTests / runs;
+        state.counters["eval_share"] = evaluationSeconds / cpuSeconds;
+        state.counters["eval_share_with_stop_tests"] = (evaluationSeconds + stopTestSeconds) / cpuSeconds;
+    }
     constexpr double mebibyte = 1024.0 * 1024.0;
     state.counters["peak_heap_MiB"] = static_cast<double>(peakBytes) / mebibyte;
     state.counters["kept_heap_MiB"] = static_cast<double>(keptBytes) / mebibyte;
+}
+
+// Points of the box away from the charges, for the per-point costs.
+const std::vector<Vector3>& probeRow() {
+    static const std::vector<Vector3> points = [] {
+        std::vector<Vector3> row(4096);
+        for (std::size_t i = 0; i < row.size(); ++i)
+            row[i] = {probe.x + 0.0001f * static_cast<float>(i), probe.y, probe.z - 0.00005f * static_cast<float>(i)};
+        return row;
+    }();
+    return points;
+}
+
+// The kernel set of argument 0 (0 baseline, 1 AVX2); false, having skipped the run, when
+// this processor or build has no such set.
+const kelvaro::FieldKernels* kernelsOf(benchmark::State& state) {
+    if (state.range(0) == 0) return &kelvaro::baselineKernels();
+    if (kelvaro::avx2Kernels() != nullptr && __builtin_cpu_supports("avx2")) return kelvaro::avx2Kernels();
+    state.SkipWithError("no AVX2 here");
+    return nullptr;
+}
+
+// Runs `evaluate` over the probe row per iteration and reports nanoseconds per point.
+template <class Evaluate>
+void measurePerPoint(benchmark::State& state, Evaluate evaluate) {
+    const kelvaro::FieldKernels* kernels = kernelsOf(state);
+    if (kernels == nullptr) return;
+    const double start = threadSeconds();
+    for (auto _ : state) evaluate(*kernels, probeRow());
+    const double points = static_cast<double>(state.iterations()) * static_cast<double>(probeRow().size());
+    state.SetLabel(kernels->name);
+    state.counters["ns_per_point"] = 1e9 * (threadSeconds() - start) / points;
 }
 
 void BM_FieldAt(benchmark::State& state) {
@@ -219,15 +277,50 @@ void BM_IsStopPoint(benchmark::State& state) {
 }
 BENCHMARK(BM_IsStopPoint);
 
-void BM_FieldLines100PerCharge(benchmark::State& state) {
-    measureBuilder(state, [](const Model& model) { return kelvaro::makeFieldLines(model, 100); });
+void BM_PotentialsBatched(benchmark::State& state) {
+    std::vector<double> out(probeRow().size());
+    measurePerPoint(state, [&](const kelvaro::FieldKernels& kernels, const std::vector<Vector3>& points) {
+        cloudModel().potentialsAt(kernels, points, out.data());
+        benchmark::DoNotOptimize(out.data());
+    });
 }
-BENCHMARK(BM_FieldLines100PerCharge)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PotentialsBatched)->Arg(0)->Arg(1);
 
-void BM_Hedgehog100000(benchmark::State& state) {
-    measureBuilder(state, [](const Model& model) { return kelvaro::makeHedgehog(model, 100000); });
+void BM_FieldsBatched(benchmark::State& state) {
+    std::vector<Vector3> out(probeRow().size());
+    measurePerPoint(state, [&](const kelvaro::FieldKernels& kernels, const std::vector<Vector3>& points) {
+        cloudModel().fieldsAt(kernels, points, out.data());
+        benchmark::DoNotOptimize(out.data());
+    });
 }
-BENCHMARK(BM_Hedgehog100000)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_FieldsBatched)->Arg(0)->Arg(1);
+
+void BM_StopPointsBatched(benchmark::State& state) {
+    std::vector<std::uint8_t> out(probeRow().size());
+    measurePerPoint(state, [&](const kelvaro::FieldKernels& kernels, const std::vector<Vector3>& points) {
+        cloudModel().stopPointsAt(kernels, points, out.data());
+        benchmark::DoNotOptimize(out.data());
+    });
+}
+BENCHMARK(BM_StopPointsBatched)->Arg(0)->Arg(1);
+
+// Argument 0 of every builder benchmark: the path (pathOf).
+void BM_FieldLines100PerCharge(benchmark::State& state) {
+    measureBuilder(state, pathOf(state, 0), [](const Model& model, const kelvaro::BuildOptions& options) {
+        return kelvaro::makeFieldLines(model, 100, options);
+    });
+}
+BENCHMARK(BM_FieldLines100PerCharge)->ArgName("path")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// Each run draws from a generator of its own in the same state, so both paths make the
+// same lines.
+void BM_Hedgehog100000(benchmark::State& state) {
+    measureBuilder(state, pathOf(state, 0), [](const Model& model, const kelvaro::BuildOptions& options) {
+        kelvaro::Random15 generator;
+        return kelvaro::makeHedgehog(model, 100000, generator, options);
+    });
+}
+BENCHMARK(BM_Hedgehog100000)->ArgName("path")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 // The part of the hedgehog's time that is the result group's growth alone: adding 100000
 // children to a Group(20, 20), which grows 20 slots at a time.
@@ -245,12 +338,20 @@ void BM_HedgehogGroupGrowth(benchmark::State& state) {
 }
 BENCHMARK(BM_HedgehogGroupGrowth)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// Arguments: the level times 10, then the path.
 void BM_PotentialSurface(benchmark::State& state) {
     const double level = static_cast<double>(state.range(0)) / 10.0;
-    measureBuilder(state, [level](const Model& model) { return kelvaro::makePotentialSurface(model, level, 0); });
+    measureBuilder(state, pathOf(state, 1), [level](const Model& model, const kelvaro::BuildOptions& options) {
+        return kelvaro::makePotentialSurface(model, level, 0, options);
+    });
 }
 // Levels -2, 0.5 and 6; the surface of 6 crosses the most cells of the cloud's grid.
-BENCHMARK(BM_PotentialSurface)->Arg(-20)->Arg(5)->Arg(60)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PotentialSurface)
+    ->ArgNames({"level10", "path"})
+    ->ArgsProduct({{-20, 5, 60}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 }  // namespace
 

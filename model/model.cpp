@@ -23,14 +23,12 @@ private:
     int& target_;
 };
 
-// Widening is exact: distances from widened points equal those taken from the floats.
-WidePoint widened(const Vector3& p) { return {p.x, p.y, p.z}; }
-
-// Squared distance, differences and sum in double precision.
-double squaredDistance(const WidePoint& a, const WidePoint& b) {
-    const double dx = a.x - b.x;
-    const double dy = a.y - b.y;
-    const double dz = a.z - b.z;
+// Squared distance from `p` to the widened position of charge i: differences and sum in
+// double precision. Widening is exact, so this is the distance of the single-precision points.
+double squaredDistance(const Vector3& p, const ChargeColumns& charges, int i) {
+    const double dx = static_cast<double>(p.x) - charges.x[i];
+    const double dy = static_cast<double>(p.y) - charges.y[i];
+    const double dz = static_cast<double>(p.z) - charges.z[i];
     return dx * dx + dy * dy + dz * dz;
 }
 
@@ -54,10 +52,9 @@ Model::Model(std::FILE* stream) {
 }
 
 double Model::potentialAt(const Vector3& p) const {
-    const WidePoint at = widened(p);
     double sum = 0.0;
     for (std::int32_t i = 0; i < chargeCount_; ++i) {
-        sum += charges_[i].value / std::sqrt(squaredDistance(at, widePositions_[i]));
+        sum += charges_[i].value / std::sqrt(squaredDistance(p, columns_, i));
     }
     return sum * potentialScale_;
 }
@@ -79,23 +76,59 @@ Vector3 Model::fieldAt(const Vector3& p) const {
 
 bool Model::isStopPoint(const Vector3& p) const {
     if (!bounds_->contains(p)) return true;
-    const WidePoint at = widened(p);
     for (std::int32_t i = 0; i < chargeCount_; ++i) {
         // Written so that a not-a-number distance also counts as inside the charge.
-        if (!(squaredDistance(at, widePositions_[i]) >= chargeRadiusSquared_)) return true;
+        if (!(squaredDistance(p, columns_, i) >= chargeRadiusSquared_)) return true;
     }
     return false;
 }
 
+void Model::potentialsAt(std::span<const Vector3> points, double* out) const {
+    potentialsAt(bestKernels(), points, out);
+}
+
+void Model::fieldsAt(std::span<const Vector3> points, Vector3* out) const { fieldsAt(bestKernels(), points, out); }
+
+void Model::stopPointsAt(std::span<const Vector3> points, std::uint8_t* out) const {
+    stopPointsAt(bestKernels(), points, out);
+}
+
+void Model::potentialsAt(const FieldKernels& kernels, std::span<const Vector3> points, double* out) const {
+    kernels.potentials(columns_, points.data(), static_cast<int>(points.size()), out);
+}
+
+void Model::fieldsAt(const FieldKernels& kernels, std::span<const Vector3> points, Vector3* out) const {
+    kernels.fields(columns_, points.data(), static_cast<int>(points.size()), out);
+}
+
+void Model::stopPointsAt(const FieldKernels& kernels, std::span<const Vector3> points, std::uint8_t* out) const {
+    kernels.stopPoints(columns_, points.data(), static_cast<int>(points.size()), out);
+}
+
 void Model::finishModel() {
+    columns_.count = chargeCount_;
     for (std::int32_t i = 0; i < chargeCount_; ++i) {
-        widePositions_[i] = widened(charges_[i].position);
+        const Charge& charge = charges_[i];
+        columns_.x[i] = charge.position.x;
+        columns_.y[i] = charge.position.y;
+        columns_.z[i] = charge.position.z;
+        columns_.fx[i] = charge.position.x;
+        columns_.fy[i] = charge.position.y;
+        columns_.fz[i] = charge.position.z;
+        columns_.value[i] = charge.value;
     }
+    columns_.radiusSquared = chargeRadiusSquared_;
+    columns_.boxMin = bounds_->min;
+    columns_.boxMax = bounds_->max;
     potentialScale_ = 1.0;
+    columns_.potentialScale = potentialScale_;
     const double atCorner = potentialAt(bounds_->max);
     potentialMax_ = atCorner;
     potentialMin_ = atCorner;
-    pointSpacing_ *= std::sqrt(squaredDistance(widened(bounds_->max), widened(bounds_->min)));
+    const double dx = static_cast<double>(bounds_->max.x) - bounds_->min.x;
+    const double dy = static_cast<double>(bounds_->max.y) - bounds_->min.y;
+    const double dz = static_cast<double>(bounds_->max.z) - bounds_->min.z;
+    pointSpacing_ *= std::sqrt(dx * dx + dy * dy + dz * dz);
     for (const Charge& charge : charges()) {
         // A point at distance sqrt(3) * chargeRadius, just outside the charge.
         const Vector3 sample{static_cast<float>(charge.position.x + chargeRadius_),

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "common/vector3.h"
+#include "model/field_kernels.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
 
@@ -18,12 +19,6 @@ namespace kelvaro {
 struct Charge {
     double value = 0.0;  // read in single precision, widened
     Vector3 position;
-};
-
-// A point in double precision. The model widens its charge positions once: the distances
-// that every evaluation and stop test takes are formed in double precision.
-struct WidePoint {
-    double x = 0.0, y = 0.0, z = 0.0;
 };
 
 class Model {
@@ -58,6 +53,18 @@ public:
     // its radius (a not-a-number distance counts as closer).
     bool isStopPoint(const Vector3& p) const;
 
+    // The batched forms: out[i] has exactly the bits that potentialAt, fieldAt and
+    // isStopPoint (1 for true) answer for points[i]. Several points are computed at once
+    // with the processor's SIMD instructions. `out` holds at least points.size() entries.
+    // Nothing is allocated; safe to call from several threads at once.
+    void potentialsAt(std::span<const Vector3> points, double* out) const;
+    void fieldsAt(std::span<const Vector3> points, Vector3* out) const;
+    void stopPointsAt(std::span<const Vector3> points, std::uint8_t* out) const;
+    // The same with a chosen kernel set (tests compare every set the processor runs).
+    void potentialsAt(const FieldKernels& kernels, std::span<const Vector3> points, double* out) const;
+    void fieldsAt(const FieldKernels& kernels, std::span<const Vector3> points, Vector3* out) const;
+    void stopPointsAt(const FieldKernels& kernels, std::span<const Vector3> points, std::uint8_t* out) const;
+
     // A new Group (reference count 1, owned by the caller) holding a white sphere of radius
     // chargeRadius for every charge, in charge order, then the x, y and z axis lines when
     // axesOn. Each child has its own attribute set; the group holds their only references.
@@ -65,7 +72,8 @@ public:
     Ref<Group> buildModelGeometry() const;
     // Appends grey lines along the x, y and z axes through the origin, each spanning the
     // box along its own axis, to `group` (which retains them). Answers false, having added
-    // what it could, when a line cannot be created.
+    // what it could, when a line cannot be created; raises std::bad_alloc when the group's
+    // array cannot grow.
     bool addAxes(Group& group) const;
 
     // At most 62 characters; name().data() is also NUL-terminated.
@@ -88,7 +96,7 @@ public:
 private:
     friend class ModelReader;
 
-    // Widens the charge positions, then derives pointSpacing and the potential range from
+    // Fills the charge columns, then derives pointSpacing and the potential range from
     // the bounds and the charges.
     void finishModel();
 
@@ -101,7 +109,10 @@ private:
     bool axesOn_ = false;
     std::int32_t chargeCount_ = 0;
     Charge charges_[100];
-    WidePoint widePositions_[100];  // charges_[i].position in double, set by finishModel
+    // The charges by column (positions also widened to double), the stop radius, the box
+    // and the scale, set by finishModel. The one-point evaluations read the widened
+    // positions too: a distance from them equals one taken from the floats.
+    ChargeColumns columns_;
     // Settings written as single-precision constants keep that value when widened.
     double traceStep_ = static_cast<double>(0.05f);
     double pointSpacing_ = static_cast<double>(0.01f);

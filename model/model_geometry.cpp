@@ -1,3 +1,5 @@
+#include <new>
+
 #include "model/model.h"
 #include "model/model_colors.h"
 
@@ -17,16 +19,20 @@ bool addColored(Group& group, Ref<T> object, const Vector3& color) {
 }  // namespace
 
 Ref<Group> Model::buildModelGeometry() const {
-    Ref<Group> result = create<Group>(20, 20);
-    if (!result) return result;
-    const auto radius = static_cast<float>(chargeRadius_);
-    for (const Charge& charge : charges()) {
-        Ref<Sphere> sphere = create<Sphere>(radius);
-        if (sphere) sphere->setCenter(charge.position);
-        if (!addColored(*result, std::move(sphere), chargeColor)) return {};
+    try {
+        Ref<Group> result = create<Group>(20, 20);
+        if (!result) return result;
+        const auto radius = static_cast<float>(chargeRadius_);
+        for (const Charge& charge : charges()) {
+            Ref<Sphere> sphere = create<Sphere>(radius);
+            if (sphere) sphere->setCenter(charge.position);
+            if (!addColored(*result, std::move(sphere), chargeColor)) return {};
+        }
+        if (axesOn_ && !addAxes(*result)) return {};
+        return result;
+    } catch (const std::bad_alloc&) {  // the group's array could not grow
+        return {};
     }
-    if (axesOn_ && !addAxes(*result)) return {};
-    return result;
 }
 
 bool Model::addAxes(Group& group) const {

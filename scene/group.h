@@ -14,6 +14,8 @@ public:
 
     // Appends `child` after the existing children and retains it; answers this group.
     // The array grows once `count` reaches `capacity` - 1, so a slot is always free.
+    // Raises std::bad_alloc, leaving the group and the child as they were, when the array
+    // cannot grow; the builders answer none then.
     Group& add(SceneObject& child);
 
     std::int32_t count() const { return count_; }

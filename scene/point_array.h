@@ -14,6 +14,8 @@ public:
     explicit PointArray(std::int32_t capacity);
     // An exact-size copy: its capacity is the source's count.
     PointArray(const PointArray& source);
+    // Takes over `points`, holding `count` points, as exactly-sized storage.
+    PointArray(std::unique_ptr<Vector3[]> points, std::int32_t count);
     PointArray& operator=(const PointArray&) = delete;
     virtual ~PointArray() = default;
 

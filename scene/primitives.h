@@ -3,6 +3,9 @@
 // Each draws its attribute set (when it has one) and then its geometry; all coordinates
 // are single precision. Text forms write every number with "%g".
 
+#include <memory>
+#include <utility>
+
 #include "common/vector3.h"
 #include "scene/point_array.h"
 #include "scene/scene_object.h"
@@ -46,6 +49,9 @@ public:
     explicit PolyLine(std::int32_t capacity) : PointArray(capacity), AttributedObject(PolyLineType) {}
     // Copies the points into exactly-sized storage and shares (retains) the source's set.
     PolyLine(const PolyLine& source);
+    // Takes over `points`, holding `count` points, as exactly-sized storage; no attribute set.
+    PolyLine(std::unique_ptr<Vector3[]> points, std::int32_t count)
+        : PointArray(std::move(points), count), AttributedObject(PolyLineType) {}
 
     bool print(std::FILE* stream) const override;
     // The attribute set is applied before glBegin; fewer than two points draw an empty strip.

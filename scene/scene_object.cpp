@@ -10,9 +10,7 @@ void SceneObject::release() {
 
 bool SceneObject::matches(const void*) const { return false; }
 
-AttributedObject::~AttributedObject() {
-    if (attributes_) attributes_->release();
-}
+void AttributedObject::releaseAttributes() { attributes_->release(); }
 
 void AttributedObject::setAttributes(Ref<AttributeSet> set) {
     if (attributes_) attributes_->release();

@@ -111,10 +111,16 @@ private:
     T* object_ = nullptr;
 };
 
-// Creates a scene object and hands back its creation reference; empty when memory runs out.
+// Creates a scene object and hands back its creation reference; empty when memory runs
+// out, for the object or for storage its constructor allocates (a group's child slots, a
+// point array's points).
 template <class T, class... Arguments>
 Ref<T> create(Arguments&&... arguments) {
-    return Ref<T>::adopt(new (std::nothrow) T(std::forward<Arguments>(arguments)...));
+    try {
+        return Ref<T>::adopt(new T(std::forward<Arguments>(arguments)...));
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
 }
 
 class AttributeSet;
@@ -134,7 +140,11 @@ public:
 
 protected:
     explicit AttributedObject(std::int32_t typeCode) : SceneObject(typeCode) {}
-    ~AttributedObject() override;
+    // Inline, so that destroying the arrays of grid objects (which hold no set) costs
+    // no call per object.
+    ~AttributedObject() override {
+        if (attributes_ != nullptr) releaseAttributes();
+    }
 
     // Applies the set's state when there is one.
     void drawAttributes() const;
@@ -142,6 +152,8 @@ protected:
     bool printAttributes(std::FILE* stream) const;
 
 private:
+    void releaseAttributes();
+
     AttributeSet* attributes_ = nullptr;
 };
 

@@ -4,7 +4,8 @@
 #      memcheck runs of kelvaro-batch and of a whole session of the program; benchmarks built
 #   2. the AddressSanitizer + UndefinedBehaviorSanitizer build: every test, those that load
 #      the GL driver (end-to-end ones and kelvaro-batch's pictures) without leak checks
-#   3. the libFuzzer build (clang): each fuzz target for a short, bounded time
+#   3. the ThreadSanitizer build of the builders' tests (their worker threads), and those tests
+#   4. the libFuzzer build (clang): each fuzz target for a short, bounded time
 # Exits non-zero when any step fails.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,6 +29,13 @@ echo "== tests under the sanitizers"
 echo "== end-to-end tests and pictures under the sanitizers"
 (cd "$top/build-asan" && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" ctest --output-on-failure -L "e2e|gl")
+
+echo "== thread sanitizer build (the builders' tests only)"
+cmake -S "$top" -B "$top/build-tsan" -G Ninja -DKELVARO_WERROR=ON -DKELVARO_SANITIZE_THREAD=ON >/dev/null
+cmake --build "$top/build-tsan" -j "$jobs" --target viz_tests
+echo "== builder tests under the thread sanitizer"
+(cd "$top/build-tsan" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j "$jobs" \
+  -R "Exactness|WorkerThreads|BatchOnEveryModel")
 
 echo "== fuzz build"
 CC=clang CXX=clang++ "$top/scripts/build.sh" build-fuzz -DKELVARO_FUZZ=ON

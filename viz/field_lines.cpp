@@ -1,10 +1,17 @@
 #include "viz/field_lines.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <memory>
+#include <new>
+#include <optional>
+#include <span>
 #include <utility>
+#include <vector>
 
 #include "model/model_colors.h"
+#include "scene/attribute_set.h"
 #include "viz/seed_directions.h"
 
 namespace kelvaro {
@@ -28,89 +35,264 @@ double distance(const Vector3& a, const Vector3& b) {
     return std::sqrt(x * x + y * y + z * z);
 }
 
-Vector3 fieldDirection(const Model& model, const Vector3& point) {
-    Vector3 direction = model.fieldAt(point);
-    normalize(direction);
-    return direction;
+Vector3 normalized(Vector3 v) {
+    normalize(v);
+    return v;
+}
+
+// One trace as a search that asks for the field (and the stop test) at one point at a
+// time, so that many traces can run side by side with their fields computed together.
+// It appends the points it records to `line` (a PointArray or any class with its append).
+template <class Points>
+class FieldLineTrace {
+public:
+    // Starts from `start`, the one point `line` holds; the first question is the field there.
+    FieldLineTrace(Points& line, const Vector3& start, double sign, double step, double spacing, int maxPoints)
+        : line_(line),
+          spacing_(spacing),
+          maxPoints_(maxPoints),
+          maxPasses_(passesPerPoint * std::max(maxPoints, 1)),
+          current_(start),
+          recorded_(current_),
+          candidate_(current_),
+          h_(sign * step) {}
+
+    bool done() const { return done_; }
+    // The point whose field the trace wants next.
+    const Vector3& query() const { return started_ ? candidate_ : current_; }
+    // Whether it also wants the stop test there (not at the start point).
+    bool wantsStopTest() const { return started_; }
+    // Gives the field at query() and, when wanted, whether it is a stop point.
+    void supply(const Vector3& field, bool stop);
+    // Appends made or attempted so far.
+    unsigned recordedCount() const { return recordedCount_; }
+
+private:
+    void propose() { candidate_ = sum(current_, scaled(direction_, static_cast<float>(h_))); }
+    void step(const Vector3& field);
+    void finish(bool cutOff);
+
+    Points& line_;
+    const double spacing_;
+    const int maxPoints_;
+    const long maxPasses_;
+    Vector3 current_;
+    Vector3 direction_;
+    Vector3 recorded_;
+    Vector3 candidate_;
+    double h_;
+    unsigned recordedCount_ = 0;
+    long pass_ = 0;
+    bool started_ = false;
+    bool done_ = false;
+};
+
+template <class Points>
+void FieldLineTrace<Points>::supply(const Vector3& field, bool stop) {
+    if (!started_) {
+        direction_ = normalized(field);
+        started_ = true;
+        propose();
+        return;
+    }
+    step(field);
+    if (stop || static_cast<long>(recordedCount_) >= maxPoints_) {
+        finish(false);
+    } else if (++pass_ == maxPasses_) {
+        finish(true);
+    } else {
+        propose();
+    }
+}
+
+// One pass with the field at the candidate: the step control, and the record of an
+// accepted candidate far enough from the last recorded point.
+template <class Points>
+void FieldLineTrace<Points>::step(const Vector3& field) {
+    const Vector3 next = normalized(field);
+    const float turn = direction_.x * next.x + direction_.y * next.y + direction_.z * next.z;
+    bool accepted = true;
+    if (turn > 1.0f) {
+        h_ *= 2.0;
+    } else {
+        // std::max keeps a not-a-number turn, which then neither grows nor shrinks the step.
+        const double angle = std::acos(std::max(static_cast<double>(turn), -1.0));
+        if (angle > tenDegrees) {
+            h_ *= 0.45;
+            accepted = false;
+        } else if (angle < oneDegree) {
+            h_ *= 2.0;
+        }
+    }
+    if (!accepted) return;
+    current_ = candidate_;
+    direction_ = next;
+    if (distance(candidate_, recorded_) > spacing_) {
+        recorded_ = candidate_;
+        ++recordedCount_;
+        line_.append(candidate_);
+    }
+}
+
+// The line ends on the point where the stop test fired; a trace cut off by the bound on
+// passes keeps only what it recorded.
+template <class Points>
+void FieldLineTrace<Points>::finish(bool cutOff) {
+    if (!cutOff && distance(candidate_, recorded_) > 0.0) {
+        ++recordedCount_;
+        line_.append(candidate_);
+    }
+    done_ = true;
+}
+
+// What the traces of one request share.
+struct TraceSettings {
+    const Model& model;
+    std::span<const Vector3> seeds;  // scaled to the charge radius
+    int linesPerCharge;
+};
+
+// The start point of trace `index`: charge index / linesPerCharge, seed index % linesPerCharge.
+Vector3 startOf(const TraceSettings& settings, int index) {
+    const Charge& charge = settings.model.charges()[index / settings.linesPerCharge];
+    return sum(charge.position, settings.seeds[index % settings.linesPerCharge]);
+}
+
+double signOf(const TraceSettings& settings, int index) {
+    return settings.model.charges()[index / settings.linesPerCharge].value > 0.0 ? 1.0 : -1.0;
+}
+
+// The points of a line being traced on a worker: like a PointArray of capacity
+// maxFieldLinePoints (appends beyond it are dropped), but holding only what it needs.
+struct GrowingPoints {
+    std::vector<Vector3> points;
+    void append(const Vector3& p) {
+        if (points.size() < static_cast<std::size_t>(maxFieldLinePoints)) points.push_back(p);
+    }
+};
+
+// The traced lines of a request: the points of line i in exactly-sized storage, or null
+// for a line that recorded at most one point and is not kept.
+struct TracedLines {
+    explicit TracedLines(int total) : points(static_cast<std::size_t>(total)), counts(points.size()) {}
+    std::vector<std::unique_ptr<Vector3[]>> points;
+    std::vector<std::int32_t> counts;
+};
+
+// Traces, side by side, the lines whose indices it takes from `next`, and keeps in `traced`
+// every line that records more than one point.
+void traceTogether(const TraceSettings& settings, std::atomic<int>& next, TracedLines& traced) {
+    constexpr int slots = 32;
+    const Model& model = settings.model;
+    const int total = static_cast<int>(traced.points.size());
+    struct Slot {
+        int index = -1;
+        GrowingPoints line;
+        std::optional<FieldLineTrace<GrowingPoints>> trace;
+    };
+    std::vector<Slot> active(slots);
+    std::vector<Vector3> points(slots);
+    std::vector<Vector3> fields(slots);
+    std::vector<std::uint8_t> stops(slots);
+    bool more = true;
+    while (true) {
+        int count = 0;
+        for (Slot& slot : active) {
+            if (slot.index < 0 && more) {
+                const int index = next++;
+                more = index < total;
+                if (more) {
+                    slot.index = index;
+                    const Vector3 start = startOf(settings, index);
+                    slot.line.points.assign(1, start);
+                    slot.trace.emplace(slot.line, start, signOf(settings, index), model.traceStep(),
+                                       model.pointSpacing(), maxFieldLinePoints);
+                }
+            }
+            if (slot.index >= 0) points[count++] = slot.trace->query();
+        }
+        if (count == 0) return;
+        model.fieldsAt(std::span(points.data(), count), fields.data());
+        model.stopPointsAt(std::span(points.data(), count), stops.data());
+        int k = 0;
+        for (Slot& slot : active) {
+            if (slot.index < 0) continue;
+            slot.trace->supply(fields[k], stops[k] != 0);
+            ++k;
+            if (!slot.trace->done()) continue;
+            if (slot.trace->recordedCount() > 1) {
+                const std::vector<Vector3>& recorded = slot.line.points;
+                auto exact = std::make_unique<Vector3[]>(recorded.size());
+                std::copy(recorded.begin(), recorded.end(), exact.get());
+                traced.points[slot.index] = std::move(exact);
+                traced.counts[slot.index] = static_cast<std::int32_t>(recorded.size());
+            }
+            slot.index = -1;
+        }
+    }
 }
 
 }  // namespace
 
-unsigned traceFieldLine(const Model& model, PolyLine& line, double sign, double step, double spacing, int maxPoints) {
-    Vector3 current = line.point(0);
-    Vector3 direction = fieldDirection(model, current);
-    Vector3 recorded = current;
-    Vector3 candidate = current;
-    double h = sign * step;
-    unsigned recordedCount = 0;
-    const long maxPasses = passesPerPoint * std::max(maxPoints, 1);
-
-    long pass = 0;
-    for (; pass < maxPasses; ++pass) {
-        candidate = sum(current, scaled(direction, static_cast<float>(h)));
-        const Vector3 next = fieldDirection(model, candidate);
-        const float turn = direction.x * next.x + direction.y * next.y + direction.z * next.z;
-        bool accepted = true;
-        if (turn > 1.0f) {
-            h *= 2.0;
-        } else {
-            // std::max keeps a not-a-number turn, which then neither grows nor shrinks the step.
-            const double angle = std::acos(std::max(static_cast<double>(turn), -1.0));
-            if (angle > tenDegrees) {
-                h *= 0.45;
-                accepted = false;
-            } else if (angle < oneDegree) {
-                h *= 2.0;
-            }
-        }
-        if (accepted) {
-            current = candidate;
-            direction = next;
-            if (distance(candidate, recorded) > spacing) {
-                recorded = candidate;
-                ++recordedCount;
-                line.append(candidate);
-            }
-        }
-        if (model.isStopPoint(candidate) || static_cast<long>(recordedCount) >= maxPoints) break;
+unsigned traceFieldLine(const Model& model, PointArray& line, double sign, double step, double spacing, int maxPoints) {
+    FieldLineTrace trace(line, line.point(0), sign, step, spacing, maxPoints);
+    while (!trace.done()) {
+        const Vector3 at = trace.query();
+        trace.supply(model.fieldAt(at), trace.wantsStopTest() && model.isStopPoint(at));
     }
-    // The line ends on the point where the stop test fired; a trace cut off by the bound
-    // keeps only what it recorded.
-    if (pass < maxPasses && distance(candidate, recorded) > 0.0) {
-        ++recordedCount;
-        line.append(candidate);
-    }
-    return recordedCount;
+    return trace.recordedCount();
 }
 
-Ref<Group> makeFieldLines(const Model& model, int linesPerCharge) {
-    Ref<Group> result = create<Group>(20, 20);
-    if (!result) return {};
-    const std::unique_ptr<Vector3[]> seeds = readSeedDirections(linesPerCharge);
-    if (!seeds) return {};
-    const double radius = model.chargeRadius();
-    for (int i = 0; i < linesPerCharge; ++i) {
-        Vector3& seed = seeds[i];
-        seed = {static_cast<float>(seed.x * radius), static_cast<float>(seed.y * radius),
-                static_cast<float>(seed.z * radius)};
-    }
-    const Ref<PolyLine> working = create<PolyLine>(maxFieldLinePoints);
-    if (!working) return {};
-    working->setColor(fieldLineColor);
-
-    for (const Charge& charge : model.charges()) {
-        const double sign = charge.value > 0.0 ? 1.0 : -1.0;
+Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, const BuildOptions& options) {
+    try {
+        Ref<Group> result = create<Group>(20, 20);
+        if (!result) return {};
+        const std::unique_ptr<Vector3[]> seeds = readSeedDirections(linesPerCharge);
+        if (!seeds) return {};
+        const double radius = model.chargeRadius();
         for (int i = 0; i < linesPerCharge; ++i) {
-            working->clear();
-            working->append(sum(charge.position, seeds[i]));
-            if (traceFieldLine(model, *working, sign, model.traceStep(), model.pointSpacing(), maxFieldLinePoints) > 1) {
-                // The copy holds its points in exactly-sized storage and shares the working set.
-                const Ref<PolyLine> copy = create<PolyLine>(std::as_const(*working));
-                if (copy) result->add(*copy);
-            }
+            Vector3& seed = seeds[i];
+            seed = {static_cast<float>(seed.x * radius), static_cast<float>(seed.y * radius),
+                    static_cast<float>(seed.z * radius)};
         }
+        const Ref<PolyLine> working = create<PolyLine>(maxFieldLinePoints);
+        if (!working) return {};
+        working->setColor(fieldLineColor);
+        const TraceSettings settings{model, std::span(seeds.get(), static_cast<std::size_t>(linesPerCharge)),
+                                     linesPerCharge};
+        const int total = model.chargeCount() * linesPerCharge;
+
+        if (options.reference) {
+            for (int index = 0; index < total; ++index) {
+                working->clear();
+                working->append(startOf(settings, index));
+                if (traceFieldLine(model, *working, signOf(settings, index), model.traceStep(), model.pointSpacing(),
+                                   maxFieldLinePoints) > 1) {
+                    // The copy holds its points in exactly-sized storage and shares the working set.
+                    const Ref<PolyLine> copy = create<PolyLine>(std::as_const(*working));
+                    if (!copy) return {};  // no partial group
+                    result->add(*copy);
+                }
+            }
+            return result;
+        }
+
+        TracedLines traced(total);
+        std::atomic<int> next{0};
+        runWorkers(std::min(options.threadCount(), std::max(total, 1)),
+                   [&](bool) { traceTogether(settings, next, traced); });
+        for (int index = 0; index < total; ++index) {
+            if (!traced.points[index]) continue;
+            // The traced points, exactly sized, become the line's own; it shares the working set.
+            const Ref<PolyLine> line = create<PolyLine>(std::move(traced.points[index]), traced.counts[index]);
+            if (!line) return {};  // no partial group
+            line->setAttributes(Ref<AttributeSet>::share(working->attributes()));
+            result->add(*line);
+        }
+        return result;
+    } catch (const std::bad_alloc&) {
+        return {};
     }
-    return result;
 }
 
 }  // namespace kelvaro

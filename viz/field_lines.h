@@ -5,6 +5,7 @@
 #include "model/model.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "viz/worker_threads.h"
 
 namespace kelvaro {
 
@@ -17,8 +18,10 @@ inline constexpr int maxFieldLinePoints = 500;
 // Every line that records more than one point becomes a PolyLine in the answer; all of
 // them share one attribute set of fieldLineColor. Answers a new Group (one reference,
 // the caller's), empty for a model without charges, or an empty Ref when the seed
-// directions cannot be read or memory runs out.
-Ref<Group> makeFieldLines(const Model& model, int linesPerCharge);
+// directions cannot be read or memory runs out. `options` choose how the numbers are
+// computed; every choice gives the same lines (on the fast path they are traced side by
+// side on the threads and then made in charge and seed order).
+Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, const BuildOptions& options = {});
 
 // Traces from the one point `line` holds along the unit field direction times `sign`
 // (+1 or -1), with a step that starts at `step`, doubles while the direction turns by
@@ -28,6 +31,6 @@ Ref<Group> makeFieldLines(const Model& model, int linesPerCharge);
 // then appends the last candidate unless it is the last recorded point. Answers the
 // number of appends made or attempted (a full line drops them). A trace that stops
 // moving ends after a bounded number of steps with what it has recorded.
-unsigned traceFieldLine(const Model& model, PolyLine& line, double sign, double step, double spacing, int maxPoints);
+unsigned traceFieldLine(const Model& model, PointArray& line, double sign, double step, double spacing, int maxPoints);
 
 }  // namespace kelvaro

@@ -2,11 +2,13 @@
 // Hedgehog lines: short segments along the field at random points of the model's box.
 
 #include <cstdint>
+#include <optional>
 
 #include "common/vector3.h"
 #include "model/model.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "viz/worker_threads.h"
 
 namespace kelvaro {
 
@@ -43,14 +45,22 @@ float randomBetween(double low, double high);
 // counts, and makes one line unless makeHedgehogLine answers none. Answers a new Group
 // (one reference, the caller's) of Lines, empty when `count` <= 0 (nothing is drawn
 // then); after a very long run of discarded samples in a row (a box that lies within a
-// charge) it gives up and answers the lines made so far. An empty Ref only when the
-// group cannot be created.
-Ref<Group> makeHedgehog(const Model& model, int count);
+// charge) it gives up and answers the lines made so far. An empty Ref when memory runs
+// out. `options` choose how the numbers are computed: the same lines either way, and
+// the generator ends in the same state.
+Ref<Group> makeHedgehog(const Model& model, int count, const BuildOptions& options = {});
+// The same, drawing from `generator` instead of the process-wide one.
+Ref<Group> makeHedgehog(const Model& model, int count, Random15& generator, const BuildOptions& options = {});
 
 // A new Line (one reference, the caller's) from `point` along the unit field direction
 // there, of the model's hedgehogLength, with a plain attribute set of hedgehogColor.
 // Answers an empty Ref when the field there has no direction (zero, infinite or not a
 // number) or memory runs out.
 Ref<Line> makeHedgehogLine(const Model& model, const Vector3& point);
+
+// The end of the hedgehog line from `point` where the field is `field`: point plus the
+// unit field direction times the model's hedgehogLength; none when the field has no
+// direction (zero, infinite or not a number). Plain numbers: any thread may call it.
+std::optional<Vector3> hedgehogLineEnd(const Model& model, const Vector3& point, Vector3 field);
 
 }  // namespace kelvaro

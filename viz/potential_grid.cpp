@@ -3,11 +3,15 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <new>
+#include <optional>
+#include <vector>
 
 #include "scene/attribute_set.h"
 #include "viz/marching_cubes_table.h"
+#include "viz/point_evaluation.h"
 #include "viz/root_finding.h"
 
 namespace kelvaro {
@@ -28,6 +32,35 @@ int paletteIndexOfCell(int cell) { return cell == 0 ? 0 : 1 + (cell - 1) % 16; }
 // (max - min) / cells in extended precision, stored in single.
 float cellLength(float low, float high, int cells) {
     return static_cast<float>((static_cast<long double>(high) - static_cast<long double>(low)) / cells);
+}
+
+// The node coordinates along one axis: `low`, then growing by `step` once per node with
+// a single-precision rounding after every addition (never recomputed from the index).
+std::vector<float> axisCoordinates(float low, float step, int cells) {
+    std::vector<float> coordinates(static_cast<std::size_t>(cells) + 1);
+    float at = low;
+    for (float& coordinate : coordinates) {
+        coordinate = at;
+        at += step;
+    }
+    return coordinates;
+}
+
+// Calls visit(n, axis, neighbour) for every edge slot 3n + axis of a grid of the given
+// cells, in slot order; `neighbour` is the node one step along the axis from node n, or -1
+// for a slot past the far face.
+template <class Visit>
+void forEachEdgeSlot(int cellsX, int cellsY, int cellsZ, Visit visit) {
+    const int stride[3] = {1, cellsX + 1, (cellsX + 1) * (cellsY + 1)};
+    int n = 0;
+    for (int k = 0; k <= cellsZ; ++k) {
+        for (int j = 0; j <= cellsY; ++j) {
+            for (int i = 0; i <= cellsX; ++i, ++n) {
+                const bool hasNeighbour[3] = {i < cellsX, j < cellsY, k < cellsZ};
+                for (int axis = 0; axis < 3; ++axis) visit(n, axis, hasNeighbour[axis] ? n + stride[axis] : -1);
+            }
+        }
+    }
 }
 
 void vertex(const Vector3& p) { glVertex3f(p.x, p.y, p.z); }
@@ -88,7 +121,7 @@ Ref<Group> GridCell::polygonise(float iso, const Vector3& color) const {
     return group;
 }
 
-PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ)
+PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ, const BuildOptions& options)
     : AttributedObject(PotentialGridType),
       nodeCount_((cellsX + 1) * (cellsY + 1) * (cellsZ + 1)),
       edgeCount_(3 * nodeCount_),
@@ -99,74 +132,74 @@ PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cel
       model_(&model),
       min_(model.bounds().min),
       max_(model.bounds().max) {
-    nodes_.reset(new (std::nothrow) GridNode[nodeCount_]);
-    edges_.reset(new (std::nothrow) GridEdge[edgeCount_]);
-    cells_.reset(new (std::nothrow) GridCell[cellCount_]);
-    if (!nodes_ || !edges_ || !cells_) {
-        nodes_.reset();
-        edges_.reset();
-        cells_.reset();
+    if (!nodes_.reserve(nodeCount_) || !edges_.reserve(edgeCount_) || !cells_.reserve(cellCount_)) {
         nodeCount_ = edgeCount_ = cellCount_ = 0;
         return;
     }
     cellSize_ = {cellLength(min_.x, max_.x, cellsX), cellLength(min_.y, max_.y, cellsY),
                  cellLength(min_.z, max_.z, cellsZ)};
-    sampleNodes();
-    linkEdges();
-    assembleCells();
+    constructObjects(options);
 }
 
-void PotentialGrid::sampleNodes() {
-    // Each coordinate grows by repeated single-precision addition, not from its index.
-    float z = min_.z;
-    for (int k = 0; k <= cellsZ_; ++k, z += cellSize_.z) {
-        float y = min_.y;
-        for (int j = 0; j <= cellsY_; ++j, y += cellSize_.y) {
-            float x = min_.x;
-            for (int i = 0; i <= cellsX_; ++i, x += cellSize_.x) {
-                GridNode& node = nodes_[nodeIndex(i, j, k)];
-                node.position = {x, y, z};
-                node.sampleValue = static_cast<float>(model_->potentialAt(node.position));
-            }
-        }
-    }
-}
+bool PotentialGrid::complete() const { return nodes_ && edges_ && cells_; }
 
-void PotentialGrid::linkEdges() {
-    // One pass in node order fills the three adjacent slots of each node, which touches the
-    // edge array once and in order; the result is that of linking all edges along x, then
-    // along y, then along z.
-    const int rowStride = cellsX_ + 1;
-    const int layerStride = (cellsX_ + 1) * (cellsY_ + 1);
+// Samples the potential at the nodes on the worker threads while this thread constructs
+// the nodes, edges and cells (whose links do not depend on the potentials).
+void PotentialGrid::constructObjects(const BuildOptions& options) {
+    // The additions along one axis do not depend on the other axes, so each axis is walked once.
+    const std::vector<float> xs = axisCoordinates(min_.x, cellSize_.x, cellsX_);
+    const std::vector<float> ys = axisCoordinates(min_.y, cellSize_.y, cellsY_);
+    const std::vector<float> zs = axisCoordinates(min_.z, cellSize_.z, cellsZ_);
+    std::vector<Vector3> positions(static_cast<std::size_t>(nodeCount_));
     for (int k = 0; k <= cellsZ_; ++k) {
         for (int j = 0; j <= cellsY_; ++j) {
-            for (int i = 0; i <= cellsX_; ++i) {
-                const int n = nodeIndex(i, j, k);
-                const bool hasNeighbour[3] = {i < cellsX_, j < cellsY_, k < cellsZ_};
-                const int neighbour[3] = {n + 1, n + rowStride, n + layerStride};
-                for (int axis = 0; axis < 3; ++axis) {
-                    if (!hasNeighbour[axis]) continue;
-                    GridEdge& edge = edges_[3 * n + axis];
-                    edge.lower = &nodes_[n];
-                    edge.upper = &nodes_[neighbour[axis]];
-                    edge.exists = 1;
-                }
-            }
+            for (int i = 0; i <= cellsX_; ++i) positions[nodeIndex(i, j, k)] = {xs[i], ys[j], zs[k]};
         }
     }
+    nodePotentials_.resize(positions.size());
+    potentialsOf(*model_, positions, nodePotentials_.data(), options, [&] {
+        for (int n = 0; n < nodeCount_; ++n) {
+            nodes_.construct();
+            nodes_[n].position = positions[n];
+        }
+        linkEdges();
+        assembleCells();
+    });
+    for (int n = 0; n < nodeCount_; ++n) nodes_[n].sampleValue = static_cast<float>(nodePotentials_[n]);
+}
+
+// Slot 3n + axis links node n to its neighbour along the axis: all edges along x, along y
+// and along z are linked, each once, in one pass over the slots.
+void PotentialGrid::linkEdges() {
+    forEachEdgeSlot(cellsX_, cellsY_, cellsZ_, [&](int n, int, int neighbour) {
+        if (neighbour >= 0) {
+            edges_.construct(&nodes_[n], &nodes_[neighbour]);
+        } else {
+            edges_.construct();
+        }
+    });
+}
+
+std::array<int, 12> PotentialGrid::cellEdgeOffsets() const {
+    std::array<int, 12> offsets{};
+    for (int position = 0; position < 12; ++position) {
+        const CellEdge& e = cellEdges[position];
+        offsets[position] = 3 * nodeIndex(e.di, e.dj, e.dk) + e.axis;
+    }
+    return offsets;
 }
 
 void PotentialGrid::assembleCells() {
+    const std::array<int, 12> offsets = cellEdgeOffsets();
     for (int k = 0; k < cellsZ_; ++k) {
         for (int j = 0; j < cellsY_; ++j) {
             for (int i = 0; i < cellsX_; ++i) {
                 const int c = cellIndex(i, j, k);
+                cells_.construct();
                 GridCell& cell = cells_[c];
                 cell.setAttributes(create<AttributeSet>(paletteIndexOfCell(c)));
-                for (int position = 0; position < 12; ++position) {
-                    const CellEdge& e = cellEdges[position];
-                    cell.edges[position] = &edges_[3 * nodeIndex(i + e.di, j + e.dj, k + e.dk) + e.axis];
-                }
+                const int lowest = 3 * nodeIndex(i, j, k);
+                for (int position = 0; position < 12; ++position) cell.edges[position] = &edges_[lowest + offsets[position]];
             }
         }
     }
@@ -181,52 +214,97 @@ Vector3 PotentialGrid::surfaceColor(float iso) const {
     return iso >= 0.0f ? Vector3{strong, weak, weak} : Vector3{weak, strong, weak};
 }
 
-void PotentialGrid::locateCrossing(GridEdge& edge, float iso, bool flipNormals) const {
-    const std::optional<Vector3> found = findCrossing(*model_, edge.lower->position, edge.upper->position, iso);
-    if (found) {
-        edge.crossing = *found;
-    } else {
-        // The search fails only where iso is within rounding of an end's potential: that end.
-        const double toLower = std::abs(static_cast<double>(iso) - edge.lower->sampleValue);
-        const double toUpper = std::abs(static_cast<double>(iso) - edge.upper->sampleValue);
-        edge.crossing = toUpper < toLower ? edge.upper->position : edge.lower->position;
-    }
-    edge.normal = model_->fieldAt(edge.crossing);
-    edge.fieldStrength = static_cast<float>(normalize(edge.normal));
-    if (flipNormals) scaleInPlace(edge.normal, -1.0f);
+// Sets `crossed` on the edges whose ends' potentials have iso between them (an end equal
+// to iso included) and clears it on the edges crossed in the previous pass.
+void PotentialGrid::markCrossedEdges(float iso) {
+    for (int e : crossedEdges_) edges_[e].crossed = 0;
+    crossedEdges_.clear();
+    forEachEdgeSlot(cellsX_, cellsY_, cellsZ_, [&](int n, int axis, int neighbour) {
+        if (neighbour < 0) return;
+        const double belowUpper = static_cast<double>(iso) - nodes_[neighbour].sampleValue;
+        const double belowLower = static_cast<double>(iso) - nodes_[n].sampleValue;
+        if (belowUpper * belowLower > 0.0) return;
+        edges_[3 * n + axis].crossed = 1;
+        crossedEdges_.push_back(3 * n + axis);
+    });
 }
 
-Ref<Group> PotentialGrid::surface(float iso, bool flipNormals) {
+// Finds the crossings of all crossed edges and the fields there.
+void PotentialGrid::locateCrossings(float iso, bool flipNormals, const BuildOptions& options) {
+    std::vector<Segment> segments(crossedEdges_.size());
+    for (std::size_t k = 0; k < segments.size(); ++k) {
+        const int e = crossedEdges_[k];
+        const GridEdge& edge = edges_[e];
+        const int lower = e / 3;  // slot 3n + axis starts at node n
+        const int upper = static_cast<int>(edge.upper - edge.lower) + lower;
+        segments[k] = {edge.lower->position, edge.upper->position, true, nodePotentials_[lower], nodePotentials_[upper]};
+    }
+    std::vector<std::optional<Vector3>> found(segments.size());
+    findCrossings(*model_, segments, iso, options, found.data());
+    std::vector<Vector3> crossings(segments.size());
+    for (std::size_t k = 0; k < segments.size(); ++k) {
+        const GridEdge& edge = edges_[crossedEdges_[k]];
+        if (found[k]) {
+            crossings[k] = *found[k];
+        } else {
+            // The search fails only where iso is within rounding of an end's potential: that end.
+            const double toLower = std::abs(static_cast<double>(iso) - edge.lower->sampleValue);
+            const double toUpper = std::abs(static_cast<double>(iso) - edge.upper->sampleValue);
+            crossings[k] = toUpper < toLower ? edge.upper->position : edge.lower->position;
+        }
+    }
+    std::vector<Vector3> fields(crossings.size());
+    fieldsOf(*model_, crossings, fields.data(), options);
+    for (std::size_t k = 0; k < crossings.size(); ++k) {
+        GridEdge& edge = edges_[crossedEdges_[k]];
+        edge.crossing = crossings[k];
+        edge.normal = fields[k];
+        edge.fieldStrength = static_cast<float>(normalize(edge.normal));
+        if (flipNormals) scaleInPlace(edge.normal, -1.0f);
+    }
+}
+
+// Polygonises, in cell order, every cell with a crossed edge and adds its group to
+// `result`; `polygonised` ends up set on exactly those cells.
+void PotentialGrid::polygoniseCells(float iso, const Vector3& color, Group& result) {
+    for (int c : polygonisedCells_) cells_[c].polygonised = 0;
+    polygonisedCells_.clear();
+    std::vector<std::uint8_t> crossed(static_cast<std::size_t>(edgeCount_));
+    for (int e : crossedEdges_) crossed[e] = 1;
+    const std::array<int, 12> offsets = cellEdgeOffsets();
+    for (int k = 0; k < cellsZ_; ++k) {
+        for (int j = 0; j < cellsY_; ++j) {
+            for (int i = 0; i < cellsX_; ++i) {
+                const int lowest = 3 * nodeIndex(i, j, k);
+                bool anyCrossed = false;
+                for (int offset : offsets) anyCrossed = anyCrossed || crossed[lowest + offset];
+                if (!anyCrossed) continue;
+                const int c = cellIndex(i, j, k);
+                GridCell& cell = cells_[c];
+                cell.polygonised = 1;
+                polygonisedCells_.push_back(c);
+                const Ref<Group> triangles = cell.polygonise(iso, color);
+                if (triangles) result.add(*triangles);
+            }
+        }
+    }
+}
+
+Ref<Group> PotentialGrid::surface(float iso, bool flipNormals, const BuildOptions& options) {
     Ref<Group> result = create<Group>(20, 20);
     if (!result) return {};
     const Vector3 color = surfaceColor(iso);
-    for (int e = 0; e < edgeCount_; ++e) {
-        GridEdge& edge = edges_[e];
-        if (!edge.exists) continue;
-        const double belowUpper = static_cast<double>(iso) - edge.upper->sampleValue;
-        const double belowLower = static_cast<double>(iso) - edge.lower->sampleValue;
-        edge.crossed = !(belowUpper * belowLower > 0.0);
-        if (edge.crossed) locateCrossing(edge, iso, flipNormals);
-    }
-    for (int c = 0; c < cellCount_; ++c) {
-        GridCell& cell = cells_[c];
-        cell.polygonised = 0;
-        bool anyCrossed = false;
-        for (const GridEdge* edge : cell.edges) anyCrossed = anyCrossed || edge->crossed;
-        if (!anyCrossed) continue;
-        cell.polygonised = 1;
-        const Ref<Group> triangles = cell.polygonise(iso, color);
-        if (triangles) result->add(*triangles);
-    }
+    markCrossedEdges(iso);
+    locateCrossings(iso, flipNormals, options);
+    polygoniseCells(iso, color, *result);
     return result;
 }
 
 bool PotentialGrid::print(std::FILE*) const { return false; }
 
 void PotentialGrid::draw() const {
-    for (int c = 0; c < cellCount_; ++c) {
-        if (cells_[c].polygonised) cells_[c].draw();
-    }
+    // Cells are polygonised, and so listed, in index order.
+    for (int c : polygonisedCells_) cells_[c].draw();
 }
 
 }  // namespace kelvaro

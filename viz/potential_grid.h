@@ -4,13 +4,18 @@
 // one array owned by the grid; its objects are constructed in place with one reference
 // and destroyed with the array, never released one by one. No grid class has a text form.
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <utility>
+#include <vector>
 
 #include "common/vector3.h"
 #include "model/model.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "viz/worker_threads.h"
 
 namespace kelvaro {
 
@@ -23,7 +28,11 @@ public:
 
 class GridEdge : public AttributedObject {
 public:
+    // A slot past the far faces of the grid.
     GridEdge() : AttributedObject(GridEdgeType) {}
+    // A real edge between two nodes.
+    GridEdge(GridNode* lowerEnd, GridNode* upperEnd)
+        : AttributedObject(GridEdgeType), lower(lowerEnd), upper(upperEnd), exists(1) {}
     ~GridEdge() override = default;
 
     // Writes nothing and answers false.
@@ -66,21 +75,55 @@ public:
     std::uint8_t polygonised = 0;
 };
 
+// The objects of one kind of a grid: constructed in place one after the other, each with
+// its one reference, and destroyed with the array (never released one by one).
+template <class T>
+class GridObjects {
+public:
+    GridObjects() = default;
+    GridObjects(const GridObjects&) = delete;
+    GridObjects& operator=(const GridObjects&) = delete;
+    ~GridObjects() {
+        for (int i = 0; i < constructed_; ++i) objects_[i].T::~T();  // T is the exact class: no virtual call
+        ::operator delete(objects_, std::nothrow);
+    }
+
+    // Room for `count` objects; false when memory runs out.
+    bool reserve(int count) {
+        objects_ = static_cast<T*>(::operator new(sizeof(T) * static_cast<std::size_t>(count), std::nothrow));
+        return objects_ != nullptr;
+    }
+    // Constructs the next object in place.
+    template <class... Arguments>
+    void construct(Arguments&&... arguments) {
+        new (objects_ + constructed_) T(std::forward<Arguments>(arguments)...);
+        ++constructed_;
+    }
+    T& operator[](int index) const { return objects_[index]; }
+    explicit operator bool() const { return objects_ != nullptr; }
+
+private:
+    T* objects_ = nullptr;
+    int constructed_ = 0;
+};
+
 class PotentialGrid : public AttributedObject {
 public:
     // Builds cellsX x cellsY x cellsZ cells over the model's bounds and samples the
-    // potential at every node. The grid keeps a pointer to `model`, which must outlive it.
-    // When memory for the arrays runs out the grid is left without nodes (see complete()).
-    PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ);
+    // potential at every node (computed as `options` say). The grid keeps a pointer to
+    // `model`, which must outlive it. When memory for the arrays runs out the grid is left
+    // without nodes (see complete()).
+    PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ, const BuildOptions& options = {});
 
     // False when the arrays could not be allocated; such a grid has no nodes, edges or cells.
-    bool complete() const { return nodes_ != nullptr; }
+    bool complete() const;
 
     // Marks every edge crossed by `iso`, locates its crossing and normal (reversed when
     // `flipNormals`), and polygonises every cell with a crossed edge in the surface colour.
     // Answers a new Group (one reference, the caller's) of the cells' groups, empty when
     // `iso` lies outside the sampled potentials; an empty Ref when it cannot be created.
-    Ref<Group> surface(float iso, bool flipNormals);
+    // Raises std::bad_alloc when memory for the other objects or the work runs out.
+    Ref<Group> surface(float iso, bool flipNormals, const BuildOptions& options = {});
 
     // The surface colour for `iso`: a red deepening towards the model's extreme potential
     // for iso >= 0, a green for iso < 0; mid grey when both extremes are 0.
@@ -109,16 +152,20 @@ protected:
     ~PotentialGrid() override = default;
 
 private:
-    void sampleNodes();
+    void constructObjects(const BuildOptions& options);
     void linkEdges();
     void assembleCells();
-    void locateCrossing(GridEdge& edge, float iso, bool flipNormals) const;
+    void markCrossedEdges(float iso);
+    // The offset of each of a cell's 12 edge slots from slot 3n of its lowest node n.
+    std::array<int, 12> cellEdgeOffsets() const;
+    void locateCrossings(float iso, bool flipNormals, const BuildOptions& options);
+    void polygoniseCells(float iso, const Vector3& color, Group& result);
 
-    std::unique_ptr<GridNode[]> nodes_;
+    GridObjects<GridNode> nodes_;
     int nodeCount_;
-    std::unique_ptr<GridEdge[]> edges_;
+    GridObjects<GridEdge> edges_;
     int edgeCount_;
-    std::unique_ptr<GridCell[]> cells_;
+    GridObjects<GridCell> cells_;
     int cellCount_;
     int cellsZ_;
     int cellsY_;
@@ -127,6 +174,12 @@ private:
     const Model* model_;
     Vector3 min_;
     Vector3 max_;
+    // The edges crossed and the cells polygonised in the last surface pass; every other
+    // edge and cell has its flag clear, so a pass need not visit them.
+    std::vector<int> crossedEdges_;
+    std::vector<int> polygonisedCells_;
+    // potentialAt of every node in double precision (sampleValue holds it in single).
+    std::vector<double> nodePotentials_;
 };
 
 }  // namespace kelvaro

@@ -3,6 +3,7 @@
 
 #include "model/model.h"
 #include "scene/group.h"
+#include "viz/worker_threads.h"
 
 namespace kelvaro {
 
@@ -13,7 +14,8 @@ inline constexpr int surfaceGridCells = 40;
 // surface where it equals `potential` (rounded to single precision), with normals along
 // the field for `direction` 0 ("Leave") and against it for 1 ("Enter"). Answers a new
 // Group (one reference, the caller's) holding the one surface group, or an empty Ref when
-// memory runs out. The grid is destroyed before it answers.
-Ref<Group> makePotentialSurface(const Model& model, double potential, int direction);
+// memory runs out. The grid is destroyed before it answers. `options` choose how the
+// numbers are computed; every choice gives the same surface.
+Ref<Group> makePotentialSurface(const Model& model, double potential, int direction, const BuildOptions& options = {});
 
 }  // namespace kelvaro

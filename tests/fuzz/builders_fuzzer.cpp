@@ -2,7 +2,8 @@
 // from its last bytes the requests, kept small enough for thousands of runs: a few field
 // lines per charge, a few hundred hedgehog lines, a surface on a coarse grid at a fuzzed
 // level or exactly at a node's potential. Every builder must end and give only finite
-// coordinates. The seed file is the bundled one.
+// coordinates, and its fast path (two worker threads) exactly what its reference path
+// gives. The seed file is the bundled one.
 
 #include <fcntl.h>
 #include <fuzzer/FuzzedDataProvider.h>
@@ -40,6 +41,19 @@ void requireSound(const Ref<Group>& built, const char* what) {
         std::fprintf(stderr, "%s: %s\n", what, bad->c_str());
         __builtin_trap();
     }
+}
+
+// Traps when the fast path's result is not the reference path's to the bit.
+void requireSame(const Ref<Group>& fast, const Ref<Group>& reference, const char* what) {
+    if (!fast && !reference) return;
+    if (fast && reference) {
+        const std::string difference = testing::firstDifference(testing::exactForm(*reference), testing::exactForm(*fast));
+        if (difference.empty()) return;
+        std::fprintf(stderr, "%s: the fast path differs at %s\n", what, difference.c_str());
+    } else {
+        std::fprintf(stderr, "%s: only one path answered none\n", what);
+    }
+    __builtin_trap();
 }
 
 // A private folder holding a copy of the bundled seed file, which the field-line builder
@@ -97,15 +111,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const InSeedDirectory seeds;
     try {
         const Model model(stream);
-        if (model.chargeCount() <= maxChargesTraced) requireSound(makeFieldLines(model, linesPerCharge), "field lines");
-        const Ref<Group> hedgehog = makeHedgehog(model, hedgehogLines);
+        const BuildOptions fast{2, false};
+        const BuildOptions reference = BuildOptions::referencePath();
+        if (model.chargeCount() <= maxChargesTraced) {
+            const Ref<Group> lines = makeFieldLines(model, linesPerCharge, fast);
+            requireSound(lines, "field lines");
+            requireSame(lines, makeFieldLines(model, linesPerCharge, reference), "field lines");
+        }
+        Random15 generator = hedgehogRandom();
+        Random15 referenceGenerator = generator;
+        const Ref<Group> hedgehog = makeHedgehog(model, hedgehogLines, generator, fast);
         require(hedgehog && hedgehog->count() <= hedgehogLines);
         requireSound(hedgehog, "hedgehog");
+        requireSame(hedgehog, makeHedgehog(model, hedgehogLines, referenceGenerator, reference), "hedgehog");
+        require(generator.state() == referenceGenerator.state());
 
-        const Ref<PotentialGrid> grid = create<PotentialGrid>(model, cellsX, cellsY, cellsZ);
-        require(grid && grid->complete());
+        const Ref<PotentialGrid> grid = create<PotentialGrid>(model, cellsX, cellsY, cellsZ, fast);
+        const Ref<PotentialGrid> referenceGrid = create<PotentialGrid>(model, cellsX, cellsY, cellsZ, reference);
+        require(grid && grid->complete() && referenceGrid && referenceGrid->complete());
         const float iso = levelOnANode ? grid->node(nodeChoice % grid->nodeCount()).sampleValue : level;
-        requireSound(grid->surface(iso, enter), "surface");
+        const Ref<Group> surface = grid->surface(iso, enter, fast);
+        requireSound(surface, "surface");
+        requireSame(surface, referenceGrid->surface(iso, enter, reference), "surface");
     } catch (int) {
         // A file that does not read is the model reader's target.
     }

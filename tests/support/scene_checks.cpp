@@ -1,8 +1,12 @@
 #include "tests/support/scene_checks.h"
 
+#include <cinttypes>
 #include <cmath>
+#include <cstdio>
+#include <map>
 #include <sstream>
 
+#include "scene/attribute_set.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
 
@@ -18,7 +22,87 @@ std::optional<std::string> describe(const char* what, int index, const Vector3& 
     return text.str();
 }
 
+// Writes the exact form of one object and, for a group, of its children.
+class ExactFormWriter {
+public:
+    void write(const SceneObject& object, int depth) {
+        text_ += std::string(static_cast<std::size_t>(depth), ' ');
+        append("%d refs %d", object.typeCode(), object.refCount());
+        if (const auto* attributed = dynamic_cast<const AttributedObject*>(&object)) writeSet(attributed->attributes());
+        if (const auto* group = dynamic_cast<const Group*>(&object)) {
+            append(" group %d of %d +%d\n", group->count(), group->capacity(), group->growthStep());
+            for (std::int32_t i = 0; i < group->count(); ++i) write(group->child(i), depth + 1);
+            return;
+        }
+        if (const auto* polyLine = dynamic_cast<const PolyLine*>(&object)) {
+            append(" points %d of %d", polyLine->count(), polyLine->capacity());
+            for (std::int32_t i = 0; i < polyLine->count(); ++i) writePoint(polyLine->point(i));
+        } else if (const auto* line = dynamic_cast<const Line*>(&object)) {
+            writePoint(line->start);
+            writePoint(line->end);
+        } else if (const auto* triangle = dynamic_cast<const Triangle*>(&object)) {
+            for (int i = 0; i < 3; ++i) {
+                writePoint(triangle->vertices[i]);
+                if (triangle->hasNormal[i]) writePoint(triangle->normals[i]);
+            }
+        } else if (const auto* sphere = dynamic_cast<const Sphere*>(&object)) {
+            writePoint(sphere->center);
+            for (const Vector3& axis : sphere->axes) writePoint(axis);
+        } else if (const auto* point = dynamic_cast<const Point*>(&object)) {
+            writePoint(point->position);
+            append(" %a", static_cast<double>(point->sampleValue));
+        }
+        text_ += '\n';
+    }
+
+    std::string take() { return std::move(text_); }
+
+private:
+    void append(const char* format, auto... values) {
+        char buffer[512];
+        std::snprintf(buffer, sizeof buffer, format, values...);
+        text_ += buffer;
+    }
+    void writePoint(const Vector3& p) {
+        append(" (%a %a %a)", static_cast<double>(p.x), static_cast<double>(p.y), static_cast<double>(p.z));
+    }
+    void writeSet(const AttributeSet* set) {
+        if (set == nullptr) return;
+        const auto [entry, added] = sets_.emplace(set, static_cast<int>(sets_.size()));
+        append(" set %d", entry->second);
+        if (!added) return;
+        append(" refs %d flags %" PRIX32, set->refCount(), set->flags());
+        writePoint(set->color());
+        append(" %a %a %a %a %a", static_cast<double>(set->ambient()), static_cast<double>(set->diffuse()),
+               static_cast<double>(set->specular()), static_cast<double>(set->shininess()),
+               static_cast<double>(set->alpha()));
+    }
+
+    std::string text_;
+    std::map<const AttributeSet*, int> sets_;
+};
+
 }  // namespace
+
+std::string exactForm(const SceneObject& object) {
+    ExactFormWriter writer;
+    writer.write(object, 0);
+    return writer.take();
+}
+
+std::string firstDifference(const std::string& expected, const std::string& actual) {
+    std::istringstream a(expected), b(actual);
+    std::string left, right;
+    for (int line = 1;; ++line) {
+        const bool moreLeft = static_cast<bool>(std::getline(a, left));
+        const bool moreRight = static_cast<bool>(std::getline(b, right));
+        if (!moreLeft && !moreRight) return {};
+        if (moreLeft != moreRight || left != right) {
+            return "line " + std::to_string(line) + ": expected \"" + (moreLeft ? left : "<end>") + "\", got \"" +
+                   (moreRight ? right : "<end>") + "\"";
+        }
+    }
+}
 
 std::optional<std::string> firstNonFiniteVertex(const SceneObject& object) {
     if (const auto* group = dynamic_cast<const Group*>(&object)) {

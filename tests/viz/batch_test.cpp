@@ -3,18 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "scene/primitives.h"
 #include "tests/viz/viz_test_support.h"
+#include "tools/batch/batch_command.h"
+#include "tools/batch/batch_run.h"
 #include "viz/field_lines.h"
+#include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
 
 namespace kelvaro {
@@ -37,9 +44,13 @@ std::string contents(const std::string& name) {
 
 std::string example(const std::string& name) { return std::string(KELVARO_EXAMPLES_DIR) + "/" + name; }
 
-// Runs kelvaro-batch with `arguments` (already quoted for the shell) in the working directory.
-BatchRun runBatch(const std::string& arguments) {
-    const std::string command = std::string("'") + KELVARO_BATCH_PATH + "' " + arguments + " >out.txt 2>err.txt";
+// Runs kelvaro-batch with `arguments` (already quoted for the shell) in the working
+// directory; `environment` holds arguments of env(1), such as "KELVARO_THREADS=2";
+// `addressSpaceKiB`, when not 0, limits the process's address space.
+BatchRun runBatch(const std::string& arguments, const std::string& environment = "", long addressSpaceKiB = 0) {
+    const std::string limit = addressSpaceKiB > 0 ? "ulimit -v " + std::to_string(addressSpaceKiB) + "; " : "";
+    const std::string command =
+        limit + "env " + environment + " '" + KELVARO_BATCH_PATH + "' " + arguments + " >out.txt 2>err.txt";
     const int raw = std::system(command.c_str());
     BatchRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -205,6 +216,81 @@ TEST_F(Batch, ReportsFailuresWithTheProgramsMessagesAndStatuses) {
     }
 }
 
+// The lines of `text` that start with `key` followed by ": ", without it.
+std::vector<std::string> valuesOf(const std::string& text, const std::string& key) {
+    std::vector<std::string> values;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind(key + ": ", 0) == 0) values.push_back(line.substr(key.size() + 2));
+    }
+    return values;
+}
+
+TEST_F(Batch, StatsTellTheThreadsAndTheTimeAndSizeOfEveryRequest) {
+    const BatchRun run = runBatch("stats '" + example("dipole.txt") + "' lines 4 hedgehog 250 surface 2.5 enter",
+                                  "KELVARO_THREADS=3");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("threads: 3\nrequest: lines 4\nbuild_ms: ", 0), 0u) << run.out;
+    EXPECT_EQ(valuesOf(run.out, "request"), (std::vector<std::string>{"lines 4", "hedgehog 250", "surface 2.5 enter"}));
+    for (const std::string& milliseconds : valuesOf(run.out, "build_ms")) {
+        const auto point = milliseconds.find('.');
+        ASSERT_NE(point, std::string::npos) << milliseconds;
+        EXPECT_EQ(milliseconds.size() - point, 4u) << milliseconds;  // three decimals
+        EXPECT_GE(std::stod(milliseconds), 0.0);
+    }
+    const auto model = readExample("dipole.txt");
+    const Ref<Group> lines = makeFieldLines(*model, 4);
+    long linePoints = 0;
+    for (const PolyLine* line : testing::childrenOf<PolyLine>(*lines)) linePoints += line->count();
+    long triangles = 0;
+    const Ref<Group> surface = makePotentialSurface(*model, 2.5, 1);
+    for (const Group* cell : testing::childrenOf<Group>(dynamic_cast<const Group&>(surface->child(0))))
+        triangles += cell->count();
+    EXPECT_EQ(valuesOf(run.out, "polylines"), (std::vector<std::string>{std::to_string(lines->count()), "0", "0"}));
+    EXPECT_EQ(valuesOf(run.out, "line_points"), (std::vector<std::string>{std::to_string(linePoints), "500", "0"}));
+    EXPECT_EQ(valuesOf(run.out, "triangles"), (std::vector<std::string>{"0", "0", std::to_string(triangles)}));
+    EXPECT_EQ(run.out.find("Group("), std::string::npos);  // no geometry
+}
+
+TEST_F(Batch, ThreadCountsThatAreNotPositiveWholeNumbersAreIgnoredWithOneWarning) {
+    const std::string request = "stats '" + example("quadrupole.txt") + "' lines 2 hedgehog 10 surface 1 leave";
+    const std::string hardware = valuesOf(runBatch(request, "-u KELVARO_THREADS").out, "threads").at(0);
+    for (const char* wrong : {"0", "-3", "many", "2.5", ""}) {
+        const BatchRun run = runBatch(request, std::string("KELVARO_THREADS=") + wrong);
+        EXPECT_EQ(run.status, 0) << wrong;
+        EXPECT_EQ(valuesOf(run.out, "threads"), std::vector<std::string>{hardware}) << wrong;
+        EXPECT_EQ(occurrences(run.err, "\n"), 1) << run.err;
+        EXPECT_NE(run.err.find("KELVARO_THREADS"), std::string::npos) << run.err;
+    }
+}
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Memory that runs out in the middle of a build (a group's array, a line's points, the grid,
+// the work arrays, a thread's stack) gives the dialog's message and the run goes on; it
+// never ends the program. With enough memory the output is whole. (The sanitizers reserve
+// address space of their own, so this runs only without them.)
+TEST_F(Batch, RunningOutOfMemoryGivesTheMessagesOfTheDialogs) {
+    const std::string request = "obj '" + example("cloud.txt") + "' lines 40 hedgehog 100000 surface 6 leave";
+    const BatchRun whole = runBatch(request);
+    ASSERT_EQ(whole.status, 0);
+    int failed = 0;
+    for (long kilobytes = 16000; kilobytes <= 112000; kilobytes += 16000) {
+        SCOPED_TRACE(std::to_string(kilobytes) + " KiB of address space");
+        const BatchRun run = runBatch(request, "", kilobytes);
+        EXPECT_EQ(run.err, "");
+        if (run.status == 0) {
+            EXPECT_TRUE(run.out == whole.out) << "the output differs";
+            continue;
+        }
+        ASSERT_EQ(run.status, 1);
+        EXPECT_NE(run.out.find(". Sorry.\n"), std::string::npos);
+        ++failed;
+    }
+    EXPECT_GT(failed, 0);                                       // little memory: messages
+    EXPECT_EQ(runBatch(request, "", 1000000).out, whole.out);  // plenty: the whole output
+}
+#endif
+
 // Every degenerate model through the whole tool: every kind of request, a surface level on
 // a grid node among them, ends with success, and the requested elements hold only finite
 // numbers (the model group shows the model's own numbers, overflowed ones included).
@@ -242,6 +328,80 @@ TEST_P(BatchOnDegenerateModel, EndsWithFiniteElements) {
 
 INSTANTIATE_TEST_SUITE_P(Models, BatchOnDegenerateModel, ::testing::ValuesIn(testing::degenerateModelNames()),
                          [](const auto& model) { return model.param; });
+
+// What the tool writes for `words` when every builder takes the reference path, run in a
+// child process so that the hedgehog generator starts from the state a new process has.
+// Fails the test (answering none) when the child fails to run.
+std::optional<BatchRun> referenceRun(const std::vector<std::string>& words) {
+    const pid_t child = fork();
+    if (child == 0) {
+        std::string error;
+        const auto command = batch::parseCommand(words, error);
+        std::FILE* out = std::fopen("reference_out.txt", "w");
+        std::FILE* err = std::fopen("reference_err.txt", "w");
+        const int status = command && out && err ? batch::runCommand(*command, out, err, BuildOptions::referencePath()) : 99;
+        std::fclose(out);
+        std::fclose(err);
+        _exit(status);
+    }
+    int raw = 0;
+    waitpid(child, &raw, 0);
+    if (!WIFEXITED(raw) || WEXITSTATUS(raw) == 99) {
+        ADD_FAILURE() << "the reference run failed";
+        return std::nullopt;
+    }
+    return BatchRun{WEXITSTATUS(raw), contents("reference_out.txt"), contents("reference_err.txt")};
+}
+
+// The words quoted for the shell.
+std::string quoted(const std::vector<std::string>& words) {
+    std::string line;
+    for (const std::string& word : words) line += " '" + word + "'";
+    return line;
+}
+
+// Every example model and degenerate model through the tool with every kind of request, the
+// hedgehog twice (its generator goes on from one request to the next): with KELVARO_THREADS
+// unset, 1, 2 and 7 the text form and the OBJ file are those of the reference path, byte
+// for byte.
+class BatchOnEveryModel : public Batch, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(BatchOnEveryModel, WritesWhatTheReferencePathWritesAtEveryThreadCount) {
+    if (hedgehogRandom().state() != 1u) GTEST_SKIP() << "the generator has already been drawn from";
+    const std::string& path = GetParam();
+    const auto model = testing::modelFromText(contents(path));
+    ASSERT_TRUE(model);
+    const float level = testing::potentialAtNodeAboveTheMiddle(*model, 2);
+    char nodeLevel[32];
+    std::snprintf(nodeLevel, sizeof nodeLevel, "%.9g", std::isfinite(level) ? static_cast<double>(level) : 1.0);
+    const std::vector<std::vector<std::string>> commands{
+        {"print", path, "lines", "3", "hedgehog", "700", "hedgehog", "300"},
+        {"obj", path, "lines", "2", "hedgehog", "300", "surface", "0.5", "leave", "surface", nodeLevel, "enter"}};
+    for (const std::vector<std::string>& requests : commands) {
+        const auto expected = referenceRun(requests);
+        ASSERT_TRUE(expected);
+        for (const std::string environment : {"-u KELVARO_THREADS", "KELVARO_THREADS=1", "KELVARO_THREADS=2",
+                                              "KELVARO_THREADS=7"}) {
+            SCOPED_TRACE(quoted(requests) + " with " + environment);
+            const BatchRun run = runBatch(quoted(requests), environment);
+            EXPECT_EQ(run.status, expected->status);
+            EXPECT_TRUE(run.out == expected->out) << "the outputs differ";
+            EXPECT_EQ(run.err, "");
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, BatchOnEveryModel, ::testing::ValuesIn([] {
+                             std::vector<std::string> paths;
+                             for (const auto& entry : std::filesystem::directory_iterator(KELVARO_EXAMPLES_DIR)) {
+                                 if (entry.path().extension() == ".txt") paths.push_back(entry.path().string());
+                             }
+                             for (const std::string& name : testing::degenerateModelNames())
+                                 paths.push_back(testing::degenerateModelPath(name));
+                             std::sort(paths.begin(), paths.end());
+                             return paths;
+                         }()),
+                         [](const auto& path) { return std::filesystem::path(path.param).stem().string(); });
 
 }  // namespace
 }  // namespace kelvaro

@@ -91,7 +91,7 @@ bool optionsFitMode(const std::vector<std::string>& arguments, const Command& co
         error = "png needs -o FILE.png";
     } else if (command.mode != Mode::Png && (given("--size") || given("--turn"))) {
         error = "--size and --turn are for png";
-    } else if ((command.mode == Mode::Info || command.mode == Mode::Print) && given("-o")) {
+    } else if (command.mode != Mode::Obj && command.mode != Mode::Png && given("-o")) {
         error = "-o is for obj and png";
     }
     return error.empty();
@@ -105,6 +105,7 @@ const char* usageText() {
            "       kelvaro-batch print MODEL [REQUEST...]\n"
            "       kelvaro-batch obj MODEL [REQUEST...] [-o FILE.obj]\n"
            "       kelvaro-batch png MODEL [REQUEST...] -o FILE.png [--size WxH] [--turn X Y]\n"
+           "       kelvaro-batch stats MODEL [REQUEST...]   build time and size of each request\n"
            "REQUEST is one of:\n"
            "  lines N            field lines, N per charge (1 to 100)\n"
            "  hedgehog N         N hedgehog lines (1 to 100000)\n"
@@ -115,7 +116,8 @@ const char* usageText() {
            "png draws the program's start view, by default at the size of its scene area (" +
            std::to_string(startSceneWidth) + "x" + std::to_string(startSceneHeight) +
            "),\nturned by X degrees about the vertical axis and then Y about the horizontal one. "
-           "It needs no X server.\n";
+           "It needs no X server.\n"
+           "KELVARO_THREADS sets the number of threads the builders use (default: the processor's).\n";
     return text.c_str();
 }
 
@@ -134,6 +136,8 @@ std::optional<Command> parseCommand(const std::vector<std::string>& arguments, s
         command.mode = Mode::Obj;
     } else if (mode == "png") {
         command.mode = Mode::Png;
+    } else if (mode == "stats") {
+        command.mode = Mode::Stats;
     } else {
         error = "unknown command \"" + mode + "\"";
         return std::nullopt;
@@ -152,6 +156,7 @@ std::optional<Command> parseCommand(const std::vector<std::string>& arguments, s
         }
         const std::string& word = arguments[at];
         const std::size_t left = arguments.size() - at - 1;
+        const std::size_t first = at;
         Request request{};
         if ((word == "lines" || word == "hedgehog") && left >= 1) {
             const bool lines = word == "lines";
@@ -178,6 +183,7 @@ std::optional<Command> parseCommand(const std::vector<std::string>& arguments, s
             error = "bad request \"" + word + "\"";
             return std::nullopt;
         }
+        for (std::size_t w = first; w < at; ++w) request.text += (w > first ? " " : "") + arguments[w];
         command.requests.push_back(request);
     }
     if (!optionsFitMode(arguments, command, error)) return std::nullopt;

@@ -10,7 +10,7 @@
 
 namespace kelvaro::batch {
 
-enum class Mode { Info, Print, Obj, Png };
+enum class Mode { Info, Print, Obj, Png, Stats };
 
 // The largest width or height of a picture.
 inline constexpr int maxPictureSide = 8192;
@@ -21,6 +21,7 @@ struct Request {
     int count = 0;           // lines per charge (1..100) or hedgehog lines (1..100000)
     float potential = 0.0f;  // the surface value (-10..10), single precision like the dialog
     int direction = 0;       // 0 "leave", 1 "enter"
+    std::string text;        // the request's words as given, separated by spaces
 };
 
 struct Command {

@@ -1,15 +1,18 @@
 #include "tools/batch/batch_run.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "model/model.h"
+#include "tools/batch/obj_files.h"
 #include "tools/batch/obj_writer.h"
-#include "tools/batch/scene_files.h"
+#include "tools/batch/request_stats.h"
 #include "viz/field_lines.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
+#include "viz/worker_threads.h"
 
 namespace kelvaro::batch {
 namespace {
@@ -58,21 +61,22 @@ struct Visualisation {
 };
 
 // The builder of one request and, when it answers none, the dialog's message.
-Visualisation build(const Model& model, const Request& request, int number, std::FILE* out) {
+Visualisation build(const Model& model, const Request& request, int number, const BuildOptions& options,
+                    std::FILE* out) {
     Visualisation result;
     const std::string suffix = "_" + std::to_string(number);
     switch (request.kind) {
         case Request::Kind::FieldLines:
-            result = {"field_lines" + suffix, makeFieldLines(model, request.count)};
+            result = {"field_lines" + suffix, makeFieldLines(model, request.count, options)};
             if (!result.group) std::fprintf(out, "Cannot render field lines. Sorry.\n");
             break;
         case Request::Kind::Hedgehog:
-            result = {"hedgehog" + suffix, makeHedgehog(model, request.count)};
+            result = {"hedgehog" + suffix, makeHedgehog(model, request.count, options)};
             if (!result.group) std::fprintf(out, "Cannot render hedgehog lines. Sorry.\n");
             break;
         case Request::Kind::Surface:
             result = {"surface" + suffix,
-                      makePotentialSurface(model, static_cast<double>(request.potential), request.direction)};
+                      makePotentialSurface(model, static_cast<double>(request.potential), request.direction, options)};
             if (!result.group) std::fprintf(out, "Cannot render potential. Sorry.\n");
             break;
     }
@@ -81,7 +85,8 @@ Visualisation build(const Model& model, const Request& request, int number, std:
 
 }  // namespace
 
-int runCommand(const Command& command, std::FILE* out, std::FILE* err) {
+int runCommand(const Command& command, std::FILE* out, std::FILE* err, const BuildOptions& options,
+               PictureWriter writePicture) {
     const std::unique_ptr<Model> model = readModel(command.modelPath, out, err);
     if (!model) return Failure;
     if (command.mode == Mode::Info) {
@@ -96,8 +101,13 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err) {
     const std::int32_t geometryCount = scene->count();
     int status = Success;
     std::vector<std::string> names;
+    const bool stats = command.mode == Mode::Stats;
+    if (stats) std::fprintf(out, "threads: %d\n", options.threadCount());
     for (const Request& request : command.requests) {
-        const Visualisation added = build(*model, request, static_cast<int>(names.size()) + 1, out);
+        const auto start = std::chrono::steady_clock::now();
+        const Visualisation added = build(*model, request, static_cast<int>(names.size()) + 1, options, out);
+        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        if (stats) writeRequestStats(out, request, took.count(), added.group.get());
         if (!added.group) {
             status = Failure;
             continue;
@@ -106,12 +116,18 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err) {
         names.push_back(added.name);
     }
 
+    if (stats) return status;
     if (command.mode == Mode::Print) {
         const bool printed = scene->print(out);
         std::fputc('\n', out);
         return printed ? status : PrintFailed;
     }
-    if (command.mode == Mode::Png) return writePicture(*scene, command, err) ? status : Failure;
+    if (command.mode == Mode::Png) {
+        const bool written = writePicture != nullptr
+                                 ? writePicture(*scene, command, err)
+                                 : cannotWrite(command.outputPath, "this program draws no pictures", err);
+        return written ? status : Failure;
+    }
 
     const auto writeElements = [&](ObjWriter& obj) {
         obj.beginGroup("model");
@@ -125,6 +141,11 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err) {
     ObjWriter obj(out);
     writeElements(obj);
     return obj.good() ? status : Failure;
+}
+
+bool cannotWrite(const std::string& path, const std::string& why, std::FILE* err) {
+    std::fprintf(err, "kelvaro-batch: cannot write %s: %s\n", path.c_str(), why.c_str());
+    return false;
 }
 
 }  // namespace kelvaro::batch

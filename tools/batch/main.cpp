@@ -1,5 +1,5 @@
 // kelvaro-batch: the program's model reading and visualisation builders without a window,
-// for scripting, exporting (text form or Wavefront OBJ) and measuring. See usageText().
+// for scripting, exporting (text form, Wavefront OBJ, PNG pictures) and measuring. See usageText().
 
 #include <cstdio>
 #include <string>
@@ -7,6 +7,7 @@
 
 #include "tools/batch/batch_command.h"
 #include "tools/batch/batch_run.h"
+#include "tools/batch/picture_output.h"
 
 int main(int argc, char** argv) {
     using namespace kelvaro::batch;
@@ -17,7 +18,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kelvaro-batch: %s\n%s", error.c_str(), usageText());
         return BadArguments;
     }
-    const int status = runCommand(*command, stdout, stderr);
+    const int status = runCommand(*command, stdout, stderr, {}, writePicture);
     if (std::fflush(stdout) != 0) return Failure;
     return status;
 }

@@ -1,22 +1,15 @@
 #pragma once
-// The files kelvaro-batch writes with -o: a picture of the scene, or the scene's geometry
-// with its colours. Each file is written whole or not at all; a failure is reported on
-// `err` as one line, "kelvaro-batch: cannot write PATH: why".
+// The OBJ file that kelvaro-batch writes with -o, and the MTL file of its colours beside it.
+// Each file is written whole or not at all; a failure is reported on `err` as one line,
+// "kelvaro-batch: cannot write PATH: why".
 
 #include <cstdio>
 #include <functional>
 #include <string>
 
-#include "scene/group.h"
-#include "tools/batch/batch_command.h"
 #include "tools/batch/obj_writer.h"
 
 namespace kelvaro::batch {
-
-// Draws `scene` as the program's main window shows it at start, at the command's size and
-// turned by its angles, without a window, and writes it to the command's output path as
-// a PNG file. Answers whether the file was written.
-bool writePicture(const Group& scene, const Command& command, std::FILE* err);
 
 // Writes an OBJ file at `objPath` whose elements `writeElements` puts through the writer
 // it is given, and the MTL file of the materials they use beside it (FILE.obj gives

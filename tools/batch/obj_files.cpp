@@ -1,4 +1,4 @@
-#include "tools/batch/scene_files.h"
+#include "tools/batch/obj_files.h"
 
 #include <strings.h>
 
@@ -6,19 +6,12 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/frame.h"
-#include "app/picture_file.h"
 #include "app/whole_file.h"
+#include "tools/batch/batch_run.h"
 #include "tools/batch/material_library.h"
-#include "tools/batch/offscreen_gl.h"
 
 namespace kelvaro::batch {
 namespace {
-
-bool cannotWrite(const std::string& path, const std::string& why, std::FILE* err) {
-    std::fprintf(err, "kelvaro-batch: cannot write %s: %s\n", path.c_str(), why.c_str());
-    return false;
-}
 
 std::string materialPathFor(const std::string& objPath) {
     const std::size_t stem = objPath.size() >= 4 && strcasecmp(objPath.c_str() + objPath.size() - 4, ".obj") == 0
@@ -28,24 +21,6 @@ std::string materialPathFor(const std::string& objPath) {
 }
 
 }  // namespace
-
-bool writePicture(const Group& scene, const Command& command, std::FILE* err) {
-    Camera camera;
-    camera.aspect = aspectRatio(command.width, command.height);
-    turnCamera(camera, command.turnAboutVertical, command.turnAboutHorizontal);
-    Picture picture;
-    std::string error;
-    const auto drawStartView = [&] {
-        setUpLighting();
-        drawFrame(camera, &scene);
-    };
-    if (!drawOffscreen(command.width, command.height, drawStartView, picture, error)) {
-        std::fprintf(err, "kelvaro-batch: no usable GL context: %s\n", error.c_str());
-        return false;
-    }
-    error = writePng(picture, command.outputPath);
-    return error.empty() || cannotWrite(command.outputPath, error, err);
-}
 
 bool writeObjFiles(const std::string& objPath, const std::function<void(ObjWriter&)>& writeElements, std::FILE* err) {
     const std::string mtlPath = materialPathFor(objPath);

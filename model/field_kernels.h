@@ -1,0 +1,51 @@
+#pragma once
+// The batched evaluations of a Model's field: many points at once, each computed with
+// exactly the operations, precisions and charge order of the one-point evaluations, so
+// every answer has the same bits. SIMD runs across points (lanes), never across the terms
+// of one sum: square root, division and the conversions are correctly rounded in every lane.
+//
+// Each kernel set is compiled in a file of its own for its instruction set; this header
+// holds only plain data and function pointers, so that no inline code of the project is
+// compiled for an instruction set the processor may lack.
+
+#include <cstdint>
+
+#include "common/vector3.h"
+
+namespace kelvaro {
+
+// The charges and settings the kernels read, one column per coordinate.
+struct ChargeColumns {
+    static constexpr int capacity = 100;
+
+    std::int32_t count = 0;
+    double x[capacity] = {};  // positions widened to double
+    double y[capacity] = {};
+    double z[capacity] = {};
+    float fx[capacity] = {};  // positions as stored
+    float fy[capacity] = {};
+    float fz[capacity] = {};
+    double value[capacity] = {};
+    double radiusSquared = 0.0;
+    double potentialScale = 1.0;
+    Vector3 boxMin;
+    Vector3 boxMax;
+};
+
+// One set of kernels. Each fills out[0 .. count - 1] for points[0 .. count - 1].
+struct FieldKernels {
+    const char* name;
+    void (*potentials)(const ChargeColumns& charges, const Vector3* points, int count, double* out);
+    void (*fields)(const ChargeColumns& charges, const Vector3* points, int count, Vector3* out);
+    // 1 for a stop point, 0 otherwise.
+    void (*stopPoints)(const ChargeColumns& charges, const Vector3* points, int count, std::uint8_t* out);
+};
+
+// The kernels for every x86-64 processor (SSE2); plain scalar code on other architectures.
+const FieldKernels& baselineKernels();
+// The AVX2 kernels, or null when the build has none (not x86-64).
+const FieldKernels* avx2Kernels();
+// The fastest set this processor runs, chosen once.
+const FieldKernels& bestKernels();
+
+}  // namespace kelvaro

@@ -1,0 +1,53 @@
+// The kernels every x86-64 processor runs (SSE2, two points at a time), plain scalar code
+// elsewhere, and the one-time choice of the fastest set.
+
+#include "model/field_kernels.h"
+
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
+namespace kelvaro {
+namespace {
+
+#if defined(__x86_64__)
+// Single-precision work uses the first two of four lanes.
+constexpr int lanes = 2;
+using Doubles = __m128d;
+using Floats = __m128;
+Doubles squareRoot(Doubles v) { return _mm_sqrt_pd(v); }
+Doubles widened(Floats v) { return _mm_cvtps_pd(v); }
+Floats narrowed(Doubles v) { return _mm_cvtpd_ps(v); }
+#else
+constexpr int lanes = 1;
+using Doubles = double __attribute__((vector_size(8)));
+using Floats = float __attribute__((vector_size(4)));
+Doubles squareRoot(Doubles v) { return Doubles{__builtin_sqrt(v[0])}; }
+Doubles widened(Floats v) { return Doubles{v[0]}; }
+Floats narrowed(Doubles v) { return Floats{static_cast<float>(v[0])}; }
+#endif
+using LaneMask = decltype(Doubles{} < Doubles{});
+
+#include "model/field_kernels.inc"
+
+const FieldKernels baseline{"baseline", potentials, fields, stopPoints};
+
+}  // namespace
+
+const FieldKernels& baselineKernels() { return baseline; }
+
+const FieldKernels& bestKernels() {
+    static const FieldKernels& chosen = [] () -> const FieldKernels& {
+#if defined(__x86_64__)
+        if (__builtin_cpu_supports("avx2") && avx2Kernels() != nullptr) return *avx2Kernels();
+#endif
+        return baseline;
+    }();
+    return chosen;
+}
+
+#if !defined(__x86_64__)
+const FieldKernels* avx2Kernels() { return nullptr; }
+#endif
+
+}  // namespace kelvaro

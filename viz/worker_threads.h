@@ -1,0 +1,49 @@
+#pragma once
+// Worker threads for the builders. A builder call still blocks its caller until the result
+// is complete: the threads are started inside the call and joined before it returns.
+// Workers only compute numbers into plain arrays; every scene object, attribute set and
+// group is created by the calling thread (reference counts are not atomic).
+
+#include <functional>
+#include <optional>
+
+namespace kelvaro {
+
+// How a builder computes its numbers.
+struct BuildOptions {
+    // Threads to use, the calling thread included; 0 takes defaultThreadCount().
+    int threads = 0;
+    // The plain path: one thread and one point at a time through potentialAt, fieldAt and
+    // isStopPoint. The fast path gives the same bits; tests and benchmarks compare the two.
+    bool reference = false;
+
+    static BuildOptions referencePath() { return {1, true}; }
+    // `threads`, or the default for 0.
+    int threadCount() const;
+};
+
+// A KELVARO_THREADS value: the positive integer it spells, or none for anything else.
+std::optional<int> parseThreadCount(const char* text);
+
+// The environment's KELVARO_THREADS when it is a positive integer, otherwise the hardware's
+// thread count (at least 1). A value that is set but not a positive integer is ignored
+// with one warning line on standard error, once per process.
+int defaultThreadCount();
+
+// Hands the tasks 0 .. count - 1 out, in chunks of `chunk` in increasing order, to up to
+// `threads` threads: the calling thread and threads it starts here. Each task runs once.
+// The calling thread first runs `alongside` (when given; also when there are no tasks),
+// work of its own such as making scene objects, and then joins in the tasks. A thread
+// that cannot be started leaves its share to the others, the calling thread at least.
+// When a task throws, no further chunk starts, every thread is joined, and the first
+// exception is raised again on the calling thread.
+void forEachChunk(int threads, int count, int chunk, const std::function<void(int begin, int end)>& work,
+                  const std::function<void()>& alongside = {});
+
+// Runs `work(first)` on each of up to `threads` threads, `first` true on the calling
+// thread alone, which runs it after the others have been started. For workers that keep
+// state across tasks and share out the tasks themselves: each must carry on while tasks
+// are left, since a thread that cannot be started simply does not run. Exceptions as above.
+void runWorkers(int threads, const std::function<void(bool first)>& work);
+
+}  // namespace kelvaro
