@@ -1,6 +1,7 @@
 #include "app/session.h"
 
 #include <cstdio>
+#include <new>
 
 #include "app/file_search.h"
 #include "viz/field_lines.h"
@@ -40,7 +41,11 @@ void addVisualisation(const char* failure, Builder build) {
         say(failure);
         return;
     }
-    sceneGroup->add(*group);
+    try {
+        sceneGroup->add(*group);
+    } catch (const std::bad_alloc&) {  // the scene's array could not grow; the scene stays as it was
+        say(failure);
+    }
 }
 
 }  // namespace

@@ -135,15 +135,18 @@ TEST_F(KelvaroTest, DollyAndSpinChangeThePicture) {
     closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
     const e2e::Image before = screenshot("before_dolly");
 
+    // The pictures are drawn exactly, so any changed pixel is a change; the margins only
+    // keep a stray pixel from counting. How far a drag turns or moves the scene depends on
+    // how many of its motion events a loaded machine delivers.
     ASSERT_TRUE(e2e::drag(main_, dollyControl.x, dollyControl.y, dollyControl.x, dollyControl.y - 40, 8));
     const e2e::Image dollied = screenshot("after_dolly");
-    EXPECT_GT(differingPixels(before, dollied), 500);
+    EXPECT_GT(differingPixels(before, dollied), 100);
     EXPECT_LT(countInFreeArea(dollied, fieldLineYellow, 40), countInFreeArea(before, fieldLineYellow, 40))
         << "pushed further away, the lines cover fewer pixels";
 
     ASSERT_TRUE(e2e::drag(main_, spinBall.x - 10, spinBall.y, spinBall.x + 10, spinBall.y, 8));
     const e2e::Image spun = screenshot("after_spin");
-    EXPECT_GT(differingPixels(dollied, spun), 500);
+    EXPECT_GT(differingPixels(dollied, spun), 100);
     const e2e::Image spinning = screenshot("still_spinning");
     EXPECT_GT(differingPixels(spun, spinning), 100) << "the released ball keeps turning";
 }

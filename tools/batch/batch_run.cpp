@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,16 @@ struct Visualisation {
     Ref<Group> group;
 };
 
+// The dialog's message for a request that yields nothing.
+const char* failureMessage(Request::Kind kind) {
+    switch (kind) {
+        case Request::Kind::FieldLines: return "Cannot render field lines. Sorry.\n";
+        case Request::Kind::Hedgehog: return "Cannot render hedgehog lines. Sorry.\n";
+        case Request::Kind::Surface: return "Cannot render potential. Sorry.\n";
+    }
+    return "";
+}
+
 // The builder of one request and, when it answers none, the dialog's message.
 Visualisation build(const Model& model, const Request& request, int number, const BuildOptions& options,
                     std::FILE* out) {
@@ -68,18 +79,16 @@ Visualisation build(const Model& model, const Request& request, int number, cons
     switch (request.kind) {
         case Request::Kind::FieldLines:
             result = {"field_lines" + suffix, makeFieldLines(model, request.count, options)};
-            if (!result.group) std::fprintf(out, "Cannot render field lines. Sorry.\n");
             break;
         case Request::Kind::Hedgehog:
             result = {"hedgehog" + suffix, makeHedgehog(model, request.count, options)};
-            if (!result.group) std::fprintf(out, "Cannot render hedgehog lines. Sorry.\n");
             break;
         case Request::Kind::Surface:
             result = {"surface" + suffix,
                       makePotentialSurface(model, static_cast<double>(request.potential), request.direction, options)};
-            if (!result.group) std::fprintf(out, "Cannot render potential. Sorry.\n");
             break;
     }
+    if (!result.group) std::fputs(failureMessage(request.kind), out);
     return result;
 }
 
@@ -112,7 +121,13 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err, const Bui
             status = Failure;
             continue;
         }
-        scene->add(*added.group);
+        try {
+            scene->add(*added.group);
+        } catch (const std::bad_alloc&) {  // the scene's array could not grow
+            std::fputs(failureMessage(request.kind), out);
+            status = Failure;
+            continue;
+        }
         names.push_back(added.name);
     }
 
