@@ -9,6 +9,7 @@
 // compiled for an instruction set the processor may lack.
 
 #include <cstdint>
+#include <vector>
 
 #include "common/vector3.h"
 
@@ -43,9 +44,12 @@ struct FieldKernels {
 
 // The kernels for every x86-64 processor (SSE2); plain scalar code on other architectures.
 const FieldKernels& baselineKernels();
-// The AVX2 kernels, or null when the build has none (not x86-64).
+// The AVX2 kernels, or null when the build has none (not x86-64). Wider vectors gain
+// nothing: square roots and divisions, which bound the work, take as long per lane.
 const FieldKernels* avx2Kernels();
-// The fastest set this processor runs, chosen once.
+// Every set this processor runs, the baseline first and the fastest last, found once.
+const std::vector<const FieldKernels*>& runnableKernels();
+// The fastest set this processor runs.
 const FieldKernels& bestKernels();
 
 }  // namespace kelvaro

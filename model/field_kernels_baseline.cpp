@@ -36,13 +36,19 @@ const FieldKernels baseline{"baseline", potentials, fields, stopPoints};
 
 const FieldKernels& baselineKernels() { return baseline; }
 
-const FieldKernels& bestKernels() {
-    static const FieldKernels& chosen = [] () -> const FieldKernels& {
+const std::vector<const FieldKernels*>& runnableKernels() {
+    static const std::vector<const FieldKernels*> sets = [] {
+        std::vector<const FieldKernels*> found{&baseline};
 #if defined(__x86_64__)
-        if (__builtin_cpu_supports("avx2") && avx2Kernels() != nullptr) return *avx2Kernels();
+        if (__builtin_cpu_supports("avx2")) found.push_back(avx2Kernels());
 #endif
-        return baseline;
+        return found;
     }();
+    return sets;
+}
+
+const FieldKernels& bestKernels() {
+    static const FieldKernels& chosen = *runnableKernels().back();
     return chosen;
 }
 

@@ -8,8 +8,8 @@ namespace kelvaro {
 
 namespace {
 
-SceneObject** resizedSlots(SceneObject** slots, std::int32_t capacity) {
-    const std::size_t bytes = sizeof(SceneObject*) * static_cast<std::size_t>(std::max(capacity, 1));
+SceneObject** resizedSlots(SceneObject** slots, std::int32_t count) {
+    const std::size_t bytes = sizeof(SceneObject*) * static_cast<std::size_t>(count);
     auto* resized = static_cast<SceneObject**>(std::realloc(slots, bytes));
     if (resized == nullptr) throw std::bad_alloc();
     return resized;
@@ -21,7 +21,8 @@ Group::Group(std::int32_t capacity, std::int32_t growthStep)
     : AttributedObject(GroupType),
       capacity_(capacity),
       growthStep_(growthStep),
-      children_(resizedSlots(nullptr, capacity)) {}
+      reserved_(std::max(capacity, 1)),
+      children_(resizedSlots(nullptr, reserved_)) {}
 
 Group::~Group() {
     for (std::int32_t i = 0; i < count_; ++i) children_[i]->release();
@@ -32,7 +33,11 @@ Group& Group::add(SceneObject& child) {
     if (count_ >= capacity_ - 1) {
         // A growth step below one would leave no free slot and write past the array.
         const std::int32_t grown = capacity_ + std::max(growthStep_, 1);
-        children_ = resizedSlots(children_, grown);
+        if (grown > reserved_) {
+            const std::int32_t reserve = std::max(grown, reserved_ + reserved_ / 2);
+            children_ = resizedSlots(children_, reserve);
+            reserved_ = reserve;
+        }
         capacity_ = grown;
     }
     child.retain();

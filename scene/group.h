@@ -36,10 +36,12 @@ protected:
 
 private:
     std::int32_t count_ = 0;
-    std::int32_t capacity_;
+    std::int32_t capacity_;  // slots for children: grows by growthStep_ whenever one slot is left
     std::int32_t growthStep_;
-    // Grown with realloc, which can extend the block in place: a group of 100000 children
-    // grows 5000 times, and copying the array each time would dominate building it.
+    // The slots allocated, at least capacity_. They grow by half again at least, so that a
+    // group of many children (100000 hedgehog lines, thousands of surface cells) copies its
+    // array a few dozen times rather than once every growthStep_ children.
+    std::int32_t reserved_;
     SceneObject** children_;
 };
 

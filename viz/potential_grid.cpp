@@ -132,7 +132,8 @@ PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cel
       model_(&model),
       min_(model.bounds().min),
       max_(model.bounds().max) {
-    if (!nodes_.reserve(nodeCount_) || !edges_.reserve(edgeCount_) || !cells_.reserve(cellCount_)) {
+    if (!nodes_.reserve(nodeCount_) || !edges_.reserve(edgeCount_) || !cellAttributes_.reserve(cellCount_) ||
+        !cells_.reserve(cellCount_)) {
         nodeCount_ = edgeCount_ = cellCount_ = 0;
         return;
     }
@@ -141,7 +142,7 @@ PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cel
     constructObjects(options);
 }
 
-bool PotentialGrid::complete() const { return nodes_ && edges_ && cells_; }
+bool PotentialGrid::complete() const { return nodes_ && edges_ && cellAttributes_ && cells_; }
 
 // Samples the potential at the nodes on the worker threads while this thread constructs
 // the nodes, edges and cells (whose links do not depend on the potentials).
@@ -195,9 +196,9 @@ void PotentialGrid::assembleCells() {
         for (int j = 0; j < cellsY_; ++j) {
             for (int i = 0; i < cellsX_; ++i) {
                 const int c = cellIndex(i, j, k);
-                cells_.construct();
+                cellAttributes_.construct(paletteIndexOfCell(c));
+                cells_.construct(cellAttributes_[c]);
                 GridCell& cell = cells_[c];
-                cell.setAttributes(create<AttributeSet>(paletteIndexOfCell(c)));
                 const int lowest = 3 * nodeIndex(i, j, k);
                 for (int position = 0; position < 12; ++position) cell.edges[position] = &edges_[lowest + offsets[position]];
             }

@@ -13,6 +13,7 @@
 
 #include "common/vector3.h"
 #include "model/model.h"
+#include "scene/attribute_set.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
 #include "viz/worker_threads.h"
@@ -20,10 +21,15 @@
 namespace kelvaro {
 
 // A sample point of the grid; sampleValue holds the potential there (single precision).
+// Grid nodes and edges carry no attribute set (see GridObjects).
 class GridNode : public Point {
 public:
     GridNode() = default;
     ~GridNode() override = default;
+
+private:
+    using Point::setAttributes;
+    using Point::setColor;
 };
 
 class GridEdge : public AttributedObject {
@@ -47,6 +53,10 @@ public:
     Vector3 crossing;          // where the potential equals the iso value
     Vector3 normal;            // unit field direction at the crossing, reversed for "Enter"
     float fieldStrength = 0.0f;
+
+private:
+    using AttributedObject::setAttributes;
+    using AttributedObject::setColor;
 };
 
 // Edge positions of a cell: the cell-local start node (di, dj, dk) and axis of each.
@@ -55,7 +65,11 @@ public:
 //   8 (0,1,0) x   9 (1,1,0) z  10 (0,1,1) x   11 (0,1,0) z
 class GridCell : public AttributedObject {
 public:
-    GridCell() : AttributedObject(GridCellType) {}
+    // A cell drawn with `ownSet`, its own attribute set in the grid's array (which the
+    // cell retains; its set cannot be replaced).
+    explicit GridCell(AttributeSet& ownSet) : AttributedObject(GridCellType) {
+        AttributedObject::setAttributes(Ref<AttributeSet>::share(&ownSet));
+    }
     ~GridCell() override = default;
 
     // Writes nothing and answers false.
@@ -73,20 +87,33 @@ public:
 
     GridEdge* edges[12] = {};
     std::uint8_t polygonised = 0;
+
+private:
+    using AttributedObject::setAttributes;
+    using AttributedObject::setColor;
+};
+
+// A cell's own attribute set, made in place in the grid's array of them: the array holds
+// its creation reference and the cell a second one.
+class GridCellAttributes final : public AttributeSet {
+public:
+    using AttributeSet::AttributeSet;
+    ~GridCellAttributes() override = default;
 };
 
 // The objects of one kind of a grid: constructed in place one after the other, each with
-// its one reference, and destroyed with the array (never released one by one).
+// its one reference, and destroyed with the array (never released one by one). Grid
+// objects hold nothing outside the grid: nodes and edges carry no attribute set and a
+// cell only its own set in the grid's array. Their destructors would therefore free
+// nothing, and the array ends their lives without running them (which would only walk
+// the grid's 26 MB once more).
 template <class T>
 class GridObjects {
 public:
     GridObjects() = default;
     GridObjects(const GridObjects&) = delete;
     GridObjects& operator=(const GridObjects&) = delete;
-    ~GridObjects() {
-        for (int i = 0; i < constructed_; ++i) objects_[i].T::~T();  // T is the exact class: no virtual call
-        ::operator delete(objects_, std::nothrow);
-    }
+    ~GridObjects() { ::operator delete(objects_, std::nothrow); }
 
     // Room for `count` objects; false when memory runs out.
     bool reserve(int count) {
@@ -165,6 +192,7 @@ private:
     int nodeCount_;
     GridObjects<GridEdge> edges_;
     int edgeCount_;
+    GridObjects<GridCellAttributes> cellAttributes_;
     GridObjects<GridCell> cells_;
     int cellCount_;
     int cellsZ_;

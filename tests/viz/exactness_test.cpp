@@ -90,12 +90,6 @@ std::vector<Vector3> probePoints(const Model& model) {
 bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 bool sameBits(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
 
-std::vector<const FieldKernels*> kernelSetsOfThisProcessor() {
-    std::vector<const FieldKernels*> sets{&baselineKernels()};
-    if (avx2Kernels() != nullptr && __builtin_cpu_supports("avx2")) sets.push_back(avx2Kernels());
-    return sets;
-}
-
 class Exactness : public ::testing::TestWithParam<ModelFile> {
 protected:
     void SetUp() override {
@@ -111,7 +105,7 @@ protected:
 TEST_P(Exactness, BatchedEvaluationsHaveTheBitsOfTheOnePointOnes) {
     const Model& model = *model_;
     const std::vector<Vector3> points = probePoints(model);
-    for (const FieldKernels* kernels : kernelSetsOfThisProcessor()) {
+    for (const FieldKernels* kernels : runnableKernels()) {
         // Every length up to a few steps, so that every way a batch can end is met.
         for (std::size_t length : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{5}, std::size_t{9},
                                    points.size()}) {
