@@ -17,11 +17,13 @@ Random15 processRandom;
 // Generous: a box with any room outside the charges gets a sample long before this.
 constexpr long maxDiscardedInARow = 1000000;
 
-// Samples drawn and tested together: the first block is small, so that the making of
-// lines soon runs beside the computing of fields, and blocks then grow to keep the number
-// of parallel steps (each starts and joins its threads) small.
+// Samples per block: the first is small, so that the making of lines soon runs beside the
+// computing, and blocks then grow to keep the number of parallel steps (each starts and
+// joins its threads) small.
 constexpr int firstBlock = 2048;
 constexpr int maxBlock = 8192;
+// Samples per task of a parallel step.
+constexpr int samplesPerTask = 1024;
 
 // A new Line (one reference, the caller's) with a plain attribute set of hedgehogColor;
 // none when it cannot be created.
@@ -65,83 +67,129 @@ struct SamplingState {
     int blockSize = firstBlock;
 };
 
-// Draws the next block of samples ahead on a copy of the generator, stop-tests them
-// together and takes them in order as the plain path would, into `taken`, until `count`
-// are accepted or the block ends. The generator is left just after the last sample taken,
-// as if the rest of the block had never been drawn.
-void takeBlock(const Model& model, int count, Random15& generator, const BuildOptions& options,
-               SamplingState& state, std::vector<Vector3>& taken) {
-    // A few more than are wanted, since some samples may fall within charges.
-    const int wanted = count - state.accepted;
-    const int block = std::min(state.blockSize, wanted + wanted / 4 + 64);
-    state.blockSize = std::min(2 * state.blockSize, maxBlock);
-    std::vector<Vector3> samples(static_cast<std::size_t>(block));
-    std::vector<Random15> drawnAfter(samples.size());
-    Random15 ahead = generator;
-    for (int b = 0; b < block; ++b) {
-        samples[b] = sampleIn(model.bounds(), ahead);
-        drawnAfter[b] = ahead;
-    }
-    std::vector<std::uint8_t> stops(samples.size());
-    stopPointsOf(model, samples, stops.data(), options);
+// A block of samples drawn ahead from `start`, the generator where the previous block's
+// last taken sample left it, each with its stop test.
+struct SampleBlock {
+    Random15 start;
+    std::vector<Vector3> samples;
+    std::vector<std::uint8_t> stops;
 
-    taken.clear();
-    int used = 0;
-    while (used < block && state.accepted < count) {
-        const int b = used++;
-        if (stops[b]) {
-            state.gaveUp = ++state.discardedInARow >= maxDiscardedInARow;
-            if (state.gaveUp) break;
-            continue;
+    // Makes room for the block that follows the samples taken so far.
+    void prepare(const Random15& generator, int count, SamplingState& state) {
+        const int wanted = count - state.accepted;
+        // A few more than are wanted, since some samples may fall within charges.
+        const int size = std::min(state.blockSize, wanted + wanted / 4 + 64);
+        state.blockSize = std::min(2 * state.blockSize, maxBlock);
+        start = generator;
+        samples.resize(static_cast<std::size_t>(size));
+        stops.resize(samples.size());
+    }
+    // Draws and tests the samples [begin, end), from the generator skipped to the first of them.
+    void fill(const Model& model, int begin, int end) {
+        Random15 generator = start.skipped(3u * static_cast<std::uint64_t>(begin));
+        for (int b = begin; b < end; ++b) samples[b] = sampleIn(model.bounds(), generator);
+        const std::size_t from = static_cast<std::size_t>(begin), length = static_cast<std::size_t>(end - begin);
+        model.stopPointsAt(std::span(samples).subspan(from, length), stops.data() + from);
+    }
+    // Takes the samples in order as the plain path would, into `taken`, until `count` are
+    // accepted or the block ends, and leaves `generator` just after the last one taken.
+    void take(int count, SamplingState& state, Random15& generator, std::vector<Vector3>& taken) const {
+        taken.clear();
+        std::size_t used = 0;
+        while (used < samples.size() && state.accepted < count) {
+            const std::size_t b = used++;
+            if (stops[b]) {
+                state.gaveUp = ++state.discardedInARow >= maxDiscardedInARow;
+                if (state.gaveUp) break;
+                continue;
+            }
+            state.discardedInARow = 0;
+            taken.push_back(samples[b]);
+            ++state.accepted;
         }
-        state.discardedInARow = 0;
-        taken.push_back(samples[b]);
-        ++state.accepted;
+        generator = start.skipped(3u * used);
     }
-    generator = drawnAfter[used - 1];
-}
+};
 
-// The same lines in the same order as the plain path, by blocks of samples: while the
-// workers compute the line ends of one block, this thread makes the lines of the block before.
+// The same lines in the same order as the plain path, by blocks of samples. Each parallel
+// step computes the line ends of the samples taken from one block and draws and tests the
+// next block, while this thread makes the lines of the block before.
 void addLinesByBlocks(const Model& model, int count, Random15& generator, const BuildOptions& options,
                       Group& result) {
-    struct Block {
-        std::vector<Vector3> samples;
+    struct Lines {
+        std::vector<Vector3> starts;
         std::vector<std::optional<Vector3>> ends;
     };
-    Block made, next;
+    Lines made, next;
     SamplingState state;
+    SampleBlock block;
+    const auto more = [&] { return state.accepted < count && !state.gaveUp; };
     const auto makeLines = [&] {
-        for (std::size_t k = 0; k < made.samples.size(); ++k) {
+        for (std::size_t k = 0; k < made.starts.size(); ++k) {
             if (!made.ends[k]) continue;
-            const Ref<Line> line = coloredLine(made.samples[k], *made.ends[k]);
+            const Ref<Line> line = coloredLine(made.starts[k], *made.ends[k]);
             if (line) result.add(*line);
         }
     };
-    constexpr int samplesPerTask = 1024;
-    while (true) {
-        next.samples.clear();
-        const bool sampling = state.accepted < count && !state.gaveUp;
-        if (sampling) takeBlock(model, count, generator, options, state, next.samples);
-        next.ends.resize(next.samples.size());
+    const auto taskCount = [](std::size_t samples) { return static_cast<int>((samples + samplesPerTask - 1) / samplesPerTask); };
+
+    bool drawn = more();
+    if (drawn) {
+        block.prepare(generator, count, state);
+        const int size = static_cast<int>(block.samples.size());
+        forEachChunk(options.threadCount(), size, samplesPerTask, [&](int begin, int end) { block.fill(model, begin, end); });
+    }
+    while (drawn || !next.starts.empty()) {
+        if (drawn) block.take(count, state, generator, next.starts);
+        next.ends.resize(next.starts.size());
+        drawn = more();
+        if (drawn) block.prepare(generator, count, state);
+        const int endTasks = taskCount(next.starts.size());
+        const int drawTasks = drawn ? taskCount(block.samples.size()) : 0;
         forEachChunk(
-            options.threadCount(), static_cast<int>(next.samples.size()), samplesPerTask,
-            [&](int begin, int end) {
+            options.threadCount(), endTasks + drawTasks, 1,
+            [&](int task, int) {
+                if (task >= endTasks) {
+                    const int first = (task - endTasks) * samplesPerTask;
+                    block.fill(model, first, std::min(first + samplesPerTask, static_cast<int>(block.samples.size())));
+                    return;
+                }
+                const int first = task * samplesPerTask;
+                const int last = std::min(first + samplesPerTask, static_cast<int>(next.starts.size()));
                 Vector3 fields[samplesPerTask];
-                model.fieldsAt(std::span(next.samples).subspan(static_cast<std::size_t>(begin),
-                                                               static_cast<std::size_t>(end - begin)),
+                model.fieldsAt(std::span(next.starts).subspan(static_cast<std::size_t>(first),
+                                                              static_cast<std::size_t>(last - first)),
                                fields);
-                for (int k = begin; k < end; ++k) next.ends[k] = hedgehogLineEnd(model, next.samples[k], fields[k - begin]);
+                for (int k = first; k < last; ++k) next.ends[k] = hedgehogLineEnd(model, next.starts[k], fields[k - first]);
             },
             makeLines);
-        if (!sampling) break;
         std::swap(made, next);
+        next.starts.clear();
     }
+    makeLines();
 }
 
 }  // namespace
 
 const Random15& hedgehogRandom() { return processRandom; }
+
+Random15 Random15::skipped(std::uint64_t draws) const {
+    // `step` is the recurrence s -> multiplier * s + increment applied 2^i times, for
+    // the bit i of `draws` in turn; `total` gathers the steps of the bits that are set.
+    std::uint32_t stepMultiplier = 214013u, stepIncrement = 2531011u;
+    std::uint32_t totalMultiplier = 1u, totalIncrement = 0u;
+    for (; draws != 0; draws >>= 1) {
+        if (draws & 1u) {
+            totalMultiplier *= stepMultiplier;
+            totalIncrement = totalIncrement * stepMultiplier + stepIncrement;
+        }
+        stepIncrement *= stepMultiplier + 1u;
+        stepMultiplier *= stepMultiplier;
+    }
+    Random15 after;
+    after.state_ = totalMultiplier * state_ + totalIncrement;
+    return after;
+}
 
 float randomBetween(Random15& generator, double low, double high) {
     constexpr double step = 1.0 / 32767.0;

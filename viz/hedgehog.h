@@ -24,6 +24,9 @@ public:
         return static_cast<int>((state_ >> 16) & 0x7FFFu);
     }
     std::uint32_t state() const { return state_; }
+    // The generator as it will be after `draws` more draws, found without drawing them
+    // (the recurrence composed with itself by repeated squaring).
+    Random15 skipped(std::uint64_t draws) const;
 
 private:
     std::uint32_t state_ = 1;

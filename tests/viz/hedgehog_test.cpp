@@ -20,6 +20,20 @@ TEST(HedgehogRandom, DrawsTheFifteenBitSequenceFromStateOne) {
         EXPECT_EQ(generator.next(), expected);
 }
 
+TEST(HedgehogRandom, SkippingDrawsLandsWhereDrawingThemDoes) {
+    Random15 drawing;
+    drawing.next();  // start from a state other than the first
+    const Random15 from = drawing;
+    std::uint64_t drawn = 0;
+    for (std::uint64_t draws : {0u, 1u, 2u, 3u, 64u, 1000u, 3u * 8192u + 5u, 1u << 20}) {
+        while (drawn < draws) {
+            drawing.next();
+            ++drawn;
+        }
+        EXPECT_EQ(from.skipped(draws).state(), drawing.state()) << draws << " draws";
+    }
+}
+
 TEST(HedgehogRandom, SamplesCoverTheClosedInterval) {
     Random15 generator;
     EXPECT_EQ(randomBetween(generator, 0.0, 32767.0), 41.0f);
