@@ -65,11 +65,59 @@ void forEachEdgeSlot(int cellsX, int cellsY, int cellsZ, Visit visit) {
 
 void vertex(const Vector3& p) { glVertex3f(p.x, p.y, p.z); }
 
+// Models with overflowed numbers put grid nodes at infinity, and a field that vanishes or
+// overflows at a crossing gives no normal: GL cannot draw such a corner.
 bool isFinite(const Vector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
-// A crossing GL can draw: models with overflowed numbers put grid nodes at infinity, and a
-// field that vanishes or overflows at a crossing gives no normal.
-bool hasDrawableCrossing(const GridEdge& edge) { return isFinite(edge.crossing) && isFinite(edge.normal); }
+// The configuration index of a cell: bit b is set when corner b lies above `iso`.
+unsigned configurationIndex(const float corners[8], float iso) {
+    unsigned index = 0;
+    for (unsigned bit = 0; bit < 8; ++bit) {
+        if (corners[bit] > iso) index |= 1u << bit;
+    }
+    return index;
+}
+
+// The triangles of the table row `index`, in row order, with the crossings and normals of
+// the edges that edgeAt(position) gives (anything with `crossing` and `normal`). A
+// triangle with a corner or normal that is not finite is left out. Answers how many were
+// written to `out`, which has room for maxRowTriangles.
+template <class EdgeAt>
+int rowTriangles(unsigned index, EdgeAt edgeAt, CellTriangle* out) {
+    const MarchingCubesRow& row = marchingCubesTable[index];
+    int count = 0;
+    for (int t = 0; t < row.triangleCount; ++t) {
+        CellTriangle& triangle = out[count];
+        bool drawable = true;
+        for (int corner = 0; corner < 3; ++corner) {
+            const auto& edge = edgeAt(row.triangles[t][corner]);
+            triangle.corners[corner] = edge.crossing;
+            triangle.normals[corner] = edge.normal;
+            drawable = drawable && isFinite(edge.crossing) && isFinite(edge.normal);
+        }
+        if (drawable) ++count;
+    }
+    return count;
+}
+
+// A cell's Group (one reference, the caller's) under a lit, translucent material of
+// `color`, holding the triangles; an empty Ref when the group or its set cannot be made.
+Ref<Group> cellGroup(const CellTriangle* triangles, int count, const Vector3& color) {
+    Ref<Group> group = create<Group>(20, 20);
+    Ref<AttributeSet> material = create<AttributeSet>(color);
+    if (!group || !material) return {};
+    material->setMaterial(0.2f, 0.8f, 1.0f, 40.0f);
+    material->setAlpha(0.6f);
+    group->setAttributes(std::move(material));
+    for (int t = 0; t < count; ++t) {
+        const CellTriangle& corners = triangles[t];
+        const Ref<Triangle> triangle = create<Triangle>(corners.corners[0], corners.corners[1], corners.corners[2]);
+        if (!triangle) continue;
+        triangle->setNormals(corners.normals[0], corners.normals[1], corners.normals[2]);
+        group->add(*triangle);
+    }
+    return group;
+}
 
 }  // namespace
 
@@ -91,34 +139,16 @@ void GridCell::draw() const {
 }
 
 Ref<Group> GridCell::polygonise(float iso, const Vector3& color) const {
-    Ref<Group> group = create<Group>(20, 20);
-    Ref<AttributeSet> material = create<AttributeSet>(color);
-    if (!group || !material) return {};
-    material->setMaterial(0.2f, 0.8f, 1.0f, 40.0f);
-    material->setAlpha(0.6f);
-    group->setAttributes(std::move(material));
-
     // The corners, bit by bit, are the ends of the four edges along y.
     const float corners[8] = {edges[4]->lower->sampleValue, edges[4]->upper->sampleValue,
                               edges[5]->lower->sampleValue, edges[5]->upper->sampleValue,
                               edges[6]->lower->sampleValue, edges[6]->upper->sampleValue,
                               edges[7]->lower->sampleValue, edges[7]->upper->sampleValue};
-    unsigned index = 0;
-    for (unsigned bit = 0; bit < 8; ++bit) {
-        if (corners[bit] > iso) index |= 1u << bit;
-    }
-    const MarchingCubesRow& row = marchingCubesTable[index];
-    for (int t = 0; t < row.triangleCount; ++t) {
-        const GridEdge& e0 = *edges[row.triangles[t][0]];
-        const GridEdge& e1 = *edges[row.triangles[t][1]];
-        const GridEdge& e2 = *edges[row.triangles[t][2]];
-        if (!hasDrawableCrossing(e0) || !hasDrawableCrossing(e1) || !hasDrawableCrossing(e2)) continue;
-        const Ref<Triangle> triangle = create<Triangle>(e0.crossing, e1.crossing, e2.crossing);
-        if (!triangle) continue;
-        triangle->setNormals(e0.normal, e1.normal, e2.normal);
-        group->add(*triangle);
-    }
-    return group;
+    CellTriangle triangles[maxRowTriangles];
+    const int count =
+        rowTriangles(configurationIndex(corners, iso), [&](int position) -> const GridEdge& { return *edges[position]; },
+                     triangles);
+    return cellGroup(triangles, count, color);
 }
 
 PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ, const BuildOptions& options)
@@ -151,22 +181,26 @@ void PotentialGrid::constructObjects(const BuildOptions& options) {
     const std::vector<float> xs = axisCoordinates(min_.x, cellSize_.x, cellsX_);
     const std::vector<float> ys = axisCoordinates(min_.y, cellSize_.y, cellsY_);
     const std::vector<float> zs = axisCoordinates(min_.z, cellSize_.z, cellsZ_);
-    std::vector<Vector3> positions(static_cast<std::size_t>(nodeCount_));
+    positions_.resize(static_cast<std::size_t>(nodeCount_));
     for (int k = 0; k <= cellsZ_; ++k) {
         for (int j = 0; j <= cellsY_; ++j) {
-            for (int i = 0; i <= cellsX_; ++i) positions[nodeIndex(i, j, k)] = {xs[i], ys[j], zs[k]};
+            for (int i = 0; i <= cellsX_; ++i) positions_[nodeIndex(i, j, k)] = {xs[i], ys[j], zs[k]};
         }
     }
-    nodePotentials_.resize(positions.size());
-    potentialsOf(*model_, positions, nodePotentials_.data(), options, [&] {
+    nodePotentials_.resize(positions_.size());
+    potentialsOf(*model_, positions_, nodePotentials_.data(), options, [&] {
         for (int n = 0; n < nodeCount_; ++n) {
             nodes_.construct();
-            nodes_[n].position = positions[n];
+            nodes_[n].position = positions_[n];
         }
         linkEdges();
         assembleCells();
     });
-    for (int n = 0; n < nodeCount_; ++n) nodes_[n].sampleValue = static_cast<float>(nodePotentials_[n]);
+    nodeSamples_.resize(positions_.size());
+    for (int n = 0; n < nodeCount_; ++n) {
+        nodeSamples_[n] = static_cast<float>(nodePotentials_[n]);
+        nodes_[n].sampleValue = nodeSamples_[n];
+    }
 }
 
 // Slot 3n + axis links node n to its neighbour along the axis: all edges along x, along y
@@ -215,49 +249,71 @@ Vector3 PotentialGrid::surfaceColor(float iso) const {
     return iso >= 0.0f ? Vector3{strong, weak, weak} : Vector3{weak, strong, weak};
 }
 
-// Sets `crossed` on the edges whose ends' potentials have iso between them (an end equal
-// to iso included) and clears it on the edges crossed in the previous pass.
-void PotentialGrid::markCrossedEdges(float iso) {
-    for (int e : crossedEdges_) edges_[e].crossed = 0;
-    crossedEdges_.clear();
-    forEachEdgeSlot(cellsX_, cellsY_, cellsZ_, [&](int n, int axis, int neighbour) {
-        if (neighbour < 0) return;
-        const double belowUpper = static_cast<double>(iso) - nodes_[neighbour].sampleValue;
-        const double belowLower = static_cast<double>(iso) - nodes_[n].sampleValue;
-        if (belowUpper * belowLower > 0.0) return;
-        edges_[3 * n + axis].crossed = 1;
-        crossedEdges_.push_back(3 * n + axis);
-    });
+int PotentialGrid::neighbour(int n, int axis) const {
+    const int row = cellsX_ + 1;
+    const int layer = row * (cellsY_ + 1);
+    switch (axis) {
+        case 0: return n % row < cellsX_ ? n + 1 : -1;
+        case 1: return n / row % (cellsY_ + 1) < cellsY_ ? n + row : -1;
+        default: return n / layer < cellsZ_ ? n + layer : -1;
+    }
 }
 
-// Finds the crossings of all crossed edges and the fields there.
+// Sets `crossed` on the edges whose ends' potentials have iso between them (an end equal
+// to iso included) and clears it on the edges crossed in the previous pass. The threads
+// test one layer of nodes each, on the plain copies of the potentials.
+void PotentialGrid::markCrossedEdges(float iso, const BuildOptions& options) {
+    for (int e : crossedEdges_) edges_[e].crossed = 0;
+    const int stride[3] = {1, cellsX_ + 1, (cellsX_ + 1) * (cellsY_ + 1)};
+    std::vector<std::vector<int>> crossedInLayer(static_cast<std::size_t>(cellsZ_ + 1));
+    forEachChunk(options.threadCount(), cellsZ_ + 1, 1, [&](int k, int) {
+        std::vector<int>& crossed = crossedInLayer[static_cast<std::size_t>(k)];
+        for (int j = 0; j <= cellsY_; ++j) {
+            for (int i = 0; i <= cellsX_; ++i) {
+                const int n = nodeIndex(i, j, k);
+                const bool hasNeighbour[3] = {i < cellsX_, j < cellsY_, k < cellsZ_};
+                const double belowLower = static_cast<double>(iso) - nodeSamples_[n];
+                for (int axis = 0; axis < 3; ++axis) {
+                    if (!hasNeighbour[axis]) continue;
+                    const double belowUpper = static_cast<double>(iso) - nodeSamples_[n + stride[axis]];
+                    if (!(belowUpper * belowLower > 0.0)) crossed.push_back(3 * n + axis);
+                }
+            }
+        }
+    });
+    crossedEdges_.clear();
+    for (const std::vector<int>& crossed : crossedInLayer) crossedEdges_.insert(crossedEdges_.end(), crossed.begin(), crossed.end());
+    for (int e : crossedEdges_) edges_[e].crossed = 1;
+}
+
+// Finds the crossing of every crossed edge and the field there, into crossings_.
 void PotentialGrid::locateCrossings(float iso, bool flipNormals, const BuildOptions& options) {
     std::vector<Segment> segments(crossedEdges_.size());
     for (std::size_t k = 0; k < segments.size(); ++k) {
-        const int e = crossedEdges_[k];
-        const GridEdge& edge = edges_[e];
-        const int lower = e / 3;  // slot 3n + axis starts at node n
-        const int upper = static_cast<int>(edge.upper - edge.lower) + lower;
-        segments[k] = {edge.lower->position, edge.upper->position, true, nodePotentials_[lower], nodePotentials_[upper]};
+        const int lower = crossedEdges_[k] / 3;  // slot 3n + axis starts at node n
+        const int upper = neighbour(lower, crossedEdges_[k] % 3);
+        segments[k] = {positions_[lower], positions_[upper], true, nodePotentials_[lower], nodePotentials_[upper]};
     }
     std::vector<std::optional<Vector3>> found(segments.size());
     findCrossings(*model_, segments, iso, options, found.data());
     std::vector<Vector3> crossings(segments.size());
     for (std::size_t k = 0; k < segments.size(); ++k) {
-        const GridEdge& edge = edges_[crossedEdges_[k]];
         if (found[k]) {
             crossings[k] = *found[k];
         } else {
             // The search fails only where iso is within rounding of an end's potential: that end.
-            const double toLower = std::abs(static_cast<double>(iso) - edge.lower->sampleValue);
-            const double toUpper = std::abs(static_cast<double>(iso) - edge.upper->sampleValue);
-            crossings[k] = toUpper < toLower ? edge.upper->position : edge.lower->position;
+            const int lower = crossedEdges_[k] / 3;
+            const int upper = neighbour(lower, crossedEdges_[k] % 3);
+            const double toLower = std::abs(static_cast<double>(iso) - nodeSamples_[lower]);
+            const double toUpper = std::abs(static_cast<double>(iso) - nodeSamples_[upper]);
+            crossings[k] = toUpper < toLower ? positions_[upper] : positions_[lower];
         }
     }
     std::vector<Vector3> fields(crossings.size());
     fieldsOf(*model_, crossings, fields.data(), options);
+    crossings_.resize(crossings.size());
     for (std::size_t k = 0; k < crossings.size(); ++k) {
-        GridEdge& edge = edges_[crossedEdges_[k]];
+        EdgeCrossing& edge = crossings_[k];
         edge.crossing = crossings[k];
         edge.normal = fields[k];
         edge.fieldStrength = static_cast<float>(normalize(edge.normal));
@@ -266,27 +322,68 @@ void PotentialGrid::locateCrossings(float iso, bool flipNormals, const BuildOpti
 }
 
 // Polygonises, in cell order, every cell with a crossed edge and adds its group to
-// `result`; `polygonised` ends up set on exactly those cells.
-void PotentialGrid::polygoniseCells(float iso, const Vector3& color, Group& result) {
+// `result`; `polygonised` ends up set on exactly those cells. The threads find the
+// triangles of one layer of cells each, from the plain arrays, while this thread stores
+// the crossings in the edges; then this thread makes the cells' groups in order.
+void PotentialGrid::polygoniseCells(float iso, const Vector3& color, const BuildOptions& options, Group& result) {
     for (int c : polygonisedCells_) cells_[c].polygonised = 0;
     polygonisedCells_.clear();
-    std::vector<std::uint8_t> crossed(static_cast<std::size_t>(edgeCount_));
-    for (int e : crossedEdges_) crossed[e] = 1;
-    const std::array<int, 12> offsets = cellEdgeOffsets();
-    for (int k = 0; k < cellsZ_; ++k) {
-        for (int j = 0; j < cellsY_; ++j) {
-            for (int i = 0; i < cellsX_; ++i) {
-                const int lowest = 3 * nodeIndex(i, j, k);
-                bool anyCrossed = false;
-                for (int offset : offsets) anyCrossed = anyCrossed || crossed[lowest + offset];
-                if (!anyCrossed) continue;
-                const int c = cellIndex(i, j, k);
-                GridCell& cell = cells_[c];
-                cell.polygonised = 1;
-                polygonisedCells_.push_back(c);
-                const Ref<Group> triangles = cell.polygonise(iso, color);
-                if (triangles) result.add(*triangles);
+    std::vector<int> crossingOfSlot(static_cast<std::size_t>(edgeCount_), -1);
+    for (std::size_t k = 0; k < crossedEdges_.size(); ++k) crossingOfSlot[crossedEdges_[k]] = static_cast<int>(k);
+    const std::array<int, 12> edgeOffsets = cellEdgeOffsets();
+    // Corner b of a cell, as in the configuration index, is the node (di, dj, dk) from its lowest one.
+    constexpr int cornerNodes[8][3] = {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0},
+                                       {1, 0, 1}, {1, 1, 1}, {0, 0, 1}, {0, 1, 1}};
+    std::array<int, 8> cornerOffsets{};
+    for (int bit = 0; bit < 8; ++bit) cornerOffsets[bit] = nodeIndex(cornerNodes[bit][0], cornerNodes[bit][1], cornerNodes[bit][2]);
+
+    struct LayerTriangles {
+        std::vector<int> cells;                 // the layer's cells with a crossed edge, in order
+        std::vector<std::uint8_t> counts;       // the number of triangles of each
+        std::vector<CellTriangle> triangles;    // theirs, cell after cell
+    };
+    std::vector<LayerTriangles> layers(static_cast<std::size_t>(cellsZ_));
+    forEachChunk(
+        options.threadCount(), cellsZ_, 1,
+        [&](int k, int) {
+            LayerTriangles& layer = layers[static_cast<std::size_t>(k)];
+            for (int j = 0; j < cellsY_; ++j) {
+                for (int i = 0; i < cellsX_; ++i) {
+                    const int lowestNode = nodeIndex(i, j, k);
+                    const int lowestSlot = 3 * lowestNode;
+                    bool anyCrossed = false;
+                    for (int offset : edgeOffsets) anyCrossed = anyCrossed || crossingOfSlot[lowestSlot + offset] >= 0;
+                    if (!anyCrossed) continue;
+                    float corners[8];
+                    for (int bit = 0; bit < 8; ++bit) corners[bit] = nodeSamples_[lowestNode + cornerOffsets[bit]];
+                    // A triangle joins edges whose ends lie on both sides of iso, which are all crossed.
+                    const auto edgeAt = [&](int position) -> const EdgeCrossing& {
+                        return crossings_[crossingOfSlot[lowestSlot + edgeOffsets[position]]];
+                    };
+                    CellTriangle triangles[maxRowTriangles];
+                    const int count = rowTriangles(configurationIndex(corners, iso), edgeAt, triangles);
+                    layer.cells.push_back(cellIndex(i, j, k));
+                    layer.counts.push_back(static_cast<std::uint8_t>(count));
+                    layer.triangles.insert(layer.triangles.end(), triangles, triangles + count);
+                }
             }
+        },
+        [&] {
+            for (std::size_t k = 0; k < crossedEdges_.size(); ++k) {
+                GridEdge& edge = edges_[crossedEdges_[k]];
+                edge.crossing = crossings_[k].crossing;
+                edge.normal = crossings_[k].normal;
+                edge.fieldStrength = crossings_[k].fieldStrength;
+            }
+        });
+    for (const LayerTriangles& layer : layers) {
+        const CellTriangle* triangles = layer.triangles.data();
+        for (std::size_t m = 0; m < layer.cells.size(); ++m) {
+            cells_[layer.cells[m]].polygonised = 1;
+            polygonisedCells_.push_back(layer.cells[m]);
+            const Ref<Group> group = cellGroup(triangles, layer.counts[m], color);
+            if (group) result.add(*group);
+            triangles += layer.counts[m];
         }
     }
 }
@@ -295,9 +392,9 @@ Ref<Group> PotentialGrid::surface(float iso, bool flipNormals, const BuildOption
     Ref<Group> result = create<Group>(20, 20);
     if (!result) return {};
     const Vector3 color = surfaceColor(iso);
-    markCrossedEdges(iso);
+    markCrossedEdges(iso, options);
     locateCrossings(iso, flipNormals, options);
-    polygoniseCells(iso, color, *result);
+    polygoniseCells(iso, color, options, *result);
     return result;
 }
 

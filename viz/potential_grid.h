@@ -59,6 +59,12 @@ private:
     using AttributedObject::setColor;
 };
 
+// One triangle of a cell's surface: the crossings of its three edges and their normals.
+struct CellTriangle {
+    Vector3 corners[3];
+    Vector3 normals[3];
+};
+
 // Edge positions of a cell: the cell-local start node (di, dj, dk) and axis of each.
 //   0 (0,0,0) x   1 (1,0,0) z   2 (0,0,1) x    3 (0,0,0) z
 //   4 (0,0,0) y   5 (1,0,0) y   6 (1,0,1) y    7 (0,0,1) y
@@ -182,11 +188,13 @@ private:
     void constructObjects(const BuildOptions& options);
     void linkEdges();
     void assembleCells();
-    void markCrossedEdges(float iso);
+    // The node one step along `axis` (0 x, 1 y, 2 z) from node n, or -1 past the far face.
+    int neighbour(int n, int axis) const;
+    void markCrossedEdges(float iso, const BuildOptions& options);
     // The offset of each of a cell's 12 edge slots from slot 3n of its lowest node n.
     std::array<int, 12> cellEdgeOffsets() const;
     void locateCrossings(float iso, bool flipNormals, const BuildOptions& options);
-    void polygoniseCells(float iso, const Vector3& color, Group& result);
+    void polygoniseCells(float iso, const Vector3& color, const BuildOptions& options, Group& result);
 
     GridObjects<GridNode> nodes_;
     int nodeCount_;
@@ -206,8 +214,18 @@ private:
     // edge and cell has its flag clear, so a pass need not visit them.
     std::vector<int> crossedEdges_;
     std::vector<int> polygonisedCells_;
-    // potentialAt of every node in double precision (sampleValue holds it in single).
+    // Plain copies of what the nodes and crossed edges hold, which the worker threads read
+    // (they never touch the grid's objects): node positions, potentialAt in double and in
+    // single precision (sampleValue), and what each crossed edge of the last pass carries.
+    std::vector<Vector3> positions_;
     std::vector<double> nodePotentials_;
+    std::vector<float> nodeSamples_;
+    struct EdgeCrossing {
+        Vector3 crossing;
+        Vector3 normal;
+        float fieldStrength;
+    };
+    std::vector<EdgeCrossing> crossings_;  // in the order of crossedEdges_
 };
 
 }  // namespace kelvaro
