@@ -19,21 +19,9 @@ namespace kelvaro {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct BatchRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string contents(const std::string& name) {
-    std::ifstream file(name, std::ios::binary);
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-std::string example(const std::string& name) { return std::string(KELVARO_EXAMPLES_DIR) + "/" + name; }
+using testing::BatchRun;
+using testing::examplePath;
+using testing::fileContents;
 
 // Pixels with red well above green and blue: a surface at a positive level.
 int reddish(const e2e::Image& image, int x0, int x1) {
@@ -79,7 +67,7 @@ protected:
 };
 
 TEST_F(BatchFiles, PictureOfTheStartViewShowsTheScenesColours) {
-    const BatchRun run = batch({"png", example("dipole.txt"), "lines", "10", "surface", "5", "leave", "-o", "dipole.png"});
+    const BatchRun run = batch({"png", examplePath("dipole.txt"), "lines", "10", "surface", "5", "leave", "-o", "dipole.png"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out + run.err, "");
     const e2e::Image image = e2e::Image::read_png("dipole.png");
@@ -94,13 +82,13 @@ TEST_F(BatchFiles, PictureOfTheStartViewShowsTheScenesColours) {
     EXPECT_GT(reddish(image, 0, 626), 50) << "the translucent red surface round the positive charge";
 
     // Charges are about a pixel wide; the dipole's are hidden under their lines.
-    ASSERT_EQ(batch({"png", example("line_of_charges.txt"), "-o", "line.png"}).status, 0);
+    ASSERT_EQ(batch({"png", examplePath("line_of_charges.txt"), "-o", "line.png"}).status, 0);
     const e2e::Image line = e2e::Image::read_png("line.png");
     EXPECT_GE(line.count({255, 255, 255}, 0, 0, 0, 625, 519), 11) << "the 11 white charges";
 }
 
 TEST_F(BatchFiles, PicturesAreRepeatableAndTakeTheirSizeAndTurn) {
-    const std::vector<std::string> scene{"png", example("dipole.txt"), "surface", "5", "leave", "--size", "300x200"};
+    const std::vector<std::string> scene{"png", examplePath("dipole.txt"), "surface", "5", "leave", "--size", "300x200"};
     auto withOutput = [&](const std::string& name, std::vector<std::string> more = {}) {
         std::vector<std::string> arguments = scene;
         arguments.insert(arguments.end(), more.begin(), more.end());
@@ -110,7 +98,7 @@ TEST_F(BatchFiles, PicturesAreRepeatableAndTakeTheirSizeAndTurn) {
     ASSERT_EQ(batch(withOutput("first.png")).status, 0);
     ASSERT_EQ(batch(withOutput("second.png")).status, 0);
     ASSERT_EQ(batch(withOutput("turned.png", {"--turn", "180", "0"})).status, 0);
-    EXPECT_EQ(contents("first.png"), contents("second.png"));
+    EXPECT_EQ(fileContents("first.png"), fileContents("second.png"));
 
     // The positive charge lies at x = -0.5: half a turn about the vertical axis brings
     // its surface from the left half of the picture to the right half.
@@ -125,7 +113,7 @@ TEST_F(BatchFiles, PicturesAreRepeatableAndTakeTheirSizeAndTurn) {
 }
 
 TEST_F(BatchFiles, BadArgumentsAndFailedWritesLeaveNoFile) {
-    const std::string model = example("dipole.txt");
+    const std::string model = examplePath("dipole.txt");
     for (const std::vector<std::string>& wrong : std::vector<std::vector<std::string>>{
              {"png", model},
              {"png", model, "-o"},
@@ -166,7 +154,7 @@ TEST_F(BatchFiles, BadArgumentsAndFailedWritesLeaveNoFile) {
 // Material name -> its lines ("Kd" -> "0.7 0.7 0", ...), from an MTL file.
 std::map<std::string, std::map<std::string, std::string>> readMaterials(const std::string& name) {
     std::map<std::string, std::map<std::string, std::string>> materials;
-    std::istringstream text(contents(name));
+    std::istringstream text(fileContents(name));
     std::string current;
     for (std::string line; std::getline(text, line);) {
         const auto blank = line.find(' ');
@@ -184,7 +172,7 @@ std::map<std::string, std::map<std::string, std::string>> readMaterials(const st
 }
 
 TEST_F(BatchFiles, ObjNamesTheScenesColoursInTheMtlBesideIt) {
-    const BatchRun run = batch({"obj", example("dipole.txt"), "lines", "3", "hedgehog", "5", "surface", "4", "enter",
+    const BatchRun run = batch({"obj", examplePath("dipole.txt"), "lines", "3", "hedgehog", "5", "surface", "4", "enter",
                                 "-o", "scene.obj"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
@@ -193,7 +181,7 @@ TEST_F(BatchFiles, ObjNamesTheScenesColoursInTheMtlBesideIt) {
 
     // The materials that each group's elements are drawn with.
     std::map<std::string, std::set<std::string>> used;
-    std::istringstream obj(contents("scene.obj"));
+    std::istringstream obj(fileContents("scene.obj"));
     std::string line, group, material;
     ASSERT_TRUE(std::getline(obj, line));
     EXPECT_EQ(line, "mtllib scene.mtl");
@@ -234,7 +222,7 @@ TEST_F(BatchFiles, ObjNamesTheScenesColoursInTheMtlBesideIt) {
         EXPECT_NEAR(diffuse[i], 0.8f * specular[i], 1e-5f);
     }
 
-    const BatchRun toStandardOutput = batch({"obj", example("dipole.txt"), "lines", "3"});
+    const BatchRun toStandardOutput = batch({"obj", examplePath("dipole.txt"), "lines", "3"});
     ASSERT_EQ(toStandardOutput.status, 0);
     EXPECT_EQ(toStandardOutput.out.find("mtl"), std::string::npos) << "without -o, plain OBJ as before";
 }

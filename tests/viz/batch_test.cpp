@@ -27,22 +27,10 @@
 namespace kelvaro {
 namespace {
 
+using testing::BatchRun;
+using testing::examplePath;
+using testing::fileContents;
 using testing::ScratchDirectory;
-
-struct BatchRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string contents(const std::string& name) {
-    std::ifstream file(name);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-std::string example(const std::string& name) { return std::string(KELVARO_EXAMPLES_DIR) + "/" + name; }
 
 // Runs kelvaro-batch with `arguments` (already quoted for the shell) in the working
 // directory; `environment` holds arguments of env(1), such as "KELVARO_THREADS=2";
@@ -54,8 +42,8 @@ BatchRun runBatch(const std::string& arguments, const std::string& environment =
     const int raw = std::system(command.c_str());
     BatchRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = contents("out.txt");
-    run.err = contents("err.txt");
+    run.out = fileContents("out.txt");
+    run.err = fileContents("err.txt");
     return run;
 }
 
@@ -66,7 +54,7 @@ int occurrences(const std::string& text, const std::string& what) {
 }
 
 std::unique_ptr<Model> readExample(const std::string& name) {
-    return testing::modelFromText(contents(example(name)));
+    return testing::modelFromText(fileContents(examplePath(name)));
 }
 
 class Batch : public ::testing::Test {
@@ -77,7 +65,7 @@ protected:
 };
 
 TEST_F(Batch, InfoListsTheModelExactly) {
-    const BatchRun run = runBatch("info '" + example("dipole.txt") + "'");
+    const BatchRun run = runBatch("info '" + examplePath("dipole.txt") + "'");
     ASSERT_EQ(run.status, 0) << run.err;
     std::multimap<std::string, std::string> values;
     std::istringstream lines(run.out);
@@ -118,7 +106,7 @@ TEST_F(Batch, InfoListsTheModelExactly) {
 }
 
 TEST_F(Batch, PrintWritesTheWholeSceneAsText) {
-    const BatchRun run = runBatch("print '" + example("dipole.txt") + "' lines 4 hedgehog -3");
+    const BatchRun run = runBatch("print '" + examplePath("dipole.txt") + "' lines 4 hedgehog -3");
     ASSERT_EQ(run.status, 0) << run.err;
     const auto model = readExample("dipole.txt");
     const Ref<Group> lines = makeFieldLines(*model, 4);
@@ -131,7 +119,7 @@ TEST_F(Batch, PrintWritesTheWholeSceneAsText) {
 }
 
 TEST_F(Batch, ObjHoldsEveryElementInNamedGroups) {
-    const BatchRun run = runBatch("obj '" + example("dipole.txt") + "' lines 3 surface 4 enter");
+    const BatchRun run = runBatch("obj '" + examplePath("dipole.txt") + "' lines 3 surface 4 enter");
     ASSERT_EQ(run.status, 0) << run.err;
     long vertices = 0, normals = 0;
     std::map<std::string, int> faces, polylines;
@@ -187,7 +175,7 @@ TEST_F(Batch, ObjHoldsEveryElementInNamedGroups) {
 }
 
 TEST_F(Batch, ReportsFailuresWithTheProgramsMessagesAndStatuses) {
-    BatchRun run = runBatch("print '" + example("dipole.txt") + "' surface 2 leave");
+    BatchRun run = runBatch("print '" + examplePath("dipole.txt") + "' surface 2 leave");
     EXPECT_EQ(run.status, 3);  // triangles have no text form
 
     run = runBatch("print no-such-model.txt");
@@ -202,7 +190,7 @@ TEST_F(Batch, ReportsFailuresWithTheProgramsMessagesAndStatuses) {
     EXPECT_NE(run.err.find("line 3"), std::string::npos) << run.err;
 
     std::filesystem::remove("ElectronData");
-    run = runBatch("print '" + example("dipole.txt") + "' lines 2 hedgehog 1");
+    run = runBatch("print '" + examplePath("dipole.txt") + "' lines 2 hedgehog 1");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out.rfind("Cannot render field lines. Sorry.\nGroup(", 0), 0u);  // and the run goes on
     EXPECT_EQ(occurrences(run.out, "PolyLine("), 0);
@@ -227,7 +215,7 @@ std::vector<std::string> valuesOf(const std::string& text, const std::string& ke
 }
 
 TEST_F(Batch, StatsTellTheThreadsAndTheTimeAndSizeOfEveryRequest) {
-    const BatchRun run = runBatch("stats '" + example("dipole.txt") + "' lines 4 hedgehog 250 surface 2.5 enter",
+    const BatchRun run = runBatch("stats '" + examplePath("dipole.txt") + "' lines 4 hedgehog 250 surface 2.5 enter",
                                   "KELVARO_THREADS=3");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.rfind("threads: 3\nrequest: lines 4\nbuild_ms: ", 0), 0u) << run.out;
@@ -253,7 +241,7 @@ TEST_F(Batch, StatsTellTheThreadsAndTheTimeAndSizeOfEveryRequest) {
 }
 
 TEST_F(Batch, ThreadCountsThatAreNotPositiveWholeNumbersAreIgnoredWithOneWarning) {
-    const std::string request = "stats '" + example("quadrupole.txt") + "' lines 2 hedgehog 10 surface 1 leave";
+    const std::string request = "stats '" + examplePath("quadrupole.txt") + "' lines 2 hedgehog 10 surface 1 leave";
     const std::string hardware = valuesOf(runBatch(request, "-u KELVARO_THREADS").out, "threads").at(0);
     for (const char* wrong : {"0", "-3", "many", "2.5", ""}) {
         const BatchRun run = runBatch(request, std::string("KELVARO_THREADS=") + wrong);
@@ -270,7 +258,7 @@ TEST_F(Batch, ThreadCountsThatAreNotPositiveWholeNumbersAreIgnoredWithOneWarning
 // never ends the program. With enough memory the output is whole. (The sanitizers reserve
 // address space of their own, so this runs only without them.)
 TEST_F(Batch, RunningOutOfMemoryGivesTheMessagesOfTheDialogs) {
-    const std::string request = "obj '" + example("cloud.txt") + "' lines 40 hedgehog 100000 surface 6 leave";
+    const std::string request = "obj '" + examplePath("cloud.txt") + "' lines 40 hedgehog 100000 surface 6 leave";
     const BatchRun whole = runBatch(request);
     ASSERT_EQ(whole.status, 0);
     int failed = 0;
@@ -350,7 +338,7 @@ std::optional<BatchRun> referenceRun(const std::vector<std::string>& words) {
         ADD_FAILURE() << "the reference run failed";
         return std::nullopt;
     }
-    return BatchRun{WEXITSTATUS(raw), contents("reference_out.txt"), contents("reference_err.txt")};
+    return BatchRun{WEXITSTATUS(raw), fileContents("reference_out.txt"), fileContents("reference_err.txt")};
 }
 
 // The words quoted for the shell.
@@ -369,7 +357,7 @@ class BatchOnEveryModel : public Batch, public ::testing::WithParamInterface<std
 TEST_P(BatchOnEveryModel, WritesWhatTheReferencePathWritesAtEveryThreadCount) {
     if (hedgehogRandom().state() != 1u) GTEST_SKIP() << "the generator has already been drawn from";
     const std::string& path = GetParam();
-    const auto model = testing::modelFromText(contents(path));
+    const auto model = testing::modelFromText(fileContents(path));
     ASSERT_TRUE(model);
     const float level = testing::potentialAtNodeAboveTheMiddle(*model, 2);
     char nodeLevel[32];

@@ -44,6 +44,15 @@ ScratchDirectory::~ScratchDirectory() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+std::string fileContents(const std::string& name) {
+    std::ifstream file(name, std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+std::string examplePath(const std::string& name) { return std::string(KELVARO_EXAMPLES_DIR) + "/" + name; }
+
 void writeBytes(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     std::ofstream file(name, std::ios::binary);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

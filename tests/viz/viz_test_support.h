@@ -33,6 +33,20 @@ private:
     std::filesystem::path path_;
 };
 
+// What a run of kelvaro-batch gave: its exit status (-1 when it did not end normally) and
+// what it wrote to standard output and standard error.
+struct BatchRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// The bytes of the file `name`; empty when it cannot be read.
+std::string fileContents(const std::string& name);
+
+// The path of the example model `name` in examples/.
+std::string examplePath(const std::string& name);
+
 // Writes `bytes` to `name` in the working directory.
 void writeBytes(const std::string& name, const std::vector<std::uint8_t>& bytes);
 
