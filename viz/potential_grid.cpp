@@ -323,13 +323,19 @@ void PotentialGrid::locateCrossings(float iso, bool flipNormals, const BuildOpti
 
 // Polygonises, in cell order, every cell with a crossed edge and adds its group to
 // `result`; `polygonised` ends up set on exactly those cells. The threads find the
-// triangles of one layer of cells each, from the plain arrays, while this thread stores
-// the crossings in the edges; then this thread makes the cells' groups in order.
+// triangles of a few layers of cells at a time, one layer each, from the plain arrays,
+// while this thread makes the groups of the layers before (or, at first, stores the
+// crossings in the edges); a few layers at a time keep the triangles waiting small.
 void PotentialGrid::polygoniseCells(float iso, const Vector3& color, const BuildOptions& options, Group& result) {
     for (int c : polygonisedCells_) cells_[c].polygonised = 0;
     polygonisedCells_.clear();
-    std::vector<int> crossingOfSlot(static_cast<std::size_t>(edgeCount_), -1);
-    for (std::size_t k = 0; k < crossedEdges_.size(); ++k) crossingOfSlot[crossedEdges_[k]] = static_cast<int>(k);
+    std::vector<std::uint8_t> crossed(static_cast<std::size_t>(edgeCount_));
+    for (int e : crossedEdges_) crossed[e] = 1;
+    // crossedEdges_ is in slot order, so a crossed slot's entry is found by bisection.
+    const auto crossingOfSlot = [&](int slot) -> const EdgeCrossing& {
+        const auto at = std::lower_bound(crossedEdges_.begin(), crossedEdges_.end(), slot);
+        return crossings_[static_cast<std::size_t>(at - crossedEdges_.begin())];
+    };
     const std::array<int, 12> edgeOffsets = cellEdgeOffsets();
     // Corner b of a cell, as in the configuration index, is the node (di, dj, dk) from its lowest one.
     constexpr int cornerNodes[8][3] = {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0},
@@ -342,50 +348,67 @@ void PotentialGrid::polygoniseCells(float iso, const Vector3& color, const Build
         std::vector<std::uint8_t> counts;       // the number of triangles of each
         std::vector<CellTriangle> triangles;    // theirs, cell after cell
     };
-    std::vector<LayerTriangles> layers(static_cast<std::size_t>(cellsZ_));
-    forEachChunk(
-        options.threadCount(), cellsZ_, 1,
-        [&](int k, int) {
-            LayerTriangles& layer = layers[static_cast<std::size_t>(k)];
-            for (int j = 0; j < cellsY_; ++j) {
-                for (int i = 0; i < cellsX_; ++i) {
-                    const int lowestNode = nodeIndex(i, j, k);
-                    const int lowestSlot = 3 * lowestNode;
-                    bool anyCrossed = false;
-                    for (int offset : edgeOffsets) anyCrossed = anyCrossed || crossingOfSlot[lowestSlot + offset] >= 0;
-                    if (!anyCrossed) continue;
-                    float corners[8];
-                    for (int bit = 0; bit < 8; ++bit) corners[bit] = nodeSamples_[lowestNode + cornerOffsets[bit]];
-                    // A triangle joins edges whose ends lie on both sides of iso, which are all crossed.
-                    const auto edgeAt = [&](int position) -> const EdgeCrossing& {
-                        return crossings_[crossingOfSlot[lowestSlot + edgeOffsets[position]]];
-                    };
-                    CellTriangle triangles[maxRowTriangles];
-                    const int count = rowTriangles(configurationIndex(corners, iso), edgeAt, triangles);
-                    layer.cells.push_back(cellIndex(i, j, k));
-                    layer.counts.push_back(static_cast<std::uint8_t>(count));
-                    layer.triangles.insert(layer.triangles.end(), triangles, triangles + count);
-                }
+    const auto triangulate = [&](int k, LayerTriangles& layer) {
+        layer = {};
+        for (int j = 0; j < cellsY_; ++j) {
+            for (int i = 0; i < cellsX_; ++i) {
+                const int lowestNode = nodeIndex(i, j, k);
+                const int lowestSlot = 3 * lowestNode;
+                bool anyCrossed = false;
+                for (int offset : edgeOffsets) anyCrossed = anyCrossed || crossed[lowestSlot + offset];
+                if (!anyCrossed) continue;
+                float corners[8];
+                for (int bit = 0; bit < 8; ++bit) corners[bit] = nodeSamples_[lowestNode + cornerOffsets[bit]];
+                // A triangle joins edges whose ends lie on both sides of iso, which are all crossed.
+                const auto edgeAt = [&](int position) -> const EdgeCrossing& {
+                    return crossingOfSlot(lowestSlot + edgeOffsets[position]);
+                };
+                CellTriangle triangles[maxRowTriangles];
+                const int count = rowTriangles(configurationIndex(corners, iso), edgeAt, triangles);
+                layer.cells.push_back(cellIndex(i, j, k));
+                layer.counts.push_back(static_cast<std::uint8_t>(count));
+                layer.triangles.insert(layer.triangles.end(), triangles, triangles + count);
             }
-        },
-        [&] {
-            for (std::size_t k = 0; k < crossedEdges_.size(); ++k) {
-                GridEdge& edge = edges_[crossedEdges_[k]];
-                edge.crossing = crossings_[k].crossing;
-                edge.normal = crossings_[k].normal;
-                edge.fieldStrength = crossings_[k].fieldStrength;
-            }
-        });
-    for (const LayerTriangles& layer : layers) {
-        const CellTriangle* triangles = layer.triangles.data();
-        for (std::size_t m = 0; m < layer.cells.size(); ++m) {
-            cells_[layer.cells[m]].polygonised = 1;
-            polygonisedCells_.push_back(layer.cells[m]);
-            const Ref<Group> group = cellGroup(triangles, layer.counts[m], color);
-            if (group) result.add(*group);
-            triangles += layer.counts[m];
         }
+    };
+    const auto storeCrossings = [&] {
+        for (std::size_t k = 0; k < crossedEdges_.size(); ++k) {
+            GridEdge& edge = edges_[crossedEdges_[k]];
+            edge.crossing = crossings_[k].crossing;
+            edge.normal = crossings_[k].normal;
+            edge.fieldStrength = crossings_[k].fieldStrength;
+        }
+    };
+    const auto makeGroups = [&](const std::vector<LayerTriangles>& layers) {
+        for (const LayerTriangles& layer : layers) {
+            const CellTriangle* triangles = layer.triangles.data();
+            for (std::size_t m = 0; m < layer.cells.size(); ++m) {
+                cells_[layer.cells[m]].polygonised = 1;
+                polygonisedCells_.push_back(layer.cells[m]);
+                const Ref<Group> group = cellGroup(triangles, layer.counts[m], color);
+                if (group) result.add(*group);
+                triangles += layer.counts[m];
+            }
+        }
+    };
+    constexpr int layersAtATime = 5;
+    if (cellsZ_ <= 0) storeCrossings();  // a grid without cells has crossed edges all the same
+    std::vector<LayerTriangles> found, made;
+    for (int first = 0; first < cellsZ_; first += layersAtATime) {
+        found.resize(static_cast<std::size_t>(std::min(layersAtATime, cellsZ_ - first)));
+        forEachChunk(
+            options.threadCount(), static_cast<int>(found.size()), 1,
+            [&](int layer, int) { triangulate(first + layer, found[static_cast<std::size_t>(layer)]); },
+            [&] {
+                if (first == 0) {
+                    storeCrossings();
+                } else {
+                    makeGroups(made);
+                }
+            });
+        std::swap(found, made);
     }
+    makeGroups(made);
 }
 
 Ref<Group> PotentialGrid::surface(float iso, bool flipNormals, const BuildOptions& options) {
