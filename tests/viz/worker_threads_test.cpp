@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace kelvaro {
@@ -19,19 +20,24 @@ TEST(WorkerThreads, ThreadCountIsAPositiveWholeNumberOrNothing) {
 }
 
 TEST(WorkerThreads, EveryTaskRunsOnceAndTheCallersOwnWorkFirst) {
+    const std::thread::id caller = std::this_thread::get_id();
     for (int threads : {1, 2, 7}) {
         for (int count : {0, 1, 5, 1000}) {
             std::vector<std::atomic<int>> runs(static_cast<std::size_t>(count));
-            std::atomic<int> started{0};
-            bool alongsideFirst = false;
+            std::atomic<bool> alongsideDone{false};
+            std::atomic<int> callerTasksBeforeAlongside{0};
             forEachChunk(
                 threads, count, 3,
                 [&](int begin, int end) {
-                    ++started;
+                    if (std::this_thread::get_id() == caller && !alongsideDone) ++callerTasksBeforeAlongside;
                     for (int task = begin; task < end; ++task) ++runs[task];
                 },
-                [&] { alongsideFirst = started == 0 || threads > 1; });
-            EXPECT_TRUE(alongsideFirst);
+                [&] {
+                    EXPECT_EQ(std::this_thread::get_id(), caller);
+                    alongsideDone = true;
+                });
+            EXPECT_TRUE(alongsideDone) << threads << " threads, " << count << " tasks";
+            EXPECT_EQ(callerTasksBeforeAlongside, 0) << threads << " threads, " << count << " tasks";
             for (int task = 0; task < count; ++task) EXPECT_EQ(runs[task], 1) << task << " of " << count;
         }
     }
