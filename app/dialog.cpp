@@ -47,6 +47,8 @@ Dialog::ButtonRow Dialog::addButtonRow(int okId, int cancelId, void (*callback)(
     row.ok = window_->add_button_to_panel(row.panel, "OK", okId, callback);
     window_->add_column_to_panel(row.panel, false);
     row.cancel = window_->add_button_to_panel(row.panel, "Cancel", cancelId, callback);
+    window_->set_enter_button(row.ok);
+    window_->set_escape_button(row.cancel);
     // Closing the window from its title bar is the same as Cancel; the widget layer builds
     // the window anew, so the dialog opens again as before.
     window_->set_close_callback(callback, cancelId);

@@ -34,8 +34,8 @@ public:
     GLUI* window() const { return window_; }
 
 protected:
-    // The row of OK and Cancel side by side, in a frameless panel; closing the window
-    // from its title bar acts as Cancel.
+    // The row of OK and Cancel side by side, in a frameless panel; Return clicks OK and
+    // Esc clicks Cancel, and closing the window from its title bar acts as Cancel.
     struct ButtonRow {
         GLUI_Panel* panel;
         GLUI_Button* ok;

@@ -188,6 +188,8 @@ class GLUI_Button : public GLUI_Control {
   bool on_key(unsigned char key, int modifiers) override;
   void on_focus(bool) override { focused = true; }
   void on_blur() override { focused = false; }
+  // Acts as a completed click: the callback fires and the main window is redrawn.
+  void click();
 };
 
 class GLUI_StaticText : public GLUI_Control {
@@ -457,6 +459,11 @@ class GLUI {
   void draw_now();
   // Reads every control's live variable that changed; no callbacks.
   void sync_live();
+  // The buttons that Return and Esc click in this window whichever control has the focus
+  // (null: none; a disabled one is not clicked). A focused control sees the key first, so
+  // an edit text commits before the button's callback reads it.
+  void set_enter_button(GLUI_Button* button) { enter_button = button; }
+  void set_escape_button(GLUI_Button* button) { escape_button = button; }
 
   // ---- state and services for the controls and the master
   GLUI_Panel* root() const { return main_panel.get(); }
@@ -468,6 +475,8 @@ class GLUI {
   int transient_owner = 0;
   GLUI_Update_CB close_callback = nullptr;
   int close_id = -1;
+  GLUI_Button* enter_button = nullptr;
+  GLUI_Button* escape_button = nullptr;
   int window_id = 0;
   int main_gfx_window = 0;
   bool hidden = false;
@@ -486,6 +495,8 @@ class GLUI {
   // Moves the keyboard focus (null: none); the old control loses it first.
   void set_focus(GLUI_Control* control, bool by_tab);
   void tab_focus(bool backwards);
+  // The enabled button that `key` clicks (see set_enter_button), or null.
+  GLUI_Button* button_for_key(unsigned char key) const;
   // The deepest enabled non-container control under (x, y), or null.
   GLUI_Control* control_at(int x, int y) const;
   // Calls f on every control in creation order, panels before their children.

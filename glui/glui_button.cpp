@@ -49,17 +49,18 @@ void GLUI_Button::on_drag(int x, int y) {
 void GLUI_Button::on_release(int, int, bool inside) {
   pressed = false;
   redraw();
-  if (inside) {
-    fire_callback();
-    live_changed();
-  }
+  if (inside) click();
 }
 
 bool GLUI_Button::on_key(unsigned char key, int) {
   if (key != glui_keys::space) return false;
+  click();
+  return true;
+}
+
+void GLUI_Button::click() {
   fire_callback();
   live_changed();
-  return true;
 }
 
 // ---- GLUI_StaticText

@@ -353,6 +353,11 @@ void GLUI_Master_Object::on_keyboard(int window, unsigned char key, int x, int y
     gui->tab_focus((modifiers & glui_keys::shift) != 0);
     return;
   }
+  if (GLUI_Button* button = gui->button_for_key(key)) {
+    if (gui->focus) gui->focus->on_key(key, modifiers);
+    button->click();
+    return;
+  }
   if (gui->focus && gui->focus->on_key(key, modifiers)) return;
   if (auto keyboard = parent_handler(gui, &UserHandlers::keyboard)) {
     keyboard(key, x + gui->win_x, y + gui->win_y);

@@ -131,6 +131,11 @@ void GLUI::set_transient_for(int window) {
   if (window) master->platform().set_transient_for(window_id, window);
 }
 
+GLUI_Button* GLUI::button_for_key(unsigned char key) const {
+  GLUI_Button* button = key == glui_keys::enter ? enter_button : key == glui_keys::escape ? escape_button : nullptr;
+  return button && button->is_enabled() ? button : nullptr;
+}
+
 void GLUI::raise() { master->platform().raise_window(window_id); }
 
 void GLUI::draw_now() { master->platform().draw_window_now(window_id); }

@@ -1,6 +1,10 @@
 #include "model/model.h"
 
+#include <algorithm>
 #include <cmath>
+#include <new>
+#include <stdexcept>
+#include <utility>
 
 #include "model/keyword_table.h"
 #include "model/model_lexer.h"
@@ -49,6 +53,44 @@ Model::Model(std::FILE* stream) {
     // A box with unset corners would make every evaluation meaningless.
     if (!reader.boundsRead()) failRead(ReadError::MissingBounds);
     finishModel();
+}
+
+Model::Model(std::string_view name, const Vector3& corner, const Vector3& oppositeCorner,
+             std::span<const Charge> charges, bool axesOn, bool boxOn)
+    : boxOn_(boxOn), axesOn_(axesOn) {
+    if (charges.size() > static_cast<std::size_t>(maxCharges)) {
+        throw std::length_error("a model holds at most 99 charges");
+    }
+    bounds_ = create<ABox>();
+    if (!bounds_) throw std::bad_alloc();
+    setName(name);
+    setBounds(corner, oppositeCorner);
+    for (const Charge& charge : charges) {
+        charges_[chargeCount_++] = Charge{static_cast<double>(static_cast<float>(charge.value)), charge.position};
+    }
+    finishModel();
+}
+
+std::unique_ptr<Model> Model::withCharges(std::span<const Charge> charges) const {
+    return std::make_unique<Model>(name(), bounds_->min, bounds_->max, charges, axesOn_, boxOn_);
+}
+
+void Model::setBounds(const Vector3& corner, const Vector3& oppositeCorner) {
+    Vector3 low = corner;
+    Vector3 high = oppositeCorner;
+    // Per axis: exchange only when the first is greater, so equal values stay.
+    if (low.x > high.x) std::swap(low.x, high.x);
+    if (low.y > high.y) std::swap(low.y, high.y);
+    if (low.z > high.z) std::swap(low.z, high.z);
+    bounds_->min = low;
+    bounds_->max = high;
+}
+
+void Model::setName(std::string_view name) {
+    const std::size_t kept = std::min(name.size(), static_cast<std::size_t>(maxNameLength));
+    std::copy_n(name.data(), kept, name_);
+    name_[kept] = '\0';
+    nameLength_ = static_cast<std::uint8_t>(kept);
 }
 
 double Model::potentialAt(const Vector3& p) const {

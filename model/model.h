@@ -1,11 +1,13 @@
 #pragma once
 // Model: a bounding box, up to 99 point charges, two display flags, a name and the
 // numeric settings the visualisations read; it evaluates the Coulomb field of its charges
-// (constant 1: a charge q at distance r has potential q / r). A Model is made only by
-// reading a model file, and no field changes after the reading constructor has finished.
+// (constant 1: a charge q at distance r has potential q / r). A Model is made by reading a
+// model file or from values stored as the reader stores them; no field changes after its
+// constructor has finished (an edit makes a new Model).
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <span>
 #include <string_view>
 
@@ -33,6 +35,14 @@ public:
     // with wrong arguments are dropped silently. Either way lastReadLine() tells where
     // reading stopped.
     explicit Model(std::FILE* stream);
+    // Makes a model from values, stored and finished as the reading constructor stores and
+    // finishes a file that states them: the name cut to maxNameLength characters, the
+    // corners ordered per axis as BOUNDS orders them, each charge value rounded to single
+    // precision. Raises std::length_error for more than maxCharges charges and
+    // std::bad_alloc when the box cannot be made. It checks nothing else: a caller with
+    // rules of its own (finite values, a box of some size) checks them first.
+    Model(std::string_view name, const Vector3& corner, const Vector3& oppositeCorner,
+          std::span<const Charge> charges, bool axesOn, bool boxOn);
     // Releases the model's reference to `bounds`, destroying the box.
     ~Model() = default;
     Model(const Model&) = delete;
@@ -93,8 +103,17 @@ public:
     double potentialMin() const { return potentialMin_; }
     double potentialScale() const { return potentialScale_; }
 
+    // A new model with the same name, bounds and flags and `charges` instead of these
+    // (raises as the value constructor does).
+    std::unique_ptr<Model> withCharges(std::span<const Charge> charges) const;
+
 private:
     friend class ModelReader;
+
+    // The box from two opposite corners: per axis the smaller value becomes the minimum.
+    void setBounds(const Vector3& corner, const Vector3& oppositeCorner);
+    // Keeps at most maxNameLength characters of `name`.
+    void setName(std::string_view name);
 
     // Fills the charge columns, then derives pointSpacing and the potential range from
     // the bounds and the charges.

@@ -1,8 +1,5 @@
 #include "model/model_reader.h"
 
-#include <algorithm>
-#include <utility>
-
 #include "model/read_errors.h"
 
 namespace kelvaro {
@@ -60,14 +57,7 @@ bool ModelReader::readBounds() {
     if (!from || !expectKeyword(Keyword::To)) return false;
     const std::optional<Vector3> to = readPoint();
     if (!to) return false;
-    Vector3 low = *from;
-    Vector3 high = *to;
-    // Per axis: exchange only when the first is greater, so equal values stay.
-    if (low.x > high.x) std::swap(low.x, high.x);
-    if (low.y > high.y) std::swap(low.y, high.y);
-    if (low.z > high.z) std::swap(low.z, high.z);
-    model_.bounds_->min = low;
-    model_.bounds_->max = high;
+    model_.setBounds(*from, *to);
     boundsRead_ = true;
     return true;
 }
@@ -75,10 +65,7 @@ bool ModelReader::readBounds() {
 bool ModelReader::readName() {
     const Token& token = lexer_.nextToken();
     if (token.kind != TokenKind::String) return false;
-    const int kept = std::min(token.length, Model::maxNameLength);
-    std::copy_n(token.text, kept, model_.name_);
-    model_.name_[kept] = '\0';
-    model_.nameLength_ = static_cast<std::uint8_t>(kept);
+    model_.setName({token.text, static_cast<std::size_t>(token.length)});
     return true;
 }
 

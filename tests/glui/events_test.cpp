@@ -120,6 +120,26 @@ TEST_F(EventsTest, AFocusedFieldKeepsItsKeysAndDialogsNeverForward) {
   EXPECT_TRUE(main_events.empty());
 }
 
+TEST_F(EventsTest, ReturnAndEscClickTheWindowsKeyButtonsAfterTheFocusedFieldCommits) {
+  GLUI* dialog = master.create_glui("Dialog");
+  GLUI_EditText* field = dialog->add_edittext("n", GLUI_EDITTEXT_INT, nullptr, 2001, record);
+  GLUI_Button* ok = dialog->add_button("OK", 2002, record);
+  GLUI_Button* cancel = dialog->add_button("Cancel", 2003, record);
+  key(dialog, glui_keys::enter);  // no key buttons yet: nothing
+  EXPECT_TRUE(fired.empty());
+  dialog->set_enter_button(ok);
+  dialog->set_escape_button(cancel);
+  click(field);
+  type(dialog, "7");
+  key(dialog, glui_keys::enter);
+  EXPECT_EQ(fired_ids(), (std::vector<int>{2001, 2002}));
+  EXPECT_EQ(field->get_int_val(), 7);
+  key(dialog, glui_keys::escape);
+  ok->disable();
+  key(dialog, glui_keys::enter);
+  EXPECT_EQ(fired_ids(), (std::vector<int>{2001, 2002, 2003}));
+}
+
 TEST_F(EventsTest, AClickInTheMainWindowCommitsTheFieldBeforeTheProgramSeesIt) {
   GLUI_EditText* field = panel->add_edittext("n", GLUI_EDITTEXT_INT, nullptr, 7,
                                              [](int id) {
