@@ -186,9 +186,7 @@ Random15 Random15::skipped(std::uint64_t draws) const {
         stepIncrement *= stepMultiplier + 1u;
         stepMultiplier *= stepMultiplier;
     }
-    Random15 after;
-    after.state_ = totalMultiplier * state_ + totalIncrement;
-    return after;
+    return Random15(totalMultiplier * state_ + totalIncrement);
 }
 
 float randomBetween(Random15& generator, double low, double high) {

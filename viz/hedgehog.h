@@ -19,6 +19,8 @@ inline constexpr Vector3 hedgehogColor{1.0f, 0.7f, 0.49f};
 // each draw yielding bits 16 to 30 of the new state, 0 to 32767.
 class Random15 {
 public:
+    // A generator at `state` (1: where the process-wide one starts).
+    explicit Random15(std::uint32_t state = 1) : state_(state) {}
     int next() {
         state_ = state_ * 214013u + 2531011u;
         return static_cast<int>((state_ >> 16) & 0x7FFFu);
