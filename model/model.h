@@ -14,7 +14,7 @@
 
 #include "common/vector3.h"
 #include "model/field_kernels.h"
-#include "model/read_report.h"
+#include "model/read_warning.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
 

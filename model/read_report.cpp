@@ -69,4 +69,23 @@ void writeReadWarnings(std::FILE* out, std::string_view file, const std::vector<
     for (const ReadWarning& warning : warnings) std::fprintf(out, "%s\n", formatReadWarning(file, warning).c_str());
 }
 
+ModelFileRead readModelFile(std::FILE* file) {
+    ModelFileRead read;
+    try {
+        read.model = std::make_unique<Model>(file, &read.warnings);
+    } catch (int code) {
+        read.error = code;
+        read.errorLine = Model::lastReadLine();
+    }
+    return read;
+}
+
+void tellModelRead(const ModelFileRead& read, std::string_view name, std::FILE* out) {
+    if (!read.model) {
+        std::fputs("Failed to read in model correctly.\n", out);
+        std::fprintf(out, "%s\n", formatReadFailure(name, read.error, read.errorLine).c_str());
+    }
+    writeReadWarnings(out, name, read.warnings);
+}
+
 }  // namespace kelvaro

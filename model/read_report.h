@@ -5,20 +5,15 @@
 // and its info command print both in the form "FILE:LINE: ...".
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace kelvaro {
+#include "model/model.h"
+#include "model/read_warning.h"
 
-struct ReadWarning {
-    int line = 0;        // 1 = the file's first line
-    std::string text;    // the line as written, without blanks at either end; at most
-                         // maxTextLength characters (a longer one ends in "..."), any
-                         // character that is not printable ASCII shown as '?'
-    std::string reason;  // what was wrong and what the reader did, in plain words
-    static constexpr int maxTextLength = 60;
-};
+namespace kelvaro {
 
 // `raw` (a line of a model file, or its start) made into ReadWarning::text.
 std::string warningText(std::string_view raw);
@@ -34,5 +29,21 @@ std::string formatReadFailure(std::string_view file, int code, int line);
 
 // Writes each warning to `out` as formatReadWarning makes it, one a line.
 void writeReadWarnings(std::FILE* out, std::string_view file, const std::vector<ReadWarning>& warnings);
+
+// What reading one model file gave.
+struct ModelFileRead {
+    std::unique_ptr<Model> model;       // null when the read failed
+    std::vector<ReadWarning> warnings;  // in file order, also those before a failure
+    int error = 0;                      // the read error code when the read failed
+    int errorLine = 0;                  // and the line where it stopped
+};
+
+// Reads a model from `file` (left open) with the reading constructor of Model.
+ModelFileRead readModelFile(std::FILE* file);
+
+// Tells on `out` what the read of the file `name` lost, as the program's load does: after
+// a failed read the line "Failed to read in model correctly." and the line that says why,
+// then every warning. Writes nothing for a clean read.
+void tellModelRead(const ModelFileRead& read, std::string_view name, std::FILE* out);
 
 }  // namespace kelvaro
