@@ -1,0 +1,174 @@
+// kelvaro-batch's -o where the user points it (a link, a FIFO, a device), all or nothing
+// (a failed request, a failed OBJ beside an older MTL, a signal during the write), and
+// which stream its answers and its usage go to.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/e2e/e2e_harness.h"
+#include "tests/viz/viz_test_support.h"
+
+namespace kelvaro {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::BatchRun;
+using testing::examplePath;
+using testing::fileContents;
+
+class BatchOutput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (const char* display = std::getenv("DISPLAY")) savedDisplay_ = display;
+        unsetenv("DISPLAY");  // pictures are drawn without X
+        testing::installExampleSeedFile();
+    }
+    void TearDown() override {
+        if (!savedDisplay_.empty()) setenv("DISPLAY", savedDisplay_.c_str(), 1);
+    }
+
+    static BatchRun batch(const std::vector<std::string>& arguments) {
+        e2e::ChildProcess child(KELVARO_BATCH_PATH, arguments);
+        BatchRun run;
+        run.status = child.wait_for_exit(120.0);
+        run.out = child.output();
+        run.err = child.errors();
+        return run;
+    }
+
+    // The names in the working folder.
+    std::set<std::string> files() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(scratch_.path())) names.insert(entry.path().filename());
+        return names;
+    }
+
+    testing::ScratchDirectory scratch_;
+    std::string savedDisplay_;
+};
+
+TEST_F(BatchOutput, ALinkIsFollowedAndADeviceWrittenInPlace) {
+    const std::string model = examplePath("dipole.txt");
+    ASSERT_EQ(batch({"png", model, "-o", "direct.png"}).status, 0);
+    fs::create_directory("pictures");
+    fs::create_symlink("pictures/target.png", "link.png");
+    const BatchRun run = batch({"png", model, "-o", "link.png"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_symlink("link.png"));
+    EXPECT_EQ(fileContents("pictures/target.png"), fileContents("direct.png"));
+    EXPECT_EQ(files(), (std::set<std::string>{"ElectronData", "direct.png", "link.png", "pictures"}));
+
+    EXPECT_EQ(batch({"png", model, "-o", "/dev/null"}).status, 0);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    const BatchRun full = batch({"png", model, "-o", "/dev/full"});
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "kelvaro-batch: cannot write /dev/full: No space left on device\n");
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+}
+
+TEST_F(BatchOutput, AFifoIsWrittenForTheProcessReadingIt) {
+    const std::vector<std::string> request{"obj", examplePath("dipole.txt"), "lines", "3", "-o"};
+    fs::create_directory("regular");
+    std::vector<std::string> arguments = request;
+    arguments.push_back("regular/pipe.obj");
+    ASSERT_EQ(batch(arguments).status, 0);
+
+    ASSERT_EQ(mkfifo("pipe.obj", 0600), 0);
+    e2e::ChildProcess reader("/bin/sh", {"-c", "cat pipe.obj > received.obj"}, scratch_.path().string());
+    arguments.back() = "pipe.obj";
+    const BatchRun run = batch(arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(reader.wait_for_exit(20.0), 0);
+    EXPECT_EQ(fileContents("received.obj"), fileContents("regular/pipe.obj"));
+    EXPECT_EQ(fs::status("pipe.obj").type(), fs::file_type::fifo);
+    EXPECT_EQ(fileContents("pipe.mtl"), fileContents("regular/pipe.mtl"));
+}
+
+TEST_F(BatchOutput, AFailureLeavesOlderFilesAsTheyWere) {
+    const std::string model = examplePath("dipole.txt");
+    std::ofstream("scene.mtl") << "older materials";
+    fs::create_directory("scene.obj");
+    BatchRun run = batch({"obj", model, "-o", "scene.obj"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kelvaro-batch: cannot write scene.obj: Is a directory\n");
+    EXPECT_EQ(fileContents("scene.mtl"), "older materials");
+
+    // A request that fails (no seed file for field lines) writes no file at all.
+    std::ofstream("old.png") << "older picture";
+    std::ofstream("old.obj") << "older scene";
+    fs::remove("ElectronData");
+    for (const char* name : {"old.png", "old.obj"}) {
+        const std::string mode = fs::path(name).extension() == ".png" ? "png" : "obj";
+        run = batch({mode, model, "hedgehog", "5", "lines", "3", "-o", name});
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_EQ(run.out, "") << name;
+        EXPECT_EQ(run.err, "Cannot render field lines. Sorry.\nField lines need the seed file ElectronData, which "
+                           "could not be opened in " + fs::current_path().string() +
+                               ": No such file or directory\nkelvaro-batch: " + name +
+                               " was not written, as a request failed\n");
+    }
+    EXPECT_EQ(fileContents("old.png"), "older picture");
+    EXPECT_EQ(fileContents("old.obj"), "older scene");
+    EXPECT_EQ(files(), (std::set<std::string>{"old.obj", "old.png", "scene.mtl", "scene.obj"}));
+}
+
+// The MTL file is a FIFO that nobody reads: the tool waits there, its temporary OBJ file
+// made, until the signal comes.
+TEST_F(BatchOutput, ASignalDuringAWriteLeavesNoTemporaryFile) {
+    std::ofstream("big.obj") << "older scene";
+    ASSERT_EQ(mkfifo("big.mtl", 0600), 0);
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        // The tool keeps the action it inherits; it must not inherit SIGINT ignored.
+        struct sigaction defaultAction {}, saved {};
+        defaultAction.sa_handler = SIG_DFL;
+        sigaction(SIGINT, &defaultAction, &saved);
+        e2e::ChildProcess tool(KELVARO_BATCH_PATH, {"obj", examplePath("cloud.txt"), "lines", "100", "-o", "big.obj"});
+        sigaction(SIGINT, &saved, nullptr);
+        const auto temporaryMade = [&] { return files().size() > 3; };
+        ASSERT_TRUE(e2e::wait_until(temporaryMade, 60.0)) << tool.errors();
+        kill(tool.pid(), signal);
+        EXPECT_EQ(tool.wait_for_exit(20.0), 128 + signal);
+        EXPECT_EQ(files(), (std::set<std::string>{"ElectronData", "big.mtl", "big.obj"}));
+        EXPECT_EQ(fileContents("big.obj"), "older scene");
+    }
+}
+
+TEST_F(BatchOutput, AnswersGoToStandardOutputAndMessagesToStandardError) {
+    for (const char* help : {"--help", "-h"}) {
+        const BatchRun run = batch({help});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out.rfind("usage: kelvaro-batch info MODEL\n", 0), 0u) << help;
+        EXPECT_EQ(run.err, "");
+    }
+    const BatchRun wrong = batch({"info"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_NE(wrong.err.find("usage:"), std::string::npos);
+
+    std::ofstream("triangle.txt") << "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT 0, 0, 0\nPOINT +1 AT 0.5, 0, 0\n";
+    const std::string warning =
+        "triangle.txt:3: POINT needs a number (with no + before it), then AT and three numbers separated by commas; "
+        "the line was skipped: POINT +1 AT 0.5, 0, 0\n";
+    const BatchRun print = batch({"print", "triangle.txt"});
+    EXPECT_EQ(print.status, 0);
+    EXPECT_EQ(print.out.rfind("Group(Sphere(", 0), 0u);
+    EXPECT_EQ(print.err, warning);
+    const BatchRun info = batch({"info", "triangle.txt"});
+    EXPECT_EQ(info.status, 0);
+    EXPECT_NE(info.out.find("charges: 1\n"), std::string::npos);
+    EXPECT_EQ(info.out.substr(info.out.rfind("warning: ")), "warning: " + warning);
+    EXPECT_EQ(info.err, "");
+}
+
+}  // namespace
+}  // namespace kelvaro
