@@ -1,0 +1,115 @@
+// End-to-end tests of the dialogs as people use them: Return and Esc, Tab and double-clicks
+// into the name field, and the file list's first drop-down, with real X input under Xvfb.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/app/kelvaro_e2e_fixture.h"
+
+namespace {
+
+using namespace kelvaro_e2e;
+
+const Place nameField{95, 70};
+
+class DialogKeysTest : public KelvaroTest {
+protected:
+    // Presses keys with the pointer over `dialog`: keys reach the window under the pointer,
+    // and the main window's own Esc ends the program.
+    void pressIn(e2e::WindowId dialog, const std::vector<std::string>& keys) {
+        ASSERT_TRUE(e2e::move_pointer(dialog, 120, 8));
+        e2e::pause(0.2);
+        ASSERT_TRUE(e2e::press_keys(keys));
+    }
+
+    void expectClosed(e2e::WindowId dialog) {
+        EXPECT_TRUE(display_->wait_until_viewable(dialog, false, waitSeconds_));
+        e2e::pause(0.3);
+    }
+};
+
+TEST_F(DialogKeysTest, ReturnPressesOkAndEscPressesCancelWhicheverControlHasTheFocus) {
+    start();
+    const e2e::Image empty = screenshot("keys_start");
+
+    e2e::WindowId dialog = openDialog(loadButton, "Load Model File");
+    typeIntoField(dialog, nameField, "cloud.txt");
+    pressIn(dialog, {"Escape"});
+    expectClosed(dialog);
+    EXPECT_EQ(differingPixels(empty, screenshot("keys_load_cancelled")), 0);
+    ASSERT_TRUE(program_->running()) << "Esc in a dialog is not the main window's Esc";
+
+    dialog = openDialog(loadButton, "Load Model File");
+    ASSERT_TRUE(e2e::click(dialog, nameField.x, nameField.y));  // the name typed before stays
+    pressIn(dialog, {"Return"});
+    expectClosed(dialog);
+    const e2e::Image loaded = screenshot("keys_loaded");
+    EXPECT_GT(countInFreeArea(loaded, white, 60), 40);
+
+    dialog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+    typeIntoField(dialog, {110, 14}, "3000");
+    pressIn(dialog, {"Return"});
+    expectClosed(dialog);
+    const e2e::Image hedgehogs = screenshot("keys_hedgehogs");
+    EXPECT_GT(countInFreeArea(hedgehogs, hedgehogOrange, 30), 300);
+
+    dialog = openDialog(surfaceButton, "Add Equipotential Surface");
+    pressIn(dialog, {"Tab", "Tab"});  // the direction list
+    pressIn(dialog, {"Escape"});
+    expectClosed(dialog);
+    EXPECT_EQ(differingPixels(hedgehogs, screenshot("keys_surface_cancelled")), 0);
+
+    dialog = openDialog(fieldLinesButton, "Add Field Lines to Charge");
+    pressIn(dialog, {"Return"});  // nothing focused; no seed file here
+    expectClosed(dialog);
+    EXPECT_TRUE(program_->wait_for_output("Cannot render field lines. Sorry.\n", timeout)) << program_->output();
+    EXPECT_EQ(program_->output().rfind("Cannot render field lines. Sorry.\n", 0), 0u) << program_->output();
+}
+
+TEST_F(DialogKeysTest, TabAndADoubleClickSelectTheWholeName) {
+    start();
+    e2e::WindowId dialog = openDialog(loadButton, "Load Model File");
+    typeIntoField(dialog, nameField, "missing.txt");
+    ASSERT_TRUE(e2e::run_command({"xdotool", "mousemove", "--window", std::to_string(dialog),
+                                  std::to_string(nameField.x), std::to_string(nameField.y), "sleep", "0.1", "click",
+                                  "--repeat", "2", "--delay", "60", "1"}) == 0);
+    ASSERT_TRUE(e2e::type_text("cloud.txt"));
+    pressIn(dialog, {"Return"});
+    expectClosed(dialog);
+    EXPECT_GT(countInFreeArea(screenshot("double_click_loaded"), white, 60), 40);
+    EXPECT_EQ(program_->output(), "") << "typed into the old name";
+
+    dialog = openDialog(loadButton, "Load Model File");
+    pressIn(dialog, {"Tab", "Tab"});  // the file list, then the name field
+    ASSERT_TRUE(e2e::type_text("missing.txt"));
+    pressIn(dialog, {"Return"});
+    expectClosed(dialog);
+    EXPECT_TRUE(program_->wait_for_output("Could not open file missing.txt.\n", timeout)) << program_->output();
+    EXPECT_EQ(program_->output(), "Could not open file missing.txt.\n");
+}
+
+TEST_F(DialogKeysTest, TheFileListsFirstDropDownShowsEveryFile) {
+    for (const char* model : {"capacitor.txt", "lexical_tour.txt", "line_of_charges.txt", "ring.txt"}) {
+        fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / model, workDirectory_ / model);
+    }
+    start();
+    const e2e::WindowId dialog = openDialog(loadButton, "Load Model File");
+    ASSERT_TRUE(e2e::click(dialog, 150, 30));
+    const e2e::WindowId menu = display_->wait_for_window("freeglut menu", timeout);
+    ASSERT_TRUE(display_->wait_until_viewable(menu, true, timeout));
+    const e2e::Image image = screenshot("file_list_first_drop_down", menu);
+
+    // "Click to see files" and eight files, one under the other.
+    constexpr int items = 9;
+    ASSERT_GE(image.height(), items * 20);
+    int unlit = 0;  // rows whose white left edge is missing: not drawn, or drawn short
+    for (int y = 0; y < image.height() - 3; ++y) unlit += e2e::near(image.at(1, y), white, 10) ? 0 : 1;
+    EXPECT_EQ(unlit, 0);
+    const int rowHeight = (image.height() - 4) / items;
+    const e2e::Pixel black{0, 0, 0};
+    EXPECT_GT(image.count(black, 40, 4, image.height() - 2 - rowHeight, image.width() - 4, image.height() - 3), 20)
+        << "the last file's name";
+    ASSERT_TRUE(e2e::click(dialog, 20, 100));  // closes the drop-down
+}
+
+}  // namespace
