@@ -104,20 +104,18 @@ std::string followLinks(std::string path) {
 
 }  // namespace
 
-WholeFile::WholeFile(std::string path) : target_(followLinks(std::move(path))) {
-    if (target_.empty()) {
-        if (errno != ELOOP) errno = ENOENT;
-        fail();
-        return;
-    }
+WholeFile::WholeFile(std::string path) {
+    // The system follows the links to a special file itself, also those that name no
+    // path (/dev/stdout on a pipe).
     struct stat status {};
-    const bool exists = stat(target_.c_str(), &status) == 0;
+    const bool exists = stat(path.c_str(), &status) == 0;
     if (exists && S_ISDIR(status.st_mode)) {
         errno = EISDIR;
         fail();
         return;
     }
     if (exists && !S_ISREG(status.st_mode)) {
+        target_ = std::move(path);
         const int descriptor = open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         stream_ = descriptor >= 0 ? fdopen(descriptor, "wb") : nullptr;
         if (stream_ == nullptr) {
@@ -129,6 +127,11 @@ WholeFile::WholeFile(std::string path) : target_(followLinks(std::move(path))) {
         return;
     }
 
+    target_ = followLinks(std::move(path));
+    if (target_.empty()) {
+        fail();  // a loop of links
+        return;
+    }
     temporaryPath_ = target_ + ".XXXXXX";
     int descriptor = -1;
     {
