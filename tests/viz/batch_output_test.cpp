@@ -7,7 +7,6 @@
 #include <signal.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -15,7 +14,7 @@
 #include <vector>
 
 #include "tests/support/e2e/e2e_harness.h"
-#include "tests/viz/viz_test_support.h"
+#include "tests/viz/batch_process.h"
 
 namespace kelvaro {
 namespace {
@@ -27,33 +26,13 @@ using testing::fileContents;
 
 class BatchOutput : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* display = std::getenv("DISPLAY")) savedDisplay_ = display;
-        unsetenv("DISPLAY");  // pictures are drawn without X
-        testing::installExampleSeedFile();
-    }
-    void TearDown() override {
-        if (!savedDisplay_.empty()) setenv("DISPLAY", savedDisplay_.c_str(), 1);
-    }
+    void SetUp() override { testing::installExampleSeedFile(); }
 
-    static BatchRun batch(const std::vector<std::string>& arguments) {
-        e2e::ChildProcess child(KELVARO_BATCH_PATH, arguments);
-        BatchRun run;
-        run.status = child.wait_for_exit(120.0);
-        run.out = child.output();
-        run.err = child.errors();
-        return run;
-    }
+    static BatchRun batch(const std::vector<std::string>& arguments) { return testing::runBatchProcess(arguments); }
+    std::set<std::string> files() const { return testing::fileNames(scratch_.path()); }
 
-    // The names in the working folder.
-    std::set<std::string> files() const {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(scratch_.path())) names.insert(entry.path().filename());
-        return names;
-    }
-
+    testing::WithoutDisplay noDisplay_;
     testing::ScratchDirectory scratch_;
-    std::string savedDisplay_;
 };
 
 TEST_F(BatchOutput, ALinkIsFollowedAndADeviceWrittenInPlace) {
