@@ -33,7 +33,7 @@ const char* readErrorWords(int code) {
             return "a backslash that starts neither a comment (two backslashes) nor a continued line "
                    "(a backslash at the very end of a line)";
         case ReadError::UnterminatedQuotedComment:
-            return "a comment opened with an apostrophe (') that is never closed";
+            return "a comment opened with an apostrophe (') that is never closed, so it runs to the end of the file";
         case ReadError::InvalidCharacter:
             return "a character that cannot stand there in a model file (such as #, $, %, @ or a letter "
                    "outside plain ASCII)";
