@@ -96,7 +96,8 @@ std::string followLinks(std::string path) {
         link.resize(static_cast<std::size_t>(length));
         // A relative link is relative to the folder that holds it.
         const std::size_t slash = path.rfind('/');
-        path = (!link.empty() && link.front() == '/') || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
+        const bool absolute = !link.empty() && link.front() == '/';
+        path = absolute || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
     }
     errno = ELOOP;
     return {};
@@ -152,10 +153,12 @@ WholeFile::WholeFile(std::string path) {
         fail();
         return;
     }
-    // mkstemp makes the file private; give it the permissions a new file would have.
+    // mkstemp makes the file private; give it the permissions of the file it replaces, or
+    // those a new file would have.
     const mode_t mask = umask(0);
     umask(mask);
-    if (fchmod(descriptor, 0666 & ~mask) != 0) fail();
+    const mode_t mode = exists ? status.st_mode & 07777 : 0666 & ~mask;
+    if (fchmod(descriptor, mode) != 0) fail();
 }
 
 WholeFile::~WholeFile() {

@@ -114,8 +114,8 @@ void ModelReader::readFlag(bool& flag, const char* problem) {
         flag = true;
         return;
     }
-    const KeywordEntry* word = lexer_.token().kind == TokenKind::Identifier ? keywords_.findKeyword(lexer_.token().view())
-                                                                            : nullptr;
+    const Token& token = lexer_.token();
+    const KeywordEntry* word = token.kind == TokenKind::Identifier ? keywords_.findKeyword(token.view()) : nullptr;
     if (!word || word->code != Keyword::Off) problem_ = problem;
 }
 

@@ -1,4 +1,4 @@
-// WholeFile: several files committed as one, and a special file written in place.
+// commitTogether: several files replaced all together, or none of them.
 
 #include "app/whole_file.h"
 
@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <sstream>
 #include <string>
 
@@ -16,58 +15,37 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class WholeFileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("kelvaro-whole-file-" + std::to_string(getpid()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
+std::string contents(const fs::path& file) {
+    std::stringstream bytes;
+    bytes << std::ifstream(file).rdbuf();
+    return bytes.str();
+}
 
-    std::string path(const std::string& name) const { return (folder_ / name).string(); }
-    std::set<std::string> names() const {
-        std::set<std::string> found;
-        for (const auto& entry : fs::directory_iterator(folder_)) found.insert(entry.path().filename());
-        return found;
-    }
-    static std::string contents(const std::string& file) {
-        std::stringstream bytes;
-        bytes << std::ifstream(file).rdbuf();
-        return bytes.str();
-    }
-
-    fs::path folder_;
-};
-
-TEST_F(WholeFileTest, FilesCommittedTogetherAreAllReplacedOrNoneIs) {
-    std::ofstream(path("scene.mtl")) << "old materials";
-    std::ofstream(path("scene.obj")) << "old scene";
-    {
-        WholeFile materials(path("scene.mtl"));
-        WholeFile full("/dev/full");  // a device: written in place, and every write fails
-        WholeFile scene(path("scene.obj"));
-        ASSERT_TRUE(materials.stream() && full.stream() && scene.stream());
+TEST(WholeFile, FilesCommittedTogetherAreAllReplacedOrNoneIs) {
+    const fs::path folder = fs::temp_directory_path() / ("kelvaro-whole-file-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const std::string mtl = folder / "scene.mtl", obj = folder / "scene.obj";
+    std::ofstream(mtl) << "old materials";
+    std::ofstream(obj) << "old scene";
+    for (const bool deviceFails : {true, false}) {
+        WholeFile materials(mtl), full("/dev/full"), scene(obj);  // /dev/full: written in place, every write fails
         std::fputs("new materials", materials.stream());
         std::fputs("new scene", scene.stream());
-        std::fputs("more than nothing", full.stream());
-        EXPECT_EQ(commitTogether({&materials, &full, &scene}), &full);
-        EXPECT_EQ(full.error(), "No space left on device");
+        EXPECT_EQ(contents(obj), "old scene");  // until the commit
+        if (deviceFails) {
+            std::fputs("more than nothing", full.stream());
+            EXPECT_EQ(commitTogether({&materials, &full, &scene}), &full);
+            EXPECT_EQ(full.error(), "No space left on device");
+            EXPECT_EQ(contents(mtl), "old materials");
+        } else {
+            EXPECT_EQ(commitTogether({&materials, &scene}), nullptr);
+            EXPECT_EQ(contents(mtl), "new materials");
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2) << "a temporary left";
     }
+    EXPECT_EQ(contents(obj), "new scene");
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
-    EXPECT_EQ(contents(path("scene.mtl")), "old materials");
-    EXPECT_EQ(contents(path("scene.obj")), "old scene");
-    EXPECT_EQ(names(), (std::set<std::string>{"scene.mtl", "scene.obj"}));
-
-    WholeFile materials(path("scene.mtl"));
-    WholeFile scene(path("scene.obj"));
-    std::fputs("new materials", materials.stream());
-    std::fputs("new scene", scene.stream());
-    EXPECT_EQ(contents(path("scene.obj")), "old scene");  // until the commit
-    EXPECT_EQ(commitTogether({&materials, &scene}), nullptr);
-    EXPECT_EQ(contents(path("scene.mtl")), "new materials");
-    EXPECT_EQ(contents(path("scene.obj")), "new scene");
-    EXPECT_EQ(names(), (std::set<std::string>{"scene.mtl", "scene.obj"}));
+    fs::remove_all(folder);
 }
 
 }  // namespace

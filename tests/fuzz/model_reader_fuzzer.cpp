@@ -66,16 +66,12 @@ void exercise(const Model& model) {
 std::string outcome(std::FILE* stream, std::vector<kelvaro::ReadWarning>* warnings) {
     try {
         const Model model(stream, warnings);
-        std::string values(model.name());
-        const kelvaro::ABox& box = model.bounds();
-        const bool flags[] = {model.boxOn(), model.axesOn()};
-        values.append(reinterpret_cast<const char*>(&box.min), sizeof box.min);
-        values.append(reinterpret_cast<const char*>(&box.max), sizeof box.max);
-        values.append(reinterpret_cast<const char*>(flags), sizeof flags);
-        for (const kelvaro::Charge& charge : model.charges()) {
-            values.append(reinterpret_cast<const char*>(&charge.value), sizeof charge.value);
-            values.append(reinterpret_cast<const char*>(&charge.position), sizeof charge.position);
-        }
+        const auto bytes = [](const auto& value) {
+            return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+        };
+        std::string values = std::string(model.name()) + bytes(model.bounds().min) + bytes(model.bounds().max) +
+                             bytes(model.boxOn()) + bytes(model.axesOn());
+        for (const kelvaro::Charge& charge : model.charges()) values += bytes(charge.value) + bytes(charge.position);
         return values;
     } catch (int code) {
         return "error " + std::to_string(code);

@@ -1,7 +1,5 @@
 #include "tests/viz/batch_process.h"
 
-#include <cstdlib>
-
 #include "tests/support/e2e/e2e_harness.h"
 
 namespace kelvaro::testing {
@@ -19,15 +17,6 @@ std::set<std::string> fileNames(const std::filesystem::path& folder) {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename());
     return names;
-}
-
-WithoutDisplay::WithoutDisplay() {
-    if (const char* display = std::getenv("DISPLAY")) saved_ = display;
-    unsetenv("DISPLAY");
-}
-
-WithoutDisplay::~WithoutDisplay() {
-    if (!saved_.empty()) setenv("DISPLAY", saved_.c_str(), 1);
 }
 
 }  // namespace kelvaro::testing

@@ -1,6 +1,6 @@
 #pragma once
-// kelvaro-batch run as a child process in the working folder, with no X display: what the
-// tests of its files and outputs share.
+// kelvaro-batch run as a child process in the working folder: what the tests of its files
+// and outputs share.
 
 #include <filesystem>
 #include <set>
@@ -16,17 +16,5 @@ BatchRun runBatchProcess(const std::vector<std::string>& arguments);
 
 // The names in `folder`.
 std::set<std::string> fileNames(const std::filesystem::path& folder);
-
-// Unsets DISPLAY while it lives (pictures are drawn without X), then restores it.
-class WithoutDisplay {
-public:
-    WithoutDisplay();
-    ~WithoutDisplay();
-    WithoutDisplay(const WithoutDisplay&) = delete;
-    WithoutDisplay& operator=(const WithoutDisplay&) = delete;
-
-private:
-    std::string saved_;
-};
 
 }  // namespace kelvaro::testing
