@@ -77,7 +77,7 @@ std::map<int, int> menu_of_window;
 // the menu's white top edge reaches its top-right corner.
 
 int menu_openings = 0;  // a tick of an earlier opening finds the number changed
-int menu_checks = 0;
+int menu_opened_at = 0;  // GLUT_ELAPSED_TIME
 
 // Errors of requests about windows that may go away meanwhile are not the program's end.
 class XErrorsIgnored {
@@ -133,8 +133,9 @@ bool menu_drawn_whole(Display* display, Window menu) {
 
 void check_open_menu(int opening) {
   Display* display = glXGetCurrentDisplay();
-  constexpr int most_checks = 400;  // two seconds
-  if (opening != menu_openings || !menu_open || !display || ++menu_checks > most_checks) return;
+  constexpr int give_up_after_ms = 10000;
+  const bool too_late = glutGet(GLUT_ELAPSED_TIME) - menu_opened_at > give_up_after_ms;
+  if (opening != menu_openings || !menu_open || !display || too_late) return;
   {
     const XErrorsIgnored ignored(display);
     const Window menu = find_open_menu_window(display);
@@ -152,7 +153,7 @@ void check_open_menu(int opening) {
 void on_menu_status(int status, int, int) {
   menu_open = status == GLUT_MENU_IN_USE;
   if (!menu_open) return;
-  menu_checks = 0;
+  menu_opened_at = glutGet(GLUT_ELAPSED_TIME);
   glutTimerFunc(5, check_open_menu, ++menu_openings);
 }
 

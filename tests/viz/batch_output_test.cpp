@@ -47,9 +47,11 @@ TEST_F(BatchOutput, ALinkIsFollowedAndSpecialFilesAreWrittenInPlace) {
     };
     fs::create_directory("regular");
     ASSERT_EQ(to("regular/pipe.obj").status, 0);
-    fs::create_symlink("regular/pipe.obj", "link.obj");
+    fs::create_symlink("regular/linked.obj", "link.obj");
     ASSERT_EQ(to("link.obj").status, 0);
     EXPECT_TRUE(fs::is_symlink("link.obj"));
+    const std::string linked = fileContents("regular/linked.obj"), plain = fileContents("regular/pipe.obj");
+    EXPECT_EQ(linked.substr(linked.find('\n')), plain.substr(plain.find('\n')));  // but for "mtllib link.mtl"
 
     ASSERT_EQ(mkfifo("pipe.obj", 0600), 0);
     e2e::ChildProcess reader("/bin/sh", {"-c", "cat pipe.obj > received.obj"}, scratch_.path().string());
