@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/shell.h"
 
@@ -17,11 +18,22 @@ bool initialiseApplicationFramework() {
     return display != nullptr;
 }
 
+// The line after the fatal one: what failed, in the user's words.
+void explainMissingDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || display[0] == '\0') {
+        std::fputs("No X display could be opened: DISPLAY is not set.\n", stderr);
+    } else {
+        std::fprintf(stderr, "No X display could be opened at DISPLAY=%s.\n", display);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (!initialiseApplicationFramework()) {
         std::fputs("Fatal Error: MFC initialization failed\n", stderr);
+        explainMissingDisplay();
         std::fflush(stderr);
         return 1;
     }

@@ -2,11 +2,14 @@
 
 #include <cstdio>
 #include <new>
+#include <string>
 
 #include "app/file_search.h"
+#include "model/read_report.h"
 #include "viz/field_lines.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
+#include "viz/seed_directions.h"
 
 namespace kelvaro {
 
@@ -20,32 +23,25 @@ void say(const char* message) {
     std::fflush(stdout);
 }
 
-// Reads a model from an open stream; none when the reader raises its error code.
-std::unique_ptr<Model> readModel(std::FILE* file) {
-    try {
-        return std::make_unique<Model>(file);
-    } catch (int) {
-        return nullptr;
-    }
-}
-
 // Appends what `build` makes of the current model to the scene, or says `failure`.
+// Answers false when the builder answered none.
 template <class Builder>
-void addVisualisation(const char* failure, Builder build) {
+bool addVisualisation(const char* failure, Builder build) {
     if (!currentModel || !sceneGroup) {
         say(failure);
-        return;
+        return true;
     }
     const Ref<Group> group = build(*currentModel);
     if (!group) {
         say(failure);
-        return;
+        return false;
     }
     try {
         sceneGroup->add(*group);
     } catch (const std::bad_alloc&) {  // the scene's array could not grow; the scene stays as it was
         say(failure);
     }
+    return true;
 }
 
 }  // namespace
@@ -60,21 +56,23 @@ LoadOutcome loadModelFile(const char* name) {
         return LoadOutcome::CannotOpen;
     }
     currentModel.reset();
-    std::unique_ptr<Model> model = readModel(file);
+    ModelFileRead read = readModelFile(file);
     std::fclose(file);
-    if (!model) {
-        say("Failed to read in model correctly.\n");
-        return LoadOutcome::ReadFailed;
-    }
-    currentModel = std::move(model);
+    tellModelRead(read, name, stdout);
+    std::fflush(stdout);
+    if (!read.model) return LoadOutcome::ReadFailed;
+    currentModel = std::move(read.model);
     sceneGroup = currentModel->buildModelGeometry();
     if (!sceneGroup) say("Failed to render model");
     return LoadOutcome::Loaded;
 }
 
 void addFieldLines(int linesPerCharge) {
-    addVisualisation("Cannot render field lines. Sorry.\n",
-                     [&](const Model& model) { return makeFieldLines(model, linesPerCharge); });
+    const bool built = addVisualisation("Cannot render field lines. Sorry.\n", [&](const Model& model) {
+        return makeFieldLines(model, linesPerCharge);
+    });
+    const std::string problem = built ? std::string() : seedFileProblem(linesPerCharge);
+    if (!problem.empty()) say((problem + "\n").c_str());
 }
 
 void addHedgehogLines(int count) {

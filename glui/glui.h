@@ -219,7 +219,8 @@ class GLUI_EditText : public GLUI_Control {
   // Shows text; on a text field it also writes the live array (which the caller sized).
   void set_text(const char* text);
   // Parses, limits, formats and writes the shown text; fires the callback when the
-  // text differs from what the field showed when it took the focus.
+  // text differs from what the field showed when it took the focus. Numeric text that
+  // holds no digit (emptied, or a lone sign or point) keeps the value the field had.
   void commit();
 
   int data_type;
@@ -238,13 +239,18 @@ class GLUI_EditText : public GLUI_Control {
   void draw(GLUI_Painter& painter) const override;
   bool can_tab_focus() const override { return true; }
   bool keeps_focus_on_click() const override { return true; }
+  // A press places the caret; a second press within double_click_ms at about the same
+  // place (a double-click) selects the whole text.
   void on_press(int x, int y, int modifiers) override;
   void on_drag(int x, int y) override;
+  // A key that a numeric field refuses rings the bell.
   bool on_key(unsigned char key, int modifiers) override;
   bool on_special(int key, int modifiers) override;
+  // Tab selects the whole text.
   void on_focus(bool by_tab) override;
   void on_blur() override;
   void sync_live() override;
+  static constexpr long long double_click_ms = 400;
 
  private:
   void show_value();            // formats the committed value into the buffer
@@ -256,6 +262,9 @@ class GLUI_EditText : public GLUI_Control {
   bool accept_edit(const EditBuffer& candidate, bool inserts) const;
   std::string text_at_focus;
   std::string last_live_text;
+  long long last_press_ms = -double_click_ms - 1;
+  int last_press_x = 0, last_press_y = 0;
+  bool whole_text_pressed = false;  // a double-click selected all: drags leave it
   int last_live_int = 0;
   float last_live_float = 0;
 };

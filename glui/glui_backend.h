@@ -89,6 +89,11 @@ class GLUI_Platform {
   virtual void raise_window(int window) = 0;
   // Ends the event loop once the events in hand are handled.
   virtual void leave_main_loop() = 0;
+  // Rings the bell once: a key that a field refuses. The default rings nothing.
+  virtual void ring_bell() {}
+  // Milliseconds on a clock that never goes back, for telling a double-click from two
+  // clicks. The default is the process's steady clock.
+  virtual long long milliseconds();
 };
 
 // The platform the widget layer uses unless GLUI_Master.set_platform chose another.

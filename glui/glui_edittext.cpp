@@ -2,6 +2,7 @@
 // live variables, and the sunken field with caret and selection.
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cmath>
 #include <cstring>
 
@@ -166,10 +167,11 @@ void GLUI_EditText::sync_live() {
 }
 
 void GLUI_EditText::commit() {
+  const bool has_digit = buffer.text().find_first_of("0123456789") != std::string::npos;
   if (data_type == GLUI_EDITTEXT_INT) {
-    store_number(glui_numbers::parse_int(buffer.text()));
+    store_number(has_digit ? glui_numbers::parse_int(buffer.text()) : int_val);
   } else if (data_type == GLUI_EDITTEXT_FLOAT) {
-    store_number(glui_numbers::parse_float(buffer.text()));
+    store_number(has_digit ? glui_numbers::parse_float(buffer.text()) : float_val);
   } else {
     write_live();
   }
@@ -254,12 +256,24 @@ bool GLUI_EditText::accept_edit(const EditBuffer& candidate, bool inserts) const
   return is_numeric_text(candidate.text(), data_type == GLUI_EDITTEXT_FLOAT);
 }
 
-void GLUI_EditText::on_press(int x, int, int) {
-  buffer.move_to(caret_index_at(x), false);
+void GLUI_EditText::on_press(int x, int y, int) {
+  const long long now = glui->master->platform().milliseconds();
+  whole_text_pressed = now - last_press_ms <= double_click_ms && std::abs(x - last_press_x) <= 4 &&
+                       std::abs(y - last_press_y) <= 4;
+  // A third press starts over rather than counting as another double-click.
+  last_press_ms = whole_text_pressed ? -double_click_ms - 1 : now;
+  last_press_x = x;
+  last_press_y = y;
+  if (whole_text_pressed) {
+    buffer.select_all();
+  } else {
+    buffer.move_to(caret_index_at(x), false);
+  }
   redraw();
 }
 
 void GLUI_EditText::on_drag(int x, int) {
+  if (whole_text_pressed) return;
   buffer.move_to(caret_index_at(x), true);
   keep_caret_visible();
   redraw();
@@ -273,12 +287,15 @@ bool GLUI_EditText::on_key(unsigned char key, int modifiers) {
     return true;
   }
   EditBuffer candidate = buffer;
-  if (candidate.apply_key(key, modifiers) && accept_edit(candidate, EditBuffer::inserts(key))) {
-    buffer = candidate;
-    keep_caret_visible();
-    redraw();
+  if (!candidate.apply_key(key, modifiers)) return true;  // a focused field keeps every key
+  if (!accept_edit(candidate, EditBuffer::inserts(key))) {
+    glui->master->platform().ring_bell();
+    return true;
   }
-  return true;  // a focused field keeps every key, used or dropped
+  buffer = candidate;
+  keep_caret_visible();
+  redraw();
+  return true;
 }
 
 bool GLUI_EditText::on_special(int key, int modifiers) {

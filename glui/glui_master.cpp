@@ -1,10 +1,16 @@
 // GLUI_Master: creating GLUI windows, placing subwindows, forwarding the main
 // window's callbacks, and routing events to controls.
 #include <algorithm>
+#include <chrono>
 
 #include "glui/glui.h"
 
 GLUI_Master_Object GLUI_Master;
+
+long long GLUI_Platform::milliseconds() {
+  using namespace std::chrono;
+  return duration_cast<std::chrono::milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <X11/keysym.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -68,7 +69,93 @@ void on_idle() { GLUI_Master.on_idle(); }
 bool menu_open = false;
 std::map<int, int> menu_of_window;
 
-void on_menu_status(int status, int, int) { menu_open = status == GLUT_MENU_IN_USE; }
+// freeglut draws a menu that opens once, right after giving its window the menu's size;
+// Mesa may draw that first frame into a buffer of the window's old size, which leaves a
+// black band at the top and cuts the list short, and freeglut draws again only when the
+// highlighted item changes. So while a menu is open and not yet drawn whole, an Expose
+// event sent to its window every few milliseconds has freeglut draw it again. Drawn whole,
+// the menu's white top edge reaches its top-right corner.
+
+int menu_openings = 0;  // a tick of an earlier opening finds the number changed
+int menu_opened_at = 0;  // GLUT_ELAPSED_TIME
+
+// Errors of requests about windows that may go away meanwhile are not the program's end.
+class XErrorsIgnored {
+ public:
+  explicit XErrorsIgnored(Display* display) : display_(display) {
+    XSync(display_, False);
+    previous_ = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  }
+  ~XErrorsIgnored() {
+    XSync(display_, False);
+    XSetErrorHandler(previous_);
+  }
+  XErrorsIgnored(const XErrorsIgnored&) = delete;
+  XErrorsIgnored& operator=(const XErrorsIgnored&) = delete;
+
+ private:
+  Display* display_;
+  int (*previous_)(Display*, XErrorEvent*);
+};
+
+// The open menu's window: the topmost viewable child of the root window that freeglut
+// named as its menus; 0 when there is none (yet).
+Window find_open_menu_window(Display* display) {
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return 0;
+  Window found = 0;
+  for (unsigned i = count; i-- > 0 && !found;) {
+    XWindowAttributes attributes;
+    char* name = nullptr;
+    if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable &&
+        XFetchName(display, children[i], &name) && name && std::strcmp(name, "freeglut menu") == 0) {
+      found = children[i];
+    }
+    if (name) XFree(name);
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+// Whether the pixel near the top-right corner of the menu's window is white.
+bool menu_drawn_whole(Display* display, Window menu) {
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(display, menu, &attributes) || attributes.width < 4) return false;
+  XImage* image = XGetImage(display, menu, attributes.width - 3, 1, 1, 1, AllPlanes, ZPixmap);
+  if (!image) return false;
+  const unsigned long white =
+      attributes.visual->red_mask | attributes.visual->green_mask | attributes.visual->blue_mask;
+  const bool whole = (XGetPixel(image, 0, 0) & white) == white;
+  XDestroyImage(image);
+  return whole;
+}
+
+void check_open_menu(int opening) {
+  Display* display = glXGetCurrentDisplay();
+  constexpr int give_up_after_ms = 10000;
+  const bool too_late = glutGet(GLUT_ELAPSED_TIME) - menu_opened_at > give_up_after_ms;
+  if (opening != menu_openings || !menu_open || !display || too_late) return;
+  {
+    const XErrorsIgnored ignored(display);
+    const Window menu = find_open_menu_window(display);
+    if (menu && menu_drawn_whole(display, menu)) return;
+    if (menu) {
+      XEvent expose{};
+      expose.type = Expose;
+      expose.xexpose.window = menu;
+      XSendEvent(display, menu, False, ExposureMask, &expose);
+    }
+  }
+  glutTimerFunc(5, check_open_menu, opening);
+}
+
+void on_menu_status(int status, int, int) {
+  menu_open = status == GLUT_MENU_IN_USE;
+  if (!menu_open) return;
+  menu_opened_at = glutGet(GLUT_ELAPSED_TIME);
+  glutTimerFunc(5, check_open_menu, ++menu_openings);
+}
 
 void on_menu_choice(int index) {
   const int menu = glutGetMenu();
@@ -248,6 +335,13 @@ class GlutPlatform : public GLUI_Platform {
 
   void leave_main_loop() override {
     if (glut_running()) glutLeaveMainLoop();
+  }
+
+  void ring_bell() override {
+    if (Display* display = glut_running() ? glXGetCurrentDisplay() : nullptr) {
+      XBell(display, 0);
+      XFlush(display);
+    }
   }
 
   bool set_popup_menu(int window, const std::vector<std::string>* items) override {

@@ -38,7 +38,7 @@ double squaredDistance(const Vector3& p, const ChargeColumns& charges, int i) {
 
 }  // namespace
 
-Model::Model(std::FILE* stream) {
+Model::Model(std::FILE* stream, std::vector<ReadWarning>* warnings) {
     lastReadLine_ = 0;
     KeywordTable& keywords = KeywordTable::processTable();
     if (keywords.count() == 0) keywords.fillKeywords();
@@ -47,7 +47,7 @@ Model::Model(std::FILE* stream) {
 
     ModelLexer lexer(stream);
     const StopLineRecorder recorder(lexer, lastReadLine_);
-    ModelReader reader(lexer, keywords, *this);
+    ModelReader reader(lexer, keywords, *this, warnings);
     while (reader.readStatement() != StatementOutcome::EndOfInput) {
     }
     // A box with unset corners would make every evaluation meaningless.

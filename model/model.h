@@ -10,9 +10,11 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "common/vector3.h"
 #include "model/field_kernels.h"
+#include "model/read_warning.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
 
@@ -31,10 +33,13 @@ public:
     // Reads a model file from `stream` (positioned at its start; it is left open wherever
     // reading stopped) and finishes the model. On a lexical error, an unknown statement
     // word, a file without BOUNDS or exhausted memory it raises the ReadError code as a
-    // plain int (see read_errors.h); the partly built model is destroyed then. Statements
-    // with wrong arguments are dropped silently. Either way lastReadLine() tells where
-    // reading stopped.
-    explicit Model(std::FILE* stream);
+    // plain int (see read_errors.h; readErrorWords in read_report.h gives its words); the
+    // partly built model is destroyed then. Statements with wrong arguments are dropped,
+    // and so is the line after a statement that ended with its line; when `warnings` is
+    // given, one ReadWarning for each is appended to it, in file order (also those read
+    // before a failure). The model is the same with or without them. Either way
+    // lastReadLine() tells where reading stopped.
+    explicit Model(std::FILE* stream, std::vector<ReadWarning>* warnings = nullptr);
     // Makes a model from values, stored and finished as the reading constructor stores and
     // finishes a file that states them: the name cut to maxNameLength characters, the
     // corners ordered per axis as BOUNDS orders them, each charge value rounded to single

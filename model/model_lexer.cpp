@@ -86,6 +86,7 @@ int ModelLexer::getChar() {
                 std::ungetc(after, stream_);
             }
         }
+        if (c != 0) record(c);
     }
     current_ = c;
     charLine_ = nextLine_;
@@ -104,6 +105,30 @@ void ModelLexer::pushBack(int c) {
     if (pendingCount_ == maxPushBack) std::abort();
     pending_[pendingCount_++] = c;
     if (c == '\n') --nextLine_;
+}
+
+void ModelLexer::record(int c) {
+    if (c == '\n') {
+        if (streamLine_ == keptLine_) keptText_ = readingText_;
+        lastText_.swap(readingText_);
+        readingText_.clear();
+        lastLine_ = streamLine_++;
+    } else if (readingText_.size() < lineTextLimit && (!readingText_.empty() || charClass(c) != CharClass::Blank)) {
+        readingText_.push_back(static_cast<char>(c));
+    }
+}
+
+std::string_view ModelLexer::lineText(int line) const {
+    if (line == streamLine_) return readingText_;
+    if (line == lastLine_) return lastText_;
+    if (line == keptLine_) return keptText_;
+    return {};
+}
+
+void ModelLexer::keepLine(int line) {
+    if (line == keptLine_) return;
+    keptText_ = lineText(line);
+    keptLine_ = line;
 }
 
 void ModelLexer::skipLine() {

@@ -2,12 +2,14 @@
 // ModelLexer: splits a model file into tokens. It reads the stream one character at a
 // time (end of input reads as NUL), folds every carriage return + line feed pair into one
 // line feed, keeps up to two characters of push-back and counts lines, so that each token
-// knows the line it started on and the reader can say where it stopped.
+// knows the line it started on and the reader can say where it stopped. It also keeps the
+// start of a few lines' text, for the reader's warnings.
 //
 // Lexical errors are raised as plain ints (see read_errors.h).
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace kelvaro {
@@ -97,8 +99,19 @@ public:
     // The line of the character read most recently (1 before anything is read).
     int line() const { return charLine_; }
 
+    // The text of `line` from its first non-blank character on, at most lineTextLimit
+    // characters of it, as far as it has been read (whole once its line feed has been
+    // read). Known for the line being read, the line completed last and the line given to
+    // keepLine; empty for any other.
+    std::string_view lineText(int line) const;
+    // Keeps the text of `line` (read already or being read) until the next call.
+    void keepLine(int line);
+    static constexpr std::size_t lineTextLimit = 64;
+
 private:
     void pushBack(int c);
+    // Notes a character read from the stream in the text of its line.
+    void record(int c);
 
     void readIdentifier(int first);
     // A number: `first` is its first digit (already read); `negative` when a minus came
@@ -119,6 +132,13 @@ private:
     int nextLine_ = 1;  // line of the next character to be read from the stream
     int charLine_ = 1;
     Token token_;
+    // Each character is recorded once, when it comes from the stream (push-back aside).
+    int streamLine_ = 1;  // the line being read from the stream
+    std::string readingText_;
+    int lastLine_ = 0;  // the line completed last, 0 for none
+    std::string lastText_;
+    int keptLine_ = 0;
+    std::string keptText_;
 };
 
 }  // namespace kelvaro

@@ -1,15 +1,19 @@
 #pragma once
 // ModelReader: the statement level of the model-file reader. It reads one statement per
 // call from a ModelLexer and writes the Model only after all of a statement's tokens were
-// read; a statement with wrong arguments is dropped without a trace. Used only by the
-// reading constructor of Model.
+// read; a statement with wrong arguments is dropped, and so is the line after a statement
+// that ended with its line. Each such loss can be told as a ReadWarning; the model is the
+// same either way. Used only by the reading constructor of Model.
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "common/vector3.h"
 #include "model/keyword_table.h"
 #include "model/model.h"
 #include "model/model_lexer.h"
+#include "model/read_report.h"
 
 namespace kelvaro {
 
@@ -17,8 +21,10 @@ enum class StatementOutcome { EndOfInput, Done, Dropped };
 
 class ModelReader {
 public:
-    ModelReader(ModelLexer& lexer, const KeywordTable& keywords, Model& model)
-        : lexer_(lexer), keywords_(keywords), model_(model) {}
+    // Warnings, when `warnings` is given, are appended to it.
+    ModelReader(ModelLexer& lexer, const KeywordTable& keywords, Model& model,
+                std::vector<ReadWarning>* warnings = nullptr)
+        : lexer_(lexer), keywords_(keywords), model_(model), warnings_(warnings) {}
 
     // Reads one statement and then skips the rest of its line. Raises
     // ReadError::StatementWithoutKeyword or ::UnknownKeyword when the line does not begin
@@ -37,12 +43,17 @@ private:
     bool readBounds();
     bool readName();
     bool readCharge();
-    void readFlag(bool& flag);
+    // Sets `flag` on ON; anything but ON or OFF is worth a warning saying `problem`.
+    void readFlag(bool& flag, const char* problem);
+    void warn(int line, std::string reason);
 
     ModelLexer& lexer_;
     const KeywordTable& keywords_;
     Model& model_;
+    std::vector<ReadWarning>* warnings_;
     bool boundsRead_ = false;
+    bool chargeLimitTold_ = false;  // the first charge past the limit says so, once
+    std::string problem_;           // why the statement being read had no effect
 };
 
 }  // namespace kelvaro

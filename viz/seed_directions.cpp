@@ -1,8 +1,11 @@
 #include "viz/seed_directions.h"
 
 #include <bit>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <new>
 
 namespace kelvaro {
@@ -55,6 +58,21 @@ std::unique_ptr<Vector3[]> readSeedDirections(std::FILE* file, int count) {
                          std::bit_cast<float>(littleEndianWord(triple + 8))};
     }
     return directions;
+}
+
+std::string seedFileProblem(int count) {
+    std::error_code ignored;
+    const std::string folder = std::filesystem::current_path(ignored).string();
+    const std::string start = std::string("Field lines need the seed file ") + seedFileName;
+    errno = 0;
+    const File file(std::filesystem::is_directory(seedFileName, ignored) ? nullptr : std::fopen(seedFileName, "rb"));
+    if (!file) {
+        const char* why = errno != 0 ? std::strerror(errno) : "it is a folder";
+        return start + ", which could not be opened in " + folder + ": " + why;
+    }
+    if (readSeedDirections(file.get(), count)) return {};
+    return start + ", but the one in " + folder + " holds no usable set of " + std::to_string(count) +
+           " directions";
 }
 
 }  // namespace kelvaro

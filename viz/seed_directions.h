@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "common/vector3.h"
 
@@ -21,5 +22,10 @@ std::unique_ptr<Vector3[]> readSeedDirections(int count);
 
 // The same read from `file`, an open binary stream positioned anywhere; it is left open.
 std::unique_ptr<Vector3[]> readSeedDirections(std::FILE* file, int count);
+
+// Why readSeedDirections(count) fails, as a line for the user that names the file and the
+// folder it was looked for in: it cannot be opened (and the system's reason), or it holds
+// no usable set of `count` directions. Empty when the read succeeds.
+std::string seedFileProblem(int count);
 
 }  // namespace kelvaro

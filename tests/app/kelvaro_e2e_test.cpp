@@ -106,7 +106,11 @@ TEST_F(KelvaroTest, FailuresAreReportedOnStandardOutput) {
     EXPECT_EQ(program_->output(),
               "Could not open file missing.txt.\n"
               "Failed to read in model correctly.\n"
-              "Cannot render field lines. Sorry.\n");
+              "broken.txt:2: a blank line, or a line that does not begin with a statement word (a model file has no "
+              "blank lines, not even at its end) (error 37010)\n"
+              "Cannot render field lines. Sorry.\n"
+              "Field lines need the seed file ElectronData, which could not be opened in " +
+                  workDirectory_.string() + ": No such file or directory\n");
 }
 
 // Models that make little sense load and take every visualisation without a message;
@@ -408,10 +412,20 @@ TEST(KelvaroStart, WithoutADisplayItFailsAtOnce) {
     const std::string display = saved ? saved : "";
     unsetenv("DISPLAY");
     e2e::ChildProcess program(KELVARO_PATH, {});
-    if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+    setenv("DISPLAY", ":4321", 1);  // no server there
+    e2e::ChildProcess elsewhere(KELVARO_PATH, {});
+    if (display.empty()) {
+        unsetenv("DISPLAY");
+    } else {
+        setenv("DISPLAY", display.c_str(), 1);
+    }
     EXPECT_EQ(program.wait_for_exit(timeout), 1);
-    EXPECT_EQ(program.errors(), "Fatal Error: MFC initialization failed\n");
+    EXPECT_EQ(program.errors(),
+              "Fatal Error: MFC initialization failed\nNo X display could be opened: DISPLAY is not set.\n");
     EXPECT_EQ(program.output(), "");
+    EXPECT_EQ(elsewhere.wait_for_exit(timeout), 1);
+    EXPECT_EQ(elsewhere.errors(),
+              "Fatal Error: MFC initialization failed\nNo X display could be opened at DISPLAY=:4321.\n");
 }
 
 }  // namespace

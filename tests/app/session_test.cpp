@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/file_search.h"
+#include "model/read_report.h"
 
 namespace kelvaro {
 namespace {
@@ -46,6 +47,9 @@ private:
     fs::path previous_;
     fs::path directory_;
 };
+
+const char* const malformedCharge =
+    "POINT needs a number (with no + before it), then AT and three numbers separated by commas; the line was skipped";
 
 const char* const dipole =
     "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\n"
@@ -95,12 +99,15 @@ TEST_F(SessionTest, AFileThatCannotBeOpenedChangesNothing) {
 
 TEST_F(SessionTest, AFailedReadDropsTheModelButKeepsTheOldScene) {
     write("dipole.txt", dipole);
-    write("broken.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\n\nPOINT 1 AT 0, 0, 0\n");
+    write("broken.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT +1 AT 0, 0, 0\n\nPOINT 1 AT 0, 0, 0\n");
     loadModelFile("dipole.txt");
     const Group* scene = sceneGroup.get();
 
+    // The reason follows the message, then what the reader dropped before it stopped.
     EXPECT_EQ(output([] { EXPECT_EQ(loadModelFile("broken.txt"), LoadOutcome::ReadFailed); }),
-              "Failed to read in model correctly.\n");
+              "Failed to read in model correctly.\n"
+              "broken.txt:3: " + std::string(readErrorWords(37010)) + " (error 37010)\n"
+              "broken.txt:2: " + malformedCharge + ": POINT +1 AT 0, 0, 0\n");
     EXPECT_FALSE(currentModel);
     EXPECT_EQ(sceneGroup.get(), scene);
 
@@ -109,6 +116,15 @@ TEST_F(SessionTest, AFailedReadDropsTheModelButKeepsTheOldScene) {
     EXPECT_EQ(output([] { addFieldLines(5); }), "Cannot render field lines. Sorry.\n");
     EXPECT_EQ(output([] { addPotentialSurface(1.0f, 1); }), "Cannot render potential. Sorry.\n");
     EXPECT_EQ(sceneGroup->count(), 5);
+}
+
+TEST_F(SessionTest, DroppedChargesAreToldAfterALoad) {
+    write("triangle.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT 0, 0, 0\nPOINT +1 AT 0.5, 0, 0\n"
+                          "POINT 1 AT 0.5 0.5 0\n");
+    EXPECT_EQ(output([] { EXPECT_EQ(loadModelFile("triangle.txt"), LoadOutcome::Loaded); }),
+              "triangle.txt:3: " + std::string(malformedCharge) + ": POINT +1 AT 0.5, 0, 0\n"
+              "triangle.txt:4: " + malformedCharge + ": POINT 1 AT 0.5 0.5 0\n");
+    EXPECT_EQ(currentModel->chargeCount(), 1);
 }
 
 TEST_F(SessionTest, AddActionsNeedAScene) {
@@ -122,7 +138,9 @@ TEST_F(SessionTest, AddActionsNeedAScene) {
 TEST_F(SessionTest, FieldLinesNeedTheSeedFile) {
     write("dipole.txt", dipole);
     loadModelFile("dipole.txt");
-    EXPECT_EQ(output([] { addFieldLines(10); }), "Cannot render field lines. Sorry.\n");
+    EXPECT_EQ(output([] { addFieldLines(10); }),
+              "Cannot render field lines. Sorry.\nField lines need the seed file ElectronData, which could not be "
+              "opened in " + fs::current_path().string() + ": No such file or directory\n");
     EXPECT_EQ(sceneGroup->count(), 5);
 
     fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / "ElectronData", "ElectronData");

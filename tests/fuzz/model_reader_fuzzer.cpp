@@ -1,11 +1,15 @@
 // libFuzzer target for the model-file reader: reads the input as a model file and, when
 // it reads, checks the model's invariants and runs the evaluations and the geometry.
-// A failed read must raise one of the documented codes; anything else traps.
+// A failed read must raise one of the documented codes; anything else traps. A second
+// read that also collects warnings must give the same model (or code) and well-formed
+// warnings.
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "model/model.h"
 #include "model/read_errors.h"
@@ -58,6 +62,22 @@ void exercise(const Model& model) {
     require(geometry && geometry->count() == model.chargeCount() + (model.axesOn() ? 3 : 0));
 }
 
+// The model's values as bytes, or the code that the read raised.
+std::string outcome(std::FILE* stream, std::vector<kelvaro::ReadWarning>* warnings) {
+    try {
+        const Model model(stream, warnings);
+        const auto bytes = [](const auto& value) {
+            return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+        };
+        std::string values = std::string(model.name()) + bytes(model.bounds().min) + bytes(model.bounds().max) +
+                             bytes(model.boxOn()) + bytes(model.axesOn());
+        for (const kelvaro::Charge& charge : model.charges()) values += bytes(charge.value) + bytes(charge.position);
+        return values;
+    } catch (int code) {
+        return "error " + std::to_string(code);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -74,5 +94,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     require(Model::lastReadLine() >= 1 && Model::lastReadLine() <= lineFeeds + 1);
     std::fclose(stream);
+
+    std::FILE* plain = fmemopen(const_cast<std::uint8_t*>(data), size, "r");
+    std::FILE* warned = fmemopen(const_cast<std::uint8_t*>(data), size, "r");
+    if (plain && warned) {
+        std::vector<kelvaro::ReadWarning> warnings;
+        require(outcome(plain, nullptr) == outcome(warned, &warnings));
+        int previous = 0;  // in file order; after a NUL byte a line may hold two statements
+        for (const kelvaro::ReadWarning& warning : warnings) {
+            require(warning.line >= previous && warning.line <= lineFeeds + 1);
+            require(warning.text.size() <= static_cast<std::size_t>(kelvaro::ReadWarning::maxTextLength));
+            require(!warning.reason.empty());
+            previous = warning.line;
+        }
+    }
+    if (plain) std::fclose(plain);
+    if (warned) std::fclose(warned);
     return 0;
 }

@@ -324,3 +324,42 @@ TEST_F(EditTextTest, LongTextScrollsToKeepTheCaretVisible) {
   special(dialog, glui_keys::home);
   EXPECT_EQ(field->scroll, 0);
 }
+
+TEST_F(EditTextTest, ADoubleClickSelectsTheWholeTextAndASlowSecondClickPlacesTheCaret) {
+  GLUI_EditText* field = dialog->add_edittext("t");
+  field->set_text("cloud.txt");
+  platform.clock_step_ms = GLUI_EditText::double_click_ms / 2;
+  click(field);
+  click(field);
+  drag_to(dialog, field->x_abs + field->w - 2, field->y_abs + 10);  // a jittering hand keeps it
+  type(dialog, "dipole.txt");
+  EXPECT_STREQ(field->get_text(), "dipole.txt");
+
+  platform.clock_step_ms = GLUI_EditText::double_click_ms + 1;
+  click(field);
+  click(field);
+  EXPECT_FALSE(field->buffer.has_selection());
+}
+
+TEST_F(EditTextTest, ARefusedKeyRingsTheBellOnceAndAnEmptiedFieldKeepsItsValue) {
+  GLUI_EditText* count = dialog->add_edittext("n", GLUI_EDITTEXT_INT);
+  GLUI_EditText* level = dialog->add_edittext("v", GLUI_EDITTEXT_FLOAT);
+  count->set_int_limits(1, 100);
+  count->set_int_val(40);
+  level->set_float_val(5.0f);
+  type_into(count, "-");  // the caret is at the end: no sign there
+  EXPECT_EQ(platform.bells, 1);
+  EXPECT_STREQ(count->get_text(), "40");
+  type(dialog, "1");
+  EXPECT_EQ(platform.bells, 1);
+
+  key(dialog, ctrl('u'));
+  key(dialog, glui_keys::tab);  // commits the empty field
+  EXPECT_EQ(count->get_int_val(), 40);
+  EXPECT_STREQ(count->get_text(), "40");
+  type(dialog, "-");  // over the selected text: a lone sign, no number
+  key(dialog, glui_keys::tab);
+  EXPECT_STREQ(level->get_text(), "5.0");
+  EXPECT_EQ(platform.bells, 1);
+}
+

@@ -44,6 +44,10 @@ class FakePlatform : public GLUI_Platform {
   void set_transient_for(int window, int owner) override { windows.at(window).transient_for = owner; }
   void raise_window(int window) override { ++windows.at(window).raises; }
   void leave_main_loop() override { main_loop_left = true; }
+  void ring_bell() override { ++bells; }
+  // Each reading of the clock moves it on by clock_step_ms (far apart by default: no two
+  // clicks make a double-click unless a test shortens the step).
+  long long milliseconds() override { return clock_ms += clock_step_ms; }
 
   std::map<int, FakeWindow> windows;
   std::vector<Handler> installed;
@@ -51,6 +55,9 @@ class FakePlatform : public GLUI_Platform {
   bool main_loop_left = false;
   bool menu_open = false;  // while true, menus cannot change (as in freeglut)
   int current = 0;
+  int bells = 0;
+  long long clock_ms = 0;
+  long long clock_step_ms = 10000;
 
  private:
   int add(int parent, const char* title, int x, int y, int w, int h);

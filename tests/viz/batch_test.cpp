@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "model/read_report.h"
 #include "scene/primitives.h"
 #include "tests/viz/viz_test_support.h"
 #include "tools/batch/batch_command.h"
@@ -180,19 +181,19 @@ TEST_F(Batch, ReportsFailuresWithTheProgramsMessagesAndStatuses) {
 
     run = runBatch("print no-such-model.txt");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "Could not open file no-such-model.txt.\n");
+    EXPECT_EQ(run.err, "Could not open file no-such-model.txt.\n");
 
     std::ofstream("broken.txt") << "BOUNDS FROM 0, 0, 0 TO 1, 1, 1\nPOINT 1 AT 0.5, 0.5, 0.5\n@\n";
     run = runBatch("info broken.txt");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "Failed to read in model correctly.\n");
-    EXPECT_NE(run.err.find("37006"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("line 3"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err, "Failed to read in model correctly.\nbroken.txt:3: " + std::string(readErrorWords(37006)) +
+                           " (error 37006)\n");
 
     std::filesystem::remove("ElectronData");
     run = runBatch("print '" + examplePath("dipole.txt") + "' lines 2 hedgehog 1");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out.rfind("Cannot render field lines. Sorry.\nGroup(", 0), 0u);  // and the run goes on
+    EXPECT_EQ(run.err.rfind("Cannot render field lines. Sorry.\n", 0), 0u);
+    EXPECT_EQ(run.out.rfind("Group(", 0), 0u);  // and the run goes on
     EXPECT_EQ(occurrences(run.out, "PolyLine("), 0);
 
     for (const char* wrong : {"", "info", "draw x.txt", "print x.txt lines", "print x.txt surface 1 sideways",
@@ -265,13 +266,13 @@ TEST_F(Batch, RunningOutOfMemoryGivesTheMessagesOfTheDialogs) {
     for (long kilobytes = 16000; kilobytes <= 112000; kilobytes += 16000) {
         SCOPED_TRACE(std::to_string(kilobytes) + " KiB of address space");
         const BatchRun run = runBatch(request, "", kilobytes);
-        EXPECT_EQ(run.err, "");
         if (run.status == 0) {
+            EXPECT_EQ(run.err, "");
             EXPECT_TRUE(run.out == whole.out) << "the output differs";
             continue;
         }
         ASSERT_EQ(run.status, 1);
-        EXPECT_NE(run.out.find(". Sorry.\n"), std::string::npos);
+        EXPECT_NE(run.err.find(". Sorry.\n"), std::string::npos);
         ++failed;
     }
     EXPECT_GT(failed, 0);                                       // little memory: messages

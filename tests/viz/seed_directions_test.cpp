@@ -4,6 +4,8 @@
 
 #include <bit>
 #include <cstdint>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "tests/viz/viz_test_support.h"
@@ -83,6 +85,23 @@ TEST(SeedDirections, FailsOnMissingTooSmallAndTruncatedFiles) {
     beyond.word(1).word(4000);  // an offset past the end of the file
     writeBytes("ElectronData", beyond.bytes);
     EXPECT_FALSE(readSeedDirections(1));
+}
+
+TEST(SeedDirections, TheProblemNamesTheFileAndTheFolder) {
+    ScratchDirectory scratch;
+    const std::string folder = scratch.path().string();
+    EXPECT_EQ(seedFileProblem(1),
+              "Field lines need the seed file ElectronData, which could not be opened in " + folder +
+                  ": No such file or directory");
+    std::filesystem::create_directory("ElectronData");
+    EXPECT_EQ(seedFileProblem(1), "Field lines need the seed file ElectronData, which could not be opened in " +
+                                      folder + ": it is a folder");
+    std::filesystem::remove("ElectronData");
+    writeBytes("ElectronData", sparseImage());
+    EXPECT_EQ(seedFileProblem(3), "");
+    EXPECT_EQ(seedFileProblem(2),
+              "Field lines need the seed file ElectronData, but the one in " + folder +
+                  " holds no usable set of 2 directions");
 }
 
 }  // namespace

@@ -117,8 +117,18 @@ const char* usageText() {
            std::to_string(startSceneWidth) + "x" + std::to_string(startSceneHeight) +
            "),\nturned by X degrees about the vertical axis and then Y about the horizontal one. "
            "It needs no X server.\n"
-           "KELVARO_THREADS sets the number of threads the builders use (default: the processor's).\n";
+           "KELVARO_THREADS sets the number of threads the builders use (default: the processor's).\n"
+           "The scene text, the OBJ text without -o and the lines of info and stats go to standard\n"
+           "output; messages, the model file's warnings and this usage after an error go to standard\n"
+           "error. When a request fails, -o writes nothing and an older file stays as it was. -o follows\n"
+           "a symbolic link and writes into a FIFO or device as it is. Exit status: 0 done, 1 failed,\n"
+           "2 usage error, 3 the scene has no text form.\n"
+           "kelvaro-batch --help (or -h) prints this text.\n";
     return text.c_str();
+}
+
+bool isHelpRequest(const std::vector<std::string>& arguments) {
+    return arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h");
 }
 
 std::optional<Command> parseCommand(const std::vector<std::string>& arguments, std::string& error) {

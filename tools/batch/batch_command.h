@@ -42,4 +42,7 @@ std::optional<Command> parseCommand(const std::vector<std::string>& arguments, s
 // The usage text, several lines ending with a newline.
 const char* usageText();
 
+// Whether the arguments ask for the usage: "--help" or "-h" alone.
+bool isHelpRequest(const std::vector<std::string>& arguments);
+
 }  // namespace kelvaro::batch

@@ -1,40 +1,41 @@
 #include "tools/batch/batch_run.h"
 
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "model/model.h"
+#include "model/read_report.h"
 #include "tools/batch/obj_files.h"
 #include "tools/batch/obj_writer.h"
 #include "tools/batch/request_stats.h"
 #include "viz/field_lines.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
+#include "viz/seed_directions.h"
 #include "viz/worker_threads.h"
 
 namespace kelvaro::batch {
 namespace {
 
 // Reads the model file like the load dialog: text mode, the reading constructor, the
-// file closed in either case. Prints the dialog's message on failure.
-std::unique_ptr<Model> readModel(const std::string& path, std::FILE* out, std::FILE* err) {
-    std::FILE* file = std::fopen(path.c_str(), "rt");
+// file closed in either case; the dialog's messages and the reader's warnings go to
+// `err`, but for info, which lists the warnings in its answer.
+ModelFileRead readModel(const Command& command, std::FILE* err) {
+    const std::string& path = command.modelPath;
+    std::error_code ignored;  // a folder opens, but reads as an empty file
+    std::FILE* file = std::filesystem::is_directory(path, ignored) ? nullptr : std::fopen(path.c_str(), "rt");
     if (file == nullptr) {
-        std::fprintf(out, "Could not open file %s.\n", path.c_str());
-        return nullptr;
+        std::fprintf(err, "Could not open file %s.\n", path.c_str());
+        return {};
     }
-    std::unique_ptr<Model> model;
-    try {
-        model = std::make_unique<Model>(file);
-    } catch (int code) {
-        std::fprintf(out, "Failed to read in model correctly.\n");
-        std::fprintf(err, "error %d on line %d\n", code, Model::lastReadLine());
-    }
+    ModelFileRead read = readModelFile(file);
     std::fclose(file);
-    return model;
+    if (!read.model || command.mode != Mode::Info) tellModelRead(read, path, err);
+    return read;
 }
 
 const char* onOff(bool on) { return on ? "on" : "off"; }
@@ -56,6 +57,12 @@ void printInfo(const Model& model, std::FILE* out) {
     std::fprintf(out, "potentialMin: %.17g\npotentialMax: %.17g\n", model.potentialMin(), model.potentialMax());
 }
 
+void listWarnings(const ModelFileRead& read, const std::string& path, std::FILE* out) {
+    for (const ReadWarning& warning : read.warnings) {
+        std::fprintf(out, "warning: %s\n", formatReadWarning(path, warning).c_str());
+    }
+}
+
 struct Visualisation {
     std::string name;
     Ref<Group> group;
@@ -71,9 +78,17 @@ const char* failureMessage(Request::Kind kind) {
     return "";
 }
 
-// The builder of one request and, when it answers none, the dialog's message.
+// The dialog's message, and for field lines the seed file's problem, if it has one.
+void tellFailure(const Request& request, std::FILE* err) {
+    std::fputs(failureMessage(request.kind), err);
+    const std::string problem =
+        request.kind == Request::Kind::FieldLines ? seedFileProblem(request.count) : std::string();
+    if (!problem.empty()) std::fprintf(err, "%s\n", problem.c_str());
+}
+
+// The builder of one request; when it answers none, tellFailure.
 Visualisation build(const Model& model, const Request& request, int number, const BuildOptions& options,
-                    std::FILE* out) {
+                    std::FILE* err) {
     Visualisation result;
     const std::string suffix = "_" + std::to_string(number);
     switch (request.kind) {
@@ -88,7 +103,7 @@ Visualisation build(const Model& model, const Request& request, int number, cons
                       makePotentialSurface(model, static_cast<double>(request.potential), request.direction, options)};
             break;
     }
-    if (!result.group) std::fputs(failureMessage(request.kind), out);
+    if (!result.group) tellFailure(request, err);
     return result;
 }
 
@@ -96,15 +111,17 @@ Visualisation build(const Model& model, const Request& request, int number, cons
 
 int runCommand(const Command& command, std::FILE* out, std::FILE* err, const BuildOptions& options,
                PictureWriter writePicture) {
-    const std::unique_ptr<Model> model = readModel(command.modelPath, out, err);
-    if (!model) return Failure;
+    const ModelFileRead read = readModel(command, err);
+    if (!read.model) return Failure;
+    const Model* model = read.model.get();
     if (command.mode == Mode::Info) {
         printInfo(*model, out);
+        listWarnings(read, command.modelPath, out);
         return Success;
     }
     const Ref<Group> scene = model->buildModelGeometry();
     if (!scene) {
-        std::fprintf(out, "Failed to render model");
+        std::fputs("Failed to render model", err);
         return Failure;
     }
     const std::int32_t geometryCount = scene->count();
@@ -114,7 +131,7 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err, const Bui
     if (stats) std::fprintf(out, "threads: %d\n", options.threadCount());
     for (const Request& request : command.requests) {
         const auto start = std::chrono::steady_clock::now();
-        const Visualisation added = build(*model, request, static_cast<int>(names.size()) + 1, options, out);
+        const Visualisation added = build(*model, request, static_cast<int>(names.size()) + 1, options, err);
         const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
         if (stats) writeRequestStats(out, request, took.count(), added.group.get());
         if (!added.group) {
@@ -124,7 +141,7 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err, const Bui
         try {
             scene->add(*added.group);
         } catch (const std::bad_alloc&) {  // the scene's array could not grow
-            std::fputs(failureMessage(request.kind), out);
+            std::fputs(failureMessage(request.kind), err);
             status = Failure;
             continue;
         }
@@ -136,6 +153,11 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err, const Bui
         const bool printed = scene->print(out);
         std::fputc('\n', out);
         return printed ? status : PrintFailed;
+    }
+    // Files are written whole or not at all: a scene that lacks a request is no result.
+    if (status != Success && !command.outputPath.empty()) {
+        std::fprintf(err, "kelvaro-batch: %s was not written, as a request failed\n", command.outputPath.c_str());
+        return status;
     }
     if (command.mode == Mode::Png) {
         const bool written = writePicture != nullptr

@@ -12,6 +12,10 @@
 int main(int argc, char** argv) {
     using namespace kelvaro::batch;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (isHelpRequest(arguments)) {
+        std::fputs(usageText(), stdout);
+        return std::fflush(stdout) == 0 ? Success : Failure;
+    }
     std::string error;
     const auto command = parseCommand(arguments, error);
     if (!command) {

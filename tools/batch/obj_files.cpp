@@ -37,12 +37,9 @@ bool writeObjFiles(const std::string& objPath, const std::function<void(ObjWrite
     writeElements(obj);
     if (!headed || !obj.good()) return cannotWrite(objPath, std::strerror(errno), err);
     if (!materials.write(mtlFile.stream())) return cannotWrite(mtlPath, std::strerror(errno), err);
-    if (!mtlFile.commit()) return cannotWrite(mtlPath, mtlFile.error(), err);
-    if (!objFile.commit()) {
-        std::remove(mtlPath.c_str());  // of no use without its OBJ file
-        return cannotWrite(objPath, objFile.error(), err);
-    }
-    return true;
+    // The MTL file takes its place first: an OBJ file never names materials it lacks.
+    const WholeFile* failed = commitTogether({&mtlFile, &objFile});
+    return failed == nullptr || cannotWrite(failed == &objFile ? objPath : mtlPath, failed->error(), err);
 }
 
 }  // namespace kelvaro::batch

@@ -13,8 +13,9 @@ namespace kelvaro::batch {
 
 // Writes an OBJ file at `objPath` whose elements `writeElements` puts through the writer
 // it is given, and the MTL file of the materials they use beside it (FILE.obj gives
-// FILE.mtl, any other name gets ".mtl" appended). Answers whether both were written; when
-// the OBJ file cannot take its place at the end, the MTL file written for it is removed.
+// FILE.mtl, any other name gets ".mtl" appended). Answers whether both were written; the
+// two are committed together (see commitTogether), so that a failure leaves both older
+// files as they were.
 bool writeObjFiles(const std::string& objPath, const std::function<void(ObjWriter&)>& writeElements, std::FILE* err);
 
 }  // namespace kelvaro::batch

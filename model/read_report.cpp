@@ -1,0 +1,91 @@
+#include "model/read_report.h"
+
+#include "model/read_errors.h"
+
+namespace kelvaro {
+
+std::string warningText(std::string_view raw) {
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!raw.empty() && isBlank(raw.front())) raw.remove_prefix(1);
+    while (!raw.empty() && isBlank(raw.back())) raw.remove_suffix(1);
+    const bool shortened = raw.size() > static_cast<std::size_t>(ReadWarning::maxTextLength);
+    if (shortened) raw = raw.substr(0, ReadWarning::maxTextLength - 3);
+    std::string text;
+    for (const char c : raw) {
+        const auto code = static_cast<unsigned char>(c);
+        text += c == '\t' ? ' ' : code >= 32 && code < 127 ? c : '?';
+    }
+    if (shortened) text += "...";
+    return text;
+}
+
+const char* readErrorWords(int code) {
+    switch (static_cast<ReadError>(code)) {
+        case ReadError::PointWithoutDigit:
+            return "a full stop that is not followed by a digit (write 0.5 or .5)";
+        case ReadError::ExponentWithoutDigit:
+            return "an exponent mark e or E without digits after it (write 1e3 or 1e-3)";
+        case ReadError::ExponentTooLarge:
+            return "an exponent larger than 300 (1e300 is the largest)";
+        case ReadError::TextTooLong:
+            return "a text in double quotes, or a word, longer than 255 characters";
+        case ReadError::BadBackslash:
+            return "a backslash that starts neither a comment (two backslashes) nor a continued line "
+                   "(a backslash at the very end of a line)";
+        case ReadError::UnterminatedQuotedComment:
+            return "a comment opened with an apostrophe (') that is never closed, so it runs to the end of the file";
+        case ReadError::InvalidCharacter:
+            return "a character that cannot stand there in a model file (such as #, $, %, @ or a letter "
+                   "outside plain ASCII)";
+        case ReadError::LineFeedInString:
+            return "a line that ends inside a text in double quotes (close the quotes on the same line)";
+        case ReadError::StatementWithoutKeyword:
+            return "a blank line, or a line that does not begin with a statement word (a model file has no "
+                   "blank lines, not even at its end)";
+        case ReadError::UnknownKeyword:
+            return "a line that begins with a word that is no statement (the statements are BOUNDS, MODEL, "
+                   "BOX, AXES and POINT)";
+        case ReadError::MissingBounds:
+            return "the file has no valid BOUNDS statement (BOUNDS FROM x, y, z TO x, y, z), and every model "
+                   "needs its box";
+        case ReadError::OutOfMemory:
+            return "the memory for reading the file ran out";
+    }
+    return "an unknown read error";
+}
+
+std::string formatReadWarning(std::string_view file, const ReadWarning& warning) {
+    std::string line = std::string(file) + ":" + std::to_string(warning.line) + ": " + warning.reason;
+    if (!warning.text.empty()) line += ": " + warning.text;
+    return line;
+}
+
+std::string formatReadFailure(std::string_view file, int code, int line) {
+    return std::string(file) + ":" + std::to_string(line) + ": " + readErrorWords(code) + " (error " +
+           std::to_string(code) + ")";
+}
+
+void writeReadWarnings(std::FILE* out, std::string_view file, const std::vector<ReadWarning>& warnings) {
+    for (const ReadWarning& warning : warnings) std::fprintf(out, "%s\n", formatReadWarning(file, warning).c_str());
+}
+
+ModelFileRead readModelFile(std::FILE* file) {
+    ModelFileRead read;
+    try {
+        read.model = std::make_unique<Model>(file, &read.warnings);
+    } catch (int code) {
+        read.error = code;
+        read.errorLine = Model::lastReadLine();
+    }
+    return read;
+}
+
+void tellModelRead(const ModelFileRead& read, std::string_view name, std::FILE* out) {
+    if (!read.model) {
+        std::fputs("Failed to read in model correctly.\n", out);
+        std::fprintf(out, "%s\n", formatReadFailure(name, read.error, read.errorLine).c_str());
+    }
+    writeReadWarnings(out, name, read.warnings);
+}
+
+}  // namespace kelvaro
