@@ -3,7 +3,6 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -51,28 +50,66 @@ std::string unframeable(const ABox& box) {
     return {};
 }
 
-// Places `camera` (its rotation and aspect set) so that the box's centre lies on the
-// view axis `distance` in front of the eye, with near and far planes round the box.
-// Answers false when single precision cannot hold that place closely enough.
-bool placeCamera(Camera& camera, const Point3& centre, const std::array<Point3, 8>& offsets, double distance) {
-    const Point3 turnedCentre = rotated(camera.rotation, centre);
-    camera.pan[0] = static_cast<float>(-turnedCentre.x);
-    camera.pan[1] = static_cast<float>(-turnedCentre.y);
-    camera.dolly = static_cast<float>(distance - fixedDistance + turnedCentre.z);
-    double nearest = distance, farthest = distance;
-    for (const Point3& offset : offsets) {
-        const Point3 turned = rotated(camera.rotation, offset);
-        nearest = std::min(nearest, distance - turned.z);
-        farthest = std::max(farthest, distance - turned.z);
+// Where the camera stands: the eye-space shift of the box's centre off the view axis,
+// its distance in front of the eye, and the nearest and farthest depths of the box.
+struct Placement {
+    double shiftX, shiftY, distance, nearest, farthest;
+};
+
+// The placement from which all `offsets` (corners relative to the box's centre, already
+// turned into eye space) lie within the filled share of the picture, as near as possible,
+// with their projection centred. A point at (x, y, z) from the centre, the centre shifted
+// by (sx, sy) and `distance` away, appears at f (x - sx) / aspect / (distance - z)
+// across and f (y - sy) / (distance - z) up, f being the cotangent of half the 30 degree
+// field of view; it stays within the share when |x - sx| <= s (distance - z) with
+// s = fitFill aspect / f (and likewise up). Two points j and k then need
+// 2 distance >= (x_j - x_k) / s + z_j + z_k, and the least distance for all pairs is
+// half of max(x / s + z) + max(-x / s + z); the shift is the middle of what is left.
+Placement placement(const std::vector<Point3>& offsets, double aspect) {
+    const double f = 1.0 / std::tan(degreesToRadians(15.0));
+    const double across = fitFill * aspect / f, up = fitFill / f;
+    const auto leastDistance = [&](double Point3::*axis, double share) {
+        double plus = -1e300, minus = -1e300;
+        for (const Point3& p : offsets) {
+            plus = std::max(plus, (p.*axis) / share + p.z);
+            minus = std::max(minus, -(p.*axis) / share + p.z);
+        }
+        return 0.5 * (plus + minus);
+    };
+    Placement result{0.0, 0.0, std::max(leastDistance(&Point3::x, across), leastDistance(&Point3::y, up)), 1e300, -1e300};
+    const auto middleShift = [&](double Point3::*axis, double share) {
+        double low = -1e300, high = 1e300;
+        for (const Point3& p : offsets) {
+            low = std::max(low, p.*axis - share * (result.distance - p.z));
+            high = std::min(high, p.*axis + share * (result.distance - p.z));
+        }
+        return 0.5 * (low + high);
+    };
+    result.shiftX = middleShift(&Point3::x, across);
+    result.shiftY = middleShift(&Point3::y, up);
+    for (const Point3& p : offsets) {
+        result.nearest = std::min(result.nearest, result.distance - p.z);
+        result.farthest = std::max(result.farthest, result.distance - p.z);
     }
-    camera.nearPlane = static_cast<float>(0.9 * nearest);
-    camera.farPlane = static_cast<float>(1.1 * farthest);
+    return result;
+}
+
+// Sets the pan, dolly and clipping planes of `camera` (its rotation set) for `place`.
+// Answers false when single precision cannot hold that place closely enough.
+bool placeCamera(Camera& camera, const Point3& centre, const Placement& place) {
+    const Point3 turnedCentre = rotated(camera.rotation, centre);
+    camera.pan[0] = static_cast<float>(-turnedCentre.x - place.shiftX);
+    camera.pan[1] = static_cast<float>(-turnedCentre.y - place.shiftY);
+    camera.dolly = static_cast<float>(place.distance - fixedDistance + turnedCentre.z);
+    camera.nearPlane = static_cast<float>(0.9 * place.nearest);
+    camera.farPlane = static_cast<float>(1.1 * place.farthest);
     // Where the centre lands as GL adds the single-precision shifts.
     const float depth = -fixedDistance - camera.dolly;
-    const double tolerance = 1e-3 * distance;
+    const double tolerance = 1e-3 * place.distance;
     return std::isfinite(camera.dolly) && camera.nearPlane > 0.0f && std::isfinite(camera.farPlane) &&
-           std::fabs(camera.pan[0] + turnedCentre.x) <= tolerance && std::fabs(camera.pan[1] + turnedCentre.y) <= tolerance &&
-           std::fabs(depth + turnedCentre.z + distance) <= tolerance;
+           std::fabs(camera.pan[0] + turnedCentre.x + place.shiftX) <= tolerance &&
+           std::fabs(camera.pan[1] + turnedCentre.y + place.shiftY) <= tolerance &&
+           std::fabs(depth + turnedCentre.z + place.distance) <= tolerance;
 }
 
 }  // namespace
@@ -97,26 +134,19 @@ std::optional<std::vector<Camera>> pictureCameras(const PictureOptions& options,
     if (!error.empty()) return std::nullopt;
     const Point3 low{bounds.min.x, bounds.min.y, bounds.min.z}, high{bounds.max.x, bounds.max.y, bounds.max.z};
     const Point3 centre{0.5 * (low.x + high.x), 0.5 * (low.y + high.y), 0.5 * (low.z + high.z)};
-    std::array<Point3, 8> offsets;
-    for (int k = 0; k < 8; ++k) {
-        offsets[k] = {(k & 1 ? high.x : low.x) - centre.x, (k & 2 ? high.y : low.y) - centre.y,
-                      (k & 4 ? high.z : low.z) - centre.z};
-    }
-    // A corner at (x, y, z) from the centre, seen from `distance`, lies within the filled
-    // share of the picture when f |x| / aspect and f |y| are at most fitFill (distance - z),
-    // f being the cotangent of half the 30 degree field of view. The one distance for all
-    // pictures is the largest that any corner of any picture asks for.
-    const double f = 1.0 / std::tan(degreesToRadians(15.0));
-    double distance = 0.0;
+    // The corners of every picture, turned into eye space, framed together: one place
+    // for all, so that a turntable turns about a fixed point of the picture.
+    std::vector<Point3> turnedCorners;
     for (const Camera& camera : cameras) {
-        for (const Point3& offset : offsets) {
-            const Point3 turned = rotated(camera.rotation, offset);
-            distance = std::max({distance, turned.z + f * std::fabs(turned.x) / (camera.aspect * fitFill),
-                                 turned.z + f * std::fabs(turned.y) / fitFill});
+        for (int k = 0; k < 8; ++k) {
+            const Point3 corner{(k & 1 ? high.x : low.x) - centre.x, (k & 2 ? high.y : low.y) - centre.y,
+                                (k & 4 ? high.z : low.z) - centre.z};
+            turnedCorners.push_back(rotated(camera.rotation, corner));
         }
     }
+    const Placement place = placement(turnedCorners, static_cast<double>(cameras.front().aspect));
     for (Camera& camera : cameras) {
-        if (!std::isfinite(distance) || !placeCamera(camera, centre, offsets, distance)) {
+        if (!std::isfinite(place.distance) || !placeCamera(camera, centre, place)) {
             error = "the model's box is too small for its distance from the origin to frame it";
             return std::nullopt;
         }

@@ -40,9 +40,9 @@ FrameLook frameLook(const PictureOptions& options);
 
 // The cameras of `frames` pictures that turn the scene once about the vertical axis:
 // picture i is turned 360 i / frames degrees further about it than `options` asks (one
-// picture: just as asked). With `fit` the camera looks at the centre of `bounds` from
-// the one distance at which the box, in every picture, fills the picture up to a small
-// margin on its nearer pair of edges. Answers none, with the reason in `error`, when the
+// picture: just as asked). With `fit` the camera stands, for all pictures alike, where
+// the box's projection is centred and, in the picture where it is largest, fills the
+// picture up to a small margin on its nearer pair of edges. Answers none, with the reason in `error`, when the
 // box cannot be framed (flat, empty, not finite, or too small for its distance from the
 // origin to place the camera in single precision).
 std::optional<std::vector<Camera>> pictureCameras(const PictureOptions& options, const ABox& bounds, int frames,
