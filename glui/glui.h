@@ -140,6 +140,8 @@ class GLUI_Control {
   // The label right-aligned before a field that starts at field_x, and the field's
   // sunken two-pixel bevel from field_x to the control's right edge.
   void draw_labelled_field(GLUI_Painter& painter, int field_x) const;
+  // A sunken two-pixel bevel whose corner pixels are given (darker inside when enabled).
+  void draw_sunken_bevel(GLUI_Painter& painter, int x0, int y0, int x1, int y1) const;
 };
 
 class GLUI_Panel : public GLUI_Control {

@@ -31,16 +31,7 @@ void GLUI_Checkbox::update_size() {
 void GLUI_Checkbox::draw(GLUI_Painter& painter) const {
   const int x0 = x_abs, y0 = y_abs, x1 = x_abs + box_size - 1, y1 = y_abs + box_size - 1;
   painter.fill_rect(x0 + 2, y0 + 2, x1 - 2, y1 - 2, enabled ? glui_colors::white : glui_colors::background);
-  // The sunken bevel of the edit fields, two pixels deep.
-  painter.line(x0, y0, x1, y0, glui_colors::grey50);
-  painter.line(x0, y0, x0, y1, glui_colors::grey50);
-  painter.line(x0, y1, x1, y1, glui_colors::white);
-  painter.line(x1, y0, x1, y1, glui_colors::white);
-  const GLUI_Color inner_dark = enabled ? glui_colors::black : glui_colors::grey25;
-  painter.line(x0 + 1, y0 + 1, x1 - 1, y0 + 1, inner_dark);
-  painter.line(x0 + 1, y0 + 1, x0 + 1, y1 - 1, inner_dark);
-  painter.line(x0 + 1, y1 - 1, x1 - 1, y1 - 1, glui_colors::grey75);
-  painter.line(x1 - 1, y0 + 1, x1 - 1, y1 - 1, glui_colors::grey75);
+  draw_sunken_bevel(painter, x0, y0, x1, y1);
   if ((int_val != 0) != pressed) {
     // A tick three pixels thick: down to the lower left third, then up to the right.
     const GLUI_Color tick = enabled ? glui_colors::black : glui_colors::grey50;

@@ -57,6 +57,12 @@ int distinctColours(const e2e::Image& image) {
     return static_cast<int>(colours.size());
 }
 
+// `base` followed by `more`.
+std::vector<std::string> with(std::vector<std::string> base, const std::vector<std::string>& more) {
+    base.insert(base.end(), more.begin(), more.end());
+    return base;
+}
+
 using BatchPictures = BatchFiles;
 
 // The dipole's positive charge lies at x = -0.5 and its negative one at x = 0.5.
@@ -71,25 +77,17 @@ TEST_F(BatchPictures, TeachingStyleShowsARedAndABlueChargeOnTheirSides) {
 
     // The options at their defaults draw the spec's picture, byte for byte.
     const std::vector<std::string> scene{"png", examplePath("dipole.txt"), "lines", "10"};
-    auto with = [&](std::vector<std::string> more) {
-        more.insert(more.begin(), scene.begin(), scene.end());
-        return more;
-    };
-    ASSERT_EQ(batch(with({"-o", "plain.png"})).status, 0);
-    ASSERT_EQ(batch(with({"--style", "spec", "--background", "dark", "--samples", "1", "--zoom", "1", "-o", "defaults.png"})).status, 0);
+    ASSERT_EQ(batch(with(scene, {"-o", "plain.png"})).status, 0);
+    ASSERT_EQ(batch(with(scene, {"--style", "spec", "--background", "dark", "--samples", "1", "--zoom", "1", "-o", "defaults.png"})).status, 0);
     EXPECT_EQ(fileContents("plain.png"), fileContents("defaults.png"));
 }
 
 TEST_F(BatchPictures, FitFillsThePictureAndZoomScalesIt) {
     // Hedgehog lines fill the model's box.
     const std::vector<std::string> lines{"png", examplePath("dipole.txt"), "hedgehog", "4000", "--size", "400x300"};
-    auto with = [&](std::vector<std::string> more) {
-        more.insert(more.begin(), lines.begin(), lines.end());
-        return more;
-    };
-    ASSERT_EQ(batch(with({"-o", "start.png"})).status, 0);
-    ASSERT_EQ(batch(with({"--fit", "--turn", "30", "20", "-o", "fit.png"})).status, 0);
-    ASSERT_EQ(batch(with({"--zoom", "0.5", "-o", "far.png"})).status, 0);
+    ASSERT_EQ(batch(with(lines, {"-o", "start.png"})).status, 0);
+    ASSERT_EQ(batch(with(lines, {"--fit", "--turn", "30", "20", "-o", "fit.png"})).status, 0);
+    ASSERT_EQ(batch(with(lines, {"--zoom", "0.5", "-o", "far.png"})).status, 0);
     const auto [startWidth, startHeight] = spannedShares(e2e::Image::read_png("start.png"));
     const auto [fitWidth, fitHeight] = spannedShares(e2e::Image::read_png("fit.png"));
     const auto [farWidth, farHeight] = spannedShares(e2e::Image::read_png("far.png"));
@@ -101,13 +99,9 @@ TEST_F(BatchPictures, FitFillsThePictureAndZoomScalesIt) {
 
 TEST_F(BatchPictures, SamplesSmoothLinesAndLightBackgroundsKeepThemVisible) {
     const std::vector<std::string> lines{"png", examplePath("dipole.txt"), "lines", "10", "--size", "300x200"};
-    auto with = [&](std::vector<std::string> more) {
-        more.insert(more.begin(), lines.begin(), lines.end());
-        return more;
-    };
-    ASSERT_EQ(batch(with({"-o", "one.png"})).status, 0);
-    ASSERT_EQ(batch(with({"--samples", "4", "-o", "four.png"})).status, 0);
-    ASSERT_EQ(batch(with({"--background", "light", "--style", "teaching", "-o", "light.png"})).status, 0);
+    ASSERT_EQ(batch(with(lines, {"-o", "one.png"})).status, 0);
+    ASSERT_EQ(batch(with(lines, {"--samples", "4", "-o", "four.png"})).status, 0);
+    ASSERT_EQ(batch(with(lines, {"--background", "light", "--style", "teaching", "-o", "light.png"})).status, 0);
     const e2e::Image one = e2e::Image::read_png("one.png"), four = e2e::Image::read_png("four.png");
     ASSERT_EQ(four.width(), 300);
     ASSERT_EQ(four.height(), 200);
