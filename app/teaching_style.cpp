@@ -52,7 +52,9 @@ void drawChargeBalls(const Model& model, double diagonal) {
         setBallMaterial(charge.value > 0.0 ? positiveColor : charge.value < 0.0 ? negativeColor : neutralColor);
         glPushMatrix();
         glTranslatef(charge.position.x, charge.position.y, charge.position.z);
-        gluSphere(quadric.get(), chargeBallRadius(diagonal, charge.value, largest), 24, 16);
+        // Never smaller than the model's own white sphere, which it hides.
+        const double radius = std::max(chargeBallRadius(diagonal, charge.value, largest), 1.25 * model.chargeRadius());
+        gluSphere(quadric.get(), radius, 24, 16);
         glPopMatrix();
     }
 }

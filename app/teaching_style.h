@@ -26,7 +26,8 @@ double chargeBallRadius(double diagonal, double value, double largest);
 // shorter than a spacing gets one in its middle if it is at least three heads long.
 std::vector<double> arrowPlaces(double length, double spacing, double headLength);
 
-// Draws the balls of the model's charges and the arrowheads of the scene's field lines
+// Draws the balls of the model's charges (never smaller than the model's own charge
+// spheres, which they hide, so that a tiny box still shows each charge's sign) and the arrowheads of the scene's field lines
 // (its polylines, in the colour of each line) into the current frame, with the model
 // view in place. Saves and restores the GL state it changes.
 void drawTeachingMarks(const Model& model, const Group* scene);
