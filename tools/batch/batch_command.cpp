@@ -59,6 +59,20 @@ std::optional<Value> choice(const std::string& word, const std::pair<const char*
     return std::nullopt;
 }
 
+// An option that takes one word of two, `value` (none when the arguments end); answers
+// as parseOption does.
+template <class Value>
+int parseChoiceOption(const std::string& option, const std::string* value, const std::pair<const char*, Value> (&choices)[2],
+                      Value& target, std::string& error) {
+    const auto chosen = value ? choice(*value, choices) : std::nullopt;
+    if (!chosen) {
+        error = option + " needs \"" + choices[0].first + "\" or \"" + choices[1].first + "\"";
+        return -1;
+    }
+    target = *chosen;
+    return 2;
+}
+
 // A whole decimal number within [low, high] exactly; none for anything else.
 std::optional<int> integerWithin(const std::string& text, int low, int high) {
     const auto value = clampedInteger(text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
@@ -94,18 +108,12 @@ int parsePictureOption(const std::vector<std::string>& arguments, std::size_t at
     if (word == "--style") {
         const std::pair<const char*, PictureStyle> styles[] = {{"spec", PictureStyle::Spec},
                                                                {"teaching", PictureStyle::Teaching}};
-        const auto style = value ? choice(*value, styles) : std::nullopt;
-        if (!style) return bad("--style needs \"spec\" or \"teaching\"");
-        picture.style = *style;
-        return 2;
+        return parseChoiceOption(word, value, styles, picture.style, error);
     }
     if (word == "--background") {
         const std::pair<const char*, PictureBackground> backgrounds[] = {{"dark", PictureBackground::Dark},
                                                                          {"light", PictureBackground::Light}};
-        const auto background = value ? choice(*value, backgrounds) : std::nullopt;
-        if (!background) return bad("--background needs \"dark\" or \"light\"");
-        picture.background = *background;
-        return 2;
+        return parseChoiceOption(word, value, backgrounds, picture.background, error);
     }
     return 0;
 }
