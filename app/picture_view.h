@@ -15,7 +15,8 @@ namespace kelvaro {
 
 class ABox;
 
-enum class PictureStyle { Spec, Teaching };
+// Plain: the window's own look (--style spec); Teaching: see FrameLook::teaching.
+enum class PictureStyle { Plain, Teaching };
 enum class PictureBackground { Dark, Light };
 
 inline constexpr int maxSamples = 4;
@@ -31,7 +32,7 @@ struct PictureOptions {
     bool fit = false;                  // the camera placed so that the model's box fills the picture
     double zoom = 1.0;                 // the picture scaled about its centre (> 1 nearer), minZoom..maxZoom
     int samples = 1;                   // drawn samples x samples times larger and averaged down, 1..maxSamples
-    PictureStyle style = PictureStyle::Spec;
+    PictureStyle style = PictureStyle::Plain;
     PictureBackground background = PictureBackground::Dark;
 };
 

@@ -32,7 +32,7 @@ TEST_F(KelvaroTest, TeachingStyleFollowsTheKeyAndTheCheckBoxAndGoesBackPixelForP
     loadByName("dipole.txt");
     closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
     ASSERT_TRUE(e2e::move_pointer(main_, sceneCentre.x, sceneCentre.y));
-    const e2e::Image spec = screenshot("teaching_off");
+    const e2e::Image plain = screenshot("teaching_off");
     // The window redraws a few frames after a key or a click; wait until it has, then
     // take the picture that the checks read.
     const auto shownOnce = [&](const std::string& step, const e2e::Image& like, bool same) {
@@ -42,23 +42,23 @@ TEST_F(KelvaroTest, TeachingStyleFollowsTheKeyAndTheCheckBoxAndGoesBackPixelForP
     };
 
     ASSERT_TRUE(e2e::press_keys({"t"}));
-    const e2e::Image teaching = shownOnce("teaching_on", spec, false);
+    const e2e::Image teaching = shownOnce("teaching_on", plain, false);
     EXPECT_GT(countWhere(teaching, 0, 313, red), 60) << "the positive charge, left";
     EXPECT_GT(countWhere(teaching, 313, 626, blue), 60) << "the negative charge, right";
-    EXPECT_EQ(countWhere(spec, 0, 626, red) + countWhere(spec, 0, 626, blue), 0);
-    EXPECT_GT(differingPixels(spec, teaching, 0), 1000);
+    EXPECT_EQ(countWhere(plain, 0, 626, red) + countWhere(plain, 0, 626, blue), 0);
+    EXPECT_GT(differingPixels(plain, teaching, 0), 1000);
     EXPECT_GT(teaching.count({0, 0, 0}, 0, teachingCheckBox.x - 4, teachingCheckBox.y - 4, teachingCheckBox.x + 4,
                              teachingCheckBox.y + 4),
               6)
         << "the box is ticked";
 
     ASSERT_TRUE(e2e::press_keys({"t"}));
-    EXPECT_EQ(differingPixels(spec, shownOnce("teaching_off_again", spec, true), 0), 0);
+    EXPECT_EQ(differingPixels(plain, shownOnce("teaching_off_again", plain, true), 0), 0);
 
     ASSERT_TRUE(e2e::click(main_, teachingCheckBox.x, teachingCheckBox.y));
     EXPECT_EQ(differingPixels(teaching, shownOnce("teaching_by_check_box", teaching, true), 0), 0);
     ASSERT_TRUE(e2e::click(main_, teachingCheckBox.x, teachingCheckBox.y));
-    EXPECT_EQ(differingPixels(spec, shownOnce("teaching_off_by_check_box", spec, true), 0), 0);
+    EXPECT_EQ(differingPixels(plain, shownOnce("teaching_off_by_check_box", plain, true), 0), 0);
     EXPECT_EQ(program_->output(), "");
 }
 

@@ -75,7 +75,7 @@ TEST_F(BatchPictures, TeachingStyleShowsARedAndABlueChargeOnTheirSides) {
     EXPECT_GT(countWhere(image, 313, 626, blue), 300);
     EXPECT_EQ(countWhere(image, 0, 313, blue), 0);
 
-    // The options at their defaults draw the spec's picture, byte for byte.
+    // The options at their defaults draw the plain picture, byte for byte.
     const std::vector<std::string> scene{"png", examplePath("dipole.txt"), "lines", "10"};
     ASSERT_EQ(batch(with(scene, {"-o", "plain.png"})).status, 0);
     ASSERT_EQ(batch(with(scene, {"--style", "spec", "--background", "dark", "--samples", "1", "--zoom", "1", "-o", "defaults.png"})).status, 0);

@@ -106,7 +106,7 @@ int parsePictureOption(const std::vector<std::string>& arguments, std::size_t at
         return 2;
     }
     if (word == "--style") {
-        const std::pair<const char*, PictureStyle> styles[] = {{"spec", PictureStyle::Spec},
+        const std::pair<const char*, PictureStyle> styles[] = {{"spec", PictureStyle::Plain},
                                                                {"teaching", PictureStyle::Teaching}};
         return parseChoiceOption(word, value, styles, picture.style, error);
     }
