@@ -6,6 +6,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "app/print_colours.h"
+#include "app/teaching_style.h"
 #include "scene/group.h"
 
 namespace kelvaro {
@@ -68,8 +70,12 @@ void setUpLighting() {
     glEnable(GL_DEPTH_TEST);
 }
 
-void drawFrame(const Camera& camera, const Group* scene) {
-    glClearColor(0.1f, 0.1f, 0.1f, 1.0f);
+void drawFrame(const Camera& camera, const Group* scene, const Model* model, const FrameLook& look) {
+    if (look.light) {
+        glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    } else {
+        glClearColor(0.1f, 0.1f, 0.1f, 1.0f);
+    }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -82,7 +88,22 @@ void drawFrame(const Camera& camera, const Group* scene) {
     glEnable(GL_LIGHTING);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (!look.teaching && !look.light && look.lineScale == 1) {
+        if (scene) scene->draw();
+        return;
+    }
+    glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT | GL_HINT_BIT);
+    const PrintColours printColours(look.light);
+    glLineWidth(static_cast<float>(look.lineScale * (look.teaching ? teachingLineWidth : 1)));
+    if (look.teaching) {
+        glEnable(GL_LINE_SMOOTH);
+        glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+        // The opaque balls and arrowheads go first, so that the translucent surfaces
+        // drawn after them show them through.
+        if (model) drawTeachingMarks(*model, scene);
+    }
     if (scene) scene->draw();
+    glPopAttrib();
 }
 
 }  // namespace kelvaro

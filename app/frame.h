@@ -7,6 +7,7 @@
 namespace kelvaro {
 
 class Group;
+class Model;
 
 // The scene area of the main window at start: the 800 x 600 window less the command panel
 // on its right (174 px wide) and the view panel along its bottom (80 px high).
@@ -37,9 +38,23 @@ void turnCamera(Camera& camera, double degreesAboutVertical, double degreesAbout
 // depth test. Set once in each context, before its first frame.
 void setUpLighting();
 
+// What a frame shows beyond the scene; the defaults are the window's own look.
+struct FrameLook {
+    // The teaching style: the model's charges as red and blue balls, arrowheads along the
+    // field lines, and every line two pixels wide and smoothed.
+    bool teaching = false;
+    // A white background, with everything drawn in darker print colours of its own hue.
+    bool light = false;
+    // Pixels per picture pixel along each side, for a picture drawn larger and averaged
+    // down: lines are drawn that many times wider.
+    int lineScale = 1;
+};
+
 // Clears the draw buffer to the dark grey background and draws `scene` (none: only the
 // background) into the current viewport as `camera` sees it. Lighting and blending stay
-// on afterwards; the viewport is not touched.
-void drawFrame(const Camera& camera, const Group* scene);
+// on afterwards; the viewport is not touched. A look other than the default also needs
+// the `model` the scene shows (the teaching style draws its charges; none: no charges and
+// no arrowheads) and restores the GL state it changes.
+void drawFrame(const Camera& camera, const Group* scene, const Model* model = nullptr, const FrameLook& look = {});
 
 }  // namespace kelvaro

@@ -44,6 +44,7 @@ void buildViewPanel(int window) {
     addTranslation("Zoom", GLUI_TRANSLATION_Z, &viewZoom, 0.05f);
     addTranslation("Near", GLUI_TRANSLATION_Z, &viewNear, 0.05f);
     addTranslation("Far", GLUI_TRANSLATION_Z, &viewFar, 0.05f);
+    viewPanel->add_checkbox("Teaching style", &teachingStyle);
 }
 
 void commandButtonPressed(int id) {

@@ -10,6 +10,7 @@
 #include "app/load_model_dialog.h"
 #include "app/panels.h"
 #include "app/picture_file.h"
+#include "app/picture_view.h"
 #include "app/session.h"
 #include "app/visualisation_dialogs.h"
 #include "glui/glui.h"
@@ -26,6 +27,7 @@ float (&viewRotation)[16] = mainView.rotation;
 float& viewZoom = mainView.zoom;
 float& viewNear = mainView.nearPlane;
 float& viewFar = mainView.farPlane;
+int teachingStyle = 0;
 
 std::unique_ptr<LoadModelDialog> loadModelDialog;
 std::unique_ptr<FieldLinesDialog> fieldLinesDialog;
@@ -36,6 +38,12 @@ namespace {
 
 constexpr unsigned char escapeKey = 27;
 constexpr unsigned char pictureKey = 'p';  // saves a picture of the scene area
+constexpr unsigned char largePictureKey = 'P';  // the same view at twice the size, smoothed
+constexpr unsigned char teachingStyleKey = 't';
+constexpr int largePictureScale = 2;
+constexpr int largePictureSamples = 2;
+
+FrameLook windowLook(int lineScale = 1) { return {teachingStyle != 0, false, lineScale}; }
 
 void createDialogs() {
     loadModelDialog = std::make_unique<LoadModelDialog>("Load Model File", loadModelAction);
@@ -46,15 +54,26 @@ void createDialogs() {
 }
 
 // Draws the current view into the main window's back buffer, reads the scene area back
-// and writes it to the first free kelvaro-NNN.png in the working folder. Says where it
-// went, or why it could not be written; either way the program goes on. The main window
-// is current, as it is for its keyboard function (a panel makes it current before it
-// hands a key on).
-void savePicture() {
-    drawFrame(mainView, sceneGroup.get());
-    const Picture picture = readViewport();
+// and writes it to the first free kelvaro-NNN.png in the working folder; `large`: at
+// twice the size, drawn twice as large again in tiles of the scene area and averaged
+// down. Says where it went, or why it could not be written; either way the program goes
+// on. The main window is current, as it is for its keyboard function (a panel makes it
+// current before it hands a key on).
+void savePicture(bool large) {
+    Picture picture;
+    std::string failure;
+    if (large) {
+        GLint viewport[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        const auto draw = [] { drawFrame(mainView, sceneGroup.get(), currentModel.get(), windowLook(largePictureSamples)); };
+        drawSampled(viewport[2] * largePictureScale, viewport[3] * largePictureScale, largePictureSamples,
+                    {viewport[0], viewport[1], viewport[2], viewport[3]}, draw, picture, failure);
+    } else {
+        drawFrame(mainView, sceneGroup.get(), currentModel.get(), windowLook());
+        picture = readViewport();
+    }
     const std::string name = nextPictureName();
-    const std::string failure = writePng(picture, name);
+    if (failure.empty()) failure = writePng(picture, name);
     if (failure.empty()) {
         std::printf("Picture saved as %s.\n", name.c_str());
     } else {
@@ -78,7 +97,7 @@ std::vector<int> programWindows() {
 }
 
 void displayScene() {
-    drawFrame(mainView, sceneGroup.get());
+    drawFrame(mainView, sceneGroup.get(), currentModel.get(), windowLook());
     glutSwapBuffers();
 }
 
@@ -92,7 +111,11 @@ void reshapeView(int, int) {
 
 void keyPressed(unsigned char key, int, int) {
     if (key == escapeKey || key == 'q') std::exit(0);
-    if (key == pictureKey) savePicture();
+    if (key == pictureKey || key == largePictureKey) savePicture(key == largePictureKey);
+    if (key == teachingStyleKey) {
+        teachingStyle = teachingStyle != 0 ? 0 : 1;
+        GLUI_Master.sync_live_all();
+    }
     glutPostRedisplay();
 }
 

@@ -28,6 +28,10 @@ extern float& viewZoom;            // added to 30 degrees of vertical field of v
 extern float& viewNear;            // near clipping distance
 extern float& viewFar;             // far clipping distance
 
+// The teaching style of the main window (1 on, 0 off): the live variable of the view
+// panel's "Teaching style" check box, also switched by the key "t".
+extern int teachingStyle;
+
 // The four dialogs, made at start and deleted at exit.
 extern std::unique_ptr<LoadModelDialog> loadModelDialog;
 extern std::unique_ptr<FieldLinesDialog> fieldLinesDialog;

@@ -3,7 +3,8 @@
 // Sections:
 //   1. constants and small types (GLUI_String, GLUI_Update_CB)
 //   2. GLUI_Control, the base of every control, and GLUI_Panel, GLUI_Column
-//   3. the controls: button, static text, edit text, list box, rotation, translation
+//   3. the controls: button, check box, static text, edit text, list box, rotation,
+//      translation
 //   4. GLUI, one window of controls (a subwindow or a top-level dialog)
 //   5. GLUI_Master_Object and the process-wide GLUI_Master
 //
@@ -139,6 +140,8 @@ class GLUI_Control {
   // The label right-aligned before a field that starts at field_x, and the field's
   // sunken two-pixel bevel from field_x to the control's right edge.
   void draw_labelled_field(GLUI_Painter& painter, int field_x) const;
+  // A sunken two-pixel bevel whose corner pixels are given (darker inside when enabled).
+  void draw_sunken_bevel(GLUI_Painter& painter, int x0, int y0, int x1, int y1) const;
 };
 
 class GLUI_Panel : public GLUI_Control {
@@ -190,6 +193,37 @@ class GLUI_Button : public GLUI_Control {
   void on_blur() override { focused = false; }
   // Acts as a completed click: the callback fires and the main window is redrawn.
   void click();
+};
+
+// A box that is ticked or not, with its label to the right; its live variable is an int
+// (1 ticked, 0 not).
+class GLUI_Checkbox : public GLUI_Control {
+ public:
+  GLUI_Checkbox(const char* label, int* live, int id, GLUI_Update_CB cb);
+  // Ticks (non-zero) or clears the box and writes the live variable; no callback.
+  void set_int_val(int value);
+  int get_int_val() const { return int_val; }
+
+  int* live = nullptr;
+  int int_val = 0;
+  bool focused = false;
+
+  void update_size() override;
+  void draw(GLUI_Painter& painter) const override;
+  bool can_tab_focus() const override { return true; }
+  void on_press(int x, int y, int modifiers) override;
+  void on_drag(int x, int y) override;
+  void on_release(int x, int y, bool inside) override;
+  bool on_key(unsigned char key, int modifiers) override;
+  void on_focus(bool) override { focused = true; }
+  void on_blur() override { focused = false; }
+  void sync_live() override;
+
+ private:
+  // The user changed the value: live variable, main-window redisplay, callback.
+  void toggle();
+  bool pressed = false;  // held down with the pointer inside: drawn as the other state
+  int last_live = 0;
 };
 
 class GLUI_StaticText : public GLUI_Control {
@@ -411,6 +445,11 @@ class GLUI {
   GLUI_Button* add_button(const char* name, int id = -1, GLUI_Update_CB cb = nullptr);
   GLUI_Button* add_button_to_panel(GLUI_Panel* panel, const char* name, int id = -1,
                                    GLUI_Update_CB cb = nullptr);
+  // live: an int, 1 ticked and 0 not; the box starts as it says.
+  GLUI_Checkbox* add_checkbox(const char* name, int* live = nullptr, int id = -1,
+                              GLUI_Update_CB cb = nullptr);
+  GLUI_Checkbox* add_checkbox_to_panel(GLUI_Panel* panel, const char* name, int* live = nullptr,
+                                       int id = -1, GLUI_Update_CB cb = nullptr);
   GLUI_StaticText* add_statictext(const char* name);
   GLUI_StaticText* add_statictext_to_panel(GLUI_Panel* panel, const char* name);
   GLUI_Panel* add_panel(const char* name, int type = GLUI_PANEL_EMBOSSED);

@@ -72,7 +72,10 @@ void GLUI_Control::draw_label(GLUI_Painter& painter, int x, int baseline,
 
 void GLUI_Control::draw_labelled_field(GLUI_Painter& painter, int field_x) const {
   draw_label(painter, field_x - 3 - glui_text_width(name.str()), y_abs + 13, name.str());
-  const int x0 = field_x, y0 = y_abs, x1 = x_abs + w - 1, y1 = y_abs + h - 1;
+  draw_sunken_bevel(painter, field_x, y_abs, x_abs + w - 1, y_abs + h - 1);
+}
+
+void GLUI_Control::draw_sunken_bevel(GLUI_Painter& painter, int x0, int y0, int x1, int y1) const {
   painter.line(x0, y0, x1, y0, glui_colors::grey50);
   painter.line(x0, y0, x0, y1, glui_colors::grey50);
   painter.line(x0, y1, x1, y1, glui_colors::white);

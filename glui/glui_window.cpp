@@ -34,6 +34,15 @@ GLUI_Button* GLUI::add_button_to_panel(GLUI_Panel* panel, const char* name, int 
   return add_to(panel, std::make_unique<GLUI_Button>(name, id, cb));
 }
 
+GLUI_Checkbox* GLUI::add_checkbox(const char* name, int* live, int id, GLUI_Update_CB cb) {
+  return add_checkbox_to_panel(nullptr, name, live, id, cb);
+}
+
+GLUI_Checkbox* GLUI::add_checkbox_to_panel(GLUI_Panel* panel, const char* name, int* live, int id,
+                                           GLUI_Update_CB cb) {
+  return add_to(panel, std::make_unique<GLUI_Checkbox>(name, live, id, cb));
+}
+
 GLUI_StaticText* GLUI::add_statictext(const char* name) {
   return add_statictext_to_panel(nullptr, name);
 }

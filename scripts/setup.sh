@@ -21,6 +21,7 @@ program_packages=(
   libegl-dev
   libegl-mesa0
   libpng-dev
+  libgif-dev
   libx11-dev
 )
 

@@ -135,7 +135,11 @@ TEST_F(DialogsTest, TheViewPanelHoldsTheCameraControlsEachInAColumn) {
     EXPECT_EQ(viewPanel->parent_window, mainWindow);
     EXPECT_EQ(viewPanel->main_gfx_window, mainWindow);
     const std::vector<GLUI_Control*> controls = controlsOf(viewPanel);
-    ASSERT_EQ(controls.size(), 2 * std::size(cameraControls));
+    ASSERT_EQ(controls.size(), 2 * std::size(cameraControls) + 1);
+    auto* teaching = dynamic_cast<GLUI_Checkbox*>(controls.back());
+    ASSERT_NE(teaching, nullptr) << "the teaching style's check box after the camera controls";
+    EXPECT_EQ(teaching->name.str(), "Teaching style");
+    EXPECT_EQ(teaching->live, &teachingStyle);
     for (size_t i = 0; i < std::size(cameraControls); ++i) {
         const auto& expected = cameraControls[i];
         SCOPED_TRACE(expected.label);

@@ -27,6 +27,7 @@ std::string enumName(GLenum value) {
         case GL_TRIANGLES: return "GL_TRIANGLES";
         case GL_QUADS: return "GL_QUADS";
         case GL_QUAD_STRIP: return "GL_QUAD_STRIP";
+        case GL_TRIANGLE_FAN: return "GL_TRIANGLE_FAN";
         case GL_LIGHTING: return "GL_LIGHTING";
         case GL_LIGHT0: return "GL_LIGHT0";
         case GL_NORMALIZE: return "GL_NORMALIZE";
@@ -116,6 +117,8 @@ void glLightfv(GLenum light, GLenum parameter, const GLfloat* values) {
     record("glLightfv", arguments);
 }
 
+void glPushAttrib(GLbitfield mask) { record("glPushAttrib", {number(mask)}); }
+void glPopAttrib() { record("glPopAttrib", {}); }
 void glPushMatrix() { record("glPushMatrix", {}); }
 void glPopMatrix() { record("glPopMatrix", {}); }
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { record("glTranslatef", {number(x), number(y), number(z)}); }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/support/e2e/e2e_harness.h"
+#include "tests/viz/batch_files_fixture.h"
 #include "tests/viz/viz_test_support.h"
 
 namespace kelvaro {
@@ -34,37 +35,6 @@ int reddish(const e2e::Image& image, int x0, int x1) {
     }
     return count;
 }
-
-class BatchFiles : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (const char* display = std::getenv("DISPLAY")) savedDisplay_ = display;
-        unsetenv("DISPLAY");
-        testing::installExampleSeedFile();
-    }
-    void TearDown() override {
-        if (!savedDisplay_.empty()) setenv("DISPLAY", savedDisplay_.c_str(), 1);
-    }
-
-    static BatchRun batch(const std::vector<std::string>& arguments) {
-        e2e::ChildProcess child(KELVARO_BATCH_PATH, arguments);
-        BatchRun run;
-        run.status = child.wait_for_exit(120.0);
-        run.out = child.output();
-        run.err = child.errors();
-        return run;
-    }
-
-    // The names in the working folder.
-    std::set<std::string> files() const {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(scratch_.path())) names.insert(entry.path().filename());
-        return names;
-    }
-
-    testing::ScratchDirectory scratch_;
-    std::string savedDisplay_;
-};
 
 TEST_F(BatchFiles, PictureOfTheStartViewShowsTheScenesColours) {
     const BatchRun run = batch({"png", examplePath("dipole.txt"), "lines", "10", "surface", "5", "leave", "-o", "dipole.png"});

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
+#include <utility>
 
 namespace kelvaro::batch {
 namespace {
@@ -48,6 +50,74 @@ std::optional<double> finiteNumber(const std::string& text) {
     return value;
 }
 
+// The value of a word among `choices` (given as name, value pairs); none for another word.
+template <class Value, std::size_t count>
+std::optional<Value> choice(const std::string& word, const std::pair<const char*, Value> (&choices)[count]) {
+    for (const auto& [name, value] : choices) {
+        if (word == name) return value;
+    }
+    return std::nullopt;
+}
+
+// An option that takes one word of two, `value` (none when the arguments end); answers
+// as parseOption does.
+template <class Value>
+int parseChoiceOption(const std::string& option, const std::string* value, const std::pair<const char*, Value> (&choices)[2],
+                      Value& target, std::string& error) {
+    const auto chosen = value ? choice(*value, choices) : std::nullopt;
+    if (!chosen) {
+        error = option + " needs \"" + choices[0].first + "\" or \"" + choices[1].first + "\"";
+        return -1;
+    }
+    target = *chosen;
+    return 2;
+}
+
+// A whole decimal number within [low, high] exactly; none for anything else.
+std::optional<int> integerWithin(const std::string& text, int low, int high) {
+    const auto value = clampedInteger(text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    if (!value || *value < low || *value > high) return std::nullopt;
+    return value;
+}
+
+// Reads a picture option (png and gif) at arguments[at]; answers as parseOption does.
+int parsePictureOption(const std::vector<std::string>& arguments, std::size_t at, PictureOptions& picture,
+                       std::string& error) {
+    const std::string& word = arguments[at];
+    const std::string* value = at + 1 < arguments.size() ? &arguments[at + 1] : nullptr;
+    const auto bad = [&](const std::string& why) {
+        error = why;
+        return -1;
+    };
+    if (word == "--fit") {
+        picture.fit = true;
+        return 1;
+    }
+    if (word == "--zoom") {
+        const auto zoom = value ? finiteNumber(*value) : std::nullopt;
+        if (!zoom || *zoom < minZoom || *zoom > maxZoom) return bad("--zoom needs a number from 0.01 to 100 (above 1 nearer)");
+        picture.zoom = *zoom;
+        return 2;
+    }
+    if (word == "--samples") {
+        const auto samples = value ? integerWithin(*value, 1, maxSamples) : std::nullopt;
+        if (!samples) return bad("--samples needs a whole number from 1 to " + std::to_string(maxSamples));
+        picture.samples = *samples;
+        return 2;
+    }
+    if (word == "--style") {
+        const std::pair<const char*, PictureStyle> styles[] = {{"spec", PictureStyle::Plain},
+                                                               {"teaching", PictureStyle::Teaching}};
+        return parseChoiceOption(word, value, styles, picture.style, error);
+    }
+    if (word == "--background") {
+        const std::pair<const char*, PictureBackground> backgrounds[] = {{"dark", PictureBackground::Dark},
+                                                                         {"light", PictureBackground::Light}};
+        return parseChoiceOption(word, value, backgrounds, picture.background, error);
+    }
+    return 0;
+}
+
 // Reads the option at arguments[at] into `command` and answers how many arguments it
 // took; 0 when arguments[at] is no option, -1 (with `error` set) when it is a bad one.
 int parseOption(const std::vector<std::string>& arguments, std::size_t at, Command& command, std::string& error) {
@@ -62,7 +132,7 @@ int parseOption(const std::vector<std::string>& arguments, std::size_t at, Comma
         return 2;
     }
     if (word == "--size") {
-        if (left < 1 || !parseSize(arguments[at + 1], command.width, command.height)) {
+        if (left < 1 || !parseSize(arguments[at + 1], command.picture.width, command.picture.height)) {
             error = "--size needs WxH, two whole numbers from 1 to " + std::to_string(maxPictureSide);
             return -1;
         }
@@ -75,24 +145,56 @@ int parseOption(const std::vector<std::string>& arguments, std::size_t at, Comma
             error = "--turn needs two numbers of degrees";
             return -1;
         }
-        command.turnAboutVertical = *aboutVertical;
-        command.turnAboutHorizontal = *aboutHorizontal;
+        command.picture.turnAboutVertical = *aboutVertical;
+        command.picture.turnAboutHorizontal = *aboutHorizontal;
         return 3;
     }
-    return 0;
+    if (word == "--frames") {
+        const auto frames = left >= 1 ? integerWithin(arguments[at + 1], minGifFrames, maxGifFrames) : std::nullopt;
+        if (!frames) {
+            error = "--frames needs a whole number from " + std::to_string(minGifFrames) + " to " +
+                    std::to_string(maxGifFrames);
+            return -1;
+        }
+        command.frames = *frames;
+        return 2;
+    }
+    if (word == "--seconds") {
+        const auto seconds = left >= 1 ? finiteNumber(arguments[at + 1]) : std::nullopt;
+        if (!seconds || *seconds <= 0.0) {
+            error = "--seconds needs a number of seconds above 0";
+            return -1;
+        }
+        command.seconds = *seconds;
+        return 2;
+    }
+    return parsePictureOption(arguments, at, command.picture, error);
 }
 
 // The options that the mode does not take, or that it lacks.
 bool optionsFitMode(const std::vector<std::string>& arguments, const Command& command, std::string& error) {
-    const auto given = [&](const char* option) {
-        return std::find(arguments.begin() + 2, arguments.end(), option) != arguments.end();
+    const auto given = [&](std::initializer_list<const char*> options) {
+        return std::any_of(options.begin(), options.end(), [&](const char* option) {
+            return std::find(arguments.begin() + 2, arguments.end(), option) != arguments.end();
+        });
     };
+    const bool picture = command.mode == Mode::Png || command.mode == Mode::Gif;
+    const double frameSeconds = command.seconds / command.frames;
     if (command.mode == Mode::Png && command.outputPath.empty()) {
         error = "png needs -o FILE.png";
-    } else if (command.mode != Mode::Png && (given("--size") || given("--turn"))) {
-        error = "--size and --turn are for png";
-    } else if (command.mode != Mode::Obj && command.mode != Mode::Png && given("-o")) {
-        error = "-o is for obj and png";
+    } else if (command.mode == Mode::Gif && command.outputPath.empty()) {
+        error = "gif needs -o FILE.gif";
+    } else if (!picture && given({"--size", "--turn"})) {
+        error = "--size and --turn are for png and gif";
+    } else if (!picture && given({"--fit", "--zoom", "--samples", "--style", "--background"})) {
+        error = "--fit, --zoom, --samples, --style and --background are for png and gif";
+    } else if (command.mode != Mode::Gif && given({"--frames", "--seconds"})) {
+        error = "--frames and --seconds are for gif";
+    } else if (command.mode != Mode::Obj && !picture && given({"-o"})) {
+        error = "-o is for obj, png and gif";
+    } else if (frameSeconds < minFrameSeconds || frameSeconds > maxFrameSeconds) {
+        error = "--seconds gives each of the " + std::to_string(command.frames) +
+                " frames less than 0.02 s or more than 655.35 s";
     }
     return error.empty();
 }
@@ -118,6 +220,17 @@ const char* usageText() {
            "),\nturned by X degrees about the vertical axis and then Y about the horizontal one. "
            "It needs no X server.\n"
            "KELVARO_THREADS sets the number of threads the builders use (default: the processor's).\n"
+           "Pictures for slides and lectures:\n"
+           "  kelvaro-batch png MODEL [REQUEST...] -o FILE.png [PICTURE OPTION...]\n"
+           "  kelvaro-batch gif MODEL [REQUEST...] -o FILE.gif [--frames N] [--seconds S] [PICTURE OPTION...]\n"
+           "gif turns the scene once about the vertical axis in N frames (2 to 360, default 36) over S seconds\n"
+           "(default 6), looping forever. PICTURE OPTION is one of:\n"
+           "  --size WxH, --turn X Y   as above\n"
+           "  --fit                    the model's box fills the picture\n"
+           "  --zoom F                 scales the view (0.01 to 100, above 1 nearer)\n"
+           "  --samples N              draws N x N times larger and averages down (1 to 4, default 1)\n"
+           "  --style S                spec (default) or teaching: red and blue charges, arrows, wide smooth lines\n"
+           "  --background B           dark (default) or light: white, with darker print colours\n"
            "The scene text, the OBJ text without -o and the lines of info and stats go to standard\n"
            "output; messages, the model file's warnings and this usage after an error go to standard\n"
            "error. When a request fails, -o writes nothing and an older file stays as it was. -o follows\n"
@@ -146,6 +259,8 @@ std::optional<Command> parseCommand(const std::vector<std::string>& arguments, s
         command.mode = Mode::Obj;
     } else if (mode == "png") {
         command.mode = Mode::Png;
+    } else if (mode == "gif") {
+        command.mode = Mode::Gif;
     } else if (mode == "stats") {
         command.mode = Mode::Stats;
     } else {

@@ -6,14 +6,20 @@
 #include <string>
 #include <vector>
 
-#include "app/frame.h"
+#include "app/picture_view.h"
 
 namespace kelvaro::batch {
 
-enum class Mode { Info, Print, Obj, Png, Stats };
+enum class Mode { Info, Print, Obj, Png, Gif, Stats };
 
 // The largest width or height of a picture.
 inline constexpr int maxPictureSide = 8192;
+// A turntable's frames, and the shortest time a frame may show (browsers show shorter
+// ones slower).
+inline constexpr int minGifFrames = 2;
+inline constexpr int maxGifFrames = 360;
+inline constexpr double minFrameSeconds = 0.02;
+inline constexpr double maxFrameSeconds = 655.35;
 
 struct Request {
     enum class Kind { FieldLines, Hedgehog, Surface };
@@ -28,11 +34,10 @@ struct Command {
     Mode mode;
     std::string modelPath;
     std::vector<Request> requests;
-    std::string outputPath;  // -o: the file to write (png needs one; obj without writes to standard output)
-    int width = startSceneWidth;  // --size, png only
-    int height = startSceneHeight;
-    double turnAboutVertical = 0.0;  // --turn, in degrees, png only
-    double turnAboutHorizontal = 0.0;
+    std::string outputPath;  // -o: the file to write (png and gif need one; obj without writes to standard output)
+    PictureOptions picture;  // --size, --turn, --fit, --zoom, --samples, --style, --background: png and gif only
+    int frames = 36;         // --frames, gif only
+    double seconds = 6.0;    // --seconds: how long one turn takes, gif only
 };
 
 // Parses the arguments after the program name; none when they are not a valid command

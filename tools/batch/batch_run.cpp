@@ -159,9 +159,9 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err, const Bui
         std::fprintf(err, "kelvaro-batch: %s was not written, as a request failed\n", command.outputPath.c_str());
         return status;
     }
-    if (command.mode == Mode::Png) {
+    if (command.mode == Mode::Png || command.mode == Mode::Gif) {
         const bool written = writePicture != nullptr
-                                 ? writePicture(*scene, command, err)
+                                 ? writePicture(*model, *scene, command, err)
                                  : cannotWrite(command.outputPath, "this program draws no pictures", err);
         return written ? status : Failure;
     }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "model/model.h"
 #include "scene/group.h"
 #include "tools/batch/batch_command.h"
 #include "viz/worker_threads.h"
@@ -19,14 +20,15 @@ enum Status : int {
     PrintFailed = 3,  // the scene has an object without a text form, or a write failed
 };
 
-// Draws the finished scene for the png command and writes the picture file, answering
-// whether the file was written. kelvaro-batch hands in its drawing without a window;
-// in-process callers that make no pictures (the tests) hand in none.
-using PictureWriter = bool (*)(const Group& scene, const Command& command, std::FILE* err);
+// Draws the finished scene (which shows `model`) for the png and gif commands and writes
+// the picture file, answering whether the file was written. kelvaro-batch hands in its
+// drawing without a window; in-process callers that make no pictures (the tests) hand in
+// none.
+using PictureWriter = bool (*)(const Model& model, const Group& scene, const Command& command, std::FILE* err);
 
 // Messages and results go to `out`, read errors and failed writes to `err`. Answers the
 // exit status. The builders compute their numbers as `options` say (tests run the
-// reference path); a png command without `writePicture` fails.
+// reference path); a png or gif command without `writePicture` fails.
 int runCommand(const Command& command, std::FILE* out, std::FILE* err, const BuildOptions& options = {},
                PictureWriter writePicture = nullptr);
 

@@ -2,7 +2,6 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <GL/gl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -60,7 +59,8 @@ EGLConfig windowLikeConfig(EGLDisplay display) {
 
 }  // namespace
 
-bool drawOffscreen(int width, int height, const std::function<void()>& draw, Picture& picture, std::string& error) {
+bool withOffscreenGl(int width, int height, const std::function<bool(const DrawArea& area, std::string& error)>& work,
+                     std::string& error) {
     const char* platforms = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
     if (platforms == nullptr || std::strstr(platforms, "EGL_MESA_platform_surfaceless") == nullptr) {
         error = "EGL offers no surfaceless platform (Mesa's EGL driver, libegl-mesa0, is missing)";
@@ -82,16 +82,7 @@ bool drawOffscreen(int width, int height, const std::function<void()>& draw, Pic
     gl.context = eglCreateContext(gl.display, config, EGL_NO_CONTEXT, nullptr);
     if (gl.context == EGL_NO_CONTEXT) return failed("eglCreateContext", error);
     if (!eglMakeCurrent(gl.display, gl.surface, gl.surface, gl.context)) return failed("eglMakeCurrent", error);
-    GLint largest[2] = {0, 0};
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
-    if (width > largest[0] || height > largest[1]) {
-        error = "the GL driver draws at most " + std::to_string(largest[0]) + "x" + std::to_string(largest[1]);
-        return false;
-    }
-    glViewport(0, 0, width, height);
-    draw();
-    picture = readViewport();
-    return true;
+    return work(DrawArea{0, 0, width, height}, error);
 }
 
 }  // namespace kelvaro::batch

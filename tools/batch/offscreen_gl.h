@@ -5,14 +5,15 @@
 #include <functional>
 #include <string>
 
-#include "app/picture_file.h"
+#include "app/picture_view.h"
 
 namespace kelvaro::batch {
 
 // Makes a compatibility-profile GL context with a width x height pbuffer (8-bit RGB, a
-// 24-bit depth buffer, as the program's window has), sets the viewport to all of it,
-// calls `draw` and reads the picture back; the context is gone when this returns.
-// Answers false, with the reason in `error`, when no such context can be had.
-bool drawOffscreen(int width, int height, const std::function<void()>& draw, Picture& picture, std::string& error);
+// 24-bit depth buffer, as the program's window has), makes it current and calls `work`
+// with the pbuffer's area; the context is gone when this returns. Answers false, with the
+// reason in `error`, when no such context can be had; otherwise what `work` answers.
+bool withOffscreenGl(int width, int height, const std::function<bool(const DrawArea& area, std::string& error)>& work,
+                     std::string& error);
 
 }  // namespace kelvaro::batch

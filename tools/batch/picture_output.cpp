@@ -1,29 +1,24 @@
 #include "tools/batch/picture_output.h"
 
 #include <string>
+#include <vector>
 
-#include "app/frame.h"
+#include "app/gif_file.h"
 #include "app/picture_file.h"
 #include "tools/batch/batch_run.h"
-#include "tools/batch/offscreen_gl.h"
+#include "tools/batch/offscreen_picture.h"
 
 namespace kelvaro::batch {
 
-bool writePicture(const Group& scene, const Command& command, std::FILE* err) {
-    Camera camera;
-    camera.aspect = aspectRatio(command.width, command.height);
-    turnCamera(camera, command.turnAboutVertical, command.turnAboutHorizontal);
-    Picture picture;
+bool writePicture(const Model& model, const Group& scene, const Command& command, std::FILE* err) {
+    const bool gif = command.mode == Mode::Gif;
+    std::vector<Picture> pictures;
     std::string error;
-    const auto drawStartView = [&] {
-        setUpLighting();
-        drawFrame(camera, &scene);
-    };
-    if (!drawOffscreen(command.width, command.height, drawStartView, picture, error)) {
-        std::fprintf(err, "kelvaro-batch: no usable GL context: %s\n", error.c_str());
+    if (!drawPictures(model, scene, command.picture, gif ? command.frames : 1, pictures, error)) {
+        std::fprintf(err, "kelvaro-batch: %s\n", error.c_str());
         return false;
     }
-    error = writePng(picture, command.outputPath);
+    error = gif ? writeGif(pictures, command.seconds, command.outputPath) : writePng(pictures.front(), command.outputPath);
     return error.empty() || cannotWrite(command.outputPath, error, err);
 }
 

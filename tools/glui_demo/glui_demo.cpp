@@ -38,6 +38,7 @@ enum {
   dolly_id = 22,
   slide_x_id = 23,
   slide_y_id = 24,
+  smooth_id = 25,
   dialog_value_id = 30,
   dialog_ok_id = 31,
   dialog_cancel_id = 32,
@@ -53,6 +54,7 @@ float slide_x = 0, slide_y = 0;
 int count_value = 0;
 float scale_value = 0;
 int shape = 0;
+int smooth = 0;
 float aspect = 1.0f;  // of the free area
 
 GLUI* right_panel = nullptr;
@@ -82,6 +84,7 @@ void print_state() {
   print_line("state count " + std::to_string(count_value));
   print_line("state scale " + std::to_string(scale_value));
   print_line("state shape " + std::to_string(shape));
+  print_line("state smooth " + std::to_string(smooth));
   print_line(std::string("state name ") + name_field->get_text());
   print_line("state dialog_value " + std::to_string(dialog_value->get_float_val()));
 }
@@ -98,6 +101,7 @@ void control_changed(int id) {
     case dolly_id: value = std::to_string(dolly); break;
     case slide_x_id: value = std::to_string(slide_x); break;
     case slide_y_id: value = std::to_string(slide_y); break;
+    case smooth_id: value = std::to_string(smooth); break;
     case dialog_value_id: value = std::to_string(dialog_value->get_float_val()); break;
     default: break;
   }
@@ -247,6 +251,7 @@ void build_bottom_panel() {
   bottom_panel->add_translation("Slide Y", GLUI_TRANSLATION_Y, &slide_y, slide_y_id, control_changed)
       ->set_speed(0.05f);
   bottom_panel->add_column(false);
+  bottom_panel->add_checkbox("Smooth", &smooth, smooth_id, control_changed);
 }
 
 void build_dialogs() {

@@ -1,0 +1,35 @@
+#pragma once
+// The marks of the teaching style, drawn at frame time from the model and the scene as
+// they are (nothing in the scene changes): every charge as a lit ball whose size follows
+// the charge, red when positive and blue when negative, and small arrowheads at regular
+// intervals along every field line, pointing along the field.
+
+#include <vector>
+
+namespace kelvaro {
+
+class Group;
+class Model;
+
+// The width of the style's lines, in picture pixels.
+inline constexpr int teachingLineWidth = 2;
+
+// The radius of the ball of a charge of `value` in a model whose box has the diagonal
+// `diagonal` and whose largest charge magnitude is `largest`: a fixed fraction of the
+// diagonal for the largest charge, shrinking with the cube root of |value| down to two
+// fifths of that, so that the smallest charges stay visible.
+double chargeBallRadius(double diagonal, double value, double largest);
+
+// The distances along a line of `length` at which its arrowheads sit: every `spacing`,
+// symmetric about the line's middle (so that a line traced from each of its ends gets its
+// arrowheads in the same places), none closer than half a spacing to either end. A line
+// shorter than a spacing gets one in its middle if it is at least three heads long.
+std::vector<double> arrowPlaces(double length, double spacing, double headLength);
+
+// Draws the balls of the model's charges (never smaller than the model's own charge
+// spheres, which they hide, so that a tiny box still shows each charge's sign) and the arrowheads of the scene's field lines
+// (its polylines, in the colour of each line) into the current frame, with the model
+// view in place. Saves and restores the GL state it changes.
+void drawTeachingMarks(const Model& model, const Group* scene);
+
+}  // namespace kelvaro
