@@ -4,21 +4,21 @@
 #include <new>
 
 #include "app/file_search.h"
-#include "viz/field_lines.h"
+#include "app/model_edits.h"
 #include "viz/hedgehog.h"
-#include "viz/potential_surface.h"
 
 namespace kelvaro {
 
 std::unique_ptr<Model> currentModel;
 Ref<Group> sceneGroup;
+std::vector<Visualisation> visualisations;
 
-namespace {
-
-void say(const char* message) {
-    std::fputs(message, stdout);
+void say(std::string_view message) {
+    std::fwrite(message.data(), 1, message.size(), stdout);
     std::fflush(stdout);
 }
+
+namespace {
 
 // Reads a model from an open stream; none when the reader raises its error code.
 std::unique_ptr<Model> readModel(std::FILE* file) {
@@ -29,23 +29,41 @@ std::unique_ptr<Model> readModel(std::FILE* file) {
     }
 }
 
-// Appends what `build` makes of the current model to the scene, or says `failure`.
-template <class Builder>
-void addVisualisation(const char* failure, Builder build) {
+// Builds `request` on the current model, appends it to the scene and remembers it, or says
+// its failure line.
+void addVisualisation(VisualisationRequest request) {
+    const char* failure = failureLine(request.kind);
     if (!currentModel || !sceneGroup) {
         say(failure);
         return;
     }
-    const Ref<Group> group = build(*currentModel);
+    Ref<Group> group;
+    if (request.kind == VisualisationRequest::Kind::Hedgehog) {
+        // The first build draws from the process-wide generator, so that the next request
+        // goes on where this one ends; a build again starts from the state kept here.
+        request.generatorState = hedgehogRandom().state();
+        group = makeHedgehog(*currentModel, request.count);
+    } else {
+        group = buildRequest(request, *currentModel);
+    }
     if (!group) {
         say(failure);
         return;
     }
     try {
+        visualisations.reserve(visualisations.size() + 1);
         sceneGroup->add(*group);
+        visualisations.push_back({request, group});
     } catch (const std::bad_alloc&) {  // the scene's array could not grow; the scene stays as it was
         say(failure);
     }
+}
+
+// Forgets everything that belonged to the model that is going.
+void forgetModel() {
+    currentModel.reset();
+    visualisations.clear();
+    clearEditHistory();
 }
 
 }  // namespace
@@ -59,7 +77,7 @@ LoadOutcome loadModelFile(const char* name) {
         std::fflush(stdout);
         return LoadOutcome::CannotOpen;
     }
-    currentModel.reset();
+    forgetModel();
     std::unique_ptr<Model> model = readModel(file);
     std::fclose(file);
     if (!model) {
@@ -73,23 +91,17 @@ LoadOutcome loadModelFile(const char* name) {
 }
 
 void addFieldLines(int linesPerCharge) {
-    addVisualisation("Cannot render field lines. Sorry.\n",
-                     [&](const Model& model) { return makeFieldLines(model, linesPerCharge); });
+    addVisualisation({VisualisationRequest::Kind::FieldLines, linesPerCharge});
 }
 
-void addHedgehogLines(int count) {
-    addVisualisation("Cannot render hedgehog lines. Sorry.\n",
-                     [&](const Model& model) { return makeHedgehog(model, count); });
-}
+void addHedgehogLines(int count) { addVisualisation({VisualisationRequest::Kind::Hedgehog, count}); }
 
 void addPotentialSurface(float potential, int direction) {
-    addVisualisation("Cannot render potential. Sorry.\n", [&](const Model& model) {
-        return makePotentialSurface(model, static_cast<double>(potential), direction);
-    });
+    addVisualisation({VisualisationRequest::Kind::Surface, 0, potential, direction});
 }
 
 void endSession() {
-    currentModel.reset();
+    forgetModel();
     sceneGroup.reset();
 }
 

@@ -5,7 +5,10 @@
 // Every message goes to standard output, flushed at once, and the program carries on.
 
 #include <memory>
+#include <string_view>
+#include <vector>
 
+#include "app/visualisation_request.h"
 #include "model/model.h"
 #include "scene/group.h"
 
@@ -17,6 +20,16 @@ extern std::unique_ptr<Model> currentModel;
 // with every visualisation added since the load appended as further children.
 extern Ref<Group> sceneGroup;
 
+// A visualisation added since the load: what was asked for, the group built from it on
+// the current model, and whether the user hid it.
+struct Visualisation {
+    VisualisationRequest request;
+    Ref<Group> group;  // none while it waits to be built again (hidden when the charges changed)
+    bool hidden = false;
+};
+// The visualisations in the order they were added; the scene holds those not hidden.
+extern std::vector<Visualisation> visualisations;
+
 enum class LoadOutcome { NoName, CannotOpen, ReadFailed, Loaded };
 
 // Loads the model file `name` (empty: nothing happens). A file that cannot be opened
@@ -24,18 +37,23 @@ enum class LoadOutcome { NoName, CannotOpen, ReadFailed, Loaded };
 // the current model is destroyed before reading; a failed read prints "Failed to read in
 // model correctly." and leaves no model while the old scene stays. A successful read
 // replaces the scene by the new model's geometry ("Failed to render model" when there is
-// none).
+// none). Whenever the old model goes, the visualisations and the edit history go with it.
 LoadOutcome loadModelFile(const char* name);
 
-// Each adds one visualisation of the current model to the scene. Without a model or a
-// scene, or when the builder answers none, the action prints its failure line
+// Each adds one visualisation of the current model to the scene and remembers it (a
+// hedgehog with the state of the process-wide generator before it drew). Without a model
+// or a scene, or when the builder answers none, the action prints its failure line
 // ("Cannot render field lines. Sorry." and so on) and changes nothing.
 void addFieldLines(int linesPerCharge);
 void addHedgehogLines(int count);
 // direction: 0 field lines leave the surface, 1 they enter it.
 void addPotentialSurface(float potential, int direction);
 
-// Destroys the model and releases the scene (the exit clean-up).
+// Prints `message` (its line end included) on standard output, flushed at once.
+void say(std::string_view message);
+
+// Destroys the model, the visualisations and the edit history, and releases the scene (the
+// exit clean-up).
 void endSession();
 
 }  // namespace kelvaro

@@ -107,8 +107,9 @@ TEST_F(DialogsTest, TheCommandPanelHoldsItsButtonsInOrder) {
     EXPECT_EQ(commandPanel->parent_window, mainWindow);
     EXPECT_EQ(commandPanel->main_gfx_window, mainWindow);
     const std::vector<GLUI_Control*> controls = controlsOf(commandPanel);
-    ASSERT_EQ(controls.size(), std::size(buttons));
-    for (size_t i = 0; i < controls.size(); ++i) {
+    // The five buttons first, then the Explore panel with its three.
+    ASSERT_EQ(controls.size(), std::size(buttons) + 4);
+    for (size_t i = 0; i < std::size(buttons); ++i) {
         SCOPED_TRACE(buttons[i].label);
         ASSERT_NE(dynamic_cast<GLUI_Button*>(controls[i]), nullptr);
         EXPECT_EQ(controls[i]->name.str(), buttons[i].label);
@@ -116,6 +117,14 @@ TEST_F(DialogsTest, TheCommandPanelHoldsItsButtonsInOrder) {
         ASSERT_NE(controls[i]->callback, nullptr);
         EXPECT_EQ(controls[i]->callback == commandButtonPressed, buttons[i].id != 0);
     }
+    ASSERT_NE(dynamic_cast<GLUI_Panel*>(controls[5]), nullptr);
+    EXPECT_EQ(controls[5]->name.str(), "Explore");
+    const char* const exploreLabels[] = {"Edit Charges...", "Visualisations...", "Save Model As..."};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(controls[6 + i]->name.str(), exploreLabels[i]);
+        EXPECT_EQ(controls[6 + i]->parent_panel, controls[5]);
+    }
+    EXPECT_EQ(commandPanel->win_w, 174) << "the scene keeps its width";
 }
 
 TEST_F(DialogsTest, TheViewPanelHoldsTheCameraControlsEachInAColumn) {
@@ -135,7 +144,9 @@ TEST_F(DialogsTest, TheViewPanelHoldsTheCameraControlsEachInAColumn) {
     EXPECT_EQ(viewPanel->parent_window, mainWindow);
     EXPECT_EQ(viewPanel->main_gfx_window, mainWindow);
     const std::vector<GLUI_Control*> controls = controlsOf(viewPanel);
-    ASSERT_EQ(controls.size(), 2 * std::size(cameraControls));
+    ASSERT_EQ(controls.size(), 2 * std::size(cameraControls) + 1);
+    EXPECT_EQ(controls.back()->name.str(), "Reset View");
+    EXPECT_EQ(viewPanel->win_h, 80) << "the scene keeps its height";
     for (size_t i = 0; i < std::size(cameraControls); ++i) {
         const auto& expected = cameraControls[i];
         SCOPED_TRACE(expected.label);

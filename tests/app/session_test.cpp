@@ -140,7 +140,7 @@ TEST_F(SessionTest, VisualisationsAccumulate) {
     ASSERT_EQ(sceneGroup->count(), 7);
     EXPECT_EQ(static_cast<const Group&>(sceneGroup->child(5)).count(), 4);
     EXPECT_EQ(static_cast<const Group&>(sceneGroup->child(6)).count(), 4);
-    EXPECT_EQ(sceneGroup->child(6).refCount(), 1);
+    EXPECT_EQ(sceneGroup->child(6).refCount(), 2);  // the scene's and the list of visualisations
 }
 
 TEST_F(SessionTest, FileSearchListsMatchingRegularFilesInNameOrder) {
