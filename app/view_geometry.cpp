@@ -63,7 +63,9 @@ std::optional<int> chargeNear(const Camera& camera, const SceneArea& area, std::
         const double distance = std::hypot(at->x - x, at->y - y);
         const double depth = -toEye(camera, charges[i].position).z;
         if (distance > radius) continue;
-        if (!nearest || distance < nearestDistance || (distance == nearestDistance && depth < nearestDepth)) {
+        // Centres less than half a pixel apart look the same: the one in front is taken.
+        const bool tie = std::abs(distance - nearestDistance) < 0.5;
+        if (!nearest || (tie ? depth < nearestDepth : distance < nearestDistance)) {
             nearest = static_cast<int>(i);
             nearestDistance = distance;
             nearestDepth = depth;

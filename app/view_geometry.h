@@ -25,7 +25,8 @@ struct ScreenPoint {
 std::optional<ScreenPoint> screenPosition(const Camera& camera, const SceneArea& area, const Vector3& p);
 
 // The charge whose centre appears nearest to (x, y), no farther than `radius` pixels (of
-// two at the same place, the one nearer the eye); none when no charge is that near.
+// centres that appear less than half a pixel apart, the one nearer the eye); none when no
+// charge is that near.
 std::optional<int> chargeNear(const Camera& camera, const SceneArea& area, std::span<const Charge> charges, double x,
                               double y, double radius);
 

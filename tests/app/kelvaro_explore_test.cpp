@@ -1,0 +1,181 @@
+// End-to-end tests of exploring a model in the real program under Xvfb: editing charges
+// with the keyboard, saving the model, undo, drags in the scene, Reset View, and hiding,
+// showing and removing visualisations. Pictures are compared pixel for pixel where the
+// program promises the same picture.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/app/kelvaro_e2e_fixture.h"
+
+namespace {
+
+using namespace kelvaro_e2e;
+
+// Where the dipole's first charge, at (-0.5, 0, 0), appears in the start view.
+const Place firstDipoleCharge{282, 260};
+
+std::string fileText(const fs::path& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST_F(KelvaroTest, AnEditedChargeIsSavedAndUndoBringsThePictureBack) {
+    withSeedFile();
+    start();
+    loadByName("dipole.txt");
+    closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+    const e2e::Image before = screenshot("before_charge_edit");
+
+    // "e": the dialog opens with the focus in Value and its text selected; Tab selects X.
+    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"e"});
+    const e2e::WindowId edit = shownDialog("Edit Charges");
+    int x = 0, y = 0, width = 0, height = 0;
+    ASSERT_TRUE(display_->geometry(edit, &x, &y, &width, &height));
+    ASSERT_TRUE(e2e::move_pointer(edit, width - 6, 6));
+    ASSERT_TRUE(e2e::type_text("2"));
+    ASSERT_TRUE(e2e::press_keys({"Tab"}));
+    ASSERT_TRUE(e2e::type_text("0.25"));
+    ASSERT_TRUE(e2e::press_keys({"Return"}));
+    screenshot("charge_edit_dialog", edit);
+    escapeDialog(edit);
+    const e2e::Image edited = screenshot("after_charge_edit");
+    EXPECT_GT(differingPixels(before, edited), 100);
+
+    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+s"});
+    const e2e::WindowId save = shownDialog("Save Model As");
+    ASSERT_TRUE(display_->geometry(save, &x, &y, &width, &height));
+    ASSERT_TRUE(e2e::move_pointer(save, width - 6, 6));
+    ASSERT_TRUE(e2e::type_text("edited.txt"));
+    ASSERT_TRUE(e2e::press_keys({"Return"}));
+    ASSERT_TRUE(program_->wait_for_output("Model saved as edited.txt.\n", timeout)) << program_->output();
+    EXPECT_FALSE(display_->is_viewable(save));
+
+    // kelvaro-batch reads the saved file back as the program would.
+    e2e::ChildProcess info(KELVARO_BATCH_PATH, {"info", "edited.txt"}, workDirectory_.string());
+    ASSERT_EQ(info.wait_for_exit(timeout), 0) << info.errors();
+    EXPECT_NE(info.output().find("charges: 2\ncharge: 2 0.25 0 0\ncharge: -1 0.5 0 0\n"), std::string::npos)
+        << fileText(workDirectory_ / "edited.txt");
+
+    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+z"});
+    EXPECT_EQ(differingPixels(before, screenshot("after_undo"), 0), 0);
+    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+y"});
+    EXPECT_EQ(differingPixels(edited, screenshot("after_redo"), 0), 0);
+    EXPECT_EQ(program_->output(), "Model saved as edited.txt.\n");
+}
+
+// A left drag turns the view and the Spin ball with it, a middle drag pans, the wheel
+// dollies; "r" brings back the start picture and ball exactly.
+TEST_F(KelvaroTest, SceneDragsMoveTheViewAndResetViewRestoresIt) {
+    withSeedFile();
+    start();
+    loadByName("quadrupole.txt");
+    closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+    const e2e::Image start = screenshot("before_scene_drags");
+    const auto ballPixels = [&](const e2e::Image& a, const e2e::Image& b) {
+        int differing = 0;
+        for (int y = spinBall.y - 20; y <= spinBall.y + 20; ++y) {
+            for (int x = spinBall.x - 20; x <= spinBall.x + 20; ++x) differing += e2e::near(a.at(x, y), b.at(x, y), 8) ? 0 : 1;
+        }
+        return differing;
+    };
+
+    ASSERT_TRUE(e2e::drag(main_, sceneCentre.x, sceneCentre.y, sceneCentre.x + 60, sceneCentre.y + 20, 8));
+    const e2e::Image turned = screenshot("scene_turned");
+    EXPECT_GT(differingPixels(start, turned), 100);
+    EXPECT_GT(ballPixels(start, turned), 20) << "the Spin ball follows the turn";
+
+    ASSERT_EQ(e2e::run_command({"xdotool", "keydown", "shift"}), 0);
+    ASSERT_TRUE(e2e::drag(main_, sceneCentre.x, sceneCentre.y, sceneCentre.x - 40, sceneCentre.y, 4));
+    ASSERT_EQ(e2e::run_command({"xdotool", "keyup", "shift"}), 0);
+    const e2e::Image panned = screenshot("scene_panned");
+    EXPECT_GT(differingPixels(turned, panned), 100);
+    ASSERT_TRUE(e2e::move_pointer(main_, sceneCentre.x, sceneCentre.y));
+    ASSERT_EQ(e2e::run_command({"xdotool", "click", "4", "click", "4"}), 0);
+    EXPECT_GT(differingPixels(panned, screenshot("scene_dollied")), 100);
+
+    ASSERT_TRUE(e2e::press_keys({"r"}));
+    const e2e::Image reset = screenshot("view_reset");
+    EXPECT_EQ(differingPixels(start, reset, 0), 0);
+    EXPECT_EQ(ballPixels(start, reset), 0);
+    EXPECT_EQ(program_->output(), "");
+}
+
+// Ctrl with a left drag on a charge moves it, and the field lines follow; the whole drag
+// is one step that Ctrl+Z takes back.
+TEST_F(KelvaroTest, CtrlDragMovesAChargeAndUndoTakesTheWholeDragBack) {
+    withSeedFile();
+    start();
+    loadByName("dipole.txt");
+    closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+    const e2e::Image before = screenshot("before_charge_drag");
+    ASSERT_EQ(e2e::run_command({"xdotool", "keydown", "ctrl"}), 0);
+    ASSERT_TRUE(e2e::drag(main_, firstDipoleCharge.x, firstDipoleCharge.y, firstDipoleCharge.x - 30,
+                          firstDipoleCharge.y - 60, 6));
+    ASSERT_EQ(e2e::run_command({"xdotool", "keyup", "ctrl"}), 0);
+    EXPECT_GT(differingPixels(before, screenshot("charge_dragged")), 100);
+
+    // Saved and read back: the charge went left and up in the plane facing the viewer
+    // (z stays 0), by about the 30 and 60 pixels dragged (0.0165 units a pixel there).
+    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+s"});
+    const e2e::WindowId save = shownDialog("Save Model As");
+    ASSERT_TRUE(e2e::move_pointer(save, 5, 5));
+    ASSERT_TRUE(e2e::type_text("dragged.txt"));
+    ASSERT_TRUE(e2e::press_keys({"Return"}));
+    ASSERT_TRUE(program_->wait_for_output("Model saved as dragged.txt.\n", timeout)) << program_->output();
+    e2e::ChildProcess info(KELVARO_BATCH_PATH, {"info", "dragged.txt"}, workDirectory_.string());
+    ASSERT_EQ(info.wait_for_exit(timeout), 0) << info.errors();
+    double value = 0, x = 0, y = 0, z = 1;
+    const std::size_t at = info.output().find("charge: ");
+    ASSERT_NE(at, std::string::npos) << info.output();
+    ASSERT_EQ(std::sscanf(info.output().c_str() + at, "charge: %lf %lf %lf %lf", &value, &x, &y, &z), 4);
+    EXPECT_EQ(value, 1.0);
+    EXPECT_NEAR(x, -0.5 - 30 * 0.0165, 0.05);
+    EXPECT_NEAR(y, 60 * 0.0165, 0.05);
+    EXPECT_EQ(z, 0.0);
+
+    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+z"});
+    EXPECT_EQ(differingPixels(before, screenshot("charge_drag_undone"), 0), 0);
+    EXPECT_EQ(program_->output(), "Model saved as dragged.txt.\n");
+}
+
+// Hiding and then showing a visualisation gives the same picture; removing one takes it
+// away, and Ctrl+Z brings it back.
+TEST_F(KelvaroTest, VisualisationsAreHiddenShownAndRemoved) {
+    start();
+    loadByName("dipole.txt");
+    const e2e::Image bare = screenshot("before_hedgehogs");
+    const e2e::WindowId hedgehog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+    typeIntoField(hedgehog, {110, 14}, "3000");
+    closeDialog(hedgehog, true);
+    const e2e::Image shown = screenshot("hedgehogs_shown");
+    ASSERT_GT(countInFreeArea(shown, hedgehogOrange, 30), 300);
+
+    // The list chooses the first (and only) visualisation; Tab goes from it to Hide, Show,
+    // Remove and Close, and Space presses the button.
+    // The open dialog lies over the top of the free area; the scene is compared below it.
+    const e2e::WindowId list = openDialog(visualisationsButton, "Visualisations");
+    int x = 0, y = 0, width = 0, height = 0;
+    ASSERT_TRUE(display_->geometry(list, &x, &y, &width, &height));
+    const auto sceneChanges = [&](const e2e::Image& a, const e2e::Image& b) {
+        return differingPixelsIn(a, b, 0, freeTop, 625, 519, 0);
+    };
+    pressKeysOver(list, width - 6, height / 2, {"Tab", "Tab", "space"});
+    EXPECT_EQ(sceneChanges(bare, screenshot("hedgehogs_hidden")), 0);
+    ASSERT_TRUE(e2e::press_keys({"Tab", "space"}));
+    EXPECT_EQ(sceneChanges(shown, screenshot("hedgehogs_shown_again")), 0);
+    ASSERT_TRUE(e2e::press_keys({"Tab", "space"}));
+    EXPECT_EQ(sceneChanges(bare, screenshot("hedgehogs_removed")), 0);
+    escapeDialog(list);
+
+    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+z"});
+    EXPECT_EQ(differingPixels(shown, screenshot("hedgehogs_back"), 0), 0);
+    EXPECT_EQ(program_->output(), "");
+}
+
+}  // namespace
