@@ -9,6 +9,7 @@
 
 #include "app/load_model_dialog.h"
 #include "app/panels.h"
+#include "app/save_model_dialog.h"
 #include "app/session.h"
 #include "app/shell.h"
 #include "app/visualisation_dialogs.h"
@@ -308,6 +309,40 @@ TEST_F(DialogsTest, TheChargeListFollowsTheChargeCount) {
     fieldLinesDialog->setChargeCount(0);
     EXPECT_EQ(fieldLinesDialog->chargeList()->item_count(), 0);
     EXPECT_EQ(fieldLinesDialog->listedCharges(), 0);
+}
+
+// Save Model As: an existing file is replaced only by a second OK on its name; a name
+// that cannot be written is reported in one line and the dialog closes.
+TEST_F(DialogsTest, SaveModelAsAsksBeforeReplacingAndSaysWhyItCannotWrite) {
+    makeDialogs();
+    saveModelDialog = std::make_unique<SaveModelDialog>("Save Model As", saveModelAction);
+    write("dipole.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 0.1 AT -0.5, 0, 0\n");
+    loadModelFile("dipole.txt");
+    write("old.txt", "old");
+    fs::create_directory("folder");
+    const auto okOn = [&](const char* name) {
+        if (activeDialog == nullptr) commandButtonPressed(SaveModelCommand);
+        saveModelDialog->nameField()->set_text(name);
+        ::testing::internal::CaptureStdout();
+        saveDialogControl(SaveModelDialog::OkId);
+        return ::testing::internal::GetCapturedStdout();
+    };
+    EXPECT_EQ(okOn("old.txt"), "");
+    EXPECT_TRUE(shown(*saveModelDialog));
+    EXPECT_EQ(saveModelDialog->notice()->name.str(), "That file exists: OK again replaces it.");
+    EXPECT_EQ(std::ifstream("old.txt").get(), 'o');
+    EXPECT_EQ(okOn("old.txt"), "Model saved as old.txt.\n");
+    EXPECT_EQ(activeDialog, nullptr);
+    EXPECT_TRUE(panelsEnabled());
+    EXPECT_EQ(saveModelDialog->notice()->name.str(), "");
+    ASSERT_EQ(loadModelFile("old.txt"), LoadOutcome::Loaded);
+    EXPECT_EQ(currentModel->charges()[0].value, static_cast<double>(0.1f));
+
+    EXPECT_EQ(okOn("folder"), "Could not save model folder: it is a folder.\n");
+    EXPECT_EQ(okOn(""), "Could not save model: no file name was given.\n");
+    EXPECT_EQ(okOn("missing/new.txt"), "Could not save model missing/new.txt: No such file or directory.\n");
+    EXPECT_EQ(activeDialog, nullptr);
+    EXPECT_FALSE(fs::exists("missing"));
 }
 
 }  // namespace
