@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tests/app/kelvaro_e2e_fixture.h"
@@ -18,14 +16,25 @@ using namespace kelvaro_e2e;
 // Where the dipole's first charge, at (-0.5, 0, 0), appears in the start view.
 const Place firstDipoleCharge{282, 260};
 
-std::string fileText(const fs::path& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+class KelvaroExploreTest : public KelvaroTest {
+protected:
+    // Ctrl+S over the scene, the name typed and Return; answers what "kelvaro-batch info"
+    // reads back from the saved file.
+    std::string saveAndReadBack(const std::string& name) {
+        pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+s"});
+        const e2e::WindowId save = shownDialog("Save Model As");
+        EXPECT_TRUE(e2e::move_pointer(save, 5, 5));
+        EXPECT_TRUE(e2e::type_text(name));
+        EXPECT_TRUE(e2e::press_keys({"Return"}));
+        EXPECT_TRUE(program_->wait_for_output("Model saved as " + name + ".\n", timeout)) << program_->output();
+        EXPECT_TRUE(display_->wait_until_viewable(save, false, timeout));
+        e2e::ChildProcess info(KELVARO_BATCH_PATH, {"info", name}, workDirectory_.string());
+        EXPECT_EQ(info.wait_for_exit(timeout), 0) << info.errors();
+        return info.output();
+    }
+};
 
-TEST_F(KelvaroTest, AnEditedChargeIsSavedAndUndoBringsThePictureBack) {
+TEST_F(KelvaroExploreTest, AnEditedChargeIsSavedAndUndoBringsThePictureBack) {
     withSeedFile();
     start();
     loadByName("dipole.txt");
@@ -47,20 +56,8 @@ TEST_F(KelvaroTest, AnEditedChargeIsSavedAndUndoBringsThePictureBack) {
     const e2e::Image edited = screenshot("after_charge_edit");
     EXPECT_GT(differingPixels(before, edited), 100);
 
-    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+s"});
-    const e2e::WindowId save = shownDialog("Save Model As");
-    ASSERT_TRUE(display_->geometry(save, &x, &y, &width, &height));
-    ASSERT_TRUE(e2e::move_pointer(save, width - 6, 6));
-    ASSERT_TRUE(e2e::type_text("edited.txt"));
-    ASSERT_TRUE(e2e::press_keys({"Return"}));
-    ASSERT_TRUE(program_->wait_for_output("Model saved as edited.txt.\n", timeout)) << program_->output();
-    EXPECT_FALSE(display_->is_viewable(save));
-
-    // kelvaro-batch reads the saved file back as the program would.
-    e2e::ChildProcess info(KELVARO_BATCH_PATH, {"info", "edited.txt"}, workDirectory_.string());
-    ASSERT_EQ(info.wait_for_exit(timeout), 0) << info.errors();
-    EXPECT_NE(info.output().find("charges: 2\ncharge: 2 0.25 0 0\ncharge: -1 0.5 0 0\n"), std::string::npos)
-        << fileText(workDirectory_ / "edited.txt");
+    EXPECT_NE(saveAndReadBack("edited.txt").find("charges: 2\ncharge: 2 0.25 0 0\ncharge: -1 0.5 0 0\n"),
+              std::string::npos);
 
     pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+z"});
     EXPECT_EQ(differingPixels(before, screenshot("after_undo"), 0), 0);
@@ -69,20 +66,16 @@ TEST_F(KelvaroTest, AnEditedChargeIsSavedAndUndoBringsThePictureBack) {
     EXPECT_EQ(program_->output(), "Model saved as edited.txt.\n");
 }
 
-// A left drag turns the view and the Spin ball with it, a middle drag pans, the wheel
-// dollies; "r" brings back the start picture and ball exactly.
-TEST_F(KelvaroTest, SceneDragsMoveTheViewAndResetViewRestoresIt) {
+// A left drag turns the view and the Spin ball with it, Shift with a left drag pans, the
+// wheel dollies; "r" brings back the start picture and ball exactly.
+TEST_F(KelvaroExploreTest, SceneDragsMoveTheViewAndResetViewRestoresIt) {
     withSeedFile();
     start();
     loadByName("quadrupole.txt");
     closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
     const e2e::Image start = screenshot("before_scene_drags");
-    const auto ballPixels = [&](const e2e::Image& a, const e2e::Image& b) {
-        int differing = 0;
-        for (int y = spinBall.y - 20; y <= spinBall.y + 20; ++y) {
-            for (int x = spinBall.x - 20; x <= spinBall.x + 20; ++x) differing += e2e::near(a.at(x, y), b.at(x, y), 8) ? 0 : 1;
-        }
-        return differing;
+    const auto ballPixels = [](const e2e::Image& a, const e2e::Image& b) {
+        return differingPixelsIn(a, b, spinBall.x - 20, spinBall.y - 20, spinBall.x + 20, spinBall.y + 20);
     };
 
     ASSERT_TRUE(e2e::drag(main_, sceneCentre.x, sceneCentre.y, sceneCentre.x + 60, sceneCentre.y + 20, 8));
@@ -108,7 +101,7 @@ TEST_F(KelvaroTest, SceneDragsMoveTheViewAndResetViewRestoresIt) {
 
 // Ctrl with a left drag on a charge moves it, and the field lines follow; the whole drag
 // is one step that Ctrl+Z takes back.
-TEST_F(KelvaroTest, CtrlDragMovesAChargeAndUndoTakesTheWholeDragBack) {
+TEST_F(KelvaroExploreTest, CtrlDragMovesAChargeAndUndoTakesTheWholeDragBack) {
     withSeedFile();
     start();
     loadByName("dipole.txt");
@@ -122,18 +115,11 @@ TEST_F(KelvaroTest, CtrlDragMovesAChargeAndUndoTakesTheWholeDragBack) {
 
     // Saved and read back: the charge went left and up in the plane facing the viewer
     // (z stays 0), by about the 30 and 60 pixels dragged (0.0165 units a pixel there).
-    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+s"});
-    const e2e::WindowId save = shownDialog("Save Model As");
-    ASSERT_TRUE(e2e::move_pointer(save, 5, 5));
-    ASSERT_TRUE(e2e::type_text("dragged.txt"));
-    ASSERT_TRUE(e2e::press_keys({"Return"}));
-    ASSERT_TRUE(program_->wait_for_output("Model saved as dragged.txt.\n", timeout)) << program_->output();
-    e2e::ChildProcess info(KELVARO_BATCH_PATH, {"info", "dragged.txt"}, workDirectory_.string());
-    ASSERT_EQ(info.wait_for_exit(timeout), 0) << info.errors();
+    const std::string info = saveAndReadBack("dragged.txt");
     double value = 0, x = 0, y = 0, z = 1;
-    const std::size_t at = info.output().find("charge: ");
-    ASSERT_NE(at, std::string::npos) << info.output();
-    ASSERT_EQ(std::sscanf(info.output().c_str() + at, "charge: %lf %lf %lf %lf", &value, &x, &y, &z), 4);
+    const std::size_t at = info.find("charge: ");
+    ASSERT_NE(at, std::string::npos) << info;
+    ASSERT_EQ(std::sscanf(info.c_str() + at, "charge: %lf %lf %lf %lf", &value, &x, &y, &z), 4);
     EXPECT_EQ(value, 1.0);
     EXPECT_NEAR(x, -0.5 - 30 * 0.0165, 0.05);
     EXPECT_NEAR(y, 60 * 0.0165, 0.05);
@@ -146,7 +132,7 @@ TEST_F(KelvaroTest, CtrlDragMovesAChargeAndUndoTakesTheWholeDragBack) {
 
 // Hiding and then showing a visualisation gives the same picture; removing one takes it
 // away, and Ctrl+Z brings it back.
-TEST_F(KelvaroTest, VisualisationsAreHiddenShownAndRemoved) {
+TEST_F(KelvaroExploreTest, VisualisationsAreHiddenShownAndRemoved) {
     start();
     loadByName("dipole.txt");
     const e2e::Image bare = screenshot("before_hedgehogs");

@@ -5,16 +5,14 @@
 #include "app/model_edits.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "app/charge_drag.h"
 #include "app/session.h"
+#include "tests/app/session_fixture.h"
 #include "tests/support/scene_checks.h"
 #include "viz/field_lines.h"
 #include "viz/hedgehog.h"
@@ -27,33 +25,20 @@ namespace fs = std::filesystem;
 using testing::exactForm;
 using testing::firstDifference;
 
-class ModelEditsTest : public ::testing::Test {
+class ModelEditsTest : public FreshSession {
 protected:
     void SetUp() override {
-        previous_ = fs::current_path();
-        directory_ = fs::temp_directory_path() / ("kelvaro-edits-" + std::to_string(getpid()));
-        fs::remove_all(directory_);
-        fs::create_directories(directory_);
-        fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / "ElectronData", directory_ / "ElectronData");
-        fs::current_path(directory_);
-        endSession();
-    }
-    void TearDown() override {
-        endSession();
-        fs::current_path(previous_);
-        fs::remove_all(directory_);
+        FreshSession::SetUp();
+        fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / "ElectronData", "ElectronData");
     }
 
     static void load(const fs::path& path) {
         ASSERT_EQ(loadModelFile(path.c_str()), LoadOutcome::Loaded) << path;
     }
     static void loadText(const std::string& text) {
-        std::ofstream("model.txt") << text;
+        write("model.txt", text);
         load("model.txt");
     }
-
-    fs::path previous_;
-    fs::path directory_;
 };
 
 // A model file with the current model's box and flags and `charges`, written here with
