@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -63,7 +62,7 @@ TEST(ViewGeometry, ADraggedPointFollowsThePointerInThePlaneFacingTheViewer) {
     EXPECT_NEAR(along, 0.0, 1e-6);
 }
 
-TEST(ViewGeometry, PanningMovesTheOriginWithThePointerAndResetBringsBackTheStartView) {
+TEST(ViewGeometry, PanningMovesTheOriginWithThePointer) {
     Camera camera = startCamera();
     turnCamera(camera, 10.0, 10.0);
     camera.dolly = 11.0f;
@@ -72,12 +71,6 @@ TEST(ViewGeometry, PanningMovesTheOriginWithThePointerAndResetBringsBackTheStart
     ASSERT_TRUE(origin);
     EXPECT_NEAR(origin->x, 313.0 + 25, 1e-3);
     EXPECT_NEAR(origin->y, 260.0 - 40, 1e-3);
-
-    camera.aspect = 2.0f;
-    resetView(camera);
-    Camera expected;
-    expected.aspect = 2.0f;
-    EXPECT_EQ(std::memcmp(&camera, &expected, sizeof camera), 0);
 }
 
 }  // namespace
