@@ -15,7 +15,7 @@ std::string describe(const VisualisationRequest& request) {
             std::snprintf(text, sizeof text, "Field lines, %d per charge", request.count);
             break;
         case VisualisationRequest::Kind::Hedgehog:
-            std::snprintf(text, sizeof text, "Hedgehog, %d lines", request.count);
+            std::snprintf(text, sizeof text, "Hedgehog, %d %s", request.count, request.count == 1 ? "line" : "lines");
             break;
         case VisualisationRequest::Kind::Surface:
             std::snprintf(text, sizeof text, "Surface at %g (%s)", static_cast<double>(request.potential),

@@ -90,14 +90,14 @@ TEST_F(ModelEditsTest, EditedChargesGiveTheSceneOfALoadedFileOnEveryExample) {
         addPotentialSurface(5.0f, 0);
         ASSERT_TRUE(setHidden(1, true));  // the hedgehog stays out until it is shown
 
-        const ABox& box = currentModel->bounds();
+        const Vector3 low = currentModel->bounds().min, high = currentModel->bounds().max;
         std::vector<Charge> charges = presentCharges();
-        charges[0] = {2.5, {box.min.x, 0.25f * box.max.y, 0.1f}};  // a charge on the box's face
+        charges[0] = {2.5, {low.x, 0.25f * high.y, 0.1f}};  // a charge on the box's face
         ASSERT_TRUE(editCharges(charges));
         EXPECT_EQ(firstDifference(loadedSceneForm(fileWith(charges), std::nullopt), exactForm(*sceneGroup)), "");
 
         charges.pop_back();
-        charges.push_back({-0.75, {0.5f * box.max.x, box.max.y, 0.3f * box.min.z}});
+        charges.push_back({-0.75, {0.5f * high.x, high.y, 0.3f * low.z}});
         ASSERT_TRUE(editCharges(charges));
         ASSERT_TRUE(setHidden(1, false));
         EXPECT_EQ(firstDifference(loadedSceneForm(fileWith(charges), hedgehogState), exactForm(*sceneGroup)), "");
