@@ -7,6 +7,7 @@
 
 #include "app/charge_drag.h"
 #include "app/dialog.h"
+#include "app/edit_charges_dialog.h"
 #include "app/explore_commands.h"
 #include "app/panels.h"
 #include "app/session.h"
@@ -60,6 +61,7 @@ void beginGesture(int button, int x, int y) {
         if (!charge || !chargeDrag.begin(*charge)) return;
         chargeAtPress = currentModel->charges()[static_cast<std::size_t>(*charge)].position;
         gesture = Gesture::MoveCharge;
+        if (editChargesDialog->shown()) editChargesDialog->showCharges(*charge);  // it shows the dragged charge
     } else if (button == GLUT_LEFT_BUTTON) {
         gesture = Gesture::Turn;
     }

@@ -1,7 +1,5 @@
 #include "app/visualisation_dialogs.h"
 
-#include <string>
-
 #include "app/busy_cursor.h"
 #include "app/session.h"
 #include "glui/glui.h"
