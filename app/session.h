@@ -17,7 +17,7 @@ namespace kelvaro {
 // The loaded model, owned by the shell; none before the first successful load.
 extern std::unique_ptr<Model> currentModel;
 // The shell's one reference to everything that is drawn: the model's own geometry,
-// with every visualisation added since the load appended as further children.
+// with every shown visualisation (below) appended as further children, in list order.
 extern Ref<Group> sceneGroup;
 
 // A visualisation added since the load: what was asked for, the group built from it on
