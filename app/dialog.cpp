@@ -1,5 +1,7 @@
 #include "app/dialog.h"
 
+#include <string>
+
 #include "app/panels.h"
 #include "app/shell.h"
 #include "glui/glui.h"
@@ -41,18 +43,24 @@ bool Dialog::owns(int id) const {
 
 Dialog* activeDialogOwning(int id) { return activeDialog != nullptr && activeDialog->owns(id) ? activeDialog : nullptr; }
 
-Dialog::ButtonRow Dialog::addButtonRow(int okId, int cancelId, void (*callback)(int id)) {
+Dialog::ButtonRow Dialog::addButtonRow(int okId, int cancelId, void (*callback)(int id), const char* okLabel,
+                                       const char* cancelLabel) {
     ButtonRow row{};
     row.panel = window_->add_panel("", GLUI_PANEL_NONE);
-    row.ok = window_->add_button_to_panel(row.panel, "OK", okId, callback);
+    row.ok = window_->add_button_to_panel(row.panel, okLabel, okId, callback);
     window_->add_column_to_panel(row.panel, false);
-    row.cancel = window_->add_button_to_panel(row.panel, "Cancel", cancelId, callback);
+    row.cancel = window_->add_button_to_panel(row.panel, cancelLabel, cancelId, callback);
     window_->set_enter_button(row.ok);
     window_->set_escape_button(row.cancel);
     // Closing the window from its title bar is the same as Cancel; the widget layer builds
     // the window anew, so the dialog opens again as before.
     window_->set_close_callback(callback, cancelId);
     return row;
+}
+
+void setNumberedItems(GLUI_Listbox& list, int listed, int wanted) {
+    for (int i = listed; i < wanted; ++i) list.add_item(i, std::to_string(i + 1).c_str());
+    for (int i = listed - 1; i >= wanted; --i) list.delete_item(i);
 }
 
 void raiseActiveDialog() {

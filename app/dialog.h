@@ -4,6 +4,7 @@
 
 class GLUI;
 class GLUI_Button;
+class GLUI_Listbox;
 class GLUI_Panel;
 
 namespace kelvaro {
@@ -35,13 +36,15 @@ public:
 
 protected:
     // The row of OK and Cancel side by side, in a frameless panel; Return clicks OK and
-    // Esc clicks Cancel, and closing the window from its title bar acts as Cancel.
+    // Esc clicks Cancel, and closing the window from its title bar acts as Cancel. Other
+    // labels may stand in for "OK" and "Cancel" (Apply and Close).
     struct ButtonRow {
         GLUI_Panel* panel;
         GLUI_Button* ok;
         GLUI_Button* cancel;
     };
-    ButtonRow addButtonRow(int okId, int cancelId, void (*callback)(int id));
+    ButtonRow addButtonRow(int okId, int cancelId, void (*callback)(int id), const char* okLabel = "OK",
+                           const char* cancelLabel = "Cancel");
 
 private:
     GLUI* window_;
@@ -59,6 +62,10 @@ Dialog* activeDialogOwning(int id);
 // Brings the shown dialog, if any, to the top: a click on the greyed panels or the scene
 // finds the dialog that the user has to answer first.
 void raiseActiveDialog();
+
+// Makes a list that holds the items with ids 0 to `listed` - 1, shown as the numbers 1 to
+// `listed`, hold those up to `wanted` instead; items are added or removed at the end only.
+void setNumberedItems(GLUI_Listbox& list, int listed, int wanted);
 
 // Hides the dialog that ran its action and enables the command and view panels again:
 // the last step of every dialog action.

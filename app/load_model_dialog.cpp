@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "app/edit_charges_dialog.h"
 #include "app/file_search.h"
+#include "app/scene_mouse.h"
 #include "app/session.h"
 #include "app/shell.h"
 #include "app/visualisation_dialogs.h"
@@ -48,9 +50,11 @@ void fileDialogControl(int id) {
 void loadModelAction(Dialog* dialog, int id) {
     if (id == LoadModelDialog::OkId) {
         const std::string name = static_cast<LoadModelDialog*>(dialog)->nameField()->get_text();
+        endSceneDrag();
         if (loadModelFile(name.c_str()) == LoadOutcome::Loaded) {
             fieldLinesDialog->setChargeCount(currentModel->chargeCount());
         }
+        if (editChargesDialog && editChargesDialog->shown()) editChargesDialog->showCharges();
     }
     closeDialog(dialog);
 }

@@ -2,9 +2,12 @@
 
 #include <cstdlib>
 
+#include "app/explore_commands.h"
 #include "app/load_model_dialog.h"
+#include "app/save_model_dialog.h"
 #include "app/shell.h"
 #include "app/visualisation_dialogs.h"
+#include "app/visualisations_dialog.h"
 #include "glui/glui.h"
 
 namespace kelvaro {
@@ -31,6 +34,10 @@ void buildCommandPanel(int window) {
     commandPanel->add_button("Add Hedgehog Lines...   ", AddHedgehogCommand, commandButtonPressed);
     commandPanel->add_button("Add Potential Surface...", AddPotentialSurfaceCommand, commandButtonPressed);
     commandPanel->add_button("Quit", 0, quit);
+    GLUI_Panel* explore = commandPanel->add_panel("Explore");
+    commandPanel->add_button_to_panel(explore, "Edit Charges...", EditChargesCommand, exploreCommand);
+    commandPanel->add_button_to_panel(explore, "Visualisations...", VisualisationsCommand, commandButtonPressed);
+    commandPanel->add_button_to_panel(explore, "Save Model As...", SaveModelCommand, commandButtonPressed);
     commandPanel->set_main_gfx_window(window);
 }
 
@@ -45,6 +52,7 @@ void buildViewPanel(int window) {
     addTranslation("Near", GLUI_TRANSLATION_Z, &viewNear, 0.05f);
     addTranslation("Far", GLUI_TRANSLATION_Z, &viewFar, 0.05f);
     viewPanel->add_checkbox("Teaching style", &teachingStyle);
+    viewPanel->add_button("Reset View", ResetViewCommand, exploreCommand);
 }
 
 void commandButtonPressed(int id) {
@@ -55,6 +63,8 @@ void commandButtonPressed(int id) {
         case AddFieldLinesCommand: fieldLinesDialog->show(); break;
         case AddHedgehogCommand: hedgehogDialog->show(); break;
         case AddPotentialSurfaceCommand: potentialSurfaceDialog->show(); break;
+        case VisualisationsCommand: visualisationsDialog->show(); break;
+        case SaveModelCommand: saveModelDialog->show(); break;
         default: break;
     }
 }

@@ -10,14 +10,19 @@ extern GLUI* commandPanel;
 extern GLUI* viewPanel;
 
 enum CommandId { LoadModelCommand = 1000, AddFieldLinesCommand = 1001, AddHedgehogCommand = 1002,
-                 AddPotentialSurfaceCommand = 1003 };
+                 AddPotentialSurfaceCommand = 1003,
+                 // The Explore panel below the five buttons, and the view panel's Reset View.
+                 EditChargesCommand = 1004, VisualisationsCommand = 1005, SaveModelCommand = 1006,
+                 ResetViewCommand = 1007 };
 
-// Builds the command panel on the right side of `window`.
+// Builds the command panel on the right side of `window`: the five buttons, then the
+// Explore panel below them.
 void buildCommandPanel(int window);
 // Builds the view panel along the bottom of `window`, bound to the camera values.
 void buildViewPanel(int window);
 
-// Callback of the four dialog buttons: disables both panels and shows the dialog.
+// Callback of the buttons that open a dialog which waits for its answer (the first four
+// and Visualisations... and Save Model As...): disables both panels and shows the dialog.
 void commandButtonPressed(int id);
 
 // Enables the command panel and then the view panel.

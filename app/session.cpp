@@ -5,43 +5,60 @@
 #include <string>
 
 #include "app/file_search.h"
+#include "app/model_edits.h"
 #include "model/read_report.h"
-#include "viz/field_lines.h"
 #include "viz/hedgehog.h"
-#include "viz/potential_surface.h"
 #include "viz/seed_directions.h"
 
 namespace kelvaro {
 
 std::unique_ptr<Model> currentModel;
 Ref<Group> sceneGroup;
+std::vector<Visualisation> visualisations;
 
-namespace {
-
-void say(const char* message) {
-    std::fputs(message, stdout);
+void say(std::string_view message) {
+    std::fwrite(message.data(), 1, message.size(), stdout);
     std::fflush(stdout);
 }
 
-// Appends what `build` makes of the current model to the scene, or says `failure`.
-// Answers false when the builder answered none.
-template <class Builder>
-bool addVisualisation(const char* failure, Builder build) {
+namespace {
+
+// Builds `request` on the current model, appends it to the scene and remembers it, or says
+// its failure line. Answers false when the builder answered none.
+bool addVisualisation(VisualisationRequest request) {
+    const char* failure = failureLine(request.kind);
     if (!currentModel || !sceneGroup) {
         say(failure);
         return true;
     }
-    const Ref<Group> group = build(*currentModel);
+    Ref<Group> group;
+    if (request.kind == VisualisationRequest::Kind::Hedgehog) {
+        // The first build draws from the process-wide generator, so that the next request
+        // goes on where this one ends; a build again starts from the state kept here.
+        request.generatorState = hedgehogRandom().state();
+        group = makeHedgehog(*currentModel, request.count);
+    } else {
+        group = buildRequest(request, *currentModel);
+    }
     if (!group) {
         say(failure);
         return false;
     }
     try {
+        visualisations.reserve(visualisations.size() + 1);
         sceneGroup->add(*group);
+        visualisations.push_back({request, group});
     } catch (const std::bad_alloc&) {  // the scene's array could not grow; the scene stays as it was
         say(failure);
     }
     return true;
+}
+
+// Forgets everything that belonged to the model that is going.
+void forgetModel() {
+    currentModel.reset();
+    visualisations.clear();
+    clearEditHistory();
 }
 
 }  // namespace
@@ -55,7 +72,7 @@ LoadOutcome loadModelFile(const char* name) {
         std::fflush(stdout);
         return LoadOutcome::CannotOpen;
     }
-    currentModel.reset();
+    forgetModel();
     ModelFileRead read = readModelFile(file);
     std::fclose(file);
     tellModelRead(read, name, stdout);
@@ -68,26 +85,19 @@ LoadOutcome loadModelFile(const char* name) {
 }
 
 void addFieldLines(int linesPerCharge) {
-    const bool built = addVisualisation("Cannot render field lines. Sorry.\n", [&](const Model& model) {
-        return makeFieldLines(model, linesPerCharge);
-    });
-    const std::string problem = built ? std::string() : seedFileProblem(linesPerCharge);
-    if (!problem.empty()) say((problem + "\n").c_str());
+    if (addVisualisation({VisualisationRequest::Kind::FieldLines, linesPerCharge})) return;
+    const std::string problem = seedFileProblem(linesPerCharge);
+    if (!problem.empty()) say(problem + "\n");
 }
 
-void addHedgehogLines(int count) {
-    addVisualisation("Cannot render hedgehog lines. Sorry.\n",
-                     [&](const Model& model) { return makeHedgehog(model, count); });
-}
+void addHedgehogLines(int count) { addVisualisation({VisualisationRequest::Kind::Hedgehog, count}); }
 
 void addPotentialSurface(float potential, int direction) {
-    addVisualisation("Cannot render potential. Sorry.\n", [&](const Model& model) {
-        return makePotentialSurface(model, static_cast<double>(potential), direction);
-    });
+    addVisualisation({VisualisationRequest::Kind::Surface, 0, potential, direction});
 }
 
 void endSession() {
-    currentModel.reset();
+    forgetModel();
     sceneGroup.reset();
 }
 

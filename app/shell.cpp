@@ -7,12 +7,17 @@
 #include <string>
 
 #include "app/dialog.h"
+#include "app/edit_charges_dialog.h"
+#include "app/explore_commands.h"
 #include "app/load_model_dialog.h"
 #include "app/panels.h"
 #include "app/picture_file.h"
 #include "app/picture_view.h"
+#include "app/save_model_dialog.h"
+#include "app/scene_mouse.h"
 #include "app/session.h"
 #include "app/visualisation_dialogs.h"
+#include "app/visualisations_dialog.h"
 #include "glui/glui.h"
 
 namespace kelvaro {
@@ -33,6 +38,9 @@ std::unique_ptr<LoadModelDialog> loadModelDialog;
 std::unique_ptr<FieldLinesDialog> fieldLinesDialog;
 std::unique_ptr<HedgehogDialog> hedgehogDialog;
 std::unique_ptr<PotentialSurfaceDialog> potentialSurfaceDialog;
+std::unique_ptr<EditChargesDialog> editChargesDialog;
+std::unique_ptr<VisualisationsDialog> visualisationsDialog;
+std::unique_ptr<SaveModelDialog> saveModelDialog;
 
 namespace {
 
@@ -51,6 +59,9 @@ void createDialogs() {
     fieldLinesDialog = std::make_unique<FieldLinesDialog>("Add Field Lines to Charge", addFieldLinesAction);
     hedgehogDialog = std::make_unique<HedgehogDialog>("Add Hedgehog Lines", addHedgehogAction);
     potentialSurfaceDialog = std::make_unique<PotentialSurfaceDialog>("Add Equipotential Surface", addPotentialAction);
+    editChargesDialog = std::make_unique<EditChargesDialog>("Edit Charges");
+    visualisationsDialog = std::make_unique<VisualisationsDialog>("Visualisations", visualisationsAction);
+    saveModelDialog = std::make_unique<SaveModelDialog>("Save Model As", saveModelAction);
 }
 
 // Draws the current view into the main window's back buffer, reads the scene area back
@@ -90,7 +101,8 @@ std::vector<int> programWindows() {
         if (panel) windows.push_back(panel->get_glut_window_id());
     }
     for (const Dialog* dialog : std::initializer_list<const Dialog*>{
-             loadModelDialog.get(), fieldLinesDialog.get(), hedgehogDialog.get(), potentialSurfaceDialog.get()}) {
+             loadModelDialog.get(), fieldLinesDialog.get(), hedgehogDialog.get(), potentialSurfaceDialog.get(),
+             editChargesDialog.get(), visualisationsDialog.get(), saveModelDialog.get()}) {
         if (dialog) windows.push_back(dialog->window()->get_glut_window_id());
     }
     return windows;
@@ -116,20 +128,19 @@ void keyPressed(unsigned char key, int, int) {
         teachingStyle = teachingStyle != 0 ? 0 : 1;
         GLUI_Master.sync_live_all();
     }
+    exploreKeyPressed(key);
     glutPostRedisplay();
 }
 
 void idleRedisplay() {
     if (glutGetWindow() != mainWindow) glutSetWindow(mainWindow);
+    buildDraggedCharge();
     glutPostRedisplay();
 }
 
-void motionRedisplay(int, int) { glutPostRedisplay(); }
-
-// The scene takes no clicks; one while a dialog is open (on the scene or on the greyed
-// panels, which pass it on) brings that dialog back to the top.
-void ignoreMouse(int, int state, int, int) {
-    if (state == GLUT_DOWN) raiseActiveDialog();
+void motionRedisplay(int x, int y) {
+    sceneMotion(x, y);
+    glutPostRedisplay();
 }
 
 void cleanupAtExit() {
@@ -142,6 +153,9 @@ void cleanupAtExit() {
     fieldLinesDialog.reset();
     hedgehogDialog.reset();
     potentialSurfaceDialog.reset();
+    editChargesDialog.reset();
+    visualisationsDialog.reset();
+    saveModelDialog.reset();
 }
 
 void buildUserInterface(int argc, char** argv) {
@@ -154,7 +168,7 @@ void buildUserInterface(int argc, char** argv) {
     GLUI_Master.set_glutReshapeFunc(reshapeView);
     GLUI_Master.set_glutKeyboardFunc(keyPressed);
     GLUI_Master.set_glutSpecialFunc(nullptr);
-    GLUI_Master.set_glutMouseFunc(ignoreMouse);
+    GLUI_Master.set_glutMouseFunc(sceneMouse);
     glutMotionFunc(motionRedisplay);
     setUpLighting();
     buildCommandPanel(mainWindow);

@@ -13,6 +13,9 @@ class LoadModelDialog;
 class FieldLinesDialog;
 class HedgehogDialog;
 class PotentialSurfaceDialog;
+class EditChargesDialog;
+class VisualisationsDialog;
+class SaveModelDialog;
 
 // The GLUT identifier of the main window.
 extern int mainWindow;
@@ -37,6 +40,10 @@ extern std::unique_ptr<LoadModelDialog> loadModelDialog;
 extern std::unique_ptr<FieldLinesDialog> fieldLinesDialog;
 extern std::unique_ptr<HedgehogDialog> hedgehogDialog;
 extern std::unique_ptr<PotentialSurfaceDialog> potentialSurfaceDialog;
+// The dialogs of the Explore panel, made after the four.
+extern std::unique_ptr<EditChargesDialog> editChargesDialog;
+extern std::unique_ptr<VisualisationsDialog> visualisationsDialog;
+extern std::unique_ptr<SaveModelDialog> saveModelDialog;
 
 // The GLUT identifiers of every window of the program: the main window, the panels and
 // the dialogs.
@@ -46,9 +53,8 @@ std::vector<int> programWindows();
 void displayScene();
 void reshapeView(int width, int height);
 void keyPressed(unsigned char key, int x, int y);
-void idleRedisplay();
-void motionRedisplay(int x, int y);
-void ignoreMouse(int button, int state, int x, int y);  // raises an open dialog
+void idleRedisplay();    // also builds the latest place of a dragged charge
+void motionRedisplay(int x, int y);  // also drags in the scene (sceneMotion)
 
 // Frees the model, the scene, the panels and the dialogs; registered with atexit.
 void cleanupAtExit();

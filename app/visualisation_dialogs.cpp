@@ -1,7 +1,5 @@
 #include "app/visualisation_dialogs.h"
 
-#include <string>
-
 #include "app/busy_cursor.h"
 #include "app/session.h"
 #include "glui/glui.h"
@@ -18,8 +16,7 @@ FieldLinesDialog::FieldLinesDialog(const char* title, Action action) : Dialog(ti
 }
 
 void FieldLinesDialog::setChargeCount(int n) {
-    for (int i = listedCharges_; i < n; ++i) chargeList_->add_item(i, std::to_string(i + 1).c_str());
-    for (int i = listedCharges_ - 1; i >= n; --i) chargeList_->delete_item(i);
+    setNumberedItems(*chargeList_, listedCharges_, n);
     listedCharges_ = n;
 }
 

@@ -9,6 +9,7 @@
 
 #include "app/load_model_dialog.h"
 #include "app/panels.h"
+#include "app/save_model_dialog.h"
 #include "app/session.h"
 #include "app/shell.h"
 #include "app/visualisation_dialogs.h"
@@ -107,8 +108,9 @@ TEST_F(DialogsTest, TheCommandPanelHoldsItsButtonsInOrder) {
     EXPECT_EQ(commandPanel->parent_window, mainWindow);
     EXPECT_EQ(commandPanel->main_gfx_window, mainWindow);
     const std::vector<GLUI_Control*> controls = controlsOf(commandPanel);
-    ASSERT_EQ(controls.size(), std::size(buttons));
-    for (size_t i = 0; i < controls.size(); ++i) {
+    // The five buttons first, then the Explore panel with its three.
+    ASSERT_EQ(controls.size(), std::size(buttons) + 4);
+    for (size_t i = 0; i < std::size(buttons); ++i) {
         SCOPED_TRACE(buttons[i].label);
         ASSERT_NE(dynamic_cast<GLUI_Button*>(controls[i]), nullptr);
         EXPECT_EQ(controls[i]->name.str(), buttons[i].label);
@@ -116,6 +118,14 @@ TEST_F(DialogsTest, TheCommandPanelHoldsItsButtonsInOrder) {
         ASSERT_NE(controls[i]->callback, nullptr);
         EXPECT_EQ(controls[i]->callback == commandButtonPressed, buttons[i].id != 0);
     }
+    ASSERT_NE(dynamic_cast<GLUI_Panel*>(controls[5]), nullptr);
+    EXPECT_EQ(controls[5]->name.str(), "Explore");
+    const char* const exploreLabels[] = {"Edit Charges...", "Visualisations...", "Save Model As..."};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(controls[6 + i]->name.str(), exploreLabels[i]);
+        EXPECT_EQ(controls[6 + i]->parent_panel, controls[5]);
+    }
+    EXPECT_EQ(commandPanel->win_w, 174) << "the scene keeps its width";
 }
 
 TEST_F(DialogsTest, TheViewPanelHoldsTheCameraControlsEachInAColumn) {
@@ -135,11 +145,13 @@ TEST_F(DialogsTest, TheViewPanelHoldsTheCameraControlsEachInAColumn) {
     EXPECT_EQ(viewPanel->parent_window, mainWindow);
     EXPECT_EQ(viewPanel->main_gfx_window, mainWindow);
     const std::vector<GLUI_Control*> controls = controlsOf(viewPanel);
-    ASSERT_EQ(controls.size(), 2 * std::size(cameraControls) + 1);
-    auto* teaching = dynamic_cast<GLUI_Checkbox*>(controls.back());
+    ASSERT_EQ(controls.size(), 2 * std::size(cameraControls) + 2);
+    auto* teaching = dynamic_cast<GLUI_Checkbox*>(controls[controls.size() - 2]);
     ASSERT_NE(teaching, nullptr) << "the teaching style's check box after the camera controls";
     EXPECT_EQ(teaching->name.str(), "Teaching style");
     EXPECT_EQ(teaching->live, &teachingStyle);
+    EXPECT_EQ(controls.back()->name.str(), "Reset View");
+    EXPECT_EQ(viewPanel->win_h, 80) << "the scene keeps its height";
     for (size_t i = 0; i < std::size(cameraControls); ++i) {
         const auto& expected = cameraControls[i];
         SCOPED_TRACE(expected.label);
@@ -301,6 +313,40 @@ TEST_F(DialogsTest, TheChargeListFollowsTheChargeCount) {
     fieldLinesDialog->setChargeCount(0);
     EXPECT_EQ(fieldLinesDialog->chargeList()->item_count(), 0);
     EXPECT_EQ(fieldLinesDialog->listedCharges(), 0);
+}
+
+// Save Model As: an existing file is replaced only by a second OK on its name; a name
+// that cannot be written is reported in one line and the dialog closes.
+TEST_F(DialogsTest, SaveModelAsAsksBeforeReplacingAndSaysWhyItCannotWrite) {
+    makeDialogs();
+    saveModelDialog = std::make_unique<SaveModelDialog>("Save Model As", saveModelAction);
+    write("dipole.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 0.1 AT -0.5, 0, 0\n");
+    loadModelFile("dipole.txt");
+    write("old.txt", "old");
+    fs::create_directory("folder");
+    const auto okOn = [&](const char* name) {
+        if (activeDialog == nullptr) commandButtonPressed(SaveModelCommand);
+        saveModelDialog->nameField()->set_text(name);
+        ::testing::internal::CaptureStdout();
+        saveDialogControl(SaveModelDialog::OkId);
+        return ::testing::internal::GetCapturedStdout();
+    };
+    EXPECT_EQ(okOn("old.txt"), "");
+    EXPECT_TRUE(shown(*saveModelDialog));
+    EXPECT_EQ(saveModelDialog->notice()->name.str(), "That file exists: OK again replaces it.");
+    EXPECT_EQ(std::ifstream("old.txt").get(), 'o');
+    EXPECT_EQ(okOn("old.txt"), "Model saved as old.txt.\n");
+    EXPECT_EQ(activeDialog, nullptr);
+    EXPECT_TRUE(panelsEnabled());
+    EXPECT_EQ(saveModelDialog->notice()->name.str(), "");
+    ASSERT_EQ(loadModelFile("old.txt"), LoadOutcome::Loaded);
+    EXPECT_EQ(currentModel->charges()[0].value, static_cast<double>(0.1f));
+
+    EXPECT_EQ(okOn("folder"), "Could not save model folder: it is a folder.\n");
+    EXPECT_EQ(okOn(""), "Could not save model: no file name was given.\n");
+    EXPECT_EQ(okOn("missing/new.txt"), "Could not save model missing/new.txt: No such file or directory.\n");
+    EXPECT_EQ(activeDialog, nullptr);
+    EXPECT_FALSE(fs::exists("missing"));
 }
 
 }  // namespace

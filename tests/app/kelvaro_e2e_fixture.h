@@ -4,7 +4,7 @@
 //
 // Places in the 800 x 600 main window, from the layout of its panels:
 //   the command panel fills x 626..799; its buttons are centred at x 713, 23 px apart
-//   from y 16; the view panel fills y 520..599 with the Spin ball centred at (30, 551)
+//   from y 16, the Explore panel's from y 148; the view panel fills y 520..599 with the Spin ball centred at (30, 551)
 //   and the translation controls centred at y 553, 62 px apart from x 77; the free area
 //   where the scene is drawn is x 0..625, y 0..519.
 // Dialogs have no window manager to place them and open at the screen's top-left; their
@@ -38,14 +38,17 @@ inline const Place fieldLinesButton{713, 39};
 inline const Place hedgehogButton{713, 62};
 inline const Place surfaceButton{713, 85};
 inline const Place quitButton{713, 108};
+inline const Place editChargesButton{713, 148};
+inline const Place visualisationsButton{713, 171};
 inline const Place spinBall{30, 551};
 inline const Place dollyControl{139, 553};
 inline const Place sceneCentre{313, 260};
 // The free area, less the corner where dialogs open over the main window.
 inline constexpr int freeLeft = 260, freeTop = 150, freeRight = 620, freeBottom = 515;
 
-inline const char* const dialogTitles[] = {"Load Model File", "Add Field Lines to Charge", "Add Hedgehog Lines",
-                                           "Add Equipotential Surface"};
+inline const char* const dialogTitles[] = {"Load Model File",      "Add Field Lines to Charge", "Add Hedgehog Lines",
+                                           "Add Equipotential Surface", "Edit Charges", "Visualisations",
+                                           "Save Model As"};
 
 inline const e2e::Pixel background{26, 26, 26};
 inline const e2e::Pixel panelGrey{200, 200, 200};
@@ -138,6 +141,29 @@ protected:
         e2e::pause(0.3);
     }
 
+    // Presses keys with the pointer at (x, y) of `window`, so that the window gets them.
+    static void pressKeysOver(e2e::WindowId window, int x, int y, const std::vector<std::string>& keys) {
+        ASSERT_TRUE(e2e::move_pointer(window, x, y));
+        ASSERT_TRUE(e2e::press_keys(keys));
+    }
+
+    // Waits until the dialog titled `title` is shown and answers it.
+    e2e::WindowId shownDialog(const std::string& title) {
+        const e2e::WindowId dialog = display_->wait_for_window(title, waitSeconds_);
+        EXPECT_TRUE(display_->wait_until_viewable(dialog, true, waitSeconds_)) << title;
+        e2e::pause(0.3);
+        return dialog;
+    }
+
+    // Esc over a dialog: its Cancel (or Close); waits until the dialog has gone.
+    void escapeDialog(e2e::WindowId dialog) {
+        int x = 0, y = 0, width = 0, height = 0;
+        ASSERT_TRUE(display_->geometry(dialog, &x, &y, &width, &height));
+        pressKeysOver(dialog, width - 6, 6, {"Escape"});
+        ASSERT_TRUE(display_->wait_until_viewable(dialog, false, waitSeconds_));
+        e2e::pause(0.3);
+    }
+
     // Types into the first field of a dialog, replacing what it held.
     void typeIntoField(e2e::WindowId dialog, Place field, const std::string& text) {
         ASSERT_TRUE(e2e::click(dialog, field.x, field.y));
@@ -169,9 +195,15 @@ protected:
 
     // Pixels of the free area that differ by more than `tolerance` in some channel.
     static int differingPixels(const e2e::Image& a, const e2e::Image& b, int tolerance = 8) {
+        return differingPixelsIn(a, b, 0, 0, 625, 519, tolerance);
+    }
+
+    // The same in the rectangle [x0, x1] x [y0, y1].
+    static int differingPixelsIn(const e2e::Image& a, const e2e::Image& b, int x0, int y0, int x1, int y1,
+                                 int tolerance = 8) {
         int differing = 0;
-        for (int y = 0; y < 520; ++y) {
-            for (int x = 0; x < 626; ++x) differing += e2e::near(a.at(x, y), b.at(x, y), tolerance) ? 0 : 1;
+        for (int y = y0; y <= y1; ++y) {
+            for (int x = x0; x <= x1; ++x) differing += e2e::near(a.at(x, y), b.at(x, y), tolerance) ? 0 : 1;
         }
         return differing;
     }

@@ -1,8 +1,10 @@
 // A random-input storm over the real program: thousands of random but reproducible X
-// events (clicks, right clicks, drags, hovering and keys) over the main window, its panels
-// and the corner where the dialogs open, with the example models to load. Afterwards the
-// program must still answer: with any open dialog cancelled, Quit ends it with status 0,
-// and nothing came on standard error (no sanitizer report, no toolkit warning).
+// events (clicks, right clicks, drags with Ctrl or Shift held or the middle button, the
+// wheel, hovering and keys, among them those that edit charges, undo, redo and save) over
+// the main window, its panels and the corner where the dialogs open, with the example
+// models to load. Afterwards the program must still answer: with any open dialog
+// cancelled, Quit ends it with status 0, and nothing came on standard error (no sanitizer
+// report, no toolkit warning).
 //
 // Each run prints its seed. The test command always sends the same events (seed 11), so that
 // a red run can be repeated; KELVARO_STORM_SEED picks other events (the program's timing may
@@ -35,8 +37,8 @@ struct Area {
     int percent;  // of the events that land in it
 };
 const Area areas[] = {
-    {0, 0, 260, 150, 30},     // the dialogs
-    {676, 50, 174, 100, 20},  // the command buttons
+    {0, 0, 260, 210, 30},     // the dialogs
+    {676, 50, 174, 210, 20},  // the command buttons and the Explore panel's
     {50, 570, 800, 80, 15},   // the view panel
     {50, 50, 800, 600, 35},   // anywhere in the main window
 };
@@ -51,7 +53,8 @@ const char* const typedTexts[] = {"dipole.txt", "ring.txt", "capacitor.txt", "cl
 const char* const keys[] = {"0",     "1",    "2",      "5",         "9",         "minus",  "period",
                             "a",     "x",    "Z",      "space",     "Tab",       "shift+Tab", "Return",
                             "BackSpace", "Delete", "Left", "Right", "Up",        "Down",   "Home",
-                            "End",   "shift+Home", "shift+End", "ctrl+a", "ctrl+e", "ctrl+k", "ctrl+u"};
+                            "End",   "shift+Home", "shift+End", "ctrl+a", "ctrl+e", "ctrl+k", "ctrl+u",
+                            "e",     "r",    "ctrl+s", "ctrl+z",    "ctrl+y",    "ctrl+shift+z"};
 
 // Makes the events, as xdotool commands, from a seed.
 class Storm {
@@ -97,13 +100,21 @@ private:
         } else if (kind < 40) {  // a right click
             append(event, somewhere());
             append(event, {"mousedown", "3", "mouseup", "3"});
-        } else if (kind < 55) {  // a drag of a few steps
+        } else if (kind < 55) {  // a drag of a few steps, with the left button (Ctrl or Shift held at times) or the middle one
+            const char* const held[] = {"", "", "ctrl", "shift"};
+            const std::string key = held[below(4)];
+            const std::string button = below(5) == 0 ? "2" : "1";
             append(event, somewhere());
-            append(event, {"mousedown", "1"});
+            if (!key.empty()) append(event, {"keydown", key});
+            append(event, {"mousedown", button});
             for (int step = 2 + below(4); step > 0; --step) {
                 append(event, {"mousemove_relative", "--", std::to_string(below(121) - 60), std::to_string(below(121) - 60)});
             }
-            append(event, {"mouseup", "1"});
+            append(event, {"mouseup", button});
+            if (!key.empty()) append(event, {"keyup", key});
+        } else if (kind < 58) {  // the wheel
+            append(event, somewhere());
+            append(event, {"click", below(2) == 0 ? "4" : "5"});
         } else if (kind < 62) {  // hovering
             append(event, somewhere());
         } else if (kind < 67) {  // a word typed (xdotool's "type" would swallow the commands after it)
@@ -156,9 +167,12 @@ TEST_F(KelvaroStorm, TheProgramStillAnswersAfterARandomInputStorm) {
         ASSERT_TRUE(e2e::click(main_, sceneCentre.x, sceneCentre.y));
         e2e::pause(0.5);
     }
+    // Edit Charges first: it may lie over a dialog that waits for its answer.
+    const e2e::WindowId editCharges = display_->wait_for_window("Edit Charges", timeout);
+    if (display_->is_viewable(editCharges)) escapeDialog(editCharges);
     for (const char* title : dialogTitles) {
         const e2e::WindowId dialog = display_->wait_for_window(title, timeout);
-        if (display_->is_viewable(dialog)) closeDialog(dialog, false);
+        if (display_->is_viewable(dialog)) escapeDialog(dialog);
     }
     ASSERT_TRUE(e2e::click(main_, quitButton.x, quitButton.y));
     EXPECT_EQ(program_->wait_for_exit(slowWait), 0) << "seed " << seed;

@@ -1,40 +1,22 @@
 #include "app/session.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "app/file_search.h"
 #include "model/read_report.h"
+#include "tests/app/session_fixture.h"
 
 namespace kelvaro {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Runs each test in a fresh temporary directory with an empty session.
-class SessionTest : public ::testing::Test {
+// Each test in a fresh folder, with a helper that catches what an action prints.
+class SessionTest : public FreshSession {
 protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        directory_ = fs::temp_directory_path() / ("kelvaro-session-" + std::to_string(getpid()) + "-" +
-                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(directory_);
-        fs::create_directories(directory_);
-        fs::current_path(directory_);
-        endSession();
-    }
-    void TearDown() override {
-        endSession();
-        fs::current_path(previous_);
-        fs::remove_all(directory_);
-    }
-
-    static void write(const std::string& name, const std::string& text) { std::ofstream(name) << text; }
-
     // Runs `action` and answers what it wrote on standard output.
     template <class Action>
     static std::string output(Action action) {
@@ -42,10 +24,6 @@ protected:
         action();
         return ::testing::internal::GetCapturedStdout();
     }
-
-private:
-    fs::path previous_;
-    fs::path directory_;
 };
 
 const char* const malformedCharge =
@@ -158,7 +136,7 @@ TEST_F(SessionTest, VisualisationsAccumulate) {
     ASSERT_EQ(sceneGroup->count(), 7);
     EXPECT_EQ(static_cast<const Group&>(sceneGroup->child(5)).count(), 4);
     EXPECT_EQ(static_cast<const Group&>(sceneGroup->child(6)).count(), 4);
-    EXPECT_EQ(sceneGroup->child(6).refCount(), 1);
+    EXPECT_EQ(sceneGroup->child(6).refCount(), 2);  // the scene's and the list of visualisations
 }
 
 TEST_F(SessionTest, FileSearchListsMatchingRegularFilesInNameOrder) {

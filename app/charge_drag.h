@@ -1,0 +1,37 @@
+#pragma once
+// A charge dragged in the scene. The pointer moves faster than the scene can be built
+// again, so a move only notes the position wanted; buildWaiting (called when the program
+// is idle) builds the latest one, so that at most one build runs and the latest position
+// wins. The end of the drag builds the last position if it still waits, and the whole
+// drag becomes one step of the edit history.
+
+#include <optional>
+#include <vector>
+
+#include "model/model.h"
+
+namespace kelvaro {
+
+class ChargeDrag {
+public:
+    // Starts dragging charge `index` of the current model; false (no drag) when there is none.
+    bool begin(int index);
+    bool active() const { return active_; }
+    // The position the charge should take now, in place of any that still waits. A point
+    // that is not finite is ignored.
+    void moveTo(const Vector3& position);
+    // Moves the charge to the waiting position, kept in the model's box, and builds the
+    // scene again; false when nothing waits (or the model no longer has the charge).
+    bool buildWaiting();
+    // Builds what still waits and records the drag as one step (none when the charge is
+    // back where it started). Answers whether the charges changed since the last build.
+    bool end();
+
+private:
+    bool active_ = false;
+    int index_ = -1;
+    std::vector<Charge> before_;
+    std::optional<Vector3> waiting_;
+};
+
+}  // namespace kelvaro

@@ -1,0 +1,76 @@
+#include "app/charge_edits.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/model_numbers.h"
+
+namespace kelvaro {
+namespace {
+
+std::string numberText(float value) { return modelNumberText(value).value_or("nan"); }
+
+// The finite number `text` states, or none with the reason in `refusal`.
+std::optional<float> readField(const char* name, const std::string& text, std::string& refusal) {
+    const std::optional<float> number = readModelNumber(text);
+    if (!number) {
+        refusal = std::string(name) + " \"" + text + "\" is not a number.\n";
+    } else if (!std::isfinite(*number)) {
+        refusal = std::string(name) + " \"" + text + "\" is not a finite number.\n";
+    } else {
+        return number;
+    }
+    return std::nullopt;
+}
+
+// The coordinate of the field `name`, also inside [low, high], or none with the reason.
+std::optional<float> readCoordinate(const char* name, const std::string& text, float low, float high,
+                                    std::string& refusal) {
+    const std::optional<float> coordinate = readField(name, text, refusal);
+    if (coordinate && (*coordinate < low || *coordinate > high)) {
+        refusal = std::string(name) + " \"" + text + "\" lies outside the model's box, " + numberText(low) + " to " +
+                  numberText(high) + ".\n";
+        return std::nullopt;
+    }
+    return coordinate;
+}
+
+bool finite(const Vector3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
+
+}  // namespace
+
+ChargeTexts chargeTexts(const Charge& charge) {
+    return {numberText(static_cast<float>(charge.value)), numberText(charge.position.x),
+            numberText(charge.position.y), numberText(charge.position.z)};
+}
+
+TypedCharge readTypedCharge(const ChargeTexts& texts, const ABox& box) {
+    TypedCharge result;
+    const auto value = readField("Value", texts.value, result.refusal);
+    if (!value) return result;
+    const auto x = readCoordinate("X", texts.x, box.min.x, box.max.x, result.refusal);
+    if (!x) return result;
+    const auto y = readCoordinate("Y", texts.y, box.min.y, box.max.y, result.refusal);
+    if (!y) return result;
+    const auto z = readCoordinate("Z", texts.z, box.min.z, box.max.z, result.refusal);
+    if (z) result.charge = Charge{*value, {*x, *y, *z}};
+    return result;
+}
+
+TypedCharge newCharge(const Model& model) {
+    if (model.chargeCount() >= Model::maxCharges) return {std::nullopt, "A model holds at most 99 charges.\n"};
+    const ABox& box = model.bounds();
+    const auto middle = [](float low, float high) {
+        return static_cast<float>((static_cast<double>(low) + static_cast<double>(high)) / 2.0);
+    };
+    const Vector3 centre{middle(box.min.x, box.max.x), middle(box.min.y, box.max.y), middle(box.min.z, box.max.z)};
+    if (!finite(centre)) return {std::nullopt, "The model's box has no finite centre.\n"};
+    return {Charge{1.0, centre}, {}};
+}
+
+Vector3 keptInBox(const Vector3& p, const ABox& box) {
+    return {std::clamp(p.x, box.min.x, box.max.x), std::clamp(p.y, box.min.y, box.max.y),
+            std::clamp(p.z, box.min.z, box.max.z)};
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,121 @@
+#include "app/scene_mouse.h"
+
+#include <GL/freeglut.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/charge_drag.h"
+#include "app/dialog.h"
+#include "app/edit_charges_dialog.h"
+#include "app/explore_commands.h"
+#include "app/panels.h"
+#include "app/session.h"
+#include "app/shell.h"
+#include "app/view_geometry.h"
+#include "glui/arcball.h"
+#include "glui/glui.h"
+
+namespace kelvaro {
+namespace {
+
+// freeglut reports the wheel as these buttons when no wheel function is set.
+constexpr int wheelUp = 3, wheelDown = 4;
+// How far one step of the wheel moves the scene towards or away from the eye.
+constexpr float dollyPerWheelStep = 0.25f;
+// How near the pointer a charge's centre must appear to be taken: the spheres are tiny.
+constexpr double pickRadius = 6.0;
+
+enum class Gesture { None, Turn, Pan, MoveCharge };
+
+Gesture gesture = Gesture::None;
+int lastX = 0, lastY = 0;
+int pressX = 0, pressY = 0;
+Vector3 chargeAtPress;
+ChargeDrag chargeDrag;
+
+// The free area of the main window, which is current in its callbacks.
+SceneArea sceneArea() {
+    int x = 0, y = 0, width = 0, height = 0;
+    GLUI_Master.get_viewport_area(&x, &y, &width, &height);
+    return {x, glutGet(GLUT_WINDOW_HEIGHT) - y - height, width, height};
+}
+
+void turnView(const SceneArea& area, int x, int y) {
+    const Arcball ball(area.left + area.width / 2.0, area.top + area.height / 2.0,
+                       std::min(area.width, area.height) / 2.0);
+    RotationMatrix rotation;
+    std::memcpy(rotation.m, viewRotation, sizeof rotation.m);
+    rotation.premultiply(ball.step(lastX, lastY, x, y, Arcball::Lock::none));
+    std::memcpy(viewRotation, rotation.m, sizeof rotation.m);
+}
+
+// Starts the gesture that a press of `button` with the modifier keys held begins at (x, y).
+void beginGesture(int button, int x, int y) {
+    const int modifiers = glutGetModifiers();
+    if (button == GLUT_MIDDLE_BUTTON || (button == GLUT_LEFT_BUTTON && (modifiers & GLUT_ACTIVE_SHIFT))) {
+        gesture = Gesture::Pan;
+    } else if (button == GLUT_LEFT_BUTTON && (modifiers & GLUT_ACTIVE_CTRL)) {
+        if (!currentModel) return;
+        const auto charge = chargeNear(mainView, sceneArea(), currentModel->charges(), x, y, pickRadius);
+        if (!charge || !chargeDrag.begin(*charge)) return;
+        chargeAtPress = currentModel->charges()[static_cast<std::size_t>(*charge)].position;
+        gesture = Gesture::MoveCharge;
+        if (editChargesDialog->shown()) editChargesDialog->showCharges(*charge);  // it shows the dragged charge
+    } else if (button == GLUT_LEFT_BUTTON) {
+        gesture = Gesture::Turn;
+    }
+    lastX = pressX = x;
+    lastY = pressY = y;
+}
+
+}  // namespace
+
+void sceneMouse(int button, int state, int x, int y) {
+    if (state == GLUT_DOWN) raiseActiveDialog();
+    if (activeDialog != nullptr) {
+        endSceneDrag();
+        return;
+    }
+    if (button == wheelUp || button == wheelDown) {
+        if (state == GLUT_DOWN && sceneArea().contains(x, y)) {
+            viewDolly += button == wheelUp ? -dollyPerWheelStep : dollyPerWheelStep;
+            viewPanel->sync_live();
+            glutPostRedisplay();
+        }
+        return;
+    }
+    endSceneDrag();
+    if (state == GLUT_DOWN && sceneArea().contains(x, y)) beginGesture(button, x, y);
+}
+
+void sceneMotion(int x, int y) {
+    switch (gesture) {
+        case Gesture::Turn:
+            turnView(sceneArea(), x, y);
+            viewPanel->sync_live();
+            break;
+        case Gesture::Pan:
+            panByPixels(mainView, sceneArea(), x - lastX, y - lastY);
+            viewPanel->sync_live();
+            break;
+        case Gesture::MoveCharge:
+            chargeDrag.moveTo(draggedInViewPlane(mainView, sceneArea(), chargeAtPress, pressX, pressY, x, y));
+            break;
+        case Gesture::None:
+            break;
+    }
+    lastX = x;
+    lastY = y;
+}
+
+void buildDraggedCharge() {
+    if (chargeDrag.buildWaiting()) showModelChange();
+}
+
+void endSceneDrag() {
+    if (gesture == Gesture::MoveCharge && chargeDrag.end()) showModelChange();
+    gesture = Gesture::None;
+}
+
+}  // namespace kelvaro

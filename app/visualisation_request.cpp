@@ -1,0 +1,51 @@
+#include "app/visualisation_request.h"
+
+#include <cstdio>
+
+#include "viz/field_lines.h"
+#include "viz/hedgehog.h"
+#include "viz/potential_surface.h"
+
+namespace kelvaro {
+
+std::string describe(const VisualisationRequest& request) {
+    char text[96];
+    switch (request.kind) {
+        case VisualisationRequest::Kind::FieldLines:
+            std::snprintf(text, sizeof text, "Field lines, %d per charge", request.count);
+            break;
+        case VisualisationRequest::Kind::Hedgehog:
+            std::snprintf(text, sizeof text, "Hedgehog, %d %s", request.count, request.count == 1 ? "line" : "lines");
+            break;
+        case VisualisationRequest::Kind::Surface:
+            std::snprintf(text, sizeof text, "Surface at %g (%s)", static_cast<double>(request.potential),
+                          request.direction == 0 ? "leave" : "enter");
+            break;
+    }
+    return text;
+}
+
+const char* failureLine(VisualisationRequest::Kind kind) {
+    switch (kind) {
+        case VisualisationRequest::Kind::FieldLines: return "Cannot render field lines. Sorry.\n";
+        case VisualisationRequest::Kind::Hedgehog: return "Cannot render hedgehog lines. Sorry.\n";
+        case VisualisationRequest::Kind::Surface: return "Cannot render potential. Sorry.\n";
+    }
+    return "";
+}
+
+Ref<Group> buildRequest(const VisualisationRequest& request, const Model& model, const BuildOptions& options) {
+    switch (request.kind) {
+        case VisualisationRequest::Kind::FieldLines:
+            return makeFieldLines(model, request.count, options);
+        case VisualisationRequest::Kind::Hedgehog: {
+            Random15 generator(request.generatorState);
+            return makeHedgehog(model, request.count, generator, options);
+        }
+        case VisualisationRequest::Kind::Surface:
+            return makePotentialSurface(model, static_cast<double>(request.potential), request.direction, options);
+    }
+    return {};
+}
+
+}  // namespace kelvaro

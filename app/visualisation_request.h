@@ -1,0 +1,36 @@
+#pragma once
+// A visualisation as the user asked for it: enough to build it again on a changed model
+// and get what the same request on a model loaded from a file would give.
+
+#include <cstdint>
+#include <string>
+
+#include "model/model.h"
+#include "scene/group.h"
+#include "viz/worker_threads.h"
+
+namespace kelvaro {
+
+struct VisualisationRequest {
+    enum class Kind { FieldLines, Hedgehog, Surface };
+    Kind kind = Kind::FieldLines;
+    int count = 0;                     // lines per charge, or hedgehog lines
+    float potential = 0.0f;            // a surface's value, single precision as the dialog reads it
+    int direction = 0;                 // a surface's normals: 0 "Leave", 1 "Enter"
+    std::uint32_t generatorState = 1;  // a hedgehog's generator where the request first drew from it
+};
+
+// The request in words: "Field lines, 20 per charge", "Hedgehog, 1000 lines",
+// "Surface at 5 (leave)".
+std::string describe(const VisualisationRequest& request);
+
+// The line the dialogs print when the request's builder answers none ("Cannot render
+// field lines. Sorry.\n" and the like).
+const char* failureLine(VisualisationRequest::Kind kind);
+
+// Builds the request on `model`, a hedgehog from a generator at its generatorState (the
+// process-wide generator is not touched). A new Group (one reference, the caller's), or
+// none when the builder answers none.
+Ref<Group> buildRequest(const VisualisationRequest& request, const Model& model, const BuildOptions& options = {});
+
+}  // namespace kelvaro

@@ -1,0 +1,52 @@
+#include "model/model_writer.h"
+
+#include "model/model_numbers.h"
+
+namespace kelvaro {
+namespace {
+
+// The name as a quoted string: the reader ends a string at a double quote and refuses a
+// bare line feed, and a carriage return before a line feed would read as one.
+std::optional<std::string> quoted(std::string_view name) {
+    std::string text = "\"";
+    for (const char c : name) {
+        switch (c) {
+            case '\0': return std::nullopt;  // ends the reader's input
+            case '"': text += "\\\""; break;
+            case '\\': text += "\\\\"; break;
+            case '\n': text += "\\n"; break;
+            case '\r': text += "\\r"; break;
+            default: text += c; break;
+        }
+    }
+    return text + '"';
+}
+
+// "x, y, z", or none when a coordinate cannot be written.
+std::optional<std::string> pointText(const Vector3& p) {
+    const auto x = modelNumberText(p.x), y = modelNumberText(p.y), z = modelNumberText(p.z);
+    if (!x || !y || !z) return std::nullopt;
+    return *x + ", " + *y + ", " + *z;
+}
+
+}  // namespace
+
+std::optional<std::string> modelFileText(const Model& model) {
+    const auto name = quoted(model.name());
+    const auto low = pointText(model.bounds().min), high = pointText(model.bounds().max);
+    if (!name || !low || !high) return std::nullopt;
+    std::string text = "\\\\ A model saved by Kelvaro.\n";
+    text += "MODEL " + *name + "\n";
+    text += "BOUNDS FROM " + *low + " TO " + *high + "\n";
+    if (model.axesOn()) text += "AXES ON\n";
+    if (model.boxOn()) text += "BOX ON\n";
+    for (const Charge& charge : model.charges()) {
+        const auto value = modelNumberText(static_cast<float>(charge.value));
+        const auto position = pointText(charge.position);
+        if (!value || !position) return std::nullopt;
+        text += "POINT " + *value + " AT " + *position + "\n";
+    }
+    return text;
+}
+
+}  // namespace kelvaro

@@ -1,0 +1,19 @@
+#pragma once
+// Writing a Model as the text of a model file.
+
+#include <optional>
+#include <string>
+
+#include "model/model.h"
+
+namespace kelvaro {
+
+// A model file that reads back into `model`: a comment line, MODEL with the name, BOUNDS
+// from the min to the max corner, AXES ON and BOX ON when set, and one POINT per charge
+// in order. Every number is written so that the reader gives the same single-precision
+// bits (modelNumberText), and the name with the escapes the reader undoes. None when the
+// model holds what no model file states: a number that is not a number, or a NUL
+// character in the name.
+std::optional<std::string> modelFileText(const Model& model);
+
+}  // namespace kelvaro

@@ -1,0 +1,189 @@
+// End-to-end tests of exploring a model in the real program under Xvfb: editing charges
+// with the keyboard, saving the model, undo, drags in the scene, Reset View, and hiding,
+// showing and removing visualisations. Pictures are compared pixel for pixel where the
+// program promises the same picture.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/app/kelvaro_e2e_fixture.h"
+
+namespace {
+
+using namespace kelvaro_e2e;
+
+// Where the dipole's first charge, at (-0.5, 0, 0), appears in the start view.
+const Place firstDipoleCharge{282, 260};
+
+class KelvaroExploreTest : public KelvaroTest {
+protected:
+    // The main window once two looks 0.3 s apart agree (a build or a frame may still be
+    // under way); kept as `step`.
+    e2e::Image settledPicture(const std::string& step) {
+        e2e::Image now = display_->capture(main_);
+        e2e::wait_until(
+            [&] {
+                e2e::pause(0.3);
+                const e2e::Image later = display_->capture(main_);
+                const bool settled = differingPixels(now, later, 0) == 0;
+                now = later;
+                return settled;
+            },
+            waitSeconds_);
+        EXPECT_TRUE(now.save_png(std::string(E2E_OUTPUT_DIR) + "/kelvaro_" + step + ".png"));
+        return now;
+    }
+
+    // Whether the free area (its rows from `top` down) comes to show `expected` exactly.
+    bool showsAgain(const e2e::Image& expected, const std::string& step, int top = 0) {
+        const bool same = e2e::wait_until(
+            [&] { return differingPixelsIn(expected, display_->capture(main_), 0, top, 625, 519, 0) == 0; },
+            waitSeconds_);
+        screenshot(step);
+        return same;
+    }
+
+    // Ctrl+S over the scene, the name typed and Return; answers what "kelvaro-batch info"
+    // reads back from the saved file.
+    std::string saveAndReadBack(const std::string& name) {
+        pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+s"});
+        const e2e::WindowId save = shownDialog("Save Model As");
+        EXPECT_TRUE(e2e::move_pointer(save, 5, 5));
+        EXPECT_TRUE(e2e::type_text(name));
+        EXPECT_TRUE(e2e::press_keys({"Return"}));
+        EXPECT_TRUE(program_->wait_for_output("Model saved as " + name + ".\n", timeout)) << program_->output();
+        EXPECT_TRUE(display_->wait_until_viewable(save, false, timeout));
+        e2e::ChildProcess info(KELVARO_BATCH_PATH, {"info", name}, workDirectory_.string());
+        EXPECT_EQ(info.wait_for_exit(timeout), 0) << info.errors();
+        return info.output();
+    }
+};
+
+TEST_F(KelvaroExploreTest, AnEditedChargeIsSavedAndUndoBringsThePictureBack) {
+    withSeedFile();
+    start();
+    loadByName("dipole.txt");
+    closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+    const e2e::Image before = settledPicture("before_charge_edit");
+
+    // "e": the dialog opens with the focus in Value and its text selected; Tab selects X.
+    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"e"});
+    const e2e::WindowId edit = shownDialog("Edit Charges");
+    int x = 0, y = 0, width = 0, height = 0;
+    ASSERT_TRUE(display_->geometry(edit, &x, &y, &width, &height));
+    ASSERT_TRUE(e2e::move_pointer(edit, width - 6, 6));
+    ASSERT_TRUE(e2e::type_text("2"));
+    ASSERT_TRUE(e2e::press_keys({"Tab"}));
+    ASSERT_TRUE(e2e::type_text("0.25"));
+    ASSERT_TRUE(e2e::press_keys({"Return"}));
+    screenshot("charge_edit_dialog", edit);
+    escapeDialog(edit);
+    const e2e::Image edited = settledPicture("after_charge_edit");
+    EXPECT_GT(differingPixels(before, edited), 100);
+
+    EXPECT_NE(saveAndReadBack("edited.txt").find("charges: 2\ncharge: 2 0.25 0 0\ncharge: -1 0.5 0 0\n"),
+              std::string::npos);
+
+    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+z"});
+    EXPECT_TRUE(showsAgain(before, "after_undo"));
+    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+y"});
+    EXPECT_TRUE(showsAgain(edited, "after_redo"));
+    EXPECT_EQ(program_->output(), "Model saved as edited.txt.\n");
+}
+
+// A left drag turns the view and the Spin ball with it, Shift with a left drag pans, the
+// wheel dollies; "r" brings back the start picture and ball exactly.
+TEST_F(KelvaroExploreTest, SceneDragsMoveTheViewAndResetViewRestoresIt) {
+    withSeedFile();
+    start();
+    loadByName("quadrupole.txt");
+    closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+    const e2e::Image start = settledPicture("before_scene_drags");
+    const auto ballPixels = [](const e2e::Image& a, const e2e::Image& b) {
+        return differingPixelsIn(a, b, spinBall.x - 20, spinBall.y - 20, spinBall.x + 20, spinBall.y + 20);
+    };
+
+    ASSERT_TRUE(e2e::drag(main_, sceneCentre.x, sceneCentre.y, sceneCentre.x + 60, sceneCentre.y + 20, 8));
+    const e2e::Image turned = settledPicture("scene_turned");
+    EXPECT_GT(differingPixels(start, turned), 100);
+    EXPECT_GT(ballPixels(start, turned), 20) << "the Spin ball follows the turn";
+
+    ASSERT_EQ(e2e::run_command({"xdotool", "keydown", "shift"}), 0);
+    ASSERT_TRUE(e2e::drag(main_, sceneCentre.x, sceneCentre.y, sceneCentre.x - 40, sceneCentre.y, 4));
+    ASSERT_EQ(e2e::run_command({"xdotool", "keyup", "shift"}), 0);
+    const e2e::Image panned = settledPicture("scene_panned");
+    EXPECT_GT(differingPixels(turned, panned), 100);
+    ASSERT_TRUE(e2e::move_pointer(main_, sceneCentre.x, sceneCentre.y));
+    ASSERT_EQ(e2e::run_command({"xdotool", "click", "4", "click", "4"}), 0);
+    EXPECT_GT(differingPixels(panned, settledPicture("scene_dollied")), 100);
+
+    ASSERT_TRUE(e2e::press_keys({"r"}));
+    EXPECT_TRUE(showsAgain(start, "view_reset"));
+    EXPECT_EQ(ballPixels(start, settledPicture("view_reset_ball")), 0);
+    EXPECT_EQ(program_->output(), "");
+}
+
+// Ctrl with a left drag on a charge moves it, and the field lines follow; the whole drag
+// is one step that Ctrl+Z takes back.
+TEST_F(KelvaroExploreTest, CtrlDragMovesAChargeAndUndoTakesTheWholeDragBack) {
+    withSeedFile();
+    start();
+    loadByName("dipole.txt");
+    closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+    const e2e::Image before = settledPicture("before_charge_drag");
+    ASSERT_EQ(e2e::run_command({"xdotool", "keydown", "ctrl"}), 0);
+    ASSERT_TRUE(e2e::drag(main_, firstDipoleCharge.x, firstDipoleCharge.y, firstDipoleCharge.x - 30,
+                          firstDipoleCharge.y - 60, 6));
+    ASSERT_EQ(e2e::run_command({"xdotool", "keyup", "ctrl"}), 0);
+    EXPECT_GT(differingPixels(before, settledPicture("charge_dragged")), 100);
+
+    // Saved and read back: the charge went left and up in the plane facing the viewer
+    // (z stays 0), by about the 30 and 60 pixels dragged (0.0165 units a pixel there).
+    const std::string info = saveAndReadBack("dragged.txt");
+    double value = 0, x = 0, y = 0, z = 1;
+    const std::size_t at = info.find("charge: ");
+    ASSERT_NE(at, std::string::npos) << info;
+    ASSERT_EQ(std::sscanf(info.c_str() + at, "charge: %lf %lf %lf %lf", &value, &x, &y, &z), 4);
+    EXPECT_EQ(value, 1.0);
+    EXPECT_NEAR(x, -0.5 - 30 * 0.0165, 0.05);
+    EXPECT_NEAR(y, 60 * 0.0165, 0.05);
+    EXPECT_EQ(z, 0.0);
+
+    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+z"});
+    EXPECT_TRUE(showsAgain(before, "charge_drag_undone"));
+    EXPECT_EQ(program_->output(), "Model saved as dragged.txt.\n");
+}
+
+// Hiding and then showing a visualisation gives the same picture; removing one takes it
+// away, and Ctrl+Z brings it back.
+TEST_F(KelvaroExploreTest, VisualisationsAreHiddenShownAndRemoved) {
+    start();
+    loadByName("dipole.txt");
+    const e2e::Image bare = settledPicture("before_hedgehogs");
+    const e2e::WindowId hedgehog = openDialog(hedgehogButton, "Add Hedgehog Lines");
+    typeIntoField(hedgehog, {110, 14}, "3000");
+    closeDialog(hedgehog, true);
+    const e2e::Image shown = settledPicture("hedgehogs_shown");
+    ASSERT_GT(countInFreeArea(shown, hedgehogOrange, 30), 300);
+
+    // The list chooses the first (and only) visualisation; Tab goes from it to Hide, Show,
+    // Remove and Close, and Space presses the button.
+    // The open dialog lies over the top of the free area; the scene is compared below it.
+    const e2e::WindowId list = openDialog(visualisationsButton, "Visualisations");
+    int x = 0, y = 0, width = 0, height = 0;
+    ASSERT_TRUE(display_->geometry(list, &x, &y, &width, &height));
+    pressKeysOver(list, width - 6, height / 2, {"Tab", "Tab", "space"});
+    EXPECT_TRUE(showsAgain(bare, "hedgehogs_hidden", freeTop));
+    ASSERT_TRUE(e2e::press_keys({"Tab", "space"}));
+    EXPECT_TRUE(showsAgain(shown, "hedgehogs_shown_again", freeTop));
+    ASSERT_TRUE(e2e::press_keys({"Tab", "space"}));
+    EXPECT_TRUE(showsAgain(bare, "hedgehogs_removed", freeTop));
+    escapeDialog(list);
+
+    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+z"});
+    EXPECT_TRUE(showsAgain(shown, "hedgehogs_back"));
+    EXPECT_EQ(program_->output(), "");
+}
+
+}  // namespace
