@@ -9,17 +9,21 @@
 
 namespace kelvaro::batch {
 
-bool writePicture(const Group& scene, const Command& command, std::FILE* err) {
+bool drawPicture(const Group& scene, const Command& command, Picture& picture, std::string& error) {
     Camera camera;
     camera.aspect = aspectRatio(command.width, command.height);
     turnCamera(camera, command.turnAboutVertical, command.turnAboutHorizontal);
-    Picture picture;
-    std::string error;
     const auto drawStartView = [&] {
         setUpLighting();
         drawFrame(camera, &scene);
     };
-    if (!drawOffscreen(command.width, command.height, drawStartView, picture, error)) {
+    return drawOffscreen(command.width, command.height, drawStartView, picture, error);
+}
+
+bool writePicture(const Group& scene, const Command& command, std::FILE* err) {
+    Picture picture;
+    std::string error;
+    if (!drawPicture(scene, command, picture, error)) {
         std::fprintf(err, "kelvaro-batch: no usable GL context: %s\n", error.c_str());
         return false;
     }
