@@ -4,6 +4,7 @@
 #include <pybind11/stl/filesystem.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -13,7 +14,7 @@
 
 #include "model/read_errors.h"
 #include "python/bindings.h"
-#include "viz/point_evaluation.h"
+#include "viz/worker_threads.h"
 
 namespace kelvaro::python {
 namespace {
@@ -113,64 +114,99 @@ std::unique_ptr<Model> makeModel(const py::object& bounds, const py::object& cha
     return std::make_unique<Model>(std::string_view(encoded), corner, opposite, values, axes, box);
 }
 
-// The points of `points`, (N, 3) or (3,) of a floating dtype, in single precision (a copy
-// only when they are not float32 in C order already), every coordinate finite.
-py::array_t<float> pointsOf(const py::handle& points) {
+// Points as given to potential or field: rows of x, y, z in C order, float32 or float64
+// as NumPy holds them (another float dtype is converted to float32 first).
+struct GivenPoints {
+    py::array array;
+    bool single = false;  // float32
+    bool one = false;     // shape (3,)
+    std::size_t count() const { return static_cast<std::size_t>(array.size() / 3); }
+};
+
+GivenPoints pointsOf(const py::handle& points) {
     const py::array given = py::array::ensure(points);
     if (!given) throw py::type_error("points must be an array of shape (N, 3) or (3,), not " + typeName(points));
     if (given.dtype().kind() != 'f') {
         throw py::type_error("points must hold floating-point numbers, not " + std::string(py::str(given.dtype())) +
                              " (numpy.asarray(points, dtype=float) converts them)");
     }
-    const bool one = given.ndim() == 1 && given.shape(0) == 3;
-    if (!one && !(given.ndim() == 2 && given.shape(1) == 3)) {
+    GivenPoints result;
+    result.one = given.ndim() == 1 && given.shape(0) == 3;
+    if (!result.one && !(given.ndim() == 2 && given.shape(1) == 3)) {
         throw py::value_error("points must have shape (N, 3) or (3,), not " + std::string(py::str(given.attr("shape"))));
     }
-    auto single = py::array_t<float, py::array::c_style | py::array::forcecast>::ensure(given);
-    if (!single) throw py::error_already_set();
-    const float* coordinates = single.data();
-    const auto count = static_cast<std::size_t>(single.size());
-    const auto bad = std::find_if(coordinates, coordinates + count, [](float c) { return !std::isfinite(c); });
-    if (bad != coordinates + count) {
-        throw py::value_error("point " + std::to_string((bad - coordinates) / 3) +
-                              " has a coordinate that is not finite in single precision");
+    constexpr int inOrder = py::array::c_style | py::array::forcecast;
+    if (given.dtype().is(py::dtype::of<double>())) {
+        result.array = py::array_t<double, inOrder>::ensure(given);
+    } else {
+        result.array = py::array_t<float, inOrder>::ensure(given);
+        result.single = true;
     }
-    return single;
+    if (!result.array) throw py::error_already_set();
+    return result;
 }
 
-std::span<const Vector3> vectorsOf(const py::array_t<float>& points) {
-    return {reinterpret_cast<const Vector3*>(points.data()), static_cast<std::size_t>(points.size() / 3)};
-}
-
-// Runs `evaluate` over the points in slices that the worker threads can count, without
-// holding the interpreter.
+// Runs `evaluate` over the points, slice by slice on the worker threads and without the
+// interpreter, each slice rounded to single precision as it goes; ValueError for the first
+// point with a coordinate that is not finite in single precision.
 template <class Out, class Evaluate>
-void evaluateFreely(std::span<const Vector3> points, Out* out, Evaluate evaluate) {
-    constexpr std::size_t largestSlice = std::size_t{1} << 30;
-    const py::gil_scoped_release free;
-    for (std::size_t begin = 0; begin < points.size(); begin += largestSlice) {
-        evaluate(points.subspan(begin, std::min(largestSlice, points.size() - begin)), out + begin);
+void evaluatePoints(const GivenPoints& points, Out* out, Evaluate evaluate) {
+    constexpr int pointsPerTask = 1024;
+    constexpr std::size_t largestPart = std::size_t{1} << 30;  // tasks are counted in int
+    const auto* floats = static_cast<const float*>(points.array.data());
+    const auto* doubles = static_cast<const double*>(points.array.data());
+    std::atomic<std::size_t> firstBad{points.count()};
+    const auto task = [&](std::size_t begin, std::size_t end) {
+        Vector3 rounded[pointsPerTask];
+        const Vector3* at = rounded;
+        if (points.single) {
+            at = reinterpret_cast<const Vector3*>(floats) + begin;
+        } else {
+            for (std::size_t i = begin; i < end; ++i) {
+                const double* p = doubles + 3 * i;
+                rounded[i - begin] = {static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])};
+            }
+        }
+        for (std::size_t i = 0; i < end - begin; ++i) {
+            if (std::isfinite(at[i].x) && std::isfinite(at[i].y) && std::isfinite(at[i].z)) continue;
+            std::size_t known = firstBad.load();
+            while (begin + i < known && !firstBad.compare_exchange_weak(known, begin + i)) {
+            }
+            break;
+        }
+        evaluate(std::span(at, end - begin), out + begin);
+    };
+    {
+        const py::gil_scoped_release free;
+        const int threads = BuildOptions{}.threadCount();
+        for (std::size_t part = 0; part < points.count(); part += largestPart) {
+            const auto count = static_cast<int>(std::min(largestPart, points.count() - part));
+            forEachChunk(threads, count, pointsPerTask, [&](int begin, int end) {
+                task(part + static_cast<std::size_t>(begin), part + static_cast<std::size_t>(end));
+            });
+        }
+    }
+    if (firstBad.load() < points.count()) {
+        throw py::value_error("point " + std::to_string(firstBad.load()) +
+                              " has a coordinate that is not finite in single precision");
     }
 }
 
 py::object potential(const Model& model, const py::handle& points) {
-    const py::array_t<float> single = pointsOf(points);
-    const std::span<const Vector3> at = vectorsOf(single);
-    py::array_t<double> result(static_cast<py::ssize_t>(at.size()));
-    evaluateFreely(at, result.mutable_data(), [&](std::span<const Vector3> slice, double* out) {
-        potentialsOf(model, slice, out, BuildOptions{});
-    });
-    if (single.ndim() == 1) return py::float_(result.at(0));
+    const GivenPoints given = pointsOf(points);
+    py::array_t<double> result(static_cast<py::ssize_t>(given.count()));
+    evaluatePoints(given, result.mutable_data(),
+                   [&](std::span<const Vector3> slice, double* out) { model.potentialsAt(slice, out); });
+    if (given.one) return py::float_(result.at(0));
     return result;
 }
 
 py::array_t<float> field(const Model& model, const py::handle& points) {
-    const py::array_t<float> single = pointsOf(points);
-    const std::span<const Vector3> at = vectorsOf(single);
-    py::array_t<float> result(single.ndim() == 1 ? std::vector<py::ssize_t>{3}
-                                                 : std::vector<py::ssize_t>{static_cast<py::ssize_t>(at.size()), 3});
-    evaluateFreely(at, reinterpret_cast<Vector3*>(result.mutable_data()),
-                   [&](std::span<const Vector3> slice, Vector3* out) { fieldsOf(model, slice, out, BuildOptions{}); });
+    const GivenPoints given = pointsOf(points);
+    py::array_t<float> result(given.one ? std::vector<py::ssize_t>{3}
+                                        : std::vector<py::ssize_t>{static_cast<py::ssize_t>(given.count()), 3});
+    evaluatePoints(given, reinterpret_cast<Vector3*>(result.mutable_data()),
+                   [&](std::span<const Vector3> slice, Vector3* out) { model.fieldsAt(slice, out); });
     return result;
 }
 
