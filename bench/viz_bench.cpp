@@ -309,7 +309,7 @@ BENCHMARK(BM_StopPointsBatched)->DenseRange(0, 1);
 
 // A million points of the cloud's box: the centres of a 100 x 100 x 100 lattice of cells,
 // x varying slowest, each coordinate low + (high - low) * ((i + 0.5) / 100) in double
-// precision, then rounded to single. bench/python_potential.py makes the same points.
+// precision, then rounded to single. bench/python_module.py makes the same points.
 const std::vector<Vector3>& millionPoints() {
     static const std::vector<Vector3> points = [] {
         constexpr int side = 100;

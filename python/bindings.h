@@ -5,6 +5,7 @@
 
 #include <pybind11/pybind11.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,6 @@ double realNumber(const py::handle& value, const char* what);
 // The `count` seed directions of the seed file at `path`, read as the field-line builder
 // reads "ElectronData": OSError when it cannot be opened, ValueError when it holds no
 // such set.
-std::unique_ptr<Vector3[]> readSeeds(const std::string& path, int count);
+std::unique_ptr<Vector3[]> readSeeds(const std::filesystem::path& path, int count);
 
 }  // namespace kelvaro::python

@@ -2,11 +2,15 @@
 // scene objects copied, in the order the program draws them, into arrays of their own.
 
 #include <pybind11/numpy.h>
+#include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <new>
+#include <optional>
 #include <span>
 
 #include "python/bindings.h"
@@ -119,10 +123,9 @@ Ref<Group> builtFreely(Build build) {
     return built;
 }
 
-Lines fieldLines(const Model& model, const py::handle& perCharge, const py::object& seeds) {
+Lines fieldLines(const Model& model, const py::handle& perCharge, const std::optional<std::filesystem::path>& seeds) {
     const auto count = static_cast<int>(integerIn(perCharge, 1, 100, "per_charge (lines a charge)"));
-    const std::string path = seeds.is_none() ? seedFileName : std::string(py::str(py::module_::import("os").attr("fspath")(seeds)));
-    const std::unique_ptr<Vector3[]> directions = readSeeds(path, count);
+    const std::unique_ptr<Vector3[]> directions = readSeeds(seeds.value_or(seedFileName), count);
     const std::span<const Vector3> seedSpan(directions.get(), static_cast<std::size_t>(count));
     return linesOf(*builtFreely([&] { return makeFieldLines(model, seedSpan, BuildOptions{}); }));
 }
@@ -153,7 +156,7 @@ std::string plural(py::ssize_t count, const char* one, const char* many) {
 
 }  // namespace
 
-std::unique_ptr<Vector3[]> readSeeds(const std::string& path, int count) {
+std::unique_ptr<Vector3[]> readSeeds(const std::filesystem::path& path, int count) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
@@ -161,7 +164,10 @@ std::unique_ptr<Vector3[]> readSeeds(const std::string& path, int count) {
     }
     std::unique_ptr<Vector3[]> directions = readSeedDirections(file, count);
     std::fclose(file);
-    if (!directions) throw py::value_error("the seed file " + path + " holds no set of " + std::to_string(count) + " directions");
+    if (!directions) {
+        throw py::value_error("the seed file " + path.string() + " holds no set of " + std::to_string(count) +
+                              " directions");
+    }
     return directions;
 }
 

@@ -1,0 +1,97 @@
+"""The Python module's costs beside the C++ ones it stands on, on examples/cloud.txt (99
+charges), measured side by side in one run. Run by hand with a build folder:
+
+    /usr/bin/python3 bench/python_module.py build
+
+- Model.potential on a million points against viz_bench's BM_PotentialsOfMillionPoints,
+  the C++ path it calls, on the same points (target: at most 1.2 times), with the points
+  given as float64 (rounded to single precision by the module) and as float32.
+- field_lines(100), hedgehog(100000) and surface(6) against the build_ms that
+  `kelvaro-batch stats` reports for the same requests; the module adds the copy into NumPy.
+
+Every figure is a median of several runs; both sides run on KELVARO_THREADS threads
+(default: the processor's).
+"""
+
+import json
+import pathlib
+import statistics
+import subprocess
+import sys
+import time
+
+RUNS = 15
+BUILDER_RUNS = 3
+EXAMPLES = pathlib.Path(__file__).resolve().parents[1] / "examples"
+
+if len(sys.argv) != 2:
+    sys.exit(__doc__)
+BUILD = pathlib.Path(sys.argv[1]).resolve()
+sys.path.insert(0, str(BUILD / "python"))
+
+import numpy as np  # noqa: E402
+
+import kelvaro  # noqa: E402
+
+
+def lattice(model):
+    """The points of BM_PotentialsOfMillionPoints: the centres of 100 x 100 x 100 cells."""
+    (x0, y0, z0), (x1, y1, z1) = model.bounds
+    centres = (np.arange(100) + 0.5) / 100
+    x, y, z = (low + (high - low) * centres for low, high in ((x0, x1), (y0, y1), (z0, z1)))
+    grid = np.stack(np.meshgrid(x, y, z, indexing="ij"), axis=-1).reshape(-1, 3)
+    return grid.astype(np.float32).astype(np.float64)
+
+
+def median_ms(call, runs):
+    times = []
+    for _ in range(runs):
+        start = time.perf_counter()
+        call()
+        times.append(1000 * (time.perf_counter() - start))
+    return statistics.median(times)
+
+
+def cpp_potential_ms():
+    done = subprocess.run([BUILD / "bench/viz_bench", "--benchmark_filter=^BM_PotentialsOfMillionPoints/",
+                           f"--benchmark_repetitions={RUNS}", "--benchmark_format=json"],
+                          capture_output=True, text=True, check=True)
+    runs = [b for b in json.loads(done.stdout)["benchmarks"] if b.get("run_type") == "iteration"]
+    return statistics.median(b["real_time"] for b in runs), int(runs[0]["threads"])
+
+
+def batch_build_ms(requests):
+    """The median build_ms of each request over BUILDER_RUNS runs of kelvaro-batch stats."""
+    runs = []
+    for _ in range(BUILDER_RUNS):
+        done = subprocess.run([BUILD / "tools/batch/kelvaro-batch", "stats", "cloud.txt", *" ".join(requests).split()],
+                              cwd=EXAMPLES, capture_output=True, text=True, check=True)
+        runs.append([float(line.split()[1]) for line in done.stdout.splitlines() if line.startswith("build_ms:")])
+    return [statistics.median(run[i] for run in runs) for i in range(len(requests))]
+
+
+def main():
+    model = kelvaro.load(EXAMPLES / "cloud.txt")
+    points = lattice(model)
+    cpp, threads = cpp_potential_ms()
+    model.potential(points)  # the first call also pays for pages the process has never used
+    wide = median_ms(lambda: model.potential(points), RUNS)
+    single_points = points.astype(np.float32)
+    single = median_ms(lambda: model.potential(single_points), RUNS)
+    print(f"{threads} threads")
+    print(f"C++ potentialsOf, {len(points)} points: {cpp:.1f} ms")
+    print(f"Model.potential, float64 points: {wide:.1f} ms ({wide / cpp:.2f} x; target at most 1.2 x)")
+    print(f"Model.potential, float32 points: {single:.1f} ms ({single / cpp:.2f} x)")
+
+    seeds = EXAMPLES / "ElectronData"
+    builders = {
+        "lines 100": lambda: model.field_lines(100, seeds),
+        "hedgehog 100000": lambda: model.hedgehog(100000),
+        "surface 6 leave": lambda: model.surface(6),
+    }
+    for (request, build), batch in zip(builders.items(), batch_build_ms(list(builders))):
+        module = median_ms(build, BUILDER_RUNS)
+        print(f"{request}: kelvaro-batch stats {batch:.1f} ms, module {module:.1f} ms ({module / batch:.2f} x)")
+
+
+main()
