@@ -26,6 +26,8 @@ void bindBuilders(py::module_& module, ModelClass& model);
 // kelvaro.picture.
 void bindPicture(py::module_& module);
 
+// The name of `value`'s type, for messages.
+std::string typeName(const py::handle& value);
 // `value` as an int from `low` to `high`: TypeError for anything but an integer (a bool
 // included), ValueError naming `what` and the limits outside them.
 long long integerIn(const py::handle& value, long long low, long long high, const char* what);

@@ -5,7 +5,6 @@
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -123,14 +122,14 @@ Ref<Group> builtFreely(Build build) {
     return built;
 }
 
-Lines fieldLines(const Model& model, const py::handle& perCharge, const std::optional<std::filesystem::path>& seeds) {
+Lines fieldLines(const Model& model, const py::object& perCharge, const std::optional<std::filesystem::path>& seeds) {
     const auto count = static_cast<int>(integerIn(perCharge, 1, 100, "per_charge (lines a charge)"));
     const std::unique_ptr<Vector3[]> directions = readSeeds(seeds.value_or(seedFileName), count);
     const std::span<const Vector3> seedSpan(directions.get(), static_cast<std::size_t>(count));
     return linesOf(*builtFreely([&] { return makeFieldLines(model, seedSpan, BuildOptions{}); }));
 }
 
-py::tuple hedgehog(const Model& model, const py::handle& count, const py::handle& generator) {
+py::tuple hedgehog(const Model& model, const py::object& count, const py::object& generator) {
     const auto lines = static_cast<int>(integerIn(count, 1, 100000, "count (hedgehog lines)"));
     Random15 random;
     if (!generator.is_none()) random = Random15(static_cast<std::uint32_t>(integerIn(generator, 0, 0xFFFFFFFFll, "generator (a state)")));
@@ -138,7 +137,7 @@ py::tuple hedgehog(const Model& model, const py::handle& count, const py::handle
     return py::make_tuple(linesOf(*built), random.state());
 }
 
-Surface surface(const Model& model, const py::handle& level, const std::string& normals) {
+Surface surface(const Model& model, const py::object& level, const std::string& normals) {
     const double value = realNumber(level, "level");
     if (!(value >= -10.0 && value <= 10.0)) {
         throw py::value_error("level must be from -10 to 10, not " + std::string(py::str(level)));

@@ -53,8 +53,6 @@ std::unique_ptr<Model> load(const std::filesystem::path& path) {
     }
 }
 
-std::string typeName(const py::handle& value) { return py::str(py::type::of(value).attr("__name__")); }
-
 // The items of `value`, a sequence that is no text.
 py::sequence sequenceOf(const py::handle& value, const std::string& what) {
     if (PyUnicode_Check(value.ptr()) || PyBytes_Check(value.ptr()) || !PySequence_Check(value.ptr())) {
@@ -192,7 +190,7 @@ void evaluatePoints(const GivenPoints& points, Out* out, Evaluate evaluate) {
     }
 }
 
-py::object potential(const Model& model, const py::handle& points) {
+py::object potential(const Model& model, const py::object& points) {
     const GivenPoints given = pointsOf(points);
     py::array_t<double> result(static_cast<py::ssize_t>(given.count()));
     evaluatePoints(given, result.mutable_data(),
@@ -201,7 +199,7 @@ py::object potential(const Model& model, const py::handle& points) {
     return result;
 }
 
-py::array_t<float> field(const Model& model, const py::handle& points) {
+py::array_t<float> field(const Model& model, const py::object& points) {
     const GivenPoints given = pointsOf(points);
     py::array_t<float> result(given.one ? std::vector<py::ssize_t>{3}
                                         : std::vector<py::ssize_t>{static_cast<py::ssize_t>(given.count()), 3});

@@ -7,12 +7,14 @@
 
 namespace kelvaro::python {
 
+std::string typeName(const py::handle& value) { return py::str(py::type::of(value).attr("__name__")); }
+
 long long integerIn(const py::handle& value, long long low, long long high, const char* what) {
     if (PyBool_Check(value.ptr()) || !PyIndex_Check(value.ptr())) {
-        throw py::type_error(std::string(what) + " must be a whole number, not " +
-                             std::string(py::str(py::type::of(value).attr("__name__"))));
+        throw py::type_error(std::string(what) + " must be a whole number, not " + typeName(value));
     }
     const py::int_ number = py::reinterpret_steal<py::int_>(PyNumber_Index(value.ptr()));
+    if (!number) throw py::error_already_set();
     int overflow = 0;
     const long long result = PyLong_AsLongLongAndOverflow(number.ptr(), &overflow);
     if (overflow != 0 || result < low || result > high) {
@@ -25,8 +27,7 @@ long long integerIn(const py::handle& value, long long low, long long high, cons
 double realNumber(const py::handle& value, const char* what) {
     const bool text = PyUnicode_Check(value.ptr()) || PyBytes_Check(value.ptr());
     if (text || !PyNumber_Check(value.ptr()) || PyComplex_Check(value.ptr())) {
-        throw py::type_error(std::string(what) + " must be a real number, not " +
-                             std::string(py::str(py::type::of(value).attr("__name__"))));
+        throw py::type_error(std::string(what) + " must be a real number, not " + typeName(value));
     }
     const double result = PyFloat_AsDouble(value.ptr());
     if (result == -1.0 && PyErr_Occurred()) throw py::error_already_set();

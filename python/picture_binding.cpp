@@ -6,7 +6,10 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <sstream>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "python/bindings.h"
@@ -58,8 +61,8 @@ batch::Command commandOf(const py::handle& requests, const py::handle& size, con
     return command;
 }
 
-py::array_t<std::uint8_t> picture(const Model& model, const py::handle& requests, const py::handle& size,
-                                  const py::handle& turn) {
+py::array_t<std::uint8_t> picture(const Model& model, const py::object& requests, const py::object& size,
+                                  const py::object& turn) {
     const batch::Command command = commandOf(requests, size, turn);
     for (const batch::Request& request : command.requests) {
         // As the batch tool, field lines read ElectronData in the current folder; read here

@@ -32,6 +32,12 @@ def test_lines_start_at_the_seed_radius_and_end_at_a_charge_or_the_box(examples)
         assert to_charges[1] < 0.01 or np.any(line[-1] < low) or np.any(line[-1] > high)
     # By default the seed file of the current folder, as the program reads it.
     np.testing.assert_array_equal(model.field_lines(8).points, lines.points)
+    # The arrays are the lines' own, and changed offsets cannot reach outside the points.
+    del model
+    gc.collect()
+    assert lines.points.flags.owndata and lines.offsets.flags.owndata
+    lines.offsets[1] = 10**9
+    assert len(lines[0]) == len(lines.points)
 
 
 def test_hedgehog_continues_the_programs_generator():
@@ -44,39 +50,18 @@ def test_hedgehog_continues_the_programs_generator():
         expected.append(np.float32((s >> 16 & 0x7FFF) * (high / 32767)))
     np.testing.assert_array_equal(lines.points[0], expected)
     np.testing.assert_array_equal(lines.offsets, [0, 2, 4])
-    first, after = model.hedgehog(1)
-    second, end = model.hedgehog(1, after)
+    second, end = model.hedgehog(1, model.hedgehog(1)[1])
     np.testing.assert_array_equal(second.points, lines.points[2:])
     assert end == state
 
 
 def test_counts_equal_the_batch_tools(examples, batch):
     model = kelvaro.load("quadrupole.txt")
-    lines, state = model.hedgehog(300)
-    built = [model.field_lines(5), lines, model.hedgehog(200, state)[0], model.surface(1)]
-    stats = batch("stats", "quadrupole.txt", "lines", "5", "hedgehog", "300", "hedgehog", "200", "surface", "1", "leave")
-    values = [line.split(": ")[1] for line in stats.splitlines() if line.split(":")[0] in ("polylines", "line_points", "triangles")]
-    reported = [tuple(int(v) for v in values[i : i + 3]) for i in range(0, len(values), 3)]
-    assert reported == [
-        (len(built[0]), len(built[0].points), 0),
-        (0, 600, 0),
-        (0, 400, 0),
-        (0, 0, len(built[3])),
-    ]
-    assert len(built[1]) == 300 and len(built[1].points) == 600
-
-
-def test_arrays_outlive_the_model_and_own_their_memory(examples):
-    model = kelvaro.load("dipole.txt")
-    lines, surface = model.field_lines(4), model.surface(3)
-    del model
-    gc.collect()
-    arrays = [lines.points, lines.offsets, surface.vertices, surface.normals, surface.triangles]
-    assert all(a.flags.owndata for a in arrays)
-    # Changed offsets cannot make a line reach outside the points.
-    lines.offsets[1] = 10**9
-    assert len(lines[0]) == len(lines.points)
-    assert np.isfinite(surface.vertices.sum())
+    lines, hedgehog, surface = model.field_lines(5), model.hedgehog(300)[0], model.surface(1)
+    stats = batch("stats", "quadrupole.txt", "lines", "5", "hedgehog", "300", "surface", "1", "leave")
+    values = [int(line.split()[1]) for line in stats.splitlines() if line.startswith(("polylines", "line_points", "triangles"))]
+    assert values == [len(lines), len(lines.points), 0, 0, len(hedgehog.points), 0, 0, 0, len(surface)]
+    assert len(hedgehog) == 300 and len(hedgehog.points) == 600
 
 
 DIPOLE = kelvaro.Model(((-1, -1, -1), (1, 1, 1)), [(1, (-0.5, 0, 0)), (-1, (0.5, 0, 0))])
