@@ -9,7 +9,7 @@ charges), measured side by side in one run. Run by hand with a build folder:
 - field_lines(100), hedgehog(100000) and surface(6) against the build_ms that
   `kelvaro-batch stats` reports for the same requests; the module adds the copy into NumPy.
 
-Every figure is a median of several runs; both sides run on KELVARO_THREADS threads
+Every figure is a median of several runs (the potential's, of rounds that take turns); both sides run on KELVARO_THREADS threads
 (default: the processor's).
 """
 
@@ -20,7 +20,8 @@ import subprocess
 import sys
 import time
 
-RUNS = 15
+ROUNDS = 5
+RUNS_PER_ROUND = 3
 BUILDER_RUNS = 3
 EXAMPLES = pathlib.Path(__file__).resolve().parents[1] / "examples"
 
@@ -54,7 +55,7 @@ def median_ms(call, runs):
 
 def cpp_potential_ms():
     done = subprocess.run([BUILD / "bench/viz_bench", "--benchmark_filter=^BM_PotentialsOfMillionPoints/",
-                           f"--benchmark_repetitions={RUNS}", "--benchmark_format=json"],
+                           f"--benchmark_repetitions={RUNS_PER_ROUND}", "--benchmark_format=json"],
                           capture_output=True, text=True, check=True)
     runs = [b for b in json.loads(done.stdout)["benchmarks"] if b.get("run_type") == "iteration"]
     return statistics.median(b["real_time"] for b in runs), int(runs[0]["threads"])
@@ -73,15 +74,20 @@ def batch_build_ms(requests):
 def main():
     model = kelvaro.load(EXAMPLES / "cloud.txt")
     points = lattice(model)
-    cpp, threads = cpp_potential_ms()
-    model.potential(points)  # the first call also pays for pages the process has never used
-    wide = median_ms(lambda: model.potential(points), RUNS)
     single_points = points.astype(np.float32)
-    single = median_ms(lambda: model.potential(single_points), RUNS)
-    print(f"{threads} threads")
+    model.potential(points)  # the first call also pays for pages the process has never used
+    # Rounds of each side in turn, so that a change of the machine's load meets both.
+    rounds = []
+    for _ in range(ROUNDS):
+        cpp, threads = cpp_potential_ms()
+        wide = median_ms(lambda: model.potential(points), RUNS_PER_ROUND)
+        single = median_ms(lambda: model.potential(single_points), RUNS_PER_ROUND)
+        rounds.append((cpp, wide, single, wide / cpp, single / cpp))
+    cpp, wide, single, wide_ratio, single_ratio = (statistics.median(column) for column in zip(*rounds))
+    print(f"{threads} threads; medians of {ROUNDS} rounds, each side {RUNS_PER_ROUND} runs a round")
     print(f"C++ potentialsOf, {len(points)} points: {cpp:.1f} ms")
-    print(f"Model.potential, float64 points: {wide:.1f} ms ({wide / cpp:.2f} x; target at most 1.2 x)")
-    print(f"Model.potential, float32 points: {single:.1f} ms ({single / cpp:.2f} x)")
+    print(f"Model.potential, float64 points: {wide:.1f} ms ({wide_ratio:.2f} x; target at most 1.2 x)")
+    print(f"Model.potential, float32 points: {single:.1f} ms ({single_ratio:.2f} x)")
 
     seeds = EXAMPLES / "ElectronData"
     builders = {
