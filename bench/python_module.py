@@ -44,13 +44,19 @@ def lattice(model):
     return grid.astype(np.float32).astype(np.float64)
 
 
-def median_ms(call, runs):
+def median_ms(call, runs, clock=time.perf_counter):
     times = []
     for _ in range(runs):
-        start = time.perf_counter()
+        start = clock()
         call()
-        times.append(1000 * (time.perf_counter() - start))
+        times.append(1000 * (clock() - start))
     return statistics.median(times)
+
+
+def potential_ms(model, points):
+    """The median wall and CPU (all threads) milliseconds of Model.potential."""
+    return (median_ms(lambda: model.potential(points), RUNS_PER_ROUND),
+            median_ms(lambda: model.potential(points), RUNS_PER_ROUND, time.process_time))
 
 
 def cpp_potential_ms():
@@ -58,7 +64,8 @@ def cpp_potential_ms():
                            f"--benchmark_repetitions={RUNS_PER_ROUND}", "--benchmark_format=json"],
                           capture_output=True, text=True, check=True)
     runs = [b for b in json.loads(done.stdout)["benchmarks"] if b.get("run_type") == "iteration"]
-    return statistics.median(b["real_time"] for b in runs), int(runs[0]["threads"])
+    return (statistics.median(b["real_time"] for b in runs), statistics.median(b["cpu_time"] for b in runs)), \
+        int(runs[0]["threads"])
 
 
 def batch_build_ms(requests):
@@ -80,14 +87,16 @@ def main():
     rounds = []
     for _ in range(ROUNDS):
         cpp, threads = cpp_potential_ms()
-        wide = median_ms(lambda: model.potential(points), RUNS_PER_ROUND)
-        single = median_ms(lambda: model.potential(single_points), RUNS_PER_ROUND)
-        rounds.append((cpp, wide, single, wide / cpp, single / cpp))
-    cpp, wide, single, wide_ratio, single_ratio = (statistics.median(column) for column in zip(*rounds))
-    print(f"{threads} threads; medians of {ROUNDS} rounds, each side {RUNS_PER_ROUND} runs a round")
-    print(f"C++ potentialsOf, {len(points)} points: {cpp:.1f} ms")
-    print(f"Model.potential, float64 points: {wide:.1f} ms ({wide_ratio:.2f} x; target at most 1.2 x)")
-    print(f"Model.potential, float32 points: {single:.1f} ms ({single_ratio:.2f} x)")
+        wide, single = potential_ms(model, points), potential_ms(model, single_points)
+        # Wall and CPU times of C++, float64 and float32 points, then the module's ratios.
+        rounds.append((*cpp, *wide, *single, *(side[i] / cpp[i] for side in (wide, single) for i in (0, 1))))
+    m = [statistics.median(column) for column in zip(*rounds)]
+    print(f"{threads} threads; medians of {ROUNDS} rounds, each side {RUNS_PER_ROUND} runs a round; "
+          f"wall time, and CPU time of all threads")
+    print(f"C++ potentialsOf, {len(points)} points: {m[0]:.1f} ms, CPU {m[1]:.1f} ms")
+    print(f"Model.potential, float64 points: {m[2]:.1f} ms ({m[6]:.2f} x; target at most 1.2 x), "
+          f"CPU {m[3]:.1f} ms ({m[7]:.2f} x)")
+    print(f"Model.potential, float32 points: {m[4]:.1f} ms ({m[8]:.2f} x), CPU {m[5]:.1f} ms ({m[9]:.2f} x)")
 
     seeds = EXAMPLES / "ElectronData"
     builders = {
