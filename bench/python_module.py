@@ -9,8 +9,9 @@ charges), measured side by side in one run. Run by hand with a build folder:
 - field_lines(100), hedgehog(100000) and surface(6) against the build_ms that
   `kelvaro-batch stats` reports for the same requests; the module adds the copy into NumPy.
 
-Every figure is a median of several runs (the potential's, of rounds that take turns); both sides run on KELVARO_THREADS threads
-(default: the processor's).
+Every figure is a median of several runs (the potential's, of rounds that take turns
+between the two sides, with the CPU time of all threads beside the wall time); both sides
+run on KELVARO_THREADS threads (default: the processor's).
 """
 
 import json
