@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/frame.h"
@@ -18,6 +19,11 @@ class ABox;
 // Plain: the window's own look (--style spec); Teaching: see FrameLook::teaching.
 enum class PictureStyle { Plain, Teaching };
 enum class PictureBackground { Dark, Light };
+// The words that name them, as kelvaro-batch's options and the Python module take them.
+inline constexpr std::pair<const char*, PictureStyle> pictureStyleNames[] = {{"spec", PictureStyle::Plain},
+                                                                          {"teaching", PictureStyle::Teaching}};
+inline constexpr std::pair<const char*, PictureBackground> pictureBackgroundNames[] = {
+    {"dark", PictureBackground::Dark}, {"light", PictureBackground::Light}};
 
 inline constexpr int maxSamples = 4;
 inline constexpr double minZoom = 0.01;

@@ -34,6 +34,7 @@
 #include "model/model.h"
 #include "viz/field_lines.h"
 #include "viz/hedgehog.h"
+#include "viz/point_evaluation.h"
 #include "viz/potential_surface.h"
 
 using kelvaro::Model;
@@ -305,6 +306,43 @@ void BM_StopPointsBatched(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_StopPointsBatched)->DenseRange(0, 1);
+
+// A million points of the cloud's box: the centres of a 100 x 100 x 100 lattice of cells,
+// x varying slowest, each coordinate low + (high - low) * ((i + 0.5) / 100) in double
+// precision, then rounded to single. bench/python_module.py makes the same points.
+const std::vector<Vector3>& millionPoints() {
+    static const std::vector<Vector3> points = [] {
+        constexpr int side = 100;
+        const kelvaro::ABox& box = cloudModel().bounds();
+        const auto along = [](float low, float high, int i) {
+            return static_cast<float>(low + (static_cast<double>(high) - low) * ((i + 0.5) / side));
+        };
+        std::vector<Vector3> lattice;
+        lattice.reserve(side * side * side);
+        for (int i = 0; i < side; ++i)
+            for (int j = 0; j < side; ++j)
+                for (int k = 0; k < side; ++k)
+                    lattice.push_back({along(box.min.x, box.max.x, i), along(box.min.y, box.max.y, j),
+                                       along(box.min.z, box.max.z, k)});
+        return lattice;
+    }();
+    return points;
+}
+
+// The potentials of the million points on the builders' path (batched, on the default
+// number of threads): what the Python module's Model.potential runs, without Python. Its
+// CPU time is the whole process's, all threads, which a loaded machine disturbs less than
+// the wall time.
+void BM_PotentialsOfMillionPoints(benchmark::State& state) {
+    std::vector<double> out(millionPoints().size());
+    const kelvaro::BuildOptions options;
+    for (auto _ : state) {
+        kelvaro::potentialsOf(cloudModel(), millionPoints(), out.data(), options);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["threads"] = options.threadCount();
+}
+BENCHMARK(BM_PotentialsOfMillionPoints)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 // Arguments: the level times 10, then the path. The surfaces come first: whether the C
 // library keeps a grid's 26 MB for the next one or hands it back to the system (and a

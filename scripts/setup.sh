@@ -40,6 +40,12 @@ test_packages=(
   valgrind
   # A light window manager: one end-to-end test closes and stacks the dialogs under it.
   openbox
+  # The Python module (built against Debian's /usr/bin/python3), its tests and its example.
+  python3-dev
+  pybind11-dev
+  python3-numpy
+  python3-pytest
+  python3-matplotlib
 )
 
 case "${1:-}" in

@@ -244,22 +244,27 @@ unsigned traceFieldLine(const Model& model, PointArray& line, double sign, doubl
 }
 
 Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, const BuildOptions& options) {
+    const std::unique_ptr<Vector3[]> seeds = readSeedDirections(linesPerCharge);
+    if (!seeds) return {};
+    return makeFieldLines(model, std::span(seeds.get(), static_cast<std::size_t>(linesPerCharge)), options);
+}
+
+Ref<Group> makeFieldLines(const Model& model, std::span<const Vector3> seedDirections, const BuildOptions& options) {
     try {
         Ref<Group> result = create<Group>(20, 20);
         if (!result) return {};
-        const std::unique_ptr<Vector3[]> seeds = readSeedDirections(linesPerCharge);
-        if (!seeds) return {};
+        const auto linesPerCharge = static_cast<int>(seedDirections.size());
+        std::vector<Vector3> seeds(seedDirections.size());
         const double radius = model.chargeRadius();
         for (int i = 0; i < linesPerCharge; ++i) {
-            Vector3& seed = seeds[i];
-            seed = {static_cast<float>(seed.x * radius), static_cast<float>(seed.y * radius),
-                    static_cast<float>(seed.z * radius)};
+            const Vector3& seed = seedDirections[i];
+            seeds[i] = {static_cast<float>(seed.x * radius), static_cast<float>(seed.y * radius),
+                        static_cast<float>(seed.z * radius)};
         }
         const Ref<PolyLine> working = create<PolyLine>(maxFieldLinePoints);
         if (!working) return {};
         working->setColor(fieldLineColor);
-        const TraceSettings settings{model, std::span(seeds.get(), static_cast<std::size_t>(linesPerCharge)),
-                                     linesPerCharge};
+        const TraceSettings settings{model, seeds, linesPerCharge};
         const int total = model.chargeCount() * linesPerCharge;
 
         if (options.reference) {

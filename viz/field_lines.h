@@ -2,6 +2,8 @@
 // Field lines: lines started around every charge in the directions of "ElectronData"
 // and traced along the electric field until they leave the box or run into a charge.
 
+#include <span>
+
 #include "model/model.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
@@ -22,6 +24,10 @@ inline constexpr int maxFieldLinePoints = 500;
 // computed; every choice gives the same lines (on the fast path they are traced side by
 // side on the threads and then made in charge and seed order).
 Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, const BuildOptions& options = {});
+// The same from seed directions read beforehand (as the seed file stores them: not
+// normalised), one line per direction and charge.
+Ref<Group> makeFieldLines(const Model& model, std::span<const Vector3> seedDirections,
+                          const BuildOptions& options = {});
 
 // Traces from the one point `line` holds along the unit field direction times `sign`
 // (+1 or -1), with a step that starts at `step`, doubles while the direction turns by

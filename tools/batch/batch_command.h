@@ -28,6 +28,7 @@ struct Request {
     float potential = 0.0f;  // the surface value (-10..10), single precision like the dialog
     int direction = 0;       // 0 "leave", 1 "enter"
     std::string text;        // the request's words as given, separated by spaces
+    bool clamped = false;    // its number lay outside the dialog's limits and was clamped to them
 };
 
 struct Command {
@@ -43,6 +44,11 @@ struct Command {
 // Parses the arguments after the program name; none when they are not a valid command
 // (then `error` says why). Numbers outside a dialog's limits are clamped to them.
 std::optional<Command> parseCommand(const std::vector<std::string>& arguments, std::string& error);
+
+// Parses the request that starts at words[at] and moves `at` past it; none when the words
+// there are no valid request (then `error` says why). A number outside the dialog's limits
+// is clamped to them.
+std::optional<Request> parseRequest(const std::vector<std::string>& words, std::size_t& at, std::string& error);
 
 // The usage text, several lines ending with a newline.
 const char* usageText();

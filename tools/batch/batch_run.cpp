@@ -92,17 +92,11 @@ Visualisation build(const Model& model, const Request& request, int number, cons
     Visualisation result;
     const std::string suffix = "_" + std::to_string(number);
     switch (request.kind) {
-        case Request::Kind::FieldLines:
-            result = {"field_lines" + suffix, makeFieldLines(model, request.count, options)};
-            break;
-        case Request::Kind::Hedgehog:
-            result = {"hedgehog" + suffix, makeHedgehog(model, request.count, options)};
-            break;
-        case Request::Kind::Surface:
-            result = {"surface" + suffix,
-                      makePotentialSurface(model, static_cast<double>(request.potential), request.direction, options)};
-            break;
+        case Request::Kind::FieldLines: result.name = "field_lines" + suffix; break;
+        case Request::Kind::Hedgehog: result.name = "hedgehog" + suffix; break;
+        case Request::Kind::Surface: result.name = "surface" + suffix; break;
     }
+    result.group = buildRequest(model, request, options);
     if (!result.group) tellFailure(request, err);
     return result;
 }
@@ -178,6 +172,19 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err, const Bui
     ObjWriter obj(out);
     writeElements(obj);
     return obj.good() ? status : Failure;
+}
+
+Ref<Group> buildRequest(const Model& model, const Request& request, const BuildOptions& options,
+                        Random15* generator) {
+    switch (request.kind) {
+        case Request::Kind::FieldLines: return makeFieldLines(model, request.count, options);
+        case Request::Kind::Hedgehog:
+            return generator != nullptr ? makeHedgehog(model, request.count, *generator, options)
+                                        : makeHedgehog(model, request.count, options);
+        case Request::Kind::Surface:
+            return makePotentialSurface(model, static_cast<double>(request.potential), request.direction, options);
+    }
+    return {};
 }
 
 bool cannotWrite(const std::string& path, const std::string& why, std::FILE* err) {

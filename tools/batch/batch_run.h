@@ -7,7 +7,9 @@
 
 #include "model/model.h"
 #include "scene/group.h"
+#include "model/model.h"
 #include "tools/batch/batch_command.h"
+#include "viz/hedgehog.h"
 #include "viz/worker_threads.h"
 
 namespace kelvaro::batch {
@@ -31,6 +33,12 @@ using PictureWriter = bool (*)(const Model& model, const Group& scene, const Com
 // reference path); a png or gif command without `writePicture` fails.
 int runCommand(const Command& command, std::FILE* out, std::FILE* err, const BuildOptions& options = {},
                PictureWriter writePicture = nullptr);
+
+// The builder of `request` on `model`: a new Group (one reference, the caller's), or an
+// empty Ref when it yields none. Hedgehog requests draw from `generator`, or from the
+// process-wide hedgehog generator when none is given.
+Ref<Group> buildRequest(const Model& model, const Request& request, const BuildOptions& options,
+                        Random15* generator = nullptr);
 
 // Reports on `err` that `path` could not be written and why; answers false.
 bool cannotWrite(const std::string& path, const std::string& why, std::FILE* err);

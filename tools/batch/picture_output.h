@@ -3,6 +3,7 @@
 // through EGL.
 
 #include <cstdio>
+#include <string>
 
 #include "model/model.h"
 #include "scene/group.h"
