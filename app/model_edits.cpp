@@ -51,7 +51,7 @@ void assembleScene() {
     }
     for (Visualisation& visualisation : visualisations) {
         if (visualisation.hidden) continue;
-        if (!visualisation.group) visualisation.group = buildRequest(visualisation.request, *currentModel);
+        if (!visualisation.group) visualisation.group = rebuildRequest(visualisation.request, *currentModel);
         bool added = false;
         if (visualisation.group) {
             try {
@@ -60,7 +60,7 @@ void assembleScene() {
             } catch (const std::bad_alloc&) {  // the scene's array could not grow
             }
         }
-        if (!added) say(failureLine(visualisation.request.kind));
+        if (!added) say(failureLines(visualisation.request));
     }
     sceneGroup = std::move(scene);
 }

@@ -2,13 +2,11 @@
 
 #include <cstdio>
 #include <new>
-#include <string>
 
 #include "app/file_search.h"
 #include "app/model_edits.h"
 #include "model/read_report.h"
 #include "viz/hedgehog.h"
-#include "viz/seed_directions.h"
 
 namespace kelvaro {
 
@@ -24,25 +22,20 @@ void say(std::string_view message) {
 namespace {
 
 // Builds `request` on the current model, appends it to the scene and remembers it, or says
-// its failure line. Answers false when the builder answered none.
-bool addVisualisation(VisualisationRequest request) {
+// its failure lines.
+void addVisualisation(VisualisationRequest request) {
     const char* failure = failureLine(request.kind);
     if (!currentModel || !sceneGroup) {
         say(failure);
-        return true;
+        return;
     }
-    Ref<Group> group;
-    if (request.kind == VisualisationRequest::Kind::Hedgehog) {
-        // The first build draws from the process-wide generator, so that the next request
-        // goes on where this one ends; a build again starts from the state kept here.
-        request.generatorState = hedgehogRandom().state();
-        group = makeHedgehog(*currentModel, request.count);
-    } else {
-        group = buildRequest(request, *currentModel);
-    }
+    // The first build draws from the process-wide generator, so that the next hedgehog
+    // goes on where this one ends; a build again starts from the state kept here.
+    request.generatorState = hedgehogRandom().state();
+    const Ref<Group> group = buildRequest(request, *currentModel);
     if (!group) {
-        say(failure);
-        return false;
+        say(failureLines(request));
+        return;
     }
     try {
         visualisations.reserve(visualisations.size() + 1);
@@ -51,7 +44,6 @@ bool addVisualisation(VisualisationRequest request) {
     } catch (const std::bad_alloc&) {  // the scene's array could not grow; the scene stays as it was
         say(failure);
     }
-    return true;
 }
 
 // Forgets everything that belonged to the model that is going.
@@ -85,9 +77,7 @@ LoadOutcome loadModelFile(const char* name) {
 }
 
 void addFieldLines(int linesPerCharge) {
-    if (addVisualisation({VisualisationRequest::Kind::FieldLines, linesPerCharge})) return;
-    const std::string problem = seedFileProblem(linesPerCharge);
-    if (!problem.empty()) say(problem + "\n");
+    addVisualisation({VisualisationRequest::Kind::FieldLines, linesPerCharge});
 }
 
 void addHedgehogLines(int count) { addVisualisation({VisualisationRequest::Kind::Hedgehog, count}); }

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/visualisation_request.h"
+#include "viz/visualisation_request.h"
 #include "model/model.h"
 #include "scene/group.h"
 

@@ -110,7 +110,7 @@ py::array_t<std::uint8_t> picture(const Model& model, const py::object& requestW
         Random15 generator;
         for (const batch::Request& request : requests) {
             if (!scene) break;
-            const Ref<Group> built = batch::buildRequest(model, request, BuildOptions{}, &generator);
+            const Ref<Group> built = buildRequest(request, model, &generator);
             if (built) {
                 scene->add(*built);
             } else {

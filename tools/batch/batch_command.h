@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/picture_view.h"
+#include "viz/visualisation_request.h"
 
 namespace kelvaro::batch {
 
@@ -21,14 +22,11 @@ inline constexpr int maxGifFrames = 360;
 inline constexpr double minFrameSeconds = 0.02;
 inline constexpr double maxFrameSeconds = 655.35;
 
-struct Request {
-    enum class Kind { FieldLines, Hedgehog, Surface };
-    Kind kind;
-    int count = 0;           // lines per charge (1..100) or hedgehog lines (1..100000)
-    float potential = 0.0f;  // the surface value (-10..10), single precision like the dialog
-    int direction = 0;       // 0 "leave", 1 "enter"
-    std::string text;        // the request's words as given, separated by spaces
-    bool clamped = false;    // its number lay outside the dialog's limits and was clamped to them
+// A visualisation request (count 1..100 lines per charge or 1..100000 hedgehog lines;
+// a surface value from -10 to 10) with the words that asked for it.
+struct Request : VisualisationRequest {
+    std::string text;      // the request's words as given, separated by spaces
+    bool clamped = false;  // its number lay outside the dialog's limits and was clamped to them
 };
 
 struct Command {

@@ -12,10 +12,6 @@
 #include "tools/batch/obj_files.h"
 #include "tools/batch/obj_writer.h"
 #include "tools/batch/request_stats.h"
-#include "viz/field_lines.h"
-#include "viz/hedgehog.h"
-#include "viz/potential_surface.h"
-#include "viz/seed_directions.h"
 #include "viz/worker_threads.h"
 
 namespace kelvaro::batch {
@@ -68,25 +64,7 @@ struct Visualisation {
     Ref<Group> group;
 };
 
-// The dialog's message for a request that yields nothing.
-const char* failureMessage(Request::Kind kind) {
-    switch (kind) {
-        case Request::Kind::FieldLines: return "Cannot render field lines. Sorry.\n";
-        case Request::Kind::Hedgehog: return "Cannot render hedgehog lines. Sorry.\n";
-        case Request::Kind::Surface: return "Cannot render potential. Sorry.\n";
-    }
-    return "";
-}
-
-// The dialog's message, and for field lines the seed file's problem, if it has one.
-void tellFailure(const Request& request, std::FILE* err) {
-    std::fputs(failureMessage(request.kind), err);
-    const std::string problem =
-        request.kind == Request::Kind::FieldLines ? seedFileProblem(request.count) : std::string();
-    if (!problem.empty()) std::fprintf(err, "%s\n", problem.c_str());
-}
-
-// The builder of one request; when it answers none, tellFailure.
+// The builder of one request; when it answers none, its failure lines go to `err`.
 Visualisation build(const Model& model, const Request& request, int number, const BuildOptions& options,
                     std::FILE* err) {
     Visualisation result;
@@ -96,8 +74,8 @@ Visualisation build(const Model& model, const Request& request, int number, cons
         case Request::Kind::Hedgehog: result.name = "hedgehog" + suffix; break;
         case Request::Kind::Surface: result.name = "surface" + suffix; break;
     }
-    result.group = buildRequest(model, request, options);
-    if (!result.group) tellFailure(request, err);
+    result.group = buildRequest(request, model, nullptr, options);
+    if (!result.group) std::fputs(failureLines(request).c_str(), err);
     return result;
 }
 
@@ -135,7 +113,7 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err, const Bui
         try {
             scene->add(*added.group);
         } catch (const std::bad_alloc&) {  // the scene's array could not grow
-            std::fputs(failureMessage(request.kind), err);
+            std::fputs(failureLine(request.kind), err);
             status = Failure;
             continue;
         }
@@ -172,19 +150,6 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err, const Bui
     ObjWriter obj(out);
     writeElements(obj);
     return obj.good() ? status : Failure;
-}
-
-Ref<Group> buildRequest(const Model& model, const Request& request, const BuildOptions& options,
-                        Random15* generator) {
-    switch (request.kind) {
-        case Request::Kind::FieldLines: return makeFieldLines(model, request.count, options);
-        case Request::Kind::Hedgehog:
-            return generator != nullptr ? makeHedgehog(model, request.count, *generator, options)
-                                        : makeHedgehog(model, request.count, options);
-        case Request::Kind::Surface:
-            return makePotentialSurface(model, static_cast<double>(request.potential), request.direction, options);
-    }
-    return {};
 }
 
 bool cannotWrite(const std::string& path, const std::string& why, std::FILE* err) {

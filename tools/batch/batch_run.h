@@ -34,12 +34,6 @@ using PictureWriter = bool (*)(const Model& model, const Group& scene, const Com
 int runCommand(const Command& command, std::FILE* out, std::FILE* err, const BuildOptions& options = {},
                PictureWriter writePicture = nullptr);
 
-// The builder of `request` on `model`: a new Group (one reference, the caller's), or an
-// empty Ref when it yields none. Hedgehog requests draw from `generator`, or from the
-// process-wide hedgehog generator when none is given.
-Ref<Group> buildRequest(const Model& model, const Request& request, const BuildOptions& options,
-                        Random15* generator = nullptr);
-
 // Reports on `err` that `path` could not be written and why; answers false.
 bool cannotWrite(const std::string& path, const std::string& why, std::FILE* err);
 

@@ -1,10 +1,11 @@
-#include "app/visualisation_request.h"
+#include "viz/visualisation_request.h"
 
 #include <cstdio>
 
 #include "viz/field_lines.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
+#include "viz/seed_directions.h"
 
 namespace kelvaro {
 
@@ -34,18 +35,31 @@ const char* failureLine(VisualisationRequest::Kind kind) {
     return "";
 }
 
-Ref<Group> buildRequest(const VisualisationRequest& request, const Model& model, const BuildOptions& options) {
+std::string failureLines(const VisualisationRequest& request) {
+    std::string lines = failureLine(request.kind);
+    const std::string problem =
+        request.kind == VisualisationRequest::Kind::FieldLines ? seedFileProblem(request.count) : std::string();
+    if (!problem.empty()) lines += problem + "\n";
+    return lines;
+}
+
+Ref<Group> buildRequest(const VisualisationRequest& request, const Model& model, Random15* generator,
+                        const BuildOptions& options) {
     switch (request.kind) {
         case VisualisationRequest::Kind::FieldLines:
             return makeFieldLines(model, request.count, options);
-        case VisualisationRequest::Kind::Hedgehog: {
-            Random15 generator(request.generatorState);
-            return makeHedgehog(model, request.count, generator, options);
-        }
+        case VisualisationRequest::Kind::Hedgehog:
+            return generator != nullptr ? makeHedgehog(model, request.count, *generator, options)
+                                        : makeHedgehog(model, request.count, options);
         case VisualisationRequest::Kind::Surface:
             return makePotentialSurface(model, static_cast<double>(request.potential), request.direction, options);
     }
     return {};
+}
+
+Ref<Group> rebuildRequest(const VisualisationRequest& request, const Model& model, const BuildOptions& options) {
+    Random15 generator(request.generatorState);
+    return buildRequest(request, model, &generator, options);
 }
 
 }  // namespace kelvaro

@@ -7,6 +7,7 @@
 
 #include "model/model.h"
 #include "scene/group.h"
+#include "viz/hedgehog.h"
 #include "viz/worker_threads.h"
 
 namespace kelvaro {
@@ -27,10 +28,20 @@ std::string describe(const VisualisationRequest& request);
 // The line the dialogs print when the request's builder answers none ("Cannot render
 // field lines. Sorry.\n" and the like).
 const char* failureLine(VisualisationRequest::Kind kind);
+// The lines to print when the request's builder answered none: the failure line, and for
+// field lines that failed for the seed file, a line naming it and its folder
+// (seedFileProblem). Each ends with a line feed.
+std::string failureLines(const VisualisationRequest& request);
 
-// Builds the request on `model`, a hedgehog from a generator at its generatorState (the
-// process-wide generator is not touched). A new Group (one reference, the caller's), or
-// none when the builder answers none.
-Ref<Group> buildRequest(const VisualisationRequest& request, const Model& model, const BuildOptions& options = {});
+// Builds the request on `model`: a new Group (one reference, the caller's), or none when
+// the builder answers none. A hedgehog draws from `generator` and leaves it where its draws
+// end, or from the process-wide generator when `generator` is null; generatorState is not
+// read (the caller notes it before the first build).
+Ref<Group> buildRequest(const VisualisationRequest& request, const Model& model, Random15* generator = nullptr,
+                        const BuildOptions& options = {});
+// Builds the request again, a hedgehog from a generator at its generatorState (the
+// process-wide generator is not touched), so that it gives what its first build gave on
+// the model of that time.
+Ref<Group> rebuildRequest(const VisualisationRequest& request, const Model& model, const BuildOptions& options = {});
 
 }  // namespace kelvaro
