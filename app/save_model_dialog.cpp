@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "app/model_file.h"
 #include "app/session.h"
+#include "model/model_writer.h"
 #include "glui/glui.h"
 
 namespace kelvaro {

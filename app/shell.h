@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/frame.h"
+#include "render/frame.h"
 
 namespace kelvaro {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "app/frame.h"
+#include "render/frame.h"
 #include "model/model.h"
 
 namespace kelvaro {

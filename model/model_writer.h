@@ -1,5 +1,5 @@
 #pragma once
-// Writing a Model as the text of a model file.
+// Writing a Model as the text of a model file, and saving it as one.
 
 #include <optional>
 #include <string>
@@ -15,5 +15,11 @@ namespace kelvaro {
 // model holds what no model file states: a number that is not a number, or a NUL
 // character in the name.
 std::optional<std::string> modelFileText(const Model& model);
+
+// Writes `model` to `path` as a model file that reads back into the same model
+// (modelFileText), whole or not at all (WholeFile). Answers why it could not, in a few
+// lowercase words ("the file name is empty", "it is a folder", the system's words such
+// as "Permission denied"), or an empty text when the file was written.
+std::string saveModelFile(const Model& model, const std::string& path);
 
 }  // namespace kelvaro

@@ -14,8 +14,7 @@
 
 #include "python/bindings.h"
 #include "tools/batch/batch_command.h"
-#include "tools/batch/batch_run.h"
-#include "tools/batch/offscreen_picture.h"
+#include "render/offscreen_picture.h"
 #include "viz/seed_directions.h"
 
 namespace kelvaro::python {
@@ -121,7 +120,7 @@ py::array_t<std::uint8_t> picture(const Model& model, const py::object& requestW
     if (!scene) throw std::bad_alloc();
     std::vector<Picture> drawn;
     std::string error;
-    if (!batch::drawPictures(model, *scene, options, 1, drawn, error)) throw std::runtime_error(error);
+    if (!drawPictures(model, *scene, options, 1, drawn, error)) throw std::runtime_error(error);
     const Picture& only = drawn.front();
     const py::ssize_t height = only.height;
     const py::ssize_t width = only.width;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/picture_view.h"
+#include "render/picture_view.h"
 #include "viz/visualisation_request.h"
 
 namespace kelvaro::batch {

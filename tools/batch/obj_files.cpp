@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/whole_file.h"
+#include "common/whole_file.h"
 #include "tools/batch/batch_run.h"
 #include "tools/batch/material_library.h"
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/gif_file.h"
-#include "app/picture_file.h"
+#include "render/gif_file.h"
+#include "render/picture_file.h"
 #include "tools/batch/batch_run.h"
-#include "tools/batch/offscreen_picture.h"
+#include "render/offscreen_picture.h"
 
 namespace kelvaro::batch {
 

@@ -1,4 +1,4 @@
-#include "app/whole_file.h"
+#include "common/whole_file.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,12 +1,12 @@
-#include "tools/batch/offscreen_picture.h"
+#include "render/offscreen_picture.h"
 
 #include <algorithm>
 
-#include "app/print_colours.h"
+#include "render/print_colours.h"
 #include "model/model.h"
-#include "tools/batch/offscreen_gl.h"
+#include "render/offscreen_gl.h"
 
-namespace kelvaro::batch {
+namespace kelvaro {
 namespace {
 
 // The largest side of the pbuffer that tiles are drawn in: a larger picture (at its
@@ -64,4 +64,4 @@ bool drawPictures(const Model& model, const Group& scene, const PictureOptions& 
     return false;
 }
 
-}  // namespace kelvaro::batch
+}  // namespace kelvaro

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "app/picture_view.h"
+#include "render/picture_view.h"
 
 namespace kelvaro {
 class Group;
 class Model;
 }  // namespace kelvaro
 
-namespace kelvaro::batch {
+namespace kelvaro {
 
 // The most pixels that the pictures of one call may hold together.
 inline constexpr long long maxPicturePixels = 1LL << 28;
@@ -25,4 +25,4 @@ inline constexpr long long maxPicturePixels = 1LL << 28;
 bool drawPictures(const Model& model, const Group& scene, const PictureOptions& options, int frames,
                   std::vector<Picture>& pictures, std::string& error);
 
-}  // namespace kelvaro::batch
+}  // namespace kelvaro

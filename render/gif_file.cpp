@@ -1,4 +1,4 @@
-#include "app/gif_file.h"
+#include "render/gif_file.h"
 
 #include <gif_lib.h>
 
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/whole_file.h"
+#include "common/whole_file.h"
 
 namespace kelvaro {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/teaching_style.h"
+#include "render/teaching_style.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/frame.h"
-#include "app/picture_file.h"
+#include "render/frame.h"
+#include "render/picture_file.h"
 
 namespace kelvaro {
 

@@ -1,4 +1,4 @@
-#include "app/frame.h"
+#include "render/frame.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -6,8 +6,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/print_colours.h"
-#include "app/teaching_style.h"
+#include "render/print_colours.h"
+#include "render/teaching_style.h"
 #include "scene/group.h"
 
 namespace kelvaro {

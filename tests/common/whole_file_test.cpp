@@ -1,6 +1,6 @@
 // commitTogether: several files replaced all together, or none of them.
 
-#include "app/whole_file.h"
+#include "common/whole_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

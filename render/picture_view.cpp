@@ -1,4 +1,4 @@
-#include "app/picture_view.h"
+#include "render/picture_view.h"
 
 #include <GL/gl.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/picture_file.h"
+#include "render/picture_file.h"
 
 namespace kelvaro {
 

@@ -1,4 +1,4 @@
-#include "tools/batch/offscreen_gl.h"
+#include "render/offscreen_gl.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-namespace kelvaro::batch {
+namespace kelvaro {
 namespace {
 
 // The display, surface and context, released in reverse order of making.
@@ -85,4 +85,4 @@ bool withOffscreenGl(int width, int height, const std::function<bool(const DrawA
     return work(DrawArea{0, 0, width, height}, error);
 }
 
-}  // namespace kelvaro::batch
+}  // namespace kelvaro

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/gif_file.h"
-#include "app/teaching_style.h"
+#include "render/gif_file.h"
+#include "render/teaching_style.h"
 #include "model/model.h"
 #include "tests/support/gl_recorder.h"
 

@@ -1,4 +1,4 @@
-#include "app/picture_file.h"
+#include "render/picture_file.h"
 
 #include <GL/gl.h>
 #include <png.h>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/whole_file.h"
+#include "common/whole_file.h"
 
 namespace kelvaro {
 

@@ -5,9 +5,9 @@
 #include <functional>
 #include <string>
 
-#include "app/picture_view.h"
+#include "render/picture_view.h"
 
-namespace kelvaro::batch {
+namespace kelvaro {
 
 // Makes a compatibility-profile GL context with a width x height pbuffer (8-bit RGB, a
 // 24-bit depth buffer, as the program's window has), makes it current and calls `work`
@@ -16,4 +16,4 @@ namespace kelvaro::batch {
 bool withOffscreenGl(int width, int height, const std::function<bool(const DrawArea& area, std::string& error)>& work,
                      std::string& error);
 
-}  // namespace kelvaro::batch
+}  // namespace kelvaro

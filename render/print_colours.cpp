@@ -1,5 +1,5 @@
 #define GL_GLEXT_PROTOTYPES 1
-#include "app/print_colours.h"
+#include "render/print_colours.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
