@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "model/read_errors.h"
+#include "model/read_report.h"
+#include "model/model_writer.h"
 #include "python/bindings.h"
 #include "viz/worker_threads.h"
 
@@ -21,13 +23,14 @@ namespace {
 
 static_assert(sizeof(Vector3) == 3 * sizeof(float), "a (N, 3) float32 array is read as N Vector3");
 
-// ModelError's class, made when the module is imported. The module holds it; this
-// reference is never released, so nothing is released after the interpreter has ended.
+// ModelError's and ModelWarning's classes, made when the module is imported. The module
+// holds them; these references are never released, so nothing is released after the
+// interpreter has ended.
 PyObject* modelErrorClass = nullptr;
+PyObject* modelWarningClass = nullptr;
 
-[[noreturn]] void raiseModelError(int code, int line) {
-    const std::string message =
-        "Failed to read in model correctly. (error " + std::to_string(code) + " on line " + std::to_string(line) + ")";
+[[noreturn]] void raiseModelError(const std::string& path, int code, int line) {
+    const std::string message = "Failed to read in model correctly. " + formatReadFailure(path, code, line);
     const py::object error = py::reinterpret_borrow<py::object>(modelErrorClass)(message);
     error.attr("code") = code;
     error.attr("line") = line;
@@ -39,17 +42,41 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// Issues a ModelWarning for every statement the reader dropped and every line it
+// discarded, located at the file and line (and with the line number as `line`).
+void warnAbout(const std::vector<ReadWarning>& warnings, const std::string& path) {
+    const py::object file = py::str(path);
+    for (const ReadWarning& dropped : warnings) {
+        const std::string text = dropped.text.empty() ? dropped.reason : dropped.reason + ": " + dropped.text;
+        const py::object warning = py::reinterpret_borrow<py::object>(modelWarningClass)(text);
+        warning.attr("line") = dropped.line;
+        // A warning filter may make it an error; then it propagates.
+        if (PyErr_WarnExplicitObject(modelWarningClass, warning.ptr(), file.ptr(), dropped.line, nullptr, nullptr) != 0) {
+            throw py::error_already_set();
+        }
+    }
+}
+
 std::unique_ptr<Model> load(const std::filesystem::path& path) {
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rt"));
     if (!file) {
         PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
         throw py::error_already_set();
     }
-    try {
-        return std::make_unique<Model>(file.get());
-    } catch (int code) {
-        if (code == static_cast<int>(ReadError::OutOfMemory)) throw std::bad_alloc();
-        raiseModelError(code, Model::lastReadLine());
+    ModelFileRead read = readModelFile(file.get());
+    warnAbout(read.warnings, path.string());
+    if (read.model) return std::move(read.model);
+    if (read.error == static_cast<int>(ReadError::OutOfMemory)) throw std::bad_alloc();
+    raiseModelError(path.string(), read.error, read.errorLine);
+}
+
+void save(const Model& model, const std::filesystem::path& path) {
+    if (path.empty()) throw py::value_error("the file name is empty");
+    if (!modelFileText(model)) throw py::value_error("the model's name holds a character that a model file cannot state");
+    const std::string problem = saveModelFile(model, path.string());
+    if (!problem.empty()) {
+        PyErr_SetString(PyExc_OSError, ("cannot save the model as " + path.string() + ": " + problem).c_str());
+        throw py::error_already_set();
     }
 }
 
@@ -248,16 +275,20 @@ void bindModel(py::module_& module, ModelClass& model) {
         PyExc_ValueError, nullptr);
     if (modelErrorClass == nullptr) throw py::error_already_set();
     module.add_object("ModelError", py::reinterpret_borrow<py::object>(modelErrorClass));
-    PyObject* warning = PyErr_NewExceptionWithDoc(
-        "kelvaro.ModelWarning", "A statement of a model file that the reader dropped, with its line number.",
+    modelWarningClass = PyErr_NewExceptionWithDoc(
+        "kelvaro.ModelWarning",
+        "A statement of a model file that the reader dropped, or a line it discarded: the reason in\n"
+        "words and the line's text, located at the file and line (also as `line`).",
         PyExc_UserWarning, nullptr);
-    if (warning == nullptr) throw py::error_already_set();
-    module.add_object("ModelWarning", py::reinterpret_steal<py::object>(warning));
+    if (modelWarningClass == nullptr) throw py::error_already_set();
+    module.add_object("ModelWarning", py::reinterpret_borrow<py::object>(modelWarningClass));
 
     module.def("load", &load, py::arg("path"),
                "load(path) -> Model\n\n"
-               "Reads the model file at `path` exactly as the program does. A file the program cannot\n"
-               "read raises ModelError (with `code` and `line`); one that cannot be opened, OSError.");
+               "Reads the model file at `path` exactly as the program does. Every statement the reader\n"
+               "drops and every line it discards is told as a ModelWarning. A file the program cannot\n"
+               "read raises ModelError (with `code`, `line` and the reason in words); one that cannot\n"
+               "be opened, OSError.");
 
     model.doc() =
         "A box and up to 99 point charges, stored as the program stores a model file: charge\n"
@@ -279,6 +310,12 @@ void bindModel(py::module_& module, ModelClass& model) {
     model.def_property_readonly(
         "potential_range", [](const Model& m) { return py::make_tuple(m.potentialMin(), m.potentialMax()); },
         "(potentialMin, potentialMax): the range of potentials near the charges and at the box's corner.");
+    model.def("save", &save, py::arg("path"),
+              "save(path)\n\n"
+              "Writes the model as a model file that kelvaro.load (and the program) reads back into the\n"
+              "same model, bit for bit; whole or not at all. A file that exists is replaced; a symbolic\n"
+              "link is followed. OSError, with the reason, when the file cannot be written; ValueError\n"
+              "for an empty path or a name that no model file can state.");
     model.def("__len__", &Model::chargeCount, "The number of charges.");
     model.def("__repr__", &reprOf);
     model.def("potential", &potential, py::arg("points"),

@@ -46,9 +46,33 @@ def test_a_file_the_program_cannot_read_raises_model_error(tmp_path):
         kelvaro.load(path)
     assert isinstance(raised.value, ValueError)
     assert (raised.value.code, raised.value.line) == (37011, 3)
-    assert str(raised.value) == "Failed to read in model correctly. (error 37011 on line 3)"
+    assert str(raised.value).startswith(f"Failed to read in model correctly. {path}:3: a line that begins with a word")
     with pytest.raises(FileNotFoundError):
         kelvaro.load(tmp_path / "missing.txt")
+
+
+def test_dropped_lines_warn_with_their_line_numbers(tmp_path):
+    path = tmp_path / "triangle.txt"
+    path.write_text("BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT 0, 0, 0\nPOINT +1 AT 0.5, 0, 0\nPOINT 1 AT 0 0.5 0\n")
+    with pytest.warns(kelvaro.ModelWarning) as told:
+        model = kelvaro.load(path)
+    assert len(model) == 1
+    assert [(w.lineno, w.message.line, w.filename) for w in told] == [(3, 3, str(path)), (4, 4, str(path))]
+    assert str(told[0].message).endswith("the line was skipped: POINT +1 AT 0.5, 0, 0")
+
+
+def test_a_saved_model_loads_back_to_the_bit(examples, tmp_path):
+    cloud = kelvaro.load("cloud.txt")
+    odd = kelvaro.Model(((-1, -1, -1), (1, 1, 1)), [(1 / 3, (0.1, 1e-7, -2 / 3))], name='quote " and \\', box=True)
+    for model in (cloud, odd):
+        model.save(tmp_path / "saved.txt")
+        again = kelvaro.load(tmp_path / "saved.txt")
+        assert (again.name, again.bounds, again.axes, again.box) == (model.name, model.bounds, model.axes, model.box)
+        np.testing.assert_array_equal(again.charges, model.charges)
+    with pytest.raises(OSError):
+        cloud.save(tmp_path)
+    with pytest.raises(ValueError):
+        cloud.save("")
 
 
 BOX = ((-1, -1, -1), (1, 1, 1))

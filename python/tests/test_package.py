@@ -14,7 +14,7 @@ TOP = pathlib.Path(__file__).resolve().parents[2]
 def test_help_lists_the_interface():
     text = pydoc.render_doc(kelvaro, renderer=pydoc.plaintext)
     for name in ("load(", "class Model", "field_lines(", "hedgehog(", "surface(", "potential(", "field(",
-                 "picture(", "class Lines", "class Surface", "class ModelError", "class ModelWarning"):
+                 "picture(", "save(", "class Lines", "class Surface", "class ModelError", "class ModelWarning"):
         assert name in text, name
 
 
