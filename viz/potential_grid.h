@@ -195,6 +195,12 @@ private:
     std::array<int, 12> cellEdgeOffsets() const;
     void locateCrossings(float iso, bool flipNormals, const BuildOptions& options);
     void polygoniseCells(float iso, const Vector3& color, const BuildOptions& options, Group& result);
+    // The plain path: each cell polygonised in turn from the crossings stored in its edges.
+    void polygoniseCellByCell(float iso, const Vector3& color, Group& result);
+    // Copies the crossings of the last pass into their edges.
+    void storeCrossings();
+    // Sets `polygonised` on cell c, records it, and adds its group (when made) to `result`.
+    void addPolygonisedCell(int c, const Ref<Group>& group, Group& result);
 
     GridObjects<GridNode> nodes_;
     int nodeCount_;
