@@ -149,7 +149,7 @@ struct AttributeSetFields {
     float ambient, diffuse, specular, shininess, alpha;
 };
 
-constexpr bool sceneBasesOwnNothingElse =
+inline constexpr bool sceneBasesOwnNothingElse =
     isBaseAndPlainFields<SceneObject, Polymorphic, SceneObjectFields>() &&
     isBaseAndPlainFields<AttributedObject, SceneObject, AttributedObjectFields>() &&
     isBaseAndPlainFields<Point, AttributedObject, PointFields>() &&
@@ -157,15 +157,15 @@ constexpr bool sceneBasesOwnNothingElse =
 
 // Whether GridObjects may end the lives of T objects without running ~T.
 template <class T>
-constexpr bool freedWithoutDestructor = false;
+inline constexpr bool freedWithoutDestructor = false;
 template <>
-constexpr bool freedWithoutDestructor<GridNode> = isBaseAndPlainFields<GridNode, Point, NoFields>();
+inline constexpr bool freedWithoutDestructor<GridNode> = isBaseAndPlainFields<GridNode, Point, NoFields>();
 template <>
-constexpr bool freedWithoutDestructor<GridEdge> = isBaseAndPlainFields<GridEdge, AttributedObject, GridEdgeFields>();
+inline constexpr bool freedWithoutDestructor<GridEdge> = isBaseAndPlainFields<GridEdge, AttributedObject, GridEdgeFields>();
 template <>
-constexpr bool freedWithoutDestructor<GridCell> = isBaseAndPlainFields<GridCell, AttributedObject, GridCellFields>();
+inline constexpr bool freedWithoutDestructor<GridCell> = isBaseAndPlainFields<GridCell, AttributedObject, GridCellFields>();
 template <>
-constexpr bool freedWithoutDestructor<GridCellAttributes> =
+inline constexpr bool freedWithoutDestructor<GridCellAttributes> =
     isBaseAndPlainFields<GridCellAttributes, AttributeSet, NoFields>();
 
 }  // namespace grid_layout
