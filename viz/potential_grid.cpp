@@ -26,6 +26,24 @@ constexpr CellEdge cellEdges[12] = {
     {1, 0, 1, 1}, {0, 0, 1, 1}, {0, 1, 0, 0}, {1, 1, 0, 2}, {0, 1, 1, 0}, {0, 1, 0, 2},
 };
 
+// Where each array of a grid starts in its storage (each on a cache line of its own), and
+// the bytes of the storage.
+struct StorageLayout {
+    std::size_t nodes, edges, cellAttributes, cells, total;
+};
+
+StorageLayout storageLayout(int cellsX, int cellsY, int cellsZ) {
+    const int nodes = (cellsX + 1) * (cellsY + 1) * (cellsZ + 1);
+    const int cells = cellsX * cellsY * cellsZ;
+    const auto after = [](std::size_t start, std::size_t bytes) { return (start + bytes + 63) / 64 * 64; };
+    StorageLayout layout{};
+    layout.edges = after(layout.nodes, GridObjects<GridNode>::bytesFor(nodes));
+    layout.cellAttributes = after(layout.edges, GridObjects<GridEdge>::bytesFor(3 * nodes));
+    layout.cells = after(layout.cellAttributes, GridObjects<GridCellAttributes>::bytesFor(cells));
+    layout.total = after(layout.cells, GridObjects<GridCell>::bytesFor(cells));
+    return layout;
+}
+
 // Palette index of the cell's own attribute set: 0 for the first cell, then 1 to 16 over and over.
 int paletteIndexOfCell(int cell) { return cell == 0 ? 0 : 1 + (cell - 1) % 16; }
 
@@ -153,6 +171,7 @@ Ref<Group> GridCell::polygonise(float iso, const Vector3& color) const {
 
 PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ, const BuildOptions& options)
     : AttributedObject(PotentialGridType),
+      storage_(storageLayout(cellsX, cellsY, cellsZ).total),
       nodeCount_((cellsX + 1) * (cellsY + 1) * (cellsZ + 1)),
       edgeCount_(3 * nodeCount_),
       cellCount_(cellsX * cellsY * cellsZ),
@@ -162,17 +181,21 @@ PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cel
       model_(&model),
       min_(model.bounds().min),
       max_(model.bounds().max) {
-    if (!nodes_.reserve(nodeCount_) || !edges_.reserve(edgeCount_) || !cellAttributes_.reserve(cellCount_) ||
-        !cells_.reserve(cellCount_)) {
+    if (!storage_) {
         nodeCount_ = edgeCount_ = cellCount_ = 0;
         return;
     }
+    const StorageLayout layout = storageLayout(cellsX, cellsY, cellsZ);
+    nodes_.placeAt(storage_.data() + layout.nodes);
+    edges_.placeAt(storage_.data() + layout.edges);
+    cellAttributes_.placeAt(storage_.data() + layout.cellAttributes);
+    cells_.placeAt(storage_.data() + layout.cells);
     cellSize_ = {cellLength(min_.x, max_.x, cellsX), cellLength(min_.y, max_.y, cellsY),
                  cellLength(min_.z, max_.z, cellsZ)};
     constructObjects(options);
 }
 
-bool PotentialGrid::complete() const { return nodes_ && edges_ && cellAttributes_ && cells_; }
+bool PotentialGrid::complete() const { return static_cast<bool>(storage_); }
 
 // Samples the potential at the nodes on the worker threads while this thread constructs
 // the nodes, edges and cells (whose links do not depend on the potentials).

@@ -17,6 +17,7 @@
 #include "scene/attribute_set.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "viz/grid_storage.h"
 #include "viz/worker_threads.h"
 
 namespace kelvaro {
@@ -170,12 +171,12 @@ inline constexpr bool freedWithoutDestructor<GridCellAttributes> =
 
 }  // namespace grid_layout
 
-// The objects of one kind of a grid: constructed in place one after the other, each with
-// its one reference, and destroyed with the array (never released one by one). Grid
-// objects hold nothing outside the grid: nodes and edges carry no attribute set and a
-// cell only its own set in the grid's array. Their destructors would therefore free
-// nothing, and the array ends their lives without running them (which would only walk
-// the grid's 26 MB once more). That holds only while no grid class, nor a scene class
+// The objects of one kind of a grid: constructed in place one after the other in the
+// grid's storage, each with its one reference, and ended with the grid (never released one
+// by one). Grid objects hold nothing outside the grid: nodes and edges carry no attribute
+// set and a cell only its own set in the grid's storage. Their destructors would therefore
+// free nothing, and the grid ends their lives without running them (which would only walk
+// the grid's 28 MB once more). That holds only while no grid class, nor a scene class
 // beneath them, gains a member that owns something: grid_layout checks it at compile time.
 template <class T>
 class GridObjects {
@@ -184,16 +185,10 @@ class GridObjects {
                   "keep grid classes to plain fields, or run their destructors");
 
 public:
-    GridObjects() = default;
-    GridObjects(const GridObjects&) = delete;
-    GridObjects& operator=(const GridObjects&) = delete;
-    ~GridObjects() { ::operator delete(objects_, std::nothrow); }
-
-    // Room for `count` objects; false when memory runs out.
-    bool reserve(int count) {
-        objects_ = static_cast<T*>(::operator new(sizeof(T) * static_cast<std::size_t>(count), std::nothrow));
-        return objects_ != nullptr;
-    }
+    // The bytes `count` objects take.
+    static std::size_t bytesFor(int count) { return sizeof(T) * static_cast<std::size_t>(count); }
+    // The objects go to `storage`, aligned for T, with room for as many as will be constructed.
+    void placeAt(std::byte* storage) { objects_ = reinterpret_cast<T*>(storage); }
     // Constructs the next object in place.
     template <class... Arguments>
     void construct(Arguments&&... arguments) {
@@ -201,7 +196,6 @@ public:
         ++constructed_;
     }
     T& operator[](int index) const { return objects_[index]; }
-    explicit operator bool() const { return objects_ != nullptr; }
 
 private:
     T* objects_ = nullptr;
@@ -270,6 +264,7 @@ private:
     // Sets `polygonised` on cell c, records it, and adds its group (when made) to `result`.
     void addPolygonisedCell(int c, const Ref<Group>& group, Group& result);
 
+    GridStorage storage_;  // the four arrays below, one after the other
     GridObjects<GridNode> nodes_;
     int nodeCount_;
     GridObjects<GridEdge> edges_;
