@@ -406,8 +406,9 @@ void PotentialGrid::polygoniseCells(float iso, const Vector3& color, const Build
             }
         }
     };
-    // A few layers a block keep the triangles waiting small; the crossings are stored in
-    // the edges beside the first block, since only drawing reads them there.
+    // A few layers a block keep the triangles waiting small. The crossings are copied into
+    // the edges beside the first block: the triangles come from the plain arrays, so nothing
+    // here waits for the copy.
     constexpr int layersAtATime = 5;
     std::vector<LayerTriangles> blocks[2];  // block k's in blocks[k % 2]
     consumeWhileProducingNext(

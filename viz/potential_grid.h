@@ -1,12 +1,12 @@
 #pragma once
 // The potential sampling grid of an equipotential surface: nodes with sampled potentials,
 // edges that carry the iso crossings, cells that turn into triangles. Each kind lives in
-// one array owned by the grid; its objects are constructed in place with one reference
-// and destroyed with the array, never released one by one. No grid class has a text form.
+// one array in the grid's storage; its objects are constructed in place with one reference
+// and end with the grid, never released one by one. No grid class has a text form.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <new>
 #include <type_traits>
 #include <utility>
