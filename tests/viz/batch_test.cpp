@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -267,44 +266,6 @@ TEST_F(Batch, RunningOutOfMemoryGivesTheMessagesOfTheDialogs) {
     EXPECT_EQ(runBatch(request, "", 1000000).out, whole.out);  // plenty: the whole output
 }
 #endif
-
-// Every degenerate model through the whole tool: every kind of request, a surface level on
-// a grid node among them, ends with success, and the requested elements hold only finite
-// numbers (the model group shows the model's own numbers, overflowed ones included).
-class BatchOnDegenerateModel : public Batch, public ::testing::WithParamInterface<std::string> {};
-
-TEST_P(BatchOnDegenerateModel, EndsWithFiniteElements) {
-    const std::string path = testing::degenerateModelPath(GetParam());
-    const auto model = testing::degenerateModel(GetParam());
-    ASSERT_TRUE(model);
-    // The tool takes only numbers for a level: a node of an overflowed model may hold none.
-    const float nodeLevel = testing::potentialAtNodeAboveTheMiddle(*model, 3);
-    char level[32];
-    std::snprintf(level, sizeof level, "%.9g", std::isfinite(nodeLevel) ? static_cast<double>(nodeLevel) : 0.0);
-    const BatchRun run = runBatch("obj '" + path + "' lines 20 hedgehog 300 surface 1 leave surface -1 enter surface " +
-                                  level + " leave");
-    ASSERT_EQ(run.status, 0) << run.out << run.err;
-
-    std::string group;
-    int groups = 0;
-    std::istringstream text(run.out);
-    for (std::string line; std::getline(text, line);) {
-        std::istringstream fields(line);
-        std::string kind;
-        fields >> kind;
-        if (kind == "g") {
-            fields >> group;
-            ++groups;
-        } else if ((kind == "v" || kind == "vn") && group != "model") {
-            std::string number;
-            for (int i = 0; i < 3 && fields >> number; ++i) EXPECT_TRUE(std::isfinite(std::stod(number))) << line;
-        }
-    }
-    EXPECT_EQ(groups, 6);
-}
-
-INSTANTIATE_TEST_SUITE_P(Models, BatchOnDegenerateModel, ::testing::ValuesIn(testing::degenerateModelNames()),
-                         [](const auto& model) { return model.param; });
 
 }  // namespace
 }  // namespace kelvaro
