@@ -13,19 +13,14 @@ namespace {
 TEST(GridStorage, KeepsOneBlockForGridAfterGridAndLendsAnotherWhileItIsHeld) {
     std::byte* kept = nullptr;
     {
-        const GridStorage first(4096);
-        ASSERT_TRUE(first);
-        kept = first.data();
+        const GridStorage first(4096), meanwhile(4096);
+        ASSERT_TRUE(first && meanwhile);
+        EXPECT_NE(meanwhile.data(), first.data());
         std::memset(first.data(), 1, 4096);
-        const GridStorage meanwhile(4096);
-        ASSERT_TRUE(meanwhile);
-        EXPECT_NE(meanwhile.data(), kept);
         std::memset(meanwhile.data(), 1, 4096);
+        kept = first.data();
     }
-    {
-        const GridStorage again(100);
-        EXPECT_EQ(again.data(), kept);
-    }
+    EXPECT_EQ(GridStorage(100).data(), kept);
     constexpr std::size_t larger = std::size_t{64} << 20;  // more than any grid of the tests
     {
         const GridStorage grown(larger);
@@ -33,8 +28,7 @@ TEST(GridStorage, KeepsOneBlockForGridAfterGridAndLendsAnotherWhileItIsHeld) {
         std::memset(grown.data(), 2, larger);
         kept = grown.data();
     }
-    const GridStorage next(4096);
-    EXPECT_EQ(next.data(), kept);
+    EXPECT_EQ(GridStorage(4096).data(), kept);
 }
 
 }  // namespace

@@ -56,64 +56,55 @@ TEST(WorkerThreads, AFailingTaskFailsTheCallAfterEveryThreadHasStopped) {
     EXPECT_EQ(running, 1);  // only the failed task never came back
 }
 
-// Blocks of 2, 0, 5, 1 and 9 tasks; block k's tasks write k into buffer k % 2, which
-// consume(k) finds whole. The calling thread's steps are logged in order.
-struct PipelineRun {
-    int failingBlock = -1;  // produce throws in this block
+// The calling thread's steps in a pipeline of blocks of 2, 0, 5, 1 and 9 tasks, whose
+// tasks write their block k into buffer k % 2, which consume(k) must find whole; the
+// producer throws in block `failing`.
+std::vector<std::string> pipelineSteps(int threads, int failing = -1) {
+    const std::thread::id caller = std::this_thread::get_id();
+    const std::vector<int> tasks{2, 0, 5, 1, 9};
     std::vector<int> buffers[2];
-    std::vector<std::string> log;
-
-    void run(int threads) {
-        const std::thread::id caller = std::this_thread::get_id();
-        const std::vector<int> tasks{2, 0, 5, 1, 9};
-        const auto onCaller = [&](const std::string& step) {
-            EXPECT_EQ(std::this_thread::get_id(), caller) << step;
-            log.push_back(step);
-        };
+    std::vector<std::string> steps;
+    const auto step = [&](const std::string& what) {
+        EXPECT_EQ(std::this_thread::get_id(), caller) << what;
+        steps.push_back(what);
+    };
+    try {
         consumeWhileProducingNext(
             threads,
             [&](int k) {
-                onCaller("prepare " + std::to_string(k));
+                step("prepare " + std::to_string(k));
                 if (k == static_cast<int>(tasks.size())) return -1;
                 buffers[k % 2].assign(static_cast<std::size_t>(tasks[k]), -1);
                 return tasks[k];
             },
             [&](int k, int task) {
-                if (k == failingBlock) throw std::runtime_error("producer failed");
-                if (threads == 1) {
-                    EXPECT_EQ(std::this_thread::get_id(), caller);
-                }
+                if (k == failing) throw std::runtime_error("producer failed");
                 buffers[k % 2][static_cast<std::size_t>(task)] = k;
             },
             [&](int k) {
-                onCaller("consume " + std::to_string(k));
+                step("consume " + std::to_string(k));
                 EXPECT_EQ(buffers[k % 2], std::vector<int>(static_cast<std::size_t>(tasks[k]), k)) << "block " << k;
             },
-            [&] { onCaller("first"); });
+            [&] { step("first"); });
+    } catch (const std::runtime_error&) {
+        step("failed");
     }
-};
+    return steps;
+}
 
 TEST(WorkerThreads, PipelineConsumesEveryBlockWholeAndInOrderWhileTheNextIsProduced) {
     for (int threads : {1, 2, 7}) {
-        PipelineRun pipeline;
-        pipeline.run(threads);
-        EXPECT_EQ(pipeline.log, (std::vector<std::string>{"prepare 0", "first", "prepare 1", "consume 0", "prepare 2",
-                                                          "consume 1", "prepare 3", "consume 2", "prepare 4",
-                                                          "consume 3", "prepare 5", "consume 4"}))
+        EXPECT_EQ(pipelineSteps(threads), (std::vector<std::string>{"prepare 0", "first", "prepare 1", "consume 0",
+                                                                    "prepare 2", "consume 1", "prepare 3", "consume 2",
+                                                                    "prepare 4", "consume 3", "prepare 5", "consume 4"}))
             << threads << " threads";
-
-        PipelineRun failing;
-        failing.failingBlock = 2;
-        EXPECT_THROW(failing.run(threads), std::runtime_error);
-        EXPECT_EQ(failing.log, (std::vector<std::string>{"prepare 0", "first", "prepare 1", "consume 0", "prepare 2",
-                                                         "consume 1"}))
+        EXPECT_EQ(pipelineSteps(threads, 2), (std::vector<std::string>{"prepare 0", "first", "prepare 1", "consume 0",
+                                                                       "prepare 2", "consume 1", "failed"}))
             << threads << " threads";
     }
-    std::vector<std::string> empty;
-    consumeWhileProducingNext(
-        2, [](int) { return -1; }, [](int, int) { ADD_FAILURE(); }, [](int) { ADD_FAILURE(); },
-        [&] { empty.push_back("first"); });
-    EXPECT_EQ(empty, std::vector<std::string>{"first"}) << "no block: the caller's first work alone";
+    bool firstRan = false;
+    consumeWhileProducingNext(2, [](int) { return -1; }, [](int, int) {}, [](int) {}, [&] { firstRan = true; });
+    EXPECT_TRUE(firstRan) << "with no block, the caller's first work runs alone";
 }
 
 }  // namespace
