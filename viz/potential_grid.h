@@ -119,6 +119,9 @@ public:
     ~GridCellAttributes() override = default;
 };
 
+// Compile-time checks that GridObjects may end its objects' lives without their destructors:
+// each grid class is its scene base followed by plain fields, and each scene class beneath
+// holds only the members listed here; a member added anywhere on the way fails the build.
 namespace grid_layout {
 
 // True when `Object` is laid out as `Base` followed by `Fields` and nothing more, and
