@@ -440,6 +440,12 @@ BENCHMARK(BM_HedgehogGroupGrowth)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--cold-surfaces") == 0) return coldSurfaces();
+    // Every other figure is that of a process whose heap already holds its pages: the C
+    // library keeps what is freed instead of handing large blocks back to the system, which
+    // by default it does or not depending on what the process freed before, so that the
+    // order of the benchmarks moved their figures.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
