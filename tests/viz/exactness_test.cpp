@@ -229,9 +229,8 @@ TEST_P(Exactness, EveryBuilderAtEveryThreadCountBuildsWhatTheReferencePathBuilds
 
     char level[32];
     std::snprintf(level, sizeof level, "%.9g", static_cast<double>(nodeLevel(model)));
-    const std::vector<std::string> words{"obj",   GetParam().path, "lines",   "20", "hedgehog", "700",   "hedgehog",
-                                         "300",   "surface",       "1",       "leave", "surface", "-1", "enter",
-                                         "surface", level,         "leave"};
+    const std::vector<std::string> words{"obj",     GetParam().path, "lines", "20", "hedgehog", "700", "hedgehog", "300",
+                                         "surface", "1", "leave", "surface", "-1", "enter", "surface", level, "leave"};
     const auto reference = referenceRun(words);
     ASSERT_TRUE(reference);
     EXPECT_EQ(reference->status, 0) << reference->out;
