@@ -13,21 +13,30 @@
 // Each builder benchmark also reports the heap it needs: the peak of bytes held during
 // the build above those held before it, and the bytes its result keeps.
 //
+// The first surface of a process also meets memory the process has never used: a run
+// started as `viz_bench --cold-surfaces` builds the cloud's largest surface four times in a
+// fresh process, and a benchmark starts such runs and reports the first build beside the
+// later ones, with the process's peak memory.
+//
 // Run from anywhere: the working directory is set to examples/, for "ElectronData".
 
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
+#include <sys/resource.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "model/field_kernels.h"
@@ -344,9 +353,9 @@ void BM_PotentialsOfMillionPoints(benchmark::State& state) {
 }
 BENCHMARK(BM_PotentialsOfMillionPoints)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
-// Arguments: the level times 10, then the path. The surfaces come first: whether the C
-// library keeps a grid's 26 MB for the next one or hands it back to the system (and a
-// surface then pays for fresh pages) depends on what the process did before.
+// Arguments: the level times 10, then the path. The grid's storage is kept by the process
+// from one surface to the next (and allocated aligned, which the heap figures leave out):
+// the first surface of a process is measured by BM_PotentialSurfaceColdProcess.
 void BM_PotentialSurface(benchmark::State& state) {
     const double level = static_cast<double>(state.range(0)) / 10.0;
     measureBuilder(state, pathOf(state, 1), [level](const Model& model, const kelvaro::BuildOptions& options) {
@@ -360,6 +369,76 @@ BENCHMARK(BM_PotentialSurface)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5)
     ->UseRealTime();
+
+// The level of the cloud's largest surface.
+constexpr double largestSurfaceLevel = 6.0;
+constexpr int coldRunBuilds = 4;
+
+long minorFaults() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
+// The fresh process of a cold run: the milliseconds and page faults of its first build and
+// the mean of the later ones, and its peak resident memory in KiB, on one line.
+int coldSurfaces() {
+    const Model& model = cloudModel();
+    double milliseconds[coldRunBuilds];
+    long faults[coldRunBuilds];
+    for (int build = 0; build < coldRunBuilds; ++build) {
+        const long faultsBefore = minorFaults();
+        const auto start = std::chrono::steady_clock::now();
+        auto surface = kelvaro::makePotentialSurface(model, largestSurfaceLevel, 0);
+        milliseconds[build] = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        faults[build] = minorFaults() - faultsBefore;
+        if (!surface) return 1;
+    }
+    double laterMilliseconds = 0.0, laterFaults = 0.0;
+    for (int build = 1; build < coldRunBuilds; ++build) {
+        laterMilliseconds += milliseconds[build] / (coldRunBuilds - 1);
+        laterFaults += static_cast<double>(faults[build]) / (coldRunBuilds - 1);
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%f %f %ld %f %ld\n", milliseconds[0], laterMilliseconds, faults[0], laterFaults, usage.ru_maxrss);
+    return 0;
+}
+
+// Each iteration starts a cold run (a fresh process) and reads its figures.
+void BM_PotentialSurfaceColdProcess(benchmark::State& state) {
+    char self[4096] = {};
+    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) {
+        state.SkipWithError("cannot find this program");
+        return;
+    }
+    const std::string command = std::string("'") + self + "' --cold-surfaces";
+    double first = 0.0, later = 0.0, firstFaults = 0.0, laterFaults = 0.0;
+    long peakKiB = 0;
+    for (auto _ : state) {
+        std::FILE* run = popen(command.c_str(), "r");
+        double f = 0.0, l = 0.0, lf = 0.0;
+        long ff = 0, kib = 0;
+        const bool read = run != nullptr && std::fscanf(run, "%lf %lf %ld %lf %ld", &f, &l, &ff, &lf, &kib) == 5;
+        if (run == nullptr || pclose(run) != 0 || !read) {
+            state.SkipWithError("the cold run failed");
+            return;
+        }
+        first += f;
+        later += l;
+        firstFaults += static_cast<double>(ff);
+        laterFaults += lf;
+        peakKiB = std::max(peakKiB, kib);
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["first_ms"] = first / runs;
+    state.counters["later_ms"] = later / runs;
+    state.counters["first_over_later"] = first / later;
+    state.counters["first_faults"] = firstFaults / runs;
+    state.counters["later_faults"] = laterFaults / runs;
+    state.counters["peak_rss_MiB"] = static_cast<double>(peakKiB) / 1024.0;
+}
+BENCHMARK(BM_PotentialSurfaceColdProcess)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 // Argument 0 of every builder benchmark: the path (pathOf).
 void BM_FieldLines100PerCharge(benchmark::State& state) {
@@ -397,4 +476,17 @@ BENCHMARK(BM_HedgehogGroupGrowth)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--cold-surfaces") == 0) return coldSurfaces();
+    // Every other figure is that of a process whose heap already holds its pages: the C
+    // library keeps what is freed instead of handing large blocks back to the system, which
+    // by default it does or not depending on what the process freed before, so that the
+    // order of the benchmarks moved their figures.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

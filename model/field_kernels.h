@@ -4,6 +4,18 @@
 // every answer has the same bits. SIMD runs across points (lanes), never across the terms
 // of one sum: square root, division and the conversions are correctly rounded in every lane.
 //
+// Not-a-numbers: an answer that is not a number has the one-point bits, sign and payload,
+// when every not-a-number in the point is the processor's default one, the one invalid
+// operations such as inf - inf make (on x86-64 the negative quiet NaN without payload). Of
+// two not-a-numbers with different bits an operation passes on the one its operand order
+// picks, and in the one-point code the compiler picks that order: for points that carry
+// other not-a-numbers both paths answer a not-a-number, but its bits may differ (the SSE2
+// fields do for most mixes of payloads). Models never give such points: the reader makes
+// only numbers and infinities, and every not-a-number the builders reach from them comes
+// from an invalid operation or is passed on unchanged. (Directions read from a seed file
+// may hold any bits; the field-line traces only compare what they get there, and every
+// comparison with a not-a-number fails alike, so the lines are the same either way.)
+//
 // Each kernel set is compiled in a file of its own for its instruction set; this header
 // holds only plain data and function pointers, so that no inline code of the project is
 // compiled for an instruction set the processor may lack.

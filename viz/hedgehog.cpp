@@ -84,7 +84,8 @@ struct SampleBlock {
         samples.resize(static_cast<std::size_t>(size));
         stops.resize(samples.size());
     }
-    // Draws and tests the samples [begin, end), from the generator skipped to the first of them.
+    // Draws and tests the samples [begin, end), from the generator skipped to the first of them
+    // (three draws a sample), so that tasks on any threads draw what one pass in order would.
     void fill(const Model& model, int begin, int end) {
         Random15 generator = start.skipped(3u * static_cast<std::uint64_t>(begin));
         for (int b = begin; b < end; ++b) samples[b] = sampleIn(model.bounds(), generator);
@@ -92,7 +93,9 @@ struct SampleBlock {
         model.stopPointsAt(std::span(samples).subspan(from, length), stops.data() + from);
     }
     // Takes the samples in order as the plain path would, into `taken`, until `count` are
-    // accepted or the block ends, and leaves `generator` just after the last one taken.
+    // accepted or the block ends, and leaves `generator` just after the last one taken: the
+    // samples drawn past it were never drawn by the plain path, so the next block, and the
+    // next request, start from there.
     void take(int count, SamplingState& state, Random15& generator, std::vector<Vector3>& taken) const {
         taken.clear();
         std::size_t used = 0;
@@ -111,62 +114,58 @@ struct SampleBlock {
     }
 };
 
-// The same lines in the same order as the plain path, by blocks of samples. Each parallel
-// step computes the line ends of the samples taken from one block and draws and tests the
-// next block, while this thread makes the lines of the block before.
+// The same lines in the same order as the plain path, by blocks of samples. Block k of the
+// pipeline computes the line ends of the samples taken from sample block k - 1 and draws and
+// tests sample block k; this thread makes the lines of block k - 1 meanwhile. Between the
+// steps it takes the samples of the block just drawn, which decides where the next begins.
 void addLinesByBlocks(const Model& model, int count, Random15& generator, const BuildOptions& options,
                       Group& result) {
     struct Lines {
         std::vector<Vector3> starts;
         std::vector<std::optional<Vector3>> ends;
     };
-    Lines made, next;
+    Lines lines[2];  // block k's in lines[k % 2]
     SamplingState state;
     SampleBlock block;
-    const auto more = [&] { return state.accepted < count && !state.gaveUp; };
-    const auto makeLines = [&] {
-        for (std::size_t k = 0; k < made.starts.size(); ++k) {
-            if (!made.ends[k]) continue;
-            const Ref<Line> line = coloredLine(made.starts[k], *made.ends[k]);
-            if (line) result.add(*line);
-        }
-    };
+    bool drawn = false;  // `block` holds samples drawn and tested by the last step
+    int endTasks = 0;
     const auto taskCount = [](std::size_t samples) { return static_cast<int>((samples + samplesPerTask - 1) / samplesPerTask); };
-
-    bool drawn = more();
-    if (drawn) {
-        block.prepare(generator, count, state);
-        const int size = static_cast<int>(block.samples.size());
-        forEachChunk(options.threadCount(), size, samplesPerTask, [&](int begin, int end) { block.fill(model, begin, end); });
-    }
-    while (drawn || !next.starts.empty()) {
-        if (drawn) block.take(count, state, generator, next.starts);
-        next.ends.resize(next.starts.size());
-        drawn = more();
-        if (drawn) block.prepare(generator, count, state);
-        const int endTasks = taskCount(next.starts.size());
-        const int drawTasks = drawn ? taskCount(block.samples.size()) : 0;
-        forEachChunk(
-            options.threadCount(), endTasks + drawTasks, 1,
-            [&](int task, int) {
-                if (task >= endTasks) {
-                    const int first = (task - endTasks) * samplesPerTask;
-                    block.fill(model, first, std::min(first + samplesPerTask, static_cast<int>(block.samples.size())));
-                    return;
-                }
-                const int first = task * samplesPerTask;
-                const int last = std::min(first + samplesPerTask, static_cast<int>(next.starts.size()));
-                Vector3 fields[samplesPerTask];
-                model.fieldsAt(std::span(next.starts).subspan(static_cast<std::size_t>(first),
-                                                              static_cast<std::size_t>(last - first)),
-                               fields);
-                for (int k = first; k < last; ++k) next.ends[k] = hedgehogLineEnd(model, next.starts[k], fields[k - first]);
-            },
-            makeLines);
-        std::swap(made, next);
-        next.starts.clear();
-    }
-    makeLines();
+    consumeWhileProducingNext(
+        options.threadCount(),
+        [&](int k) {
+            Lines& taken = lines[k % 2];
+            taken.starts.clear();
+            if (drawn) block.take(count, state, generator, taken.starts);
+            taken.ends.resize(taken.starts.size());
+            drawn = state.accepted < count && !state.gaveUp;
+            if (drawn) block.prepare(generator, count, state);
+            if (!drawn && taken.starts.empty()) return -1;
+            endTasks = taskCount(taken.starts.size());
+            return endTasks + (drawn ? taskCount(block.samples.size()) : 0);
+        },
+        [&](int k, int task) {
+            if (task >= endTasks) {
+                const int first = (task - endTasks) * samplesPerTask;
+                block.fill(model, first, std::min(first + samplesPerTask, static_cast<int>(block.samples.size())));
+                return;
+            }
+            Lines& taken = lines[k % 2];
+            const int first = task * samplesPerTask;
+            const int last = std::min(first + samplesPerTask, static_cast<int>(taken.starts.size()));
+            Vector3 fields[samplesPerTask];
+            model.fieldsAt(std::span(taken.starts).subspan(static_cast<std::size_t>(first),
+                                                           static_cast<std::size_t>(last - first)),
+                           fields);
+            for (int s = first; s < last; ++s) taken.ends[s] = hedgehogLineEnd(model, taken.starts[s], fields[s - first]);
+        },
+        [&](int k) {
+            const Lines& made = lines[k % 2];
+            for (std::size_t s = 0; s < made.starts.size(); ++s) {
+                if (!made.ends[s]) continue;
+                const Ref<Line> line = coloredLine(made.starts[s], *made.ends[s]);
+                if (line) result.add(*line);
+            }
+        });
 }
 
 }  // namespace

@@ -26,6 +26,24 @@ constexpr CellEdge cellEdges[12] = {
     {1, 0, 1, 1}, {0, 0, 1, 1}, {0, 1, 0, 0}, {1, 1, 0, 2}, {0, 1, 1, 0}, {0, 1, 0, 2},
 };
 
+// Where each array of a grid starts in its storage (each on a cache line of its own), and
+// the bytes of the storage.
+struct StorageLayout {
+    std::size_t nodes, edges, cellAttributes, cells, total;
+};
+
+StorageLayout storageLayout(int cellsX, int cellsY, int cellsZ) {
+    const int nodes = (cellsX + 1) * (cellsY + 1) * (cellsZ + 1);
+    const int cells = cellsX * cellsY * cellsZ;
+    const auto after = [](std::size_t start, std::size_t bytes) { return (start + bytes + 63) / 64 * 64; };
+    StorageLayout layout{};
+    layout.edges = after(layout.nodes, GridObjects<GridNode>::bytesFor(nodes));
+    layout.cellAttributes = after(layout.edges, GridObjects<GridEdge>::bytesFor(3 * nodes));
+    layout.cells = after(layout.cellAttributes, GridObjects<GridCellAttributes>::bytesFor(cells));
+    layout.total = after(layout.cells, GridObjects<GridCell>::bytesFor(cells));
+    return layout;
+}
+
 // Palette index of the cell's own attribute set: 0 for the first cell, then 1 to 16 over and over.
 int paletteIndexOfCell(int cell) { return cell == 0 ? 0 : 1 + (cell - 1) % 16; }
 
@@ -153,6 +171,7 @@ Ref<Group> GridCell::polygonise(float iso, const Vector3& color) const {
 
 PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ, const BuildOptions& options)
     : AttributedObject(PotentialGridType),
+      storage_(storageLayout(cellsX, cellsY, cellsZ).total),
       nodeCount_((cellsX + 1) * (cellsY + 1) * (cellsZ + 1)),
       edgeCount_(3 * nodeCount_),
       cellCount_(cellsX * cellsY * cellsZ),
@@ -162,17 +181,21 @@ PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cel
       model_(&model),
       min_(model.bounds().min),
       max_(model.bounds().max) {
-    if (!nodes_.reserve(nodeCount_) || !edges_.reserve(edgeCount_) || !cellAttributes_.reserve(cellCount_) ||
-        !cells_.reserve(cellCount_)) {
+    if (!storage_) {
         nodeCount_ = edgeCount_ = cellCount_ = 0;
         return;
     }
+    const StorageLayout layout = storageLayout(cellsX, cellsY, cellsZ);
+    nodes_.placeAt(storage_.data() + layout.nodes);
+    edges_.placeAt(storage_.data() + layout.edges);
+    cellAttributes_.placeAt(storage_.data() + layout.cellAttributes);
+    cells_.placeAt(storage_.data() + layout.cells);
     cellSize_ = {cellLength(min_.x, max_.x, cellsX), cellLength(min_.y, max_.y, cellsY),
                  cellLength(min_.z, max_.z, cellsZ)};
     constructObjects(options);
 }
 
-bool PotentialGrid::complete() const { return nodes_ && edges_ && cellAttributes_ && cells_; }
+bool PotentialGrid::complete() const { return static_cast<bool>(storage_); }
 
 // Samples the potential at the nodes on the worker threads while this thread constructs
 // the nodes, edges and cells (whose links do not depend on the potentials).
@@ -324,11 +347,14 @@ void PotentialGrid::locateCrossings(float iso, bool flipNormals, const BuildOpti
 // Polygonises, in cell order, every cell with a crossed edge and adds its group to
 // `result`; `polygonised` ends up set on exactly those cells. The threads find the
 // triangles of a few layers of cells at a time, one layer each, from the plain arrays,
-// while this thread makes the groups of the layers before (or, at first, stores the
-// crossings in the edges); a few layers at a time keep the triangles waiting small.
+// while this thread makes the groups of the layers before.
 void PotentialGrid::polygoniseCells(float iso, const Vector3& color, const BuildOptions& options, Group& result) {
     for (int c : polygonisedCells_) cells_[c].polygonised = 0;
     polygonisedCells_.clear();
+    if (options.reference) {
+        polygoniseCellByCell(iso, color, result);
+        return;
+    }
     std::vector<std::uint8_t> crossed(static_cast<std::size_t>(edgeCount_));
     for (int e : crossedEdges_) crossed[e] = 1;
     // crossedEdges_ is in slot order, so a crossed slot's entry is found by bisection.
@@ -371,44 +397,54 @@ void PotentialGrid::polygoniseCells(float iso, const Vector3& color, const Build
             }
         }
     };
-    const auto storeCrossings = [&] {
-        for (std::size_t k = 0; k < crossedEdges_.size(); ++k) {
-            GridEdge& edge = edges_[crossedEdges_[k]];
-            edge.crossing = crossings_[k].crossing;
-            edge.normal = crossings_[k].normal;
-            edge.fieldStrength = crossings_[k].fieldStrength;
-        }
-    };
     const auto makeGroups = [&](const std::vector<LayerTriangles>& layers) {
         for (const LayerTriangles& layer : layers) {
             const CellTriangle* triangles = layer.triangles.data();
             for (std::size_t m = 0; m < layer.cells.size(); ++m) {
-                cells_[layer.cells[m]].polygonised = 1;
-                polygonisedCells_.push_back(layer.cells[m]);
-                const Ref<Group> group = cellGroup(triangles, layer.counts[m], color);
-                if (group) result.add(*group);
+                addPolygonisedCell(layer.cells[m], cellGroup(triangles, layer.counts[m], color), result);
                 triangles += layer.counts[m];
             }
         }
     };
+    // A few layers a block keep the triangles waiting small. The crossings are copied into
+    // the edges beside the first block: the triangles come from the plain arrays, so nothing
+    // here waits for the copy.
     constexpr int layersAtATime = 5;
-    if (cellsZ_ <= 0) storeCrossings();  // a grid without cells has crossed edges all the same
-    std::vector<LayerTriangles> found, made;
-    for (int first = 0; first < cellsZ_; first += layersAtATime) {
-        found.resize(static_cast<std::size_t>(std::min(layersAtATime, cellsZ_ - first)));
-        forEachChunk(
-            options.threadCount(), static_cast<int>(found.size()), 1,
-            [&](int layer, int) { triangulate(first + layer, found[static_cast<std::size_t>(layer)]); },
-            [&] {
-                if (first == 0) {
-                    storeCrossings();
-                } else {
-                    makeGroups(made);
-                }
-            });
-        std::swap(found, made);
+    std::vector<LayerTriangles> blocks[2];  // block k's in blocks[k % 2]
+    consumeWhileProducingNext(
+        options.threadCount(),
+        [&](int k) {
+            const int first = k * layersAtATime;
+            if (first >= cellsZ_) return -1;
+            blocks[k % 2].resize(static_cast<std::size_t>(std::min(layersAtATime, cellsZ_ - first)));
+            return static_cast<int>(blocks[k % 2].size());
+        },
+        [&](int k, int layer) { triangulate(k * layersAtATime + layer, blocks[k % 2][static_cast<std::size_t>(layer)]); },
+        [&](int k) { makeGroups(blocks[k % 2]); }, [&] { storeCrossings(); });
+}
+
+void PotentialGrid::polygoniseCellByCell(float iso, const Vector3& color, Group& result) {
+    storeCrossings();
+    for (int c = 0; c < cellCount_; ++c) {
+        const GridEdge* const* edges = cells_[c].edges;
+        if (std::none_of(edges, edges + 12, [](const GridEdge* edge) { return edge->crossed != 0; })) continue;
+        addPolygonisedCell(c, cells_[c].polygonise(iso, color), result);
     }
-    makeGroups(made);
+}
+
+void PotentialGrid::storeCrossings() {
+    for (std::size_t k = 0; k < crossedEdges_.size(); ++k) {
+        GridEdge& edge = edges_[crossedEdges_[k]];
+        edge.crossing = crossings_[k].crossing;
+        edge.normal = crossings_[k].normal;
+        edge.fieldStrength = crossings_[k].fieldStrength;
+    }
+}
+
+void PotentialGrid::addPolygonisedCell(int c, const Ref<Group>& group, Group& result) {
+    cells_[c].polygonised = 1;
+    polygonisedCells_.push_back(c);
+    if (group) result.add(*group);
 }
 
 Ref<Group> PotentialGrid::surface(float iso, bool flipNormals, const BuildOptions& options) {

@@ -1,13 +1,14 @@
 #pragma once
 // The potential sampling grid of an equipotential surface: nodes with sampled potentials,
 // edges that carry the iso crossings, cells that turn into triangles. Each kind lives in
-// one array owned by the grid; its objects are constructed in place with one reference
-// and destroyed with the array, never released one by one. No grid class has a text form.
+// one array in the grid's storage; its objects are constructed in place with one reference
+// and end with the grid, never released one by one. No grid class has a text form.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "scene/attribute_set.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "viz/grid_storage.h"
 #include "viz/worker_threads.h"
 
 namespace kelvaro {
@@ -32,20 +34,8 @@ private:
     using Point::setColor;
 };
 
-class GridEdge : public AttributedObject {
-public:
-    // A slot past the far faces of the grid.
-    GridEdge() : AttributedObject(GridEdgeType) {}
-    // A real edge between two nodes.
-    GridEdge(GridNode* lowerEnd, GridNode* upperEnd)
-        : AttributedObject(GridEdgeType), lower(lowerEnd), upper(upperEnd), exists(1) {}
-    ~GridEdge() override = default;
-
-    // Writes nothing and answers false.
-    bool print(std::FILE* stream) const override;
-    // glBegin(GL_LINES), the attribute set if any, the two end positions, glEnd().
-    void draw() const override;
-
+// What a grid edge holds besides its AttributedObject (all of it: see GridObjects).
+struct GridEdgeFields {
     GridNode* lower = nullptr;  // the end with the smaller coordinate along the edge's axis
     GridNode* upper = nullptr;
     std::uint8_t exists = 0;   // 0 for the slots past the far faces of the grid
@@ -53,6 +43,24 @@ public:
     Vector3 crossing;          // where the potential equals the iso value
     Vector3 normal;            // unit field direction at the crossing, reversed for "Enter"
     float fieldStrength = 0.0f;
+};
+
+class GridEdge : public AttributedObject, public GridEdgeFields {
+public:
+    // A slot past the far faces of the grid.
+    GridEdge() : AttributedObject(GridEdgeType) {}
+    // A real edge between two nodes.
+    GridEdge(GridNode* lowerEnd, GridNode* upperEnd) : AttributedObject(GridEdgeType) {
+        lower = lowerEnd;
+        upper = upperEnd;
+        exists = 1;
+    }
+    ~GridEdge() override = default;
+
+    // Writes nothing and answers false.
+    bool print(std::FILE* stream) const override;
+    // glBegin(GL_LINES), the attribute set if any, the two end positions, glEnd().
+    void draw() const override;
 
 private:
     using AttributedObject::setAttributes;
@@ -69,7 +77,13 @@ struct CellTriangle {
 //   0 (0,0,0) x   1 (1,0,0) z   2 (0,0,1) x    3 (0,0,0) z
 //   4 (0,0,0) y   5 (1,0,0) y   6 (1,0,1) y    7 (0,0,1) y
 //   8 (0,1,0) x   9 (1,1,0) z  10 (0,1,1) x   11 (0,1,0) z
-class GridCell : public AttributedObject {
+// What a grid cell holds besides its AttributedObject (all of it: see GridObjects).
+struct GridCellFields {
+    GridEdge* edges[12] = {};
+    std::uint8_t polygonised = 0;
+};
+
+class GridCell : public AttributedObject, public GridCellFields {
 public:
     // A cell drawn with `ownSet`, its own attribute set in the grid's array (which the
     // cell retains; its set cannot be replaced).
@@ -88,11 +102,9 @@ public:
     // this cell's corners (a corner counts as above when its potential is greater than
     // `iso`), with the crossings of the row's edges as corners and their normals as vertex
     // normals. A triangle with a corner or normal that is not finite is left out. Empty Ref
-    // when the group or its attribute set cannot be created.
+    // when the group or its attribute set cannot be created. The surface pass's reference
+    // path polygonises each cell through it.
     Ref<Group> polygonise(float iso, const Vector3& color) const;
-
-    GridEdge* edges[12] = {};
-    std::uint8_t polygonised = 0;
 
 private:
     using AttributedObject::setAttributes;
@@ -107,25 +119,79 @@ public:
     ~GridCellAttributes() override = default;
 };
 
-// The objects of one kind of a grid: constructed in place one after the other, each with
-// its one reference, and destroyed with the array (never released one by one). Grid
-// objects hold nothing outside the grid: nodes and edges carry no attribute set and a
-// cell only its own set in the grid's array. Their destructors would therefore free
-// nothing, and the array ends their lives without running them (which would only walk
-// the grid's 26 MB once more).
+// Compile-time checks that GridObjects may end its objects' lives without their destructors:
+// each grid class is its scene base followed by plain fields, and each scene class beneath
+// holds only the members listed here; a member added anywhere on the way fails the build.
+namespace grid_layout {
+
+// True when `Object` is laid out as `Base` followed by `Fields` and nothing more, and
+// `Fields` needs no destructor: a member added to `Object` outside `Fields` changes its size.
+template <class Object, class Base, class Fields>
+consteval bool isBaseAndPlainFields() {
+    struct Layout : Base, Fields {};
+    return std::is_trivially_destructible_v<Fields> && sizeof(Object) == sizeof(Layout);
+}
+
+struct NoFields {};
+struct Polymorphic {
+    virtual ~Polymorphic() = default;
+};
+// The members of the scene classes beneath the grid's.
+struct SceneObjectFields {
+    std::int32_t typeCode, refCount;
+};
+struct AttributedObjectFields {
+    AttributeSet* attributes;  // never set on nodes and edges; a cell's is its own in the grid
+};
+struct PointFields {
+    Vector3 position;
+    float sampleValue;
+};
+struct AttributeSetFields {
+    std::uint32_t flags;
+    Vector3 color;
+    float ambient, diffuse, specular, shininess, alpha;
+};
+
+inline constexpr bool sceneBasesOwnNothingElse =
+    isBaseAndPlainFields<SceneObject, Polymorphic, SceneObjectFields>() &&
+    isBaseAndPlainFields<AttributedObject, SceneObject, AttributedObjectFields>() &&
+    isBaseAndPlainFields<Point, AttributedObject, PointFields>() &&
+    isBaseAndPlainFields<AttributeSet, SceneObject, AttributeSetFields>();
+
+// Whether GridObjects may end the lives of T objects without running ~T.
+template <class T>
+inline constexpr bool freedWithoutDestructor = false;
+template <>
+inline constexpr bool freedWithoutDestructor<GridNode> = isBaseAndPlainFields<GridNode, Point, NoFields>();
+template <>
+inline constexpr bool freedWithoutDestructor<GridEdge> = isBaseAndPlainFields<GridEdge, AttributedObject, GridEdgeFields>();
+template <>
+inline constexpr bool freedWithoutDestructor<GridCell> = isBaseAndPlainFields<GridCell, AttributedObject, GridCellFields>();
+template <>
+inline constexpr bool freedWithoutDestructor<GridCellAttributes> =
+    isBaseAndPlainFields<GridCellAttributes, AttributeSet, NoFields>();
+
+}  // namespace grid_layout
+
+// The objects of one kind of a grid: constructed in place one after the other in the
+// grid's storage, each with its one reference, and ended with the grid (never released one
+// by one). Grid objects hold nothing outside the grid: nodes and edges carry no attribute
+// set and a cell only its own set in the grid's storage. Their destructors would therefore
+// free nothing, and the grid ends their lives without running them (which would only walk
+// the grid's 28 MB once more). That holds only while no grid class, nor a scene class
+// beneath them, gains a member that owns something: grid_layout checks it at compile time.
 template <class T>
 class GridObjects {
-public:
-    GridObjects() = default;
-    GridObjects(const GridObjects&) = delete;
-    GridObjects& operator=(const GridObjects&) = delete;
-    ~GridObjects() { ::operator delete(objects_, std::nothrow); }
+    static_assert(grid_layout::sceneBasesOwnNothingElse && grid_layout::freedWithoutDestructor<T>,
+                  "a grid object would own something that freeing the grid without destructors leaks; "
+                  "keep grid classes to plain fields, or run their destructors");
 
-    // Room for `count` objects; false when memory runs out.
-    bool reserve(int count) {
-        objects_ = static_cast<T*>(::operator new(sizeof(T) * static_cast<std::size_t>(count), std::nothrow));
-        return objects_ != nullptr;
-    }
+public:
+    // The bytes `count` objects take.
+    static std::size_t bytesFor(int count) { return sizeof(T) * static_cast<std::size_t>(count); }
+    // The objects go to `storage`, aligned for T, with room for as many as will be constructed.
+    void placeAt(std::byte* storage) { objects_ = reinterpret_cast<T*>(storage); }
     // Constructs the next object in place.
     template <class... Arguments>
     void construct(Arguments&&... arguments) {
@@ -133,7 +199,6 @@ public:
         ++constructed_;
     }
     T& operator[](int index) const { return objects_[index]; }
-    explicit operator bool() const { return objects_ != nullptr; }
 
 private:
     T* objects_ = nullptr;
@@ -195,7 +260,14 @@ private:
     std::array<int, 12> cellEdgeOffsets() const;
     void locateCrossings(float iso, bool flipNormals, const BuildOptions& options);
     void polygoniseCells(float iso, const Vector3& color, const BuildOptions& options, Group& result);
+    // The plain path: each cell polygonised in turn from the crossings stored in its edges.
+    void polygoniseCellByCell(float iso, const Vector3& color, Group& result);
+    // Copies the crossings of the last pass into their edges.
+    void storeCrossings();
+    // Sets `polygonised` on cell c, records it, and adds its group (when made) to `result`.
+    void addPolygonisedCell(int c, const Ref<Group>& group, Group& result);
 
+    GridStorage storage_;  // the four arrays below, one after the other
     GridObjects<GridNode> nodes_;
     int nodeCount_;
     GridObjects<GridEdge> edges_;

@@ -102,4 +102,19 @@ void forEachChunk(int threads, int count, int chunk, const std::function<void(in
     });
 }
 
+void consumeWhileProducingNext(int threads, const std::function<int(int block)>& prepare,
+                               const std::function<void(int block, int task)>& produce,
+                               const std::function<void(int block)>& consume, const std::function<void()>& first) {
+    int block = 0;
+    for (int tasks = prepare(block); tasks >= 0; tasks = prepare(++block)) {
+        const std::function<void()> alongside = block == 0 ? first : [&] { consume(block - 1); };
+        forEachChunk(threads, tasks, 1, [&](int task, int) { produce(block, task); }, alongside);
+    }
+    if (block > 0) {
+        consume(block - 1);
+    } else if (first) {
+        first();
+    }
+}
+
 }  // namespace kelvaro

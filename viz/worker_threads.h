@@ -40,6 +40,21 @@ int defaultThreadCount();
 void forEachChunk(int threads, int count, int chunk, const std::function<void(int begin, int end)>& work,
                   const std::function<void()>& alongside = {});
 
+// Overlaps the making of a sequence of blocks with their use: the calling thread consumes
+// block k while the threads produce block k + 1. For k = 0, 1, ... the calling thread asks
+// `prepare(k)` for the number of tasks of block k (-1: there is no block k, and the
+// sequence has ended), then runs one parallel step (forEachChunk, one task at a time) of
+// `produce(k, task)` for those tasks, doing meanwhile its own share first: `consume(k - 1)`,
+// or `first` (when given) beside block 0. The last block is consumed after its step; with
+// no block at all, `first` runs alone. Blocks are consumed in order, each once, on the
+// calling thread, and block k + 2 is prepared only after block k is consumed: two buffers,
+// block k in buffer k % 2, are enough. When any stage throws, nothing further starts and
+// the exception is raised again on the calling thread.
+void consumeWhileProducingNext(int threads, const std::function<int(int block)>& prepare,
+                               const std::function<void(int block, int task)>& produce,
+                               const std::function<void(int block)>& consume,
+                               const std::function<void()>& first = {});
+
 // Runs `work(first)` on each of up to `threads` threads, `first` true on the calling
 // thread alone, which runs it after the others have been started. For workers that keep
 // state across tasks and share out the tasks themselves: each must carry on while tasks

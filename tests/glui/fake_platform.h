@@ -14,10 +14,8 @@ struct FakeWindow {
   int x = 0, y = 0, w = 0, h = 0;
   bool shown = true;
   int redisplays = 0;
-  int immediate_draws = 0;
   bool has_menu = false;
   int transient_for = 0;
-  int raises = 0;
   std::vector<std::string> menu;
 };
 
@@ -37,12 +35,12 @@ class FakePlatform : public GLUI_Platform {
   void show_window(int window) override { windows.at(window).shown = true; }
   void hide_window(int window) override { windows.at(window).shown = false; }
   void post_redisplay(int window) override { ++windows.at(window).redisplays; }
-  void draw_window_now(int window) override { ++windows.at(window).immediate_draws; }
+  void draw_window_now(int) override {}
   void install_main_handler(Handler handler) override { installed.push_back(handler); }
   void install_idle_handler() override { idle_installed = true; }
   bool set_popup_menu(int window, const std::vector<std::string>* items) override;
   void set_transient_for(int window, int owner) override { windows.at(window).transient_for = owner; }
-  void raise_window(int window) override { ++windows.at(window).raises; }
+  void raise_window(int) override {}
   void leave_main_loop() override { main_loop_left = true; }
   void ring_bell() override { ++bells; }
   // Each reading of the clock moves it on by clock_step_ms (far apart by default: no two

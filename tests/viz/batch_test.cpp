@@ -2,16 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,10 +13,7 @@
 #include "model/read_report.h"
 #include "scene/primitives.h"
 #include "tests/viz/viz_test_support.h"
-#include "tools/batch/batch_command.h"
-#include "tools/batch/batch_run.h"
 #include "viz/field_lines.h"
-#include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
 
 namespace kelvaro {
@@ -31,22 +22,8 @@ namespace {
 using testing::BatchRun;
 using testing::examplePath;
 using testing::fileContents;
+using testing::runBatch;
 using testing::ScratchDirectory;
-
-// Runs kelvaro-batch with `arguments` (already quoted for the shell) in the working
-// directory; `environment` holds arguments of env(1), such as "KELVARO_THREADS=2";
-// `addressSpaceKiB`, when not 0, limits the process's address space.
-BatchRun runBatch(const std::string& arguments, const std::string& environment = "", long addressSpaceKiB = 0) {
-    const std::string limit = addressSpaceKiB > 0 ? "ulimit -v " + std::to_string(addressSpaceKiB) + "; " : "";
-    const std::string command =
-        limit + "env " + environment + " '" + KELVARO_BATCH_PATH + "' " + arguments + " >out.txt 2>err.txt";
-    const int raw = std::system(command.c_str());
-    BatchRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = fileContents("out.txt");
-    run.err = fileContents("err.txt");
-    return run;
-}
 
 int occurrences(const std::string& text, const std::string& what) {
     int count = 0;
@@ -117,6 +94,17 @@ TEST_F(Batch, PrintWritesTheWholeSceneAsText) {
     EXPECT_EQ(occurrences(run.out, "PolyLine("), lines->count());
     EXPECT_EQ(occurrences(run.out, ";Line(") + occurrences(run.out, "(Line("), 3 + 1);  // axes and one hedgehog line
     EXPECT_EQ(run.out.substr(run.out.size() - 5), ")\n))\n");
+}
+
+// A new process draws its hedgehog samples from state 1, and each request goes on from where
+// the last one left the generator: the draws are 41, 18467, 6334, then 26500, 19169, 15724.
+TEST_F(Batch, HedgehogRequestsOfARunDrawOneSequenceFromStateOne) {
+    // In a box of 0..32767 the draws are the coordinates themselves; the charge lies outside it.
+    std::ofstream("box.txt") << "BOUNDS FROM 0, 0, 0 TO 32767, 32767, 32767\nPOINT 1 AT -1000, 18467, 6334\n";
+    const BatchRun run = runBatch("print box.txt hedgehog 1 hedgehog 1");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\n41, 18467, 6334; 41.2, 18467, 6334)\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\n26500, 19169, 15724; "), std::string::npos) << run.out;
 }
 
 TEST_F(Batch, ObjHoldsEveryElementInNamedGroups) {
@@ -279,118 +267,6 @@ TEST_F(Batch, RunningOutOfMemoryGivesTheMessagesOfTheDialogs) {
     EXPECT_EQ(runBatch(request, "", 1000000).out, whole.out);  // plenty: the whole output
 }
 #endif
-
-// Every degenerate model through the whole tool: every kind of request, a surface level on
-// a grid node among them, ends with success, and the requested elements hold only finite
-// numbers (the model group shows the model's own numbers, overflowed ones included).
-class BatchOnDegenerateModel : public Batch, public ::testing::WithParamInterface<std::string> {};
-
-TEST_P(BatchOnDegenerateModel, EndsWithFiniteElements) {
-    const std::string path = testing::degenerateModelPath(GetParam());
-    const auto model = testing::degenerateModel(GetParam());
-    ASSERT_TRUE(model);
-    // The tool takes only numbers for a level: a node of an overflowed model may hold none.
-    const float nodeLevel = testing::potentialAtNodeAboveTheMiddle(*model, 3);
-    char level[32];
-    std::snprintf(level, sizeof level, "%.9g", std::isfinite(nodeLevel) ? static_cast<double>(nodeLevel) : 0.0);
-    const BatchRun run = runBatch("obj '" + path + "' lines 20 hedgehog 300 surface 1 leave surface -1 enter surface " +
-                                  level + " leave");
-    ASSERT_EQ(run.status, 0) << run.out << run.err;
-
-    std::string group;
-    int groups = 0;
-    std::istringstream text(run.out);
-    for (std::string line; std::getline(text, line);) {
-        std::istringstream fields(line);
-        std::string kind;
-        fields >> kind;
-        if (kind == "g") {
-            fields >> group;
-            ++groups;
-        } else if ((kind == "v" || kind == "vn") && group != "model") {
-            std::string number;
-            for (int i = 0; i < 3 && fields >> number; ++i) EXPECT_TRUE(std::isfinite(std::stod(number))) << line;
-        }
-    }
-    EXPECT_EQ(groups, 6);
-}
-
-INSTANTIATE_TEST_SUITE_P(Models, BatchOnDegenerateModel, ::testing::ValuesIn(testing::degenerateModelNames()),
-                         [](const auto& model) { return model.param; });
-
-// What the tool writes for `words` when every builder takes the reference path, run in a
-// child process so that the hedgehog generator starts from the state a new process has.
-// Fails the test (answering none) when the child fails to run.
-std::optional<BatchRun> referenceRun(const std::vector<std::string>& words) {
-    const pid_t child = fork();
-    if (child == 0) {
-        std::string error;
-        const auto command = batch::parseCommand(words, error);
-        std::FILE* out = std::fopen("reference_out.txt", "w");
-        std::FILE* err = std::fopen("reference_err.txt", "w");
-        const int status = command && out && err ? batch::runCommand(*command, out, err, BuildOptions::referencePath()) : 99;
-        std::fclose(out);
-        std::fclose(err);
-        _exit(status);
-    }
-    int raw = 0;
-    waitpid(child, &raw, 0);
-    if (!WIFEXITED(raw) || WEXITSTATUS(raw) == 99) {
-        ADD_FAILURE() << "the reference run failed";
-        return std::nullopt;
-    }
-    return BatchRun{WEXITSTATUS(raw), fileContents("reference_out.txt"), fileContents("reference_err.txt")};
-}
-
-// The words quoted for the shell.
-std::string quoted(const std::vector<std::string>& words) {
-    std::string line;
-    for (const std::string& word : words) line += " '" + word + "'";
-    return line;
-}
-
-// Every example model and degenerate model through the tool with every kind of request, the
-// hedgehog twice (its generator goes on from one request to the next): with KELVARO_THREADS
-// unset, 1, 2 and 7 the text form and the OBJ file are those of the reference path, byte
-// for byte.
-class BatchOnEveryModel : public Batch, public ::testing::WithParamInterface<std::string> {};
-
-TEST_P(BatchOnEveryModel, WritesWhatTheReferencePathWritesAtEveryThreadCount) {
-    if (hedgehogRandom().state() != 1u) GTEST_SKIP() << "the generator has already been drawn from";
-    const std::string& path = GetParam();
-    const auto model = testing::modelFromText(fileContents(path));
-    ASSERT_TRUE(model);
-    const float level = testing::potentialAtNodeAboveTheMiddle(*model, 2);
-    char nodeLevel[32];
-    std::snprintf(nodeLevel, sizeof nodeLevel, "%.9g", std::isfinite(level) ? static_cast<double>(level) : 1.0);
-    const std::vector<std::vector<std::string>> commands{
-        {"print", path, "lines", "3", "hedgehog", "700", "hedgehog", "300"},
-        {"obj", path, "lines", "2", "hedgehog", "300", "surface", "0.5", "leave", "surface", nodeLevel, "enter"}};
-    for (const std::vector<std::string>& requests : commands) {
-        const auto expected = referenceRun(requests);
-        ASSERT_TRUE(expected);
-        for (const std::string environment : {"-u KELVARO_THREADS", "KELVARO_THREADS=1", "KELVARO_THREADS=2",
-                                              "KELVARO_THREADS=7"}) {
-            SCOPED_TRACE(quoted(requests) + " with " + environment);
-            const BatchRun run = runBatch(quoted(requests), environment);
-            EXPECT_EQ(run.status, expected->status);
-            EXPECT_TRUE(run.out == expected->out) << "the outputs differ";
-            EXPECT_EQ(run.err, "");
-        }
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Models, BatchOnEveryModel, ::testing::ValuesIn([] {
-                             std::vector<std::string> paths;
-                             for (const auto& entry : std::filesystem::directory_iterator(KELVARO_EXAMPLES_DIR)) {
-                                 if (entry.path().extension() == ".txt") paths.push_back(entry.path().string());
-                             }
-                             for (const std::string& name : testing::degenerateModelNames())
-                                 paths.push_back(testing::degenerateModelPath(name));
-                             std::sort(paths.begin(), paths.end());
-                             return paths;
-                         }()),
-                         [](const auto& path) { return std::filesystem::path(path.param).stem().string(); });
 
 }  // namespace
 }  // namespace kelvaro

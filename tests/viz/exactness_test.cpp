@@ -1,16 +1,21 @@
 // The fast paths against the plain ones, to the bit: the batched field kernels against the
-// one-point evaluations, and every builder at several thread counts against its reference
-// path, on every example model and every degenerate model.
+// one-point evaluations, and every builder at several thread counts, in this process and
+// through kelvaro-batch, against its reference path, on every example model and every
+// degenerate model.
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +23,8 @@
 #include "model/field_kernels.h"
 #include "tests/support/scene_checks.h"
 #include "tests/viz/viz_test_support.h"
+#include "tools/batch/batch_command.h"
+#include "tools/batch/batch_run.h"
 #include "viz/field_lines.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
@@ -56,7 +63,8 @@ std::unique_ptr<Model> readModel(const ModelFile& file) {
 
 // Points that matter to the evaluations: a lattice over the box and a little beyond it
 // (its faces included), the charges themselves, points just inside and outside their
-// radius, and numbers that are not finite.
+// radius, and every mix of a number, the infinities and the not-a-number that invalid
+// operations make (the only one the kernels' contract covers: see field_kernels.h).
 std::vector<Vector3> probePoints(const Model& model) {
     std::vector<Vector3> points;
     const Vector3& low = model.bounds().min;
@@ -78,11 +86,15 @@ std::vector<Vector3> probePoints(const Model& model) {
             points.push_back({charge.position.x + offset, charge.position.y, charge.position.z});
         }
     }
-    constexpr float inf = std::numeric_limits<float>::infinity();
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    for (const Vector3& odd : {Vector3{nan, 0.0f, 0.0f}, Vector3{inf, 1.0f, 1.0f}, Vector3{-inf, -inf, -inf},
-                               Vector3{3e38f, -3e38f, 1e-38f}, Vector3{-0.0f, 0.0f, -0.0f}})
-        points.push_back(odd);
+    volatile float inf = std::numeric_limits<float>::infinity();
+    const float madeNaN = inf - inf;  // at run time, by the processor
+    const float mixes[] = {0.25f, inf, -inf, madeNaN};
+    for (float x : mixes) {
+        for (float y : mixes) {
+            for (float z : mixes) points.push_back({x, y, z});
+        }
+    }
+    for (const Vector3& odd : {Vector3{3e38f, -3e38f, 1e-38f}, Vector3{-0.0f, 0.0f, -0.0f}}) points.push_back(odd);
     return points;
 }
 
@@ -155,6 +167,56 @@ std::string everyRequest(const Model& model, const BuildOptions& options, Random
     return forms;
 }
 
+// What kelvaro-batch writes for `words` when every builder takes the reference path, run
+// in a child process. Fails the test (answering none) when the child fails to run.
+std::optional<testing::BatchRun> referenceRun(const std::vector<std::string>& words) {
+    const pid_t child = fork();
+    if (child == 0) {
+        // The child stands for a new process, whose hedgehog generator is at its start.
+        const_cast<Random15&>(hedgehogRandom()) = Random15();
+        std::string error;
+        const auto command = batch::parseCommand(words, error);
+        std::FILE* out = std::fopen("reference_out.txt", "w");
+        std::FILE* err = std::fopen("reference_err.txt", "w");
+        const int status = command && out && err ? batch::runCommand(*command, out, err, BuildOptions::referencePath()) : 99;
+        std::fclose(out);
+        std::fclose(err);
+        _exit(status);
+    }
+    int raw = 0;
+    waitpid(child, &raw, 0);
+    if (!WIFEXITED(raw) || WEXITSTATUS(raw) == 99) {
+        ADD_FAILURE() << "the reference run failed";
+        return std::nullopt;
+    }
+    return testing::BatchRun{WEXITSTATUS(raw), testing::fileContents("reference_out.txt"),
+                             testing::fileContents("reference_err.txt")};
+}
+
+// The first vertex or normal of an OBJ text outside the model's group (which shows the
+// model's own numbers, overflowed ones included) with a coordinate that is not finite.
+std::string firstNonFiniteObjNumber(const std::string& obj) {
+    std::string group;
+    std::istringstream text(obj);
+    for (std::string line; std::getline(text, line);) {
+        std::istringstream fields(line);
+        std::string kind, number;
+        fields >> kind;
+        if (kind == "g") fields >> group;
+        if ((kind != "v" && kind != "vn") || group == "model") continue;
+        while (fields >> number) {
+            if (!std::isfinite(std::stod(number))) return line;
+        }
+    }
+    return "";
+}
+
+// Every builder builds what its reference path builds: in this process at 0 (the default),
+// 1, 2 and 7 threads, to the bit; and through kelvaro-batch in a new process with
+// KELVARO_THREADS unset, 1, 2 and 7 (the thread count read from the environment, the
+// hedgehog requests drawing in turn from the process-wide generator, the first surface on
+// fresh storage), the OBJ output byte for byte (its numbers carry every bit). There every
+// request succeeds and gives only finite numbers, whatever the model.
 TEST_P(Exactness, EveryBuilderAtEveryThreadCountBuildsWhatTheReferencePathBuilds) {
     const Model& model = *model_;
     Random15 referenceGenerator;
@@ -162,14 +224,54 @@ TEST_P(Exactness, EveryBuilderAtEveryThreadCountBuildsWhatTheReferencePathBuilds
     for (int threads : {0, 1, 2, 7}) {  // 0: the process default
         SCOPED_TRACE(::testing::Message() << threads << " threads");
         Random15 generator;
-        BuildOptions options;
-        options.threads = threads;
-        EXPECT_EQ(firstDifference(expected, everyRequest(model, options, generator)), "");
+        EXPECT_EQ(firstDifference(expected, everyRequest(model, {threads, false}, generator)), "");
+    }
+
+    char level[32];
+    std::snprintf(level, sizeof level, "%.9g", static_cast<double>(nodeLevel(model)));
+    const std::vector<std::string> words{"obj",     GetParam().path, "lines", "20", "hedgehog", "700", "hedgehog", "300",
+                                         "surface", "1", "leave", "surface", "-1", "enter", "surface", level, "leave"};
+    const auto reference = referenceRun(words);
+    ASSERT_TRUE(reference);
+    EXPECT_EQ(reference->status, 0) << reference->out;
+    EXPECT_EQ(firstNonFiniteObjNumber(reference->out), "");
+    std::string quoted;
+    for (const std::string& word : words) quoted += " '" + word + "'";
+    for (const char* environment : {"-u KELVARO_THREADS", "KELVARO_THREADS=1", "KELVARO_THREADS=2", "KELVARO_THREADS=7"}) {
+        SCOPED_TRACE(environment);
+        const testing::BatchRun run = testing::runBatch(quoted, environment);
+        EXPECT_EQ(run.status, reference->status);
+        EXPECT_TRUE(run.out == reference->out) << "the outputs differ";
+        EXPECT_EQ(run.err, "");
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, Exactness, ::testing::ValuesIn(everyModel()),
                          [](const auto& model) { return model.param.name; });
+
+// A run long enough to pass from one block of samples to the next many times (blocks of
+// 2048 growing to 8192), on a box mostly inside its charges, where most samples are
+// discarded and a block's last taken sample decides where the next block starts.
+TEST(HedgehogExactness, ALongRunThroughDiscardedSamplesCrossesBlocksAsThePlainPathDoes) {
+    const auto model = testing::degenerateModel("crowded_tiny_box");
+    ASSERT_TRUE(model);
+    constexpr int lines = 20000;
+    Random15 referenceGenerator;
+    const Ref<Group> expected = makeHedgehog(*model, lines, referenceGenerator, BuildOptions::referencePath());
+    ASSERT_EQ(expected->count(), lines);
+    long samples = 0;
+    for (Random15 replay; replay.state() != referenceGenerator.state(); ++samples) {
+        for (int draw = 0; draw < 3; ++draw) replay.next();
+    }
+    EXPECT_GT(samples, 5L * lines) << "most samples discarded";
+    const std::string expectedForm = exactForm(*expected);
+    for (int threads : {1, 2, 7}) {
+        SCOPED_TRACE(::testing::Message() << threads << " threads");
+        Random15 generator;
+        EXPECT_EQ(firstDifference(expectedForm, exactForm(*makeHedgehog(*model, lines, generator, {threads, false}))), "");
+        EXPECT_EQ(generator.state(), referenceGenerator.state());
+    }
+}
 
 }  // namespace
 }  // namespace kelvaro

@@ -48,29 +48,6 @@ TEST(HedgehogRandom, SamplesCoverTheClosedInterval) {
     EXPECT_EQ(randomBetween(top, 2.0, 5.0), 5.0f);
 }
 
-TEST(Hedgehog, FirstRequestOfARunStartsFromStateOne) {
-    // Each test runs in a process of its own under ctest; run together with the others,
-    // an earlier test may already have drawn.
-    if (hedgehogRandom().state() != 1u) GTEST_SKIP() << "the generator has already been drawn from";
-    // A box of 0..32767 makes the first draws 41, 18467, 6334 the coordinates themselves.
-    const auto model = modelFromText("BOUNDS FROM 0, 0, 0 TO 32767, 32767, 32767\nPOINT 1 AT -1000, 18467, 6334\n");
-    ASSERT_TRUE(model);
-    const Ref<Group> hedgehog = makeHedgehog(*model, 1);
-    ASSERT_EQ(hedgehog->count(), 1);
-    const auto& line = dynamic_cast<const Line&>(hedgehog->child(0));
-    EXPECT_EQ(line.start.x, 41.0f);
-    EXPECT_EQ(line.start.y, 18467.0f);
-    EXPECT_EQ(line.start.z, 6334.0f);
-    EXPECT_EQ(line.end.x, 41.0f + 0.2f);  // straight away from the charge
-    EXPECT_EQ(line.end.y, 18467.0f);
-    EXPECT_EQ(line.end.z, 6334.0f);
-    EXPECT_EQ(hedgehogRandom().state(), [] {
-        Random15 generator;
-        for (int draw = 0; draw < 3; ++draw) generator.next();
-        return generator.state();
-    }());
-}
-
 // What makeHedgehog must make from the process-wide generator's current state: the
 // accepted sample points, replayed on a copy of the generator.
 std::vector<Vector3> expectedSamples(const Model& model, int count, int* discarded = nullptr) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +44,18 @@ ScratchDirectory::~ScratchDirectory() {
     std::error_code ignored;
     std::filesystem::current_path(previous_, ignored);
     std::filesystem::remove_all(path_, ignored);
+}
+
+BatchRun runBatch(const std::string& arguments, const std::string& environment, long addressSpaceKiB) {
+    const std::string limit = addressSpaceKiB > 0 ? "ulimit -v " + std::to_string(addressSpaceKiB) + "; " : "";
+    const std::string command =
+        limit + "env " + environment + " '" + KELVARO_BATCH_PATH + "' " + arguments + " >out.txt 2>err.txt";
+    const int raw = std::system(command.c_str());
+    BatchRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = fileContents("out.txt");
+    run.err = fileContents("err.txt");
+    return run;
 }
 
 std::string fileContents(const std::string& name) {

@@ -41,6 +41,11 @@ struct BatchRun {
     std::string err;
 };
 
+// Runs kelvaro-batch with `arguments` (already quoted for the shell) in the working
+// directory; `environment` holds arguments of env(1), such as "KELVARO_THREADS=2";
+// `addressSpaceKiB`, when not 0, limits the process's address space.
+BatchRun runBatch(const std::string& arguments, const std::string& environment = "", long addressSpaceKiB = 0);
+
 // The bytes of the file `name`; empty when it cannot be read.
 std::string fileContents(const std::string& name);
 

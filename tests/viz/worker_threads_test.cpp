@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -53,6 +54,57 @@ TEST(WorkerThreads, AFailingTaskFailsTheCallAfterEveryThreadHasStopped) {
                               }),
                  std::runtime_error);
     EXPECT_EQ(running, 1);  // only the failed task never came back
+}
+
+// The calling thread's steps in a pipeline of blocks of 2, 0, 5, 1 and 9 tasks, whose
+// tasks write their block k into buffer k % 2, which consume(k) must find whole; the
+// producer throws in block `failing`.
+std::vector<std::string> pipelineSteps(int threads, int failing = -1) {
+    const std::thread::id caller = std::this_thread::get_id();
+    const std::vector<int> tasks{2, 0, 5, 1, 9};
+    std::vector<int> buffers[2];
+    std::vector<std::string> steps;
+    const auto step = [&](const std::string& what) {
+        EXPECT_EQ(std::this_thread::get_id(), caller) << what;
+        steps.push_back(what);
+    };
+    try {
+        consumeWhileProducingNext(
+            threads,
+            [&](int k) {
+                step("prepare " + std::to_string(k));
+                if (k == static_cast<int>(tasks.size())) return -1;
+                buffers[k % 2].assign(static_cast<std::size_t>(tasks[k]), -1);
+                return tasks[k];
+            },
+            [&](int k, int task) {
+                if (k == failing) throw std::runtime_error("producer failed");
+                buffers[k % 2][static_cast<std::size_t>(task)] = k;
+            },
+            [&](int k) {
+                step("consume " + std::to_string(k));
+                EXPECT_EQ(buffers[k % 2], std::vector<int>(static_cast<std::size_t>(tasks[k]), k)) << "block " << k;
+            },
+            [&] { step("first"); });
+    } catch (const std::runtime_error&) {
+        step("failed");
+    }
+    return steps;
+}
+
+TEST(WorkerThreads, PipelineConsumesEveryBlockWholeAndInOrderWhileTheNextIsProduced) {
+    for (int threads : {1, 2, 7}) {
+        EXPECT_EQ(pipelineSteps(threads), (std::vector<std::string>{"prepare 0", "first", "prepare 1", "consume 0",
+                                                                    "prepare 2", "consume 1", "prepare 3", "consume 2",
+                                                                    "prepare 4", "consume 3", "prepare 5", "consume 4"}))
+            << threads << " threads";
+        EXPECT_EQ(pipelineSteps(threads, 2), (std::vector<std::string>{"prepare 0", "first", "prepare 1", "consume 0",
+                                                                       "prepare 2", "consume 1", "failed"}))
+            << threads << " threads";
+    }
+    bool firstRan = false;
+    consumeWhileProducingNext(2, [](int) { return -1; }, [](int, int) {}, [](int) {}, [&] { firstRan = true; });
+    EXPECT_TRUE(firstRan) << "with no block, the caller's first work runs alone";
 }
 
 }  // namespace

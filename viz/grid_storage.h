@@ -1,0 +1,33 @@
+#pragma once
+// The storage of potential grids' objects. A surface's grid needs some 28 MB, built and
+// dropped within one request; memory fresh from the system costs a page fault per page on
+// first touch, and the C library hands a large freed block straight back to the system, so
+// every grid would meet fresh pages. Instead the process keeps one block, handed to one grid
+// after another and freed at exit, and asks for it in large pages where the system offers
+// them (fewer faults when it is first touched).
+
+#include <cstddef>
+
+namespace kelvaro {
+
+// A block of storage for one grid's objects, aligned for any of them: the process's kept
+// block when no other grid holds it (grown first when too small; it then replaces the kept
+// one, so that the process never keeps more than one grid needs), otherwise a block of its
+// own, freed with the lease. Safe to use from any thread.
+class GridStorage {
+public:
+    // At least `bytes`; empty when memory runs out.
+    explicit GridStorage(std::size_t bytes);
+    // Gives the block back: the kept block stays for the next grid.
+    ~GridStorage();
+    GridStorage(const GridStorage&) = delete;
+    GridStorage& operator=(const GridStorage&) = delete;
+
+    std::byte* data() const { return data_; }
+    explicit operator bool() const { return data_ != nullptr; }
+
+private:
+    std::byte* data_ = nullptr;
+};
+
+}  // namespace kelvaro
