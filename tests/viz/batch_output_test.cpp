@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "tests/support/e2e/e2e_harness.h"
-#include "tests/viz/batch_process.h"
+#include "tests/viz/batch_files_fixture.h"
 
 namespace kelvaro {
 namespace {
@@ -25,18 +25,8 @@ using testing::BatchRun;
 using testing::examplePath;
 using testing::fileContents;
 
-class BatchOutput : public ::testing::Test {
-protected:
-    void SetUp() override {
-        unsetenv("DISPLAY");  // pictures are drawn without X
-        testing::installExampleSeedFile();
-    }
-
-    static BatchRun batch(const std::vector<std::string>& arguments) { return testing::runBatchProcess(arguments); }
-    std::set<std::string> files() const { return testing::fileNames(scratch_.path()); }
-
-    testing::ScratchDirectory scratch_;
-};
+// The files fixture: a scratch folder with the seed file, the tool run with no display.
+class BatchOutput : public BatchFiles {};
 
 TEST_F(BatchOutput, ALinkIsFollowedAndSpecialFilesAreWrittenInPlace) {
     const std::vector<std::string> request{"obj", examplePath("dipole.txt"), "lines", "3", "-o"};
