@@ -176,14 +176,14 @@ class GLUI_Column : public GLUI_Control {
 
 // ---- 3. controls ------------------------------------------------------------------
 
-class GLUI_Button : public GLUI_Control {
+// A control that acts when a press is released inside it, or on Space while it has the
+// focus; while held down with the pointer inside it is drawn pressed. Buttons and check
+// boxes.
+class GLUI_Clickable : public GLUI_Control {
  public:
-  GLUI_Button(const char* label, int id, GLUI_Update_CB cb);
-  bool pressed = false;   // the mouse is down on it and inside
+  bool pressed = false;  // the mouse is down on it and inside
   bool focused = false;
 
-  void update_size() override;
-  void draw(GLUI_Painter& painter) const override;
   bool can_tab_focus() const override { return true; }
   void on_press(int x, int y, int modifiers) override;
   void on_drag(int x, int y) override;
@@ -191,13 +191,26 @@ class GLUI_Button : public GLUI_Control {
   bool on_key(unsigned char key, int modifiers) override;
   void on_focus(bool) override { focused = true; }
   void on_blur() override { focused = false; }
-  // Acts as a completed click: the callback fires and the main window is redrawn.
-  void click();
+  // What a completed click does.
+  virtual void click() = 0;
+
+ protected:
+  using GLUI_Control::GLUI_Control;
+};
+
+class GLUI_Button : public GLUI_Clickable {
+ public:
+  GLUI_Button(const char* label, int id, GLUI_Update_CB cb);
+
+  void update_size() override;
+  void draw(GLUI_Painter& painter) const override;
+  // The callback fires and the main window is redrawn.
+  void click() override;
 };
 
 // A box that is ticked or not, with its label to the right; its live variable is an int
 // (1 ticked, 0 not).
-class GLUI_Checkbox : public GLUI_Control {
+class GLUI_Checkbox : public GLUI_Clickable {
  public:
   GLUI_Checkbox(const char* label, int* live, int id, GLUI_Update_CB cb);
   // Ticks (non-zero) or clears the box and writes the live variable; no callback.
@@ -206,23 +219,14 @@ class GLUI_Checkbox : public GLUI_Control {
 
   int* live = nullptr;
   int int_val = 0;
-  bool focused = false;
 
   void update_size() override;
-  void draw(GLUI_Painter& painter) const override;
-  bool can_tab_focus() const override { return true; }
-  void on_press(int x, int y, int modifiers) override;
-  void on_drag(int x, int y) override;
-  void on_release(int x, int y, bool inside) override;
-  bool on_key(unsigned char key, int modifiers) override;
-  void on_focus(bool) override { focused = true; }
-  void on_blur() override { focused = false; }
+  void draw(GLUI_Painter& painter) const override;  // held down: drawn as the other state
+  // Toggles: live variable, main-window redisplay, callback.
+  void click() override;
   void sync_live() override;
 
  private:
-  // The user changed the value: live variable, main-window redisplay, callback.
-  void toggle();
-  bool pressed = false;  // held down with the pointer inside: drawn as the other state
   int last_live = 0;
 };
 

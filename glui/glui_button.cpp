@@ -7,7 +7,7 @@
 // ---- GLUI_Button
 
 GLUI_Button::GLUI_Button(const char* label, int id, GLUI_Update_CB cb)
-    : GLUI_Control(label, id, cb, GLUI_ALIGN_CENTER) {}
+    : GLUI_Clickable(label, id, cb, GLUI_ALIGN_CENTER) {}
 
 void GLUI_Button::update_size() {
   w = std::max(100, glui_text_width(name.str()) + 16);
@@ -32,30 +32,6 @@ void GLUI_Button::draw(GLUI_Painter& painter) const {
   const int text_x = x0 + (w - glui_text_width(name.str())) / 2;
   draw_label(painter, text_x + shift, y0 + 13 + shift, name.str());
   if (focused) painter.dotted_rect(x0 + 3, y0 + 3, x1 - 3, y1 - 3, glui_colors::black);
-}
-
-void GLUI_Button::on_press(int, int, int) {
-  pressed = true;
-  redraw();
-}
-
-void GLUI_Button::on_drag(int x, int y) {
-  if (pressed != contains(x, y)) {
-    pressed = !pressed;
-    redraw();
-  }
-}
-
-void GLUI_Button::on_release(int, int, bool inside) {
-  pressed = false;
-  redraw();
-  if (inside) click();
-}
-
-bool GLUI_Button::on_key(unsigned char key, int) {
-  if (key != glui_keys::space) return false;
-  click();
-  return true;
 }
 
 void GLUI_Button::click() {

@@ -10,7 +10,7 @@ constexpr int label_offset = 18;  // from the control's left edge to its label
 }  // namespace
 
 GLUI_Checkbox::GLUI_Checkbox(const char* label, int* live_int, int id, GLUI_Update_CB cb)
-    : GLUI_Control(label, id, cb, GLUI_ALIGN_LEFT), live(live_int) {
+    : GLUI_Clickable(label, id, cb, GLUI_ALIGN_LEFT), live(live_int) {
   if (live) {
     int_val = *live != 0 ? 1 : 0;
     last_live = *live;
@@ -48,30 +48,6 @@ void GLUI_Checkbox::draw(GLUI_Painter& painter) const {
   }
 }
 
-void GLUI_Checkbox::on_press(int, int, int) {
-  pressed = true;
-  redraw();
-}
-
-void GLUI_Checkbox::on_drag(int x, int y) {
-  if (pressed != contains(x, y)) {
-    pressed = !pressed;
-    redraw();
-  }
-}
-
-void GLUI_Checkbox::on_release(int, int, bool inside) {
-  pressed = false;
-  redraw();
-  if (inside) toggle();
-}
-
-bool GLUI_Checkbox::on_key(unsigned char key, int) {
-  if (key != glui_keys::space) return false;
-  toggle();
-  return true;
-}
-
 void GLUI_Checkbox::sync_live() {
   if (!live || *live == last_live) return;
   last_live = *live;
@@ -79,7 +55,7 @@ void GLUI_Checkbox::sync_live() {
   redraw();
 }
 
-void GLUI_Checkbox::toggle() {
+void GLUI_Checkbox::click() {
   set_int_val(int_val == 0 ? 1 : 0);
   live_changed();
   fire_callback();

@@ -1,4 +1,4 @@
-// The control base, panels (with the layout of their children) and columns.
+// The control base, clickable controls, panels (with the layout of their children) and columns.
 #include <algorithm>
 
 #include "glui/glui.h"
@@ -207,4 +207,30 @@ void GLUI_Column::draw(GLUI_Painter& painter) const {
   const int bottom = parent_panel->y_abs + parent_panel->h - 1 - margin;
   painter.line(x_abs - 2, y_abs, x_abs - 2, bottom, glui_colors::grey50);
   painter.line(x_abs - 1, y_abs, x_abs - 1, bottom, glui_colors::white);
+}
+
+// ---- GLUI_Clickable
+
+void GLUI_Clickable::on_press(int, int, int) {
+  pressed = true;
+  redraw();
+}
+
+void GLUI_Clickable::on_drag(int x, int y) {
+  if (pressed != contains(x, y)) {
+    pressed = !pressed;
+    redraw();
+  }
+}
+
+void GLUI_Clickable::on_release(int, int, bool inside) {
+  pressed = false;
+  redraw();
+  if (inside) click();
+}
+
+bool GLUI_Clickable::on_key(unsigned char key, int) {
+  if (key != glui_keys::space) return false;
+  click();
+  return true;
 }
