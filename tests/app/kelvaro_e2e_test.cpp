@@ -33,11 +33,12 @@ TEST_F(KelvaroTest, LoadingFromTheListShowsWhiteCharges) {
     const e2e::WindowId dialog = openDialog(loadButton, "Load Model File");
     screenshot("load_dialog_open");
     // The list offers broken.txt, cloud.txt, dipole.txt, quadrupole.txt after its prompt;
-    // freeglut's menu opens at the pointer with entries about 26 px tall.
+    // freeglut's menu has entries about 26 px tall, and may lie over OK until it closes.
     ASSERT_TRUE(e2e::click(dialog, 150, 30));
-    e2e::pause(0.4);
-    ASSERT_TRUE(e2e::click(dialog, 160, 30 + 13 + 26 * 2));
-    e2e::pause(0.3);
+    const e2e::WindowId menu = display_->wait_for_shown_window("freeglut menu", timeout);
+    ASSERT_NE(menu, 0u);
+    ASSERT_TRUE(e2e::click(menu, 10, 13 + 26 * 2));
+    ASSERT_TRUE(display_->wait_until_viewable(menu, false, timeout));
     closeDialog(dialog, true);
     const e2e::Image image = screenshot("cloud_loaded");
     EXPECT_GT(countInFreeArea(image, white, 60), 40);

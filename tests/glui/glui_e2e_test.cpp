@@ -123,10 +123,11 @@ TEST_F(DemoTest, TypingIntoAnIntFieldAndClickingElsewhereCommitsTheClampedValue)
 TEST_F(DemoTest, ChoosingAListBoxItemFromItsMenu) {
   const Rect list = in_main("right", "Shape:");
   const int x = list.x + list.w - 30, y = list.center_y();
-  ASSERT_TRUE(e2e::click(main, x, y));  // opens the menu at the pointer
-  e2e::pause(0.3);
+  ASSERT_TRUE(e2e::click(main, x, y));
+  const e2e::WindowId menu = display->wait_for_shown_window("freeglut menu", timeout);
+  ASSERT_NE(menu, 0u);
   // freeglut's menu entries are about 26 px tall: the second one, "Sphere".
-  ASSERT_TRUE(e2e::click(main, x + 10, y + 39));
+  ASSERT_TRUE(e2e::click(menu, 10, 39));
   ASSERT_TRUE(demo->wait_for_output("callback 6 1\n", timeout)) << demo->output();
   EXPECT_EQ(state("shape"), "1");
 }
