@@ -128,6 +128,10 @@ class XDisplay {
   bool geometry(WindowId window, int* screen_x, int* screen_y, int* width, int* height);
   // What the screen shows in the window's area (its subwindows included).
   Image capture(WindowId window);
+  // Captures the window until `shows` holds for what it shows (a program draws when it
+  // gets round to it); answers the last capture, also when the timeout passed first.
+  Image capture_when(WindowId window, const std::function<bool(const Image&)>& shows,
+                     double timeout_seconds);
 
  private:
   struct Impl;

@@ -206,4 +206,11 @@ Image XDisplay::capture(WindowId window) {
   return image;
 }
 
+Image XDisplay::capture_when(WindowId window, const std::function<bool(const Image&)>& shows,
+                             double timeout_seconds) {
+  Image image;
+  wait_until([&] { return shows(image = capture(window)); }, timeout_seconds);
+  return image;
+}
+
 }  // namespace e2e
