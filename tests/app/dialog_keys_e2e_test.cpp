@@ -44,7 +44,6 @@ TEST_F(DialogKeysTest, ReturnPressesOkAndEscPressesCancelWhicheverControlHasTheF
     pressIn(dialog, {"Return"});
     expectClosed(dialog);
     const e2e::Image loaded = screenshotWhen("keys_loaded", chargesShown);
-    EXPECT_TRUE(chargesShown(loaded));
 
     dialog = openDialog(surfaceButton, "Add Equipotential Surface");
     pressIn(dialog, {"Tab", "Tab"});  // the direction list

@@ -128,11 +128,13 @@ protected:
         return kept(step, display_->capture(window ? window : main_));
     }
 
-    // What the main window (or `window`) shows once `shows` holds for it, or when the wait
-    // is over: a loaded machine draws late. The caller checks the picture.
+    // What the main window (or `window`) shows once `shows` holds for it (a loaded machine
+    // draws late); a failure of the test when it does not within the wait.
     e2e::Image screenshotWhen(const std::string& step, const std::function<bool(const e2e::Image&)>& shows,
                               e2e::WindowId window = 0) {
-        return kept(step, display_->capture_when(window ? window : main_, shows, waitSeconds_));
+        const e2e::Image image = display_->capture_when(window ? window : main_, shows, waitSeconds_);
+        EXPECT_TRUE(shows(image)) << step << ": not shown within " << waitSeconds_ << " s";
+        return kept(step, image);
     }
 
     static e2e::Image kept(const std::string& step, const e2e::Image& image) {
@@ -210,8 +212,10 @@ protected:
         return image.count(colour, tolerance, freeLeft, freeTop, freeRight, freeBottom);
     }
 
-    // What the scene shows: nothing at all, white charges, field lines, hedgehog lines.
+    // What the scene shows: nothing at all, a model (its axes at least), white charges,
+    // field lines, hedgehog lines.
     static bool sceneEmpty(const e2e::Image& image) { return image.count(background, 1, 0, 0, 625, 519) == 626 * 520; }
+    static bool modelShown(const e2e::Image& image) { return !sceneEmpty(image); }
     static bool chargesShown(const e2e::Image& image) { return countInFreeArea(image, white, 60) > 40; }
     static bool fieldLinesShown(const e2e::Image& image) { return countInFreeArea(image, fieldLineYellow, 30) > 200; }
     static bool hedgehogsShown(const e2e::Image& image) { return countInFreeArea(image, hedgehogOrange, 30) > 300; }

@@ -21,7 +21,6 @@ TEST_F(KelvaroTest, StartsWithAnEmptySceneAndBothPanels) {
     const e2e::Image image = screenshotWhen("start", sceneEmpty);
     ASSERT_EQ(image.width(), 800);
     ASSERT_EQ(image.height(), 600);
-    EXPECT_TRUE(sceneEmpty(image));
     EXPECT_TRUE(e2e::near(image.at(loadButton.x, 6), white, 2)) << "the raised top edge of the first button";
     EXPECT_FALSE(display_->is_viewable(display_->wait_for_window("Load Model File", timeout)));
 }
@@ -38,14 +37,14 @@ TEST_F(KelvaroTest, LoadingFromTheListShowsWhiteCharges) {
     ASSERT_TRUE(e2e::click(menu, 10, 13 + 26 * 2));
     ASSERT_TRUE(display_->wait_until_viewable(menu, false, timeout));
     closeDialog(dialog, true);
-    EXPECT_TRUE(chargesShown(screenshotWhen("cloud_loaded", chargesShown)));
+    screenshotWhen("cloud_loaded", chargesShown);
     EXPECT_EQ(program_->output(), "");
 }
 
 TEST_F(KelvaroTest, PanelsAreDisabledWhileADialogIsOpenAndCancelChangesNothing) {
     start();
     loadByName("dipole.txt");
-    const e2e::Image before = screenshotWhen("dipole_loaded", chargesShown);
+    const e2e::Image before = screenshotWhen("dipole_loaded", modelShown);
     const e2e::WindowId dialog = openDialog(hedgehogButton, "Add Hedgehog Lines");
     // The other command buttons do nothing while a dialog is open.
     ASSERT_TRUE(e2e::click(main_, surfaceButton.x, surfaceButton.y));
@@ -56,7 +55,7 @@ TEST_F(KelvaroTest, PanelsAreDisabledWhileADialogIsOpenAndCancelChangesNothing) 
     const auto labelsGreyed = [&](const e2e::Image& image) {
         return image.count(black, 10, 645, 9, 780, 112) < before.count(black, 10, 645, 9, 780, 112) - 100;
     };
-    EXPECT_TRUE(labelsGreyed(screenshotWhen("panels_disabled", labelsGreyed)));
+    screenshotWhen("panels_disabled", labelsGreyed);
     closeDialog(dialog, false);
     const e2e::Image after = screenshotWhen("after_cancel", sameAs(before));
     EXPECT_EQ(differingPixels(before, after), 0);
@@ -69,16 +68,17 @@ TEST_F(KelvaroTest, AddsFieldLinesHedgehogsAndASurfaceInTheirColours) {
     loadByName("dipole.txt");
 
     closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
-    EXPECT_TRUE(fieldLinesShown(screenshotWhen("field_lines", fieldLinesShown)));
+    screenshotWhen("field_lines", fieldLinesShown);
 
     const e2e::WindowId hedgehog = openDialog(hedgehogButton, "Add Hedgehog Lines");
     typeIntoField(hedgehog, {110, 14}, "3000");
     closeDialog(hedgehog, true);
-    EXPECT_TRUE(hedgehogsShown(screenshotWhen("hedgehogs", hedgehogsShown)));
+    screenshotWhen("hedgehogs", hedgehogsShown);
 
     const e2e::WindowId surface = openDialog(surfaceButton, "Add Equipotential Surface");
     typeIntoField(surface, {100, 14}, "5");
     closeDialog(surface, true);
+    // A translucent red surface round the positive charge.
     const auto surfaceShown = [](const e2e::Image& image) {
         int reddish = 0;
         for (int y = freeTop; y <= freeBottom; ++y) {
@@ -89,7 +89,7 @@ TEST_F(KelvaroTest, AddsFieldLinesHedgehogsAndASurfaceInTheirColours) {
         }
         return reddish > 50;
     };
-    EXPECT_TRUE(surfaceShown(screenshotWhen("surface", surfaceShown))) << "a translucent red surface round the positive charge";
+    screenshotWhen("surface", surfaceShown);
     EXPECT_EQ(program_->output(), "");
 }
 
@@ -143,12 +143,12 @@ TEST_F(KelvaroTest, DollyAndSpinChangeThePicture) {
     // keep a stray pixel from counting. How far a drag turns or moves the scene depends on
     // how many of its motion events a loaded machine delivers.
     ASSERT_TRUE(e2e::drag(main_, dollyControl.x, dollyControl.y, dollyControl.x, dollyControl.y - 40, 8));
+    // Pushed further away, the lines cover fewer pixels.
     const auto pushedAway = [&](const e2e::Image& image) {
         return changedFrom(before)(image) &&
                countInFreeArea(image, fieldLineYellow, 40) < countInFreeArea(before, fieldLineYellow, 40);
     };
     const e2e::Image dollied = screenshotWhen("after_dolly", pushedAway);
-    EXPECT_TRUE(pushedAway(dollied)) << "pushed further away, the lines cover fewer pixels";
 
     ASSERT_TRUE(e2e::drag(main_, spinBall.x - 10, spinBall.y, spinBall.x + 10, spinBall.y, 8));
     const e2e::Image spun = screenshotWhen("after_spin", changedFrom(dollied));
@@ -238,7 +238,6 @@ TEST_F(KelvaroTest, NumericFieldsRefuseLettersTypedOverASelection) {
             return x < image.width() && e2e::near(image.at(x - 1, field.field.y), {0, 0, 0}, 10);
         };
         const e2e::Image selected = screenshotWhen("digit_selected", selectedBackwards, dialog);
-        ASSERT_TRUE(selectedBackwards(selected));
         ASSERT_TRUE(e2e::type_text("x"));
         const e2e::Image typedOver = screenshot("letter_typed_over", dialog);
         EXPECT_EQ(differingPixels(selected, typedOver), 0);
@@ -296,7 +295,7 @@ TEST_F(KelvaroTest, ClosingADialogWindowActsAsItsCancel) {
     withSeedFile();
     start();
     loadByName("dipole.txt");
-    const e2e::Image before = screenshotWhen("before_closing_a_dialog", chargesShown);
+    const e2e::Image before = screenshotWhen("before_closing_a_dialog", modelShown);
     const e2e::WindowId dialog = openDialog(hedgehogButton, "Add Hedgehog Lines");
     typeIntoField(dialog, {110, 14}, "3000");
     display_->request_close(dialog);
@@ -306,7 +305,7 @@ TEST_F(KelvaroTest, ClosingADialogWindowActsAsItsCancel) {
     EXPECT_EQ(differingPixels(before, after), 0);
 
     closeDialog(openDialog(hedgehogButton, "Add Hedgehog Lines"), true);
-    EXPECT_TRUE(hedgehogsShown(screenshotWhen("dialog_reopened", hedgehogsShown)));
+    screenshotWhen("dialog_reopened", hedgehogsShown);
     ASSERT_TRUE(e2e::click(main_, quitButton.x, quitButton.y));
     EXPECT_EQ(program_->wait_for_exit(timeout), 0);
     EXPECT_EQ(program_->output(), "");
@@ -361,7 +360,7 @@ TEST_F(KelvaroTest, OkIsDrawnReleasedWhileTheBuilderWorks) {
     EXPECT_TRUE(releasedWhileShown);
     // A frame of 9900 lines takes a while on a loaded machine (and under the sanitizers).
     const auto manyLines = [](const e2e::Image& image) { return countInFreeArea(image, fieldLineYellow, 30) > 1000; };
-    EXPECT_TRUE(manyLines(screenshotWhen("many_field_lines", manyLines)));
+    screenshotWhen("many_field_lines", manyLines);
 }
 
 // Under a real window manager: the dialog stays above the main window when that is
@@ -390,7 +389,7 @@ TEST_F(KelvaroTest, UnderAWindowManagerDialogsStayAboveAndTheirCloseButtonCancel
     e2e::pause(0.5);
     ASSERT_TRUE(program_->running()) << program_->errors();
     closeDialog(openDialog(hedgehogButton, "Add Hedgehog Lines"), true);
-    EXPECT_TRUE(hedgehogsShown(screenshotWhen("window_manager_hedgehogs", hedgehogsShown)));
+    screenshotWhen("window_manager_hedgehogs", hedgehogsShown);
 
     clickCloseButton(main_);
     EXPECT_EQ(program_->wait_for_exit(timeout), 0);
