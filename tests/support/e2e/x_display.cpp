@@ -206,10 +206,18 @@ Image XDisplay::capture(WindowId window) {
   return image;
 }
 
+// A capture costs the server and this process a lot of time that the program being
+// watched may need: a look every 100 ms or so.
 Image XDisplay::capture_when(WindowId window, const std::function<bool(const Image&)>& shows,
                              double timeout_seconds) {
   Image image;
-  wait_until([&] { return shows(image = capture(window)); }, timeout_seconds);
+  wait_until(
+      [&] {
+        if (shows(image = capture(window))) return true;
+        pause(0.08);
+        return false;
+      },
+      timeout_seconds);
   return image;
 }
 
