@@ -296,7 +296,20 @@ class GlutPlatform : public GLUI_Platform {
   }
 
   void show_window(int window) override { with_window(window, [] { glutShowWindow(); }); }
-  void hide_window(int window) override { with_window(window, [] { glutHideWindow(); }); }
+
+  // freeglut maps a top-level window as it creates it and hides a window only on its main
+  // loop's next turn, which may come after every other window has been drawn: a dialog made
+  // and hidden at start would show on the screen, empty, until then. So a top-level window
+  // is also withdrawn here and now, and the X server has done so when this returns.
+  void hide_window(int window) override {
+    with_window(window, [] {
+      glutHideWindow();
+      Display* display = glXGetCurrentDisplay();
+      if (!display || glutGet(GLUT_WINDOW_PARENT) != 0) return;
+      XWithdrawWindow(display, glXGetCurrentDrawable(), DefaultScreen(display));
+      XSync(display, False);
+    });
+  }
   void post_redisplay(int window) override {
     if (glut_running()) glutPostWindowRedisplay(window);
   }

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -112,13 +113,31 @@ protected:
             const e2e::WindowId dialog = display_->wait_for_window(title, waitSeconds_);
             ASSERT_TRUE(display_->wait_until_viewable(dialog, false, waitSeconds_)) << title;
         }
-        e2e::pause(0.5);
+        ASSERT_TRUE(panelsDrawn(display_->capture_when(main_, panelsDrawn, waitSeconds_))) << "the first frames";
+    }
+
+    // Whether the command panel and the view panel show their grey.
+    static bool panelsDrawn(const e2e::Image& image) {
+        return image.count(panelGrey, 2, 626, 130, 799, 519) > 150 * 350 &&
+               image.count(panelGrey, 2, 400, 521, 799, 598) > 380 * 70;
     }
 
     // What the main window (or another of the program's windows) shows now.
     e2e::Image screenshot(const std::string& step, e2e::WindowId window = 0) {
         e2e::pause(0.4);  // a few frames
-        const e2e::Image image = display_->capture(window ? window : main_);
+        return kept(step, display_->capture(window ? window : main_));
+    }
+
+    // What the main window (or `window`) shows once `shows` holds for it (a loaded machine
+    // draws late); a failure of the test when it does not within the wait.
+    e2e::Image screenshotWhen(const std::string& step, const std::function<bool(const e2e::Image&)>& shows,
+                              e2e::WindowId window = 0) {
+        const e2e::Image image = display_->capture_when(window ? window : main_, shows, waitSeconds_);
+        EXPECT_TRUE(shows(image)) << step << ": not shown within " << waitSeconds_ << " s";
+        return kept(step, image);
+    }
+
+    static e2e::Image kept(const std::string& step, const e2e::Image& image) {
         EXPECT_TRUE(image.save_png(std::string(E2E_OUTPUT_DIR) + "/kelvaro_" + step + ".png"));
         return image;
     }
@@ -191,6 +210,26 @@ protected:
 
     static int countInFreeArea(const e2e::Image& image, e2e::Pixel colour, int tolerance) {
         return image.count(colour, tolerance, freeLeft, freeTop, freeRight, freeBottom);
+    }
+
+    // What the scene shows: nothing at all, a model (its axes at least), white charges,
+    // field lines, hedgehog lines.
+    static bool sceneEmpty(const e2e::Image& image) { return image.count(background, 1, 0, 0, 625, 519) == 626 * 520; }
+    static bool modelShown(const e2e::Image& image) { return !sceneEmpty(image); }
+    static bool chargesShown(const e2e::Image& image) { return countInFreeArea(image, white, 60) > 40; }
+    static bool fieldLinesShown(const e2e::Image& image) { return countInFreeArea(image, fieldLineYellow, 30) > 200; }
+    static bool hedgehogsShown(const e2e::Image& image) { return countInFreeArea(image, hedgehogOrange, 30) > 300; }
+
+    // A test of whether the free area (its rows from `top` down) shows `expected` exactly.
+    static std::function<bool(const e2e::Image&)> sameAs(const e2e::Image& expected, int top = 0) {
+        return [expected, top](const e2e::Image& image) {
+            return differingPixelsIn(expected, image, 0, top, 625, 519, 0) == 0;
+        };
+    }
+
+    // A test of whether the free area shows a picture clearly changed from `earlier`.
+    static std::function<bool(const e2e::Image&)> changedFrom(const e2e::Image& earlier) {
+        return [earlier](const e2e::Image& image) { return differingPixels(earlier, image) > 100; };
     }
 
     // Pixels of the free area that differ by more than `tolerance` in some channel.

@@ -32,33 +32,29 @@ TEST_F(KelvaroTest, TeachingStyleFollowsTheKeyAndTheCheckBoxAndGoesBackPixelForP
     loadByName("dipole.txt");
     closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
     ASSERT_TRUE(e2e::move_pointer(main_, sceneCentre.x, sceneCentre.y));
-    const e2e::Image plain = screenshot("teaching_off");
-    // The window redraws a few frames after a key or a click; wait until it has, then
-    // take the picture that the checks read.
-    const auto shownOnce = [&](const std::string& step, const e2e::Image& like, bool same) {
-        EXPECT_TRUE(e2e::wait_until([&] { return (differingPixels(like, display_->capture(main_), 0) == 0) == same; }, timeout))
-            << step;
-        return screenshot(step);
+    const e2e::Image plain = screenshotWhen("teaching_off", fieldLinesShown);
+    // The window redraws a few frames after a key or a click: the pictures that the checks
+    // read are taken once it has.
+    const auto ticked = [](const e2e::Image& image) {
+        return image.count({0, 0, 0}, 0, teachingCheckBox.x - 4, teachingCheckBox.y - 4, teachingCheckBox.x + 4,
+                           teachingCheckBox.y + 4) > 6;
     };
-
     ASSERT_TRUE(e2e::press_keys({"t"}));
-    const e2e::Image teaching = shownOnce("teaching_on", plain, false);
+    const e2e::Image teaching = screenshotWhen(
+        "teaching_on", [&](const e2e::Image& image) { return changedFrom(plain)(image) && ticked(image); });
     EXPECT_GT(countWhere(teaching, 0, 313, red), 60) << "the positive charge, left";
     EXPECT_GT(countWhere(teaching, 313, 626, blue), 60) << "the negative charge, right";
     EXPECT_EQ(countWhere(plain, 0, 626, red) + countWhere(plain, 0, 626, blue), 0);
     EXPECT_GT(differingPixels(plain, teaching, 0), 1000);
-    EXPECT_GT(teaching.count({0, 0, 0}, 0, teachingCheckBox.x - 4, teachingCheckBox.y - 4, teachingCheckBox.x + 4,
-                             teachingCheckBox.y + 4),
-              6)
-        << "the box is ticked";
+    EXPECT_TRUE(ticked(teaching)) << "the box is ticked";
 
     ASSERT_TRUE(e2e::press_keys({"t"}));
-    EXPECT_EQ(differingPixels(plain, shownOnce("teaching_off_again", plain, true), 0), 0);
+    EXPECT_EQ(differingPixels(plain, screenshotWhen("teaching_off_again", sameAs(plain)), 0), 0);
 
     ASSERT_TRUE(e2e::click(main_, teachingCheckBox.x, teachingCheckBox.y));
-    EXPECT_EQ(differingPixels(teaching, shownOnce("teaching_by_check_box", teaching, true), 0), 0);
+    EXPECT_EQ(differingPixels(teaching, screenshotWhen("teaching_by_check_box", sameAs(teaching)), 0), 0);
     ASSERT_TRUE(e2e::click(main_, teachingCheckBox.x, teachingCheckBox.y));
-    EXPECT_EQ(differingPixels(plain, shownOnce("teaching_off_by_check_box", plain, true), 0), 0);
+    EXPECT_EQ(differingPixels(plain, screenshotWhen("teaching_off_by_check_box", sameAs(plain)), 0), 0);
     EXPECT_EQ(program_->output(), "");
 }
 
@@ -71,13 +67,14 @@ TEST_F(KelvaroTest, LargePictureKeySavesTwiceTheSizeSmoothed) {
     start();
     loadByName("dipole.txt");
     closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+    const e2e::Image before = screenshotWhen("before_large_picture", fieldLinesShown);
     ASSERT_TRUE(e2e::move_pointer(main_, sceneCentre.x, sceneCentre.y));
     ASSERT_TRUE(e2e::press_keys({"P"}));
     ASSERT_TRUE(program_->wait_for_output("Picture saved as kelvaro-001.png.\n", timeout)) << program_->output();
     const e2e::Image saved = e2e::Image::read_png((workDirectory_ / "kelvaro-001.png").string());
     ASSERT_EQ(saved.width(), 1252);
     ASSERT_EQ(saved.height(), 1040);
-    EXPECT_EQ(differingPixels(screenshot("after_large_picture"), screenshot("after_large_picture_again"), 0), 0)
+    EXPECT_EQ(differingPixels(before, screenshotWhen("after_large_picture", sameAs(before)), 0), 0)
         << "the window shows its own view again";
 
     const std::string display = std::getenv("DISPLAY");

@@ -92,7 +92,7 @@ using WindowId = unsigned long;
 
 // A connection to $DISPLAY, kept open for the object's life (which also keeps Xvfb from
 // resetting between the programs a test starts). Retries for up to 5 seconds, then
-// throws std::runtime_error.
+// throws std::runtime_error. Keys do not auto-repeat on the display meanwhile.
 class XDisplay {
  public:
   XDisplay();
@@ -103,6 +103,9 @@ class XDisplay {
   // Waits for a window whose name (WM_NAME) is exactly title, mapped or not. Answers
   // it, or 0 after the timeout.
   WindowId wait_for_window(const std::string& title, double timeout_seconds);
+  // The same for a viewable window of that name (of several so named, such as freeglut's
+  // menus, the one shown).
+  WindowId wait_for_shown_window(const std::string& title, double timeout_seconds);
   // Asks the window's program to close it, as a window manager's close button does
   // (a WM_DELETE_WINDOW message).
   void request_close(WindowId window);
@@ -125,6 +128,10 @@ class XDisplay {
   bool geometry(WindowId window, int* screen_x, int* screen_y, int* width, int* height);
   // What the screen shows in the window's area (its subwindows included).
   Image capture(WindowId window);
+  // Captures the window until `shows` holds for what it shows (a program draws when it
+  // gets round to it); answers the last capture, also when the timeout passed first.
+  Image capture_when(WindowId window, const std::function<bool(const Image&)>& shows,
+                     double timeout_seconds);
 
  private:
   struct Impl;

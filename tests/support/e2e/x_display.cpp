@@ -11,15 +11,22 @@ namespace e2e {
 
 struct XDisplay::Impl {
   Display* display = nullptr;
+  bool auto_repeat_was_on = false;
 };
 
 namespace {
 
-// Searches the window tree below `under` for a window named title.
-Window find_named(Display* display, Window under, const std::string& title) {
+bool viewable(Display* display, Window window) {
+  XWindowAttributes attributes;
+  return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+}
+
+// Searches the window tree below `under` for a window named title, a viewable one if
+// `shown_only`.
+Window find_named(Display* display, Window under, const std::string& title, bool shown_only) {
   char* name = nullptr;
   if (XFetchName(display, under, &name) && name) {
-    const bool match = title == name;
+    const bool match = title == name && (!shown_only || viewable(display, under));
     XFree(name);
     if (match) return under;
   }
@@ -27,7 +34,9 @@ Window find_named(Display* display, Window under, const std::string& title) {
   unsigned int count = 0;
   if (!XQueryTree(display, under, &root, &parent, &children, &count)) return 0;
   Window found = 0;
-  for (unsigned int i = 0; i < count && !found; ++i) found = find_named(display, children[i], title);
+  for (unsigned int i = 0; i < count && !found; ++i) {
+    found = find_named(display, children[i], title, shown_only);
+  }
   if (children) XFree(children);
   return found;
 }
@@ -51,25 +60,34 @@ XDisplay::XDisplay() : impl_(new Impl) {
     throw std::runtime_error("cannot open the X display (is DISPLAY set?)");
   }
   XSetErrorHandler(ignore_x_error);
+  // A key whose release reaches a busy server late would repeat ("diipole.txt"): no key
+  // the tests press is meant to repeat, so the server repeats none while this connection
+  // lives.
+  XKeyboardState keyboard;
+  XGetKeyboardControl(impl_->display, &keyboard);
+  impl_->auto_repeat_was_on = keyboard.global_auto_repeat == AutoRepeatModeOn;
+  XAutoRepeatOff(impl_->display);
+  XSync(impl_->display, False);
 }
 
 XDisplay::~XDisplay() {
+  if (impl_->auto_repeat_was_on) XAutoRepeatOn(impl_->display);
   XCloseDisplay(impl_->display);
   delete impl_;
 }
 
 WindowId XDisplay::wait_for_window(const std::string& title, double timeout_seconds) {
-  const auto start = std::chrono::steady_clock::now();
-  while (true) {
-    const Window found =
-        find_named(impl_->display, DefaultRootWindow(impl_->display), title);
-    if (found) return found;
-    if (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >
-        timeout_seconds) {
-      return 0;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
+  Window found = 0;
+  wait_until([&] { return (found = find_named(impl_->display, DefaultRootWindow(impl_->display), title, false)); },
+             timeout_seconds);
+  return found;
+}
+
+WindowId XDisplay::wait_for_shown_window(const std::string& title, double timeout_seconds) {
+  Window found = 0;
+  wait_until([&] { return (found = find_named(impl_->display, DefaultRootWindow(impl_->display), title, true)); },
+             timeout_seconds);
+  return found;
 }
 
 void XDisplay::request_close(WindowId window) {
@@ -84,22 +102,10 @@ void XDisplay::request_close(WindowId window) {
   XFlush(impl_->display);
 }
 
-bool XDisplay::is_viewable(WindowId window) {
-  XWindowAttributes attributes;
-  if (!XGetWindowAttributes(impl_->display, window, &attributes)) return false;
-  return attributes.map_state == IsViewable;
-}
+bool XDisplay::is_viewable(WindowId window) { return viewable(impl_->display, window); }
 
-bool XDisplay::wait_until_viewable(WindowId window, bool viewable, double timeout_seconds) {
-  const auto start = std::chrono::steady_clock::now();
-  while (is_viewable(window) != viewable) {
-    if (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >
-        timeout_seconds) {
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
+bool XDisplay::wait_until_viewable(WindowId window, bool shown, double timeout_seconds) {
+  return wait_until([&] { return is_viewable(window) == shown; }, timeout_seconds);
 }
 
 std::vector<WindowId> XDisplay::children(WindowId window) {
@@ -197,6 +203,21 @@ Image XDisplay::capture(WindowId window) {
     }
   }
   XDestroyImage(shot);
+  return image;
+}
+
+// A capture costs the server and this process a lot of time that the program being
+// watched may need: a look every 100 ms or so.
+Image XDisplay::capture_when(WindowId window, const std::function<bool(const Image&)>& shows,
+                             double timeout_seconds) {
+  Image image;
+  wait_until(
+      [&] {
+        if (shows(image = capture(window))) return true;
+        pause(0.08);
+        return false;
+      },
+      timeout_seconds);
   return image;
 }
 
