@@ -34,11 +34,14 @@ struct Surface {
     py::array_t<std::int64_t> triangles;
 };
 
-// Calls `visit` for every object below `object` that is no group, in drawing order.
+// Calls `visit` for every object below `object` that is no group, in drawing order. The
+// objects are told apart by their type codes: a dynamic_cast across the module's boundary
+// compares type names and cost more than the copy itself.
 template <class Visit>
 void forEachLeaf(const SceneObject& object, Visit& visit) {
-    if (const auto* group = dynamic_cast<const Group*>(&object)) {
-        for (std::int32_t i = 0; i < group->count(); ++i) forEachLeaf(group->child(i), visit);
+    if (object.typeCode() == GroupType) {
+        const auto& group = static_cast<const Group&>(object);
+        for (std::int32_t i = 0; i < group.count(); ++i) forEachLeaf(group.child(i), visit);
     } else {
         visit(object);
     }
@@ -55,10 +58,10 @@ Lines linesOf(const Group& built) {
     py::ssize_t lineCount = 0;
     py::ssize_t pointCount = 0;
     auto count = [&](const SceneObject& leaf) {
-        if (const auto* polyLine = dynamic_cast<const PolyLine*>(&leaf)) {
+        if (leaf.typeCode() == PolyLineType) {
             ++lineCount;
-            pointCount += polyLine->count();
-        } else if (dynamic_cast<const Line*>(&leaf) != nullptr) {
+            pointCount += static_cast<const PolyLine&>(leaf).count();
+        } else if (leaf.typeCode() == LineType) {
             ++lineCount;
             pointCount += 2;
         }
@@ -69,13 +72,15 @@ Lines linesOf(const Group& built) {
     std::int64_t* offset = lines.offsets.mutable_data();
     *offset = 0;
     auto copy = [&](const SceneObject& leaf) {
-        if (const auto* polyLine = dynamic_cast<const PolyLine*>(&leaf)) {
-            for (std::int32_t i = 0; i < polyLine->count(); ++i, point += 3) store(point, polyLine->point(i));
-            offset[1] = offset[0] + polyLine->count();
+        if (leaf.typeCode() == PolyLineType) {
+            const auto& polyLine = static_cast<const PolyLine&>(leaf);
+            for (std::int32_t i = 0; i < polyLine.count(); ++i, point += 3) store(point, polyLine.point(i));
+            offset[1] = offset[0] + polyLine.count();
             ++offset;
-        } else if (const auto* line = dynamic_cast<const Line*>(&leaf)) {
-            store(point, line->start);
-            store(point + 3, line->end);
+        } else if (leaf.typeCode() == LineType) {
+            const auto& line = static_cast<const Line&>(leaf);
+            store(point, line.start);
+            store(point + 3, line.end);
             point += 6;
             offset[1] = offset[0] + 2;
             ++offset;
@@ -88,7 +93,7 @@ Lines linesOf(const Group& built) {
 // Every Triangle of `built`: its corners, and their normals, three rows each.
 Surface surfaceOf(const Group& built) {
     py::ssize_t triangleCount = 0;
-    auto count = [&](const SceneObject& leaf) { triangleCount += dynamic_cast<const Triangle*>(&leaf) != nullptr; };
+    auto count = [&](const SceneObject& leaf) { triangleCount += leaf.typeCode() == TriangleType; };
     forEachLeaf(built, count);
     Surface surface{py::array_t<float>({3 * triangleCount, py::ssize_t{3}}),
                     py::array_t<float>({3 * triangleCount, py::ssize_t{3}}),
@@ -96,11 +101,11 @@ Surface surfaceOf(const Group& built) {
     float* vertex = surface.vertices.mutable_data();
     float* normal = surface.normals.mutable_data();
     auto copy = [&](const SceneObject& leaf) {
-        const auto* triangle = dynamic_cast<const Triangle*>(&leaf);
-        if (triangle == nullptr) return;
+        if (leaf.typeCode() != TriangleType) return;
+        const auto& triangle = static_cast<const Triangle&>(leaf);
         for (int corner = 0; corner < 3; ++corner, vertex += 3, normal += 3) {
-            store(vertex, triangle->vertices[corner]);
-            store(normal, triangle->normals[corner]);
+            store(vertex, triangle.vertices[corner]);
+            store(normal, triangle.normals[corner]);
         }
     };
     forEachLeaf(built, copy);
