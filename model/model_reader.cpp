@@ -18,6 +18,8 @@ constexpr const char* tooManyCharges =
     "a model holds at most 99 charges; this POINT line and every later one were skipped";
 constexpr const char* boxWithoutOn = "BOX takes the word ON; the line changed nothing";
 constexpr const char* axesWithoutOn = "AXES takes the word ON; the line changed nothing";
+constexpr const char* boxOffAfterOn = "BOX OFF cannot undo an earlier BOX ON; the box stays on";
+constexpr const char* axesOffAfterOn = "AXES OFF cannot undo an earlier AXES ON; the axes stay on";
 
 }  // namespace
 
@@ -35,8 +37,8 @@ StatementOutcome ModelReader::readStatement() {
     switch (keyword->code) {
         case Keyword::Bounds: done = readBounds(); break;
         case Keyword::Model: done = readName(); break;
-        case Keyword::Box: readFlag(model_.boxOn_, boxWithoutOn); done = true; break;
-        case Keyword::Axes: readFlag(model_.axesOn_, axesWithoutOn); done = true; break;
+        case Keyword::Box: readFlag(model_.boxOn_, boxWithoutOn, boxOffAfterOn); done = true; break;
+        case Keyword::Axes: readFlag(model_.axesOn_, axesWithoutOn, axesOffAfterOn); done = true; break;
         case Keyword::Point: done = readCharge(); break;
         default:  // FROM, TO, ON, OFF and AT start no statement
             problem_ = "a line cannot begin with " + std::string(first.view()) + "; the line was skipped";
@@ -108,15 +110,20 @@ bool ModelReader::readName() {
     return true;
 }
 
-void ModelReader::readFlag(bool& flag, const char* problem) {
-    // Any other word leaves the flag as it is: OFF cannot undo an earlier ON.
+void ModelReader::readFlag(bool& flag, const char* withoutOn, const char* offAfterOn) {
+    // Any other word leaves the flag as it is: OFF cannot undo an earlier ON. OFF on a flag
+    // that is still off says what the file means and is not worth a warning.
     if (expectKeyword(Keyword::On)) {
         flag = true;
         return;
     }
     const Token& token = lexer_.token();
     const KeywordEntry* word = token.kind == TokenKind::Identifier ? keywords_.findKeyword(token.view()) : nullptr;
-    if (!word || word->code != Keyword::Off) problem_ = problem;
+    if (!word || word->code != Keyword::Off) {
+        problem_ = withoutOn;
+    } else if (flag) {
+        problem_ = offAfterOn;
+    }
 }
 
 bool ModelReader::readCharge() {

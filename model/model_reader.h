@@ -43,8 +43,9 @@ private:
     bool readBounds();
     bool readName();
     bool readCharge();
-    // Sets `flag` on ON; anything but ON or OFF is worth a warning saying `problem`.
-    void readFlag(bool& flag, const char* problem);
+    // Sets `flag` on ON; anything but ON or OFF is worth the warning `withoutOn`, OFF on a
+    // flag already on the warning `offAfterOn`.
+    void readFlag(bool& flag, const char* withoutOn, const char* offAfterOn);
     void warn(int line, std::string reason);
 
     ModelLexer& lexer_;

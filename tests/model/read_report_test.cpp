@@ -57,6 +57,7 @@ TEST(ReadWarnings, EveryDroppedStatementAndDiscardedLineIsToldAndTheModelStaysTh
         {"an argument word first", unitBox("AT 1\nON\n"), {2, 3}, "a line cannot begin with AT", 0},
         {"a flag word alone discards the next line", unitBox("BOX\nPOINT 1 AT 0, 0, 0\nAXES YES\nAXES OFF\n"),
          {2, 3, 4}, "BOX takes the word ON", 0},
+        {"OFF after ON", unitBox("AXES OFF\nAXES ON\nAXES OFF\nBOX ON\nBOX OFF\n"), {4, 6}, "AXES OFF cannot undo", 0},
     };
     for (const BadLines& bad : table) {
         SCOPED_TRACE(bad.what);
