@@ -144,10 +144,10 @@ void bindPicture(py::module_& module) {
         },
         py::arg("model"), py::arg("requests") = py::tuple(),
         py::arg("size") = py::make_tuple(startSceneWidth, startSceneHeight), py::arg("turn") = py::make_tuple(0, 0),
-        py::kw_only(), py::arg("fit") = false, py::arg("zoom") = 1.0, py::arg("samples") = 1, py::arg("style") = "spec",
+        py::kw_only(), py::arg("fit") = false, py::arg("zoom") = 1.0, py::arg("samples") = 1, py::arg("style") = "plain",
         py::arg("background") = "dark",
         "picture(model, requests=(), size=(626, 520), turn=(0, 0), *, fit=False, zoom=1.0, samples=1,\n"
-        "        style=\"spec\", background=\"dark\") -> (H, W, 3) uint8\n\n"
+        "        style=\"plain\", background=\"dark\") -> (H, W, 3) uint8\n\n"
         "The picture that kelvaro-batch png draws of `model` with `requests` and the same options,\n"
         "pixel for pixel: by default the program's start view at `size` (width, height; sides up to\n"
         "8192), turned by turn[0] degrees about the vertical axis and then turn[1] about the\n"
@@ -155,7 +155,7 @@ void bindPicture(py::module_& module) {
         "\"surface 5 leave\"; field lines read ElectronData in the current folder. `fit` places the\n"
         "camera so that the model's box fills the picture, `zoom` scales the view (0.01 to 100, above\n"
         "1 nearer), `samples` (1 to 4) draws samples x samples times larger and averages down,\n"
-        "`style` is \"spec\" or \"teaching\" (red and blue charges, arrows, wide smooth lines) and\n"
+        "`style` is \"plain\" or \"teaching\" (red and blue charges, arrows, wide smooth lines) and\n"
         "`background` \"dark\" or \"light\" (white, with darker print colours). Drawn without a\n"
         "display through EGL; ValueError when the box cannot be framed, RuntimeError when no GL\n"
         "context can be had or the picture is too large for it.");

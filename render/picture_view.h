@@ -16,11 +16,11 @@ namespace kelvaro {
 
 class ABox;
 
-// Plain: the window's own look (--style spec); Teaching: see FrameLook::teaching.
+// Plain: the window's own look (--style plain); Teaching: see FrameLook::teaching.
 enum class PictureStyle { Plain, Teaching };
 enum class PictureBackground { Dark, Light };
 // The words that name them, as kelvaro-batch's options and the Python module take them.
-inline constexpr std::pair<const char*, PictureStyle> pictureStyleNames[] = {{"spec", PictureStyle::Plain},
+inline constexpr std::pair<const char*, PictureStyle> pictureStyleNames[] = {{"plain", PictureStyle::Plain},
                                                                           {"teaching", PictureStyle::Teaching}};
 inline constexpr std::pair<const char*, PictureBackground> pictureBackgroundNames[] = {
     {"dark", PictureBackground::Dark}, {"light", PictureBackground::Light}};

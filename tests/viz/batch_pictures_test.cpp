@@ -78,7 +78,7 @@ TEST_F(BatchPictures, TeachingStyleShowsARedAndABlueChargeOnTheirSides) {
     // The options at their defaults draw the plain picture, byte for byte.
     const std::vector<std::string> scene{"png", examplePath("dipole.txt"), "lines", "10"};
     ASSERT_EQ(batch(with(scene, {"-o", "plain.png"})).status, 0);
-    ASSERT_EQ(batch(with(scene, {"--style", "spec", "--background", "dark", "--samples", "1", "--zoom", "1", "-o", "defaults.png"})).status, 0);
+    ASSERT_EQ(batch(with(scene, {"--style", "plain", "--background", "dark", "--samples", "1", "--zoom", "1", "-o", "defaults.png"})).status, 0);
     EXPECT_EQ(fileContents("plain.png"), fileContents("defaults.png"));
 }
 

@@ -226,7 +226,7 @@ const char* usageText() {
            "  --fit                    the model's box fills the picture\n"
            "  --zoom F                 scales the view (0.01 to 100, above 1 nearer)\n"
            "  --samples N              draws N x N times larger and averages down (1 to 4, default 1)\n"
-           "  --style S                spec (default) or teaching: red and blue charges, arrows, wide smooth lines\n"
+           "  --style S                plain (default) or teaching: red and blue charges, arrows, wide smooth lines\n"
            "  --background B           dark (default) or light: white, with darker print colours\n"
            "The scene text, the OBJ text without -o and the lines of info and stats go to standard\n"
            "output; messages, the model file's warnings and this usage after an error go to standard\n"
