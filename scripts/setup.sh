@@ -4,6 +4,7 @@
 #
 #   scripts/setup.sh          what building and running the program and its tools needs
 #   scripts/setup.sh tests    that, and everything the tests, fuzzing and benchmarks need
+#   scripts/setup.sh bench    that, and the Python stack that bench/python_stack.py compares with
 set -euo pipefail
 
 # Building and running the program and its tools. Recommended packages are not installed,
@@ -48,11 +49,20 @@ test_packages=(
   python3-matplotlib
 )
 
+# What a physicist would use instead of Kelvaro, for the comparison in bench/python_stack.py
+# (run by hand, never by the test command): marching cubes from scikit-image, flying edges
+# from VTK's Python bindings.
+bench_packages=(
+  python3-skimage
+  python3-vtk9
+)
+
 case "${1:-}" in
   "") packages=("${program_packages[@]}") ;;
   tests) packages=("${program_packages[@]}" "${test_packages[@]}") ;;
+  bench) packages=("${program_packages[@]}" "${test_packages[@]}" "${bench_packages[@]}") ;;
   *)
-    echo "usage: scripts/setup.sh [tests]" >&2
+    echo "usage: scripts/setup.sh [tests | bench]" >&2
     exit 2
     ;;
 esac
