@@ -13,6 +13,7 @@
 #include "viz/marching_cubes_table.h"
 #include "viz/point_evaluation.h"
 #include "viz/root_finding.h"
+#include "viz/scene_arena.h"
 
 namespace kelvaro {
 namespace {
@@ -44,6 +45,9 @@ StorageLayout storageLayout(int cellsX, int cellsY, int cellsZ) {
     return layout;
 }
 
+// The first block of a surface's arena; the blocks grow with the surface.
+constexpr std::size_t firstArenaBlock = std::size_t{64} << 10;
+
 // Palette index of the cell's own attribute set: 0 for the first cell, then 1 to 16 over and over.
 int paletteIndexOfCell(int cell) { return cell == 0 ? 0 : 1 + (cell - 1) % 16; }
 
@@ -70,22 +74,19 @@ void vertex(const Vector3& p) { glVertex3f(p.x, p.y, p.z); }
 // overflows at a crossing gives no normal: GL cannot draw such a corner.
 bool isFinite(const Vector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
-// Where a node lies against the level: its potential above, below, or neither (equal to the
-// level, or not a number). Edges between nodes settled on one side are not crossed.
-constexpr std::uint8_t onTheLevel = 0;
+// Where a node lies against the level: its potential above, below, or neither (0: equal to
+// the level, or not a number). Edges between nodes settled on one side are not crossed.
 constexpr std::uint8_t aboveLevel = 1;
 constexpr std::uint8_t belowLevel = 2;
 // A row of nodes not all on one side.
 constexpr std::uint8_t mixedRow = 0xFF;
 
-// The side of a node of potential `sample` (as the crossing test of an edge needs it: the
-// ends' differences from the level, in double precision, multiply to a positive number
-// exactly when both are settled on one side).
+// The side of a node of potential `sample`, as the crossing test of an edge needs it: the
+// ends' differences from the level, iso - sample in double precision, multiply to a
+// positive number exactly when both are settled on one side. (A difference has the sign of
+// the comparison, and is 0 only for equal numbers, not a number when either is one.)
 std::uint8_t sideOf(float sample, float iso) {
-    const double belowBy = static_cast<double>(iso) - sample;
-    if (belowBy < 0.0) return aboveLevel;
-    if (belowBy > 0.0) return belowLevel;
-    return onTheLevel;
+    return static_cast<std::uint8_t>(aboveLevel * (sample > iso) + belowLevel * (sample < iso));
 }
 
 bool settled(std::uint8_t side) { return side == aboveLevel || side == belowLevel; }
@@ -122,18 +123,21 @@ int rowTriangles(unsigned index, EdgeAt edgeAt, CellTriangle* out) {
 }
 
 // A cell's Group (one reference, the caller's) under a lit, translucent material of
-// `color`, holding the triangles; an empty Ref when the group or its set cannot be made.
-Ref<Group> cellGroup(const CellTriangle* triangles, int count, const Vector3& color) {
-    Ref<Group> group = create<Group>(20, 20);
-    Ref<AttributeSet> material = create<AttributeSet>(color);
+// `color`, holding the triangles, all made in `arena` (from the heap without one); an empty
+// Ref when the group, its set or a triangle cannot be made.
+Ref<Group> cellGroup(const CellTriangle* triangles, int count, const Vector3& color, SceneArena* arena = nullptr) {
+    Ref<Group> group = arena != nullptr ? arena->make<Group>(20, 20) : create<Group>(20, 20);
+    Ref<AttributeSet> material = arena != nullptr ? arena->make<AttributeSet>(color) : create<AttributeSet>(color);
     if (!group || !material) return {};
     material->setMaterial(0.2f, 0.8f, 1.0f, 40.0f);
     material->setAlpha(0.6f);
     group->setAttributes(std::move(material));
     for (int t = 0; t < count; ++t) {
         const CellTriangle& corners = triangles[t];
-        const Ref<Triangle> triangle = create<Triangle>(corners.corners[0], corners.corners[1], corners.corners[2]);
-        if (!triangle) continue;
+        const Vector3* c = corners.corners;
+        const Ref<Triangle> triangle =
+            arena != nullptr ? arena->make<Triangle>(c[0], c[1], c[2]) : create<Triangle>(c[0], c[1], c[2]);
+        if (!triangle) return {};
         triangle->setNormals(corners.normals[0], corners.normals[1], corners.normals[2]);
         group->add(*triangle);
     }
@@ -223,10 +227,14 @@ void PotentialGrid::sample(const BuildOptions& options) {
     const auto sampleLayers = [&](int begin, int end) {
         std::vector<Vector3> points(static_cast<std::size_t>(layerNodes));
         for (int k = begin; k < end; ++k) {
-            const int first = k * layerNodes;
-            for (int n = 0; n < layerNodes; ++n) points[static_cast<std::size_t>(n)] = position(first + n);
-            potentialsOf(*model_, points, nodePotentials_.get() + first, onThisThread);
-            for (int n = first; n < first + layerNodes; ++n) nodeSamples_[n] = static_cast<float>(nodePotentials_[n]);
+            Vector3* point = points.data();
+            for (int j = 0; j <= cellsY_; ++j) {
+                for (int i = 0; i <= cellsX_; ++i) *point++ = {xs_[i], ys_[j], zs_[k]};
+            }
+            double* potentials = nodePotentials_.get() + k * layerNodes;
+            float* samples = nodeSamples_.get() + k * layerNodes;
+            potentialsOf(*model_, points, potentials, onThisThread);
+            for (int n = 0; n < layerNodes; ++n) samples[n] = static_cast<float>(potentials[n]);
         }
     };
     if (options.reference) {
@@ -318,18 +326,16 @@ int PotentialGrid::neighbour(int n, int axis) const {
 
 void PotentialGrid::classifyLayer(int k, float iso, LayerCrossings& layer) const {
     const int row = cellsX_ + 1;
-    const int first = k * row * (cellsY_ + 1);
-    layer.sides.resize(static_cast<std::size_t>(row) * static_cast<std::size_t>(cellsY_ + 1));
+    const std::size_t rowNodes = static_cast<std::size_t>(row);
+    const float* samples = nodeSamples_.get() + k * row * (cellsY_ + 1);
+    layer.sides.resize(rowNodes * static_cast<std::size_t>(cellsY_ + 1));
     layer.rowSides.resize(static_cast<std::size_t>(cellsY_ + 1));
-    for (int j = 0; j <= cellsY_; ++j) {
-        std::uint8_t* sides = layer.sides.data() + static_cast<std::size_t>(j) * static_cast<std::size_t>(row);
-        const float* samples = nodeSamples_.get() + first + j * row;
-        bool shared = true;
-        for (int i = 0; i < row; ++i) {
-            sides[i] = sideOf(samples[i], iso);
-            shared = shared && sides[i] == sides[0];
-        }
-        layer.rowSides[static_cast<std::size_t>(j)] = shared ? sides[0] : mixedRow;
+    for (std::size_t n = 0; n < layer.sides.size(); ++n) layer.sides[n] = sideOf(samples[n], iso);
+    for (std::size_t j = 0; j < layer.rowSides.size(); ++j) {
+        const std::uint8_t* sides = layer.sides.data() + j * rowNodes;
+        std::uint8_t differs = 0;
+        for (std::size_t i = 1; i < rowNodes; ++i) differs |= sides[i] ^ sides[0];
+        layer.rowSides[j] = differs == 0 ? sides[0] : mixedRow;
     }
 }
 
@@ -415,29 +421,31 @@ void PotentialGrid::triangulateLayer(int k, LayerTriangles& out) const {
     const LayerCrossings& lower = crossed_[static_cast<std::size_t>(k)];
     const LayerCrossings& upper = crossed_[static_cast<std::size_t>(k) + 1];
     const std::array<int, 12> edgeOffsets = cellEdgeOffsets();
-    const int row = cellsX_ + 1;
-    // Corner b of a cell, as in the configuration index, is the node (di, dj, dk) from its lowest one.
-    constexpr int cornerNodes[8][3] = {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0},
-                                       {1, 0, 1}, {1, 1, 1}, {0, 0, 1}, {0, 1, 1}};
+    const std::size_t row = static_cast<std::size_t>(cellsX_) + 1;
+    // The sides of the four nodes (i, j + dj, k + dk) of column i of a row of cells, two
+    // bits each: dj = 0, dk = 0 lowest, then (1, 0), (0, 1) and (1, 1).
+    std::vector<std::uint8_t> columns(row);
+    constexpr std::uint8_t allAbove = aboveLevel * 0x55;
+    constexpr std::uint8_t allBelow = belowLevel * 0x55;
     for (int j = 0; j < cellsY_; ++j) {
-        const std::uint8_t side = lower.rowSides[static_cast<std::size_t>(j)];
-        if (settled(side) && lower.rowSides[static_cast<std::size_t>(j) + 1] == side &&
-            upper.rowSides[static_cast<std::size_t>(j)] == side && upper.rowSides[static_cast<std::size_t>(j) + 1] == side)
+        const std::size_t at = static_cast<std::size_t>(j);
+        const std::uint8_t side = lower.rowSides[at];
+        if (settled(side) && lower.rowSides[at + 1] == side && upper.rowSides[at] == side && upper.rowSides[at + 1] == side)
             continue;
+        for (std::size_t i = 0; i < row; ++i) {
+            const std::size_t n = at * row + i;
+            columns[i] = static_cast<std::uint8_t>(lower.sides[n] | lower.sides[n + row] << 2 | upper.sides[n] << 4 |
+                                                   upper.sides[n + row] << 6);
+        }
         for (int i = 0; i < cellsX_; ++i) {
-            std::uint8_t corners[8];
-            std::uint8_t all = 0xFF, any = 0;
-            for (int bit = 0; bit < 8; ++bit) {
-                const int (&d)[3] = cornerNodes[bit];
-                const LayerCrossings& layer = d[2] == 0 ? lower : upper;
-                corners[bit] = layer.sides[static_cast<std::size_t>((j + d[1]) * row + i + d[0])];
-                all &= corners[bit];
-                any |= corners[bit];
-            }
-            if (all == any && settled(all)) continue;
+            const unsigned near = columns[static_cast<std::size_t>(i)], far = columns[static_cast<std::size_t>(i) + 1];
+            if (near == far && (near == allAbove || near == allBelow)) continue;
+            // Corner b of the configuration index is the node (di, dj, dk) from the cell's lowest:
+            // (0,0,0) (0,1,0) (1,0,0) (1,1,0) (1,0,1) (1,1,1) (0,0,1) (0,1,1).
+            const unsigned corners[8] = {near, near >> 2, far, far >> 2, far >> 4, far >> 6, near >> 4, near >> 6};
             unsigned index = 0;
             for (unsigned bit = 0; bit < 8; ++bit) {
-                if (corners[bit] == aboveLevel) index |= 1u << bit;
+                if ((corners[bit] & 3u) == aboveLevel) index |= 1u << bit;
             }
             const int lowestSlot = 3 * nodeIndex(i, j, k);
             // A triangle joins edges whose ends lie on both sides of iso, which are all crossed.
@@ -461,6 +469,7 @@ void PotentialGrid::polygoniseInParallel(float iso, bool flipNormals, const Vect
     const int nodeLayers = cellsZ_ + 1;
     std::vector<LayerTriangles> triangles(static_cast<std::size_t>(cellsZ_));
     const BuildOptions onThisThread{1, false};
+    SceneArena arena(firstArenaBlock);
     produceAndConsumeInOrder(
         options.threadCount(), nodeLayers + cellsZ_,
         [&](int task) { return task < nodeLayers ? 0 : task - nodeLayers + 2; },
@@ -476,7 +485,7 @@ void PotentialGrid::polygoniseInParallel(float iso, bool flipNormals, const Vect
             LayerTriangles& layer = triangles[static_cast<std::size_t>(task - nodeLayers)];
             const CellTriangle* made = layer.triangles.data();
             for (std::size_t m = 0; m < layer.cells.size(); ++m) {
-                addPolygonisedCell(layer.cells[m], cellGroup(made, layer.counts[m], color), result);
+                addPolygonisedCell(layer.cells[m], cellGroup(made, layer.counts[m], color, &arena), result);
                 made += layer.counts[m];
             }
             layer = {};
@@ -522,9 +531,10 @@ void PotentialGrid::storeCrossingsInEdges() {
 }
 
 void PotentialGrid::addPolygonisedCell(int c, const Ref<Group>& group, Group& result) {
+    if (!group) throw std::bad_alloc();  // a surface is made whole or not at all
     polygonisedCells_.push_back(c);
     if (madeCells_.has(c)) cells_[c].polygonised = 1;
-    if (group) result.add(*group);
+    result.add(*group);
 }
 
 Ref<Group> PotentialGrid::surface(float iso, bool flipNormals, const BuildOptions& options) {

@@ -106,8 +106,8 @@ public:
     // this cell's corners (a corner counts as above when its potential is greater than
     // `iso`), with the crossings of the row's edges as corners and their normals as vertex
     // normals. A triangle with a corner or normal that is not finite is left out. Empty Ref
-    // when the group or its attribute set cannot be created. The surface pass's reference
-    // path polygonises each cell through it.
+    // when the group, its attribute set or a triangle cannot be created. The surface pass's
+    // reference path polygonises each cell through it.
     Ref<Group> polygonise(float iso, const Vector3& color) const;
 
 private:

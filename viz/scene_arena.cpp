@@ -40,7 +40,7 @@ public:
             }
             free_ = start;
             end_ = start + size;
-            nextBytes_ = 2 * size;  // as large again as every block before it
+            nextBytes_ = 2 * size;
         }
         std::byte* taken = free_;
         free_ += bytes;

@@ -59,7 +59,7 @@ void ArenaObject<Base>::operator delete(void* object, std::size_t bytes) noexcep
 class SceneArena {
 public:
     // An arena whose first block has room for about `expectedBytes` of objects (objectBytes
-    // tells what an object takes); later blocks are as large again as all before them.
+    // tells what an object takes); each later block is twice as large as the one before.
     explicit SceneArena(std::size_t expectedBytes);
     // Gives up this handle's hold on the blocks; the objects made here live on.
     ~SceneArena();
