@@ -28,9 +28,10 @@ constexpr CellEdge cellEdges[12] = {
 };
 
 // Where each array of a grid starts in its storage (each on a cache line of its own), and
-// the bytes of the storage.
+// the bytes of the storage: the samples first, which every surface writes, then the
+// objects, which only those that ask for them touch.
 struct StorageLayout {
-    std::size_t nodes, edges, cellAttributes, cells, total;
+    std::size_t potentials, samples, nodes, edges, cellAttributes, cells, total;
 };
 
 StorageLayout storageLayout(int cellsX, int cellsY, int cellsZ) {
@@ -38,6 +39,8 @@ StorageLayout storageLayout(int cellsX, int cellsY, int cellsZ) {
     const int cells = cellsX * cellsY * cellsZ;
     const auto after = [](std::size_t start, std::size_t bytes) { return (start + bytes + 63) / 64 * 64; };
     StorageLayout layout{};
+    layout.samples = after(layout.potentials, sizeof(double) * static_cast<std::size_t>(nodes));
+    layout.nodes = after(layout.samples, sizeof(float) * static_cast<std::size_t>(nodes));
     layout.edges = after(layout.nodes, GridObjects<GridNode>::bytesFor(nodes));
     layout.cellAttributes = after(layout.edges, GridObjects<GridEdge>::bytesFor(3 * nodes));
     layout.cells = after(layout.cellAttributes, GridObjects<GridCellAttributes>::bytesFor(cells));
@@ -86,7 +89,7 @@ constexpr std::uint8_t mixedRow = 0xFF;
 // positive number exactly when both are settled on one side. (A difference has the sign of
 // the comparison, and is 0 only for equal numbers, not a number when either is one.)
 std::uint8_t sideOf(float sample, float iso) {
-    return static_cast<std::uint8_t>(aboveLevel * (sample > iso) + belowLevel * (sample < iso));
+    return static_cast<std::uint8_t>((sample > iso ? aboveLevel : 0) | (sample < iso ? belowLevel : 0));
 }
 
 bool settled(std::uint8_t side) { return side == aboveLevel || side == belowLevel; }
@@ -193,6 +196,8 @@ PotentialGrid::PotentialGrid(const Model& model, int cellsX, int cellsY, int cel
         return;
     }
     const StorageLayout layout = storageLayout(cellsX, cellsY, cellsZ);
+    nodePotentials_ = reinterpret_cast<double*>(storage_.data() + layout.potentials);
+    nodeSamples_ = reinterpret_cast<float*>(storage_.data() + layout.samples);
     nodes_.placeAt(storage_.data() + layout.nodes);
     edges_.placeAt(storage_.data() + layout.edges);
     cellAttributes_.placeAt(storage_.data() + layout.cellAttributes);
@@ -220,8 +225,6 @@ Vector3 PotentialGrid::position(int n) const {
 // The potential at every node, a layer of nodes a task: the points of a layer are made
 // where the task runs, so no array of every node's position is needed.
 void PotentialGrid::sample(const BuildOptions& options) {
-    nodePotentials_ = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(nodeCount_));
-    nodeSamples_ = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(nodeCount_));
     const int layerNodes = (cellsX_ + 1) * (cellsY_ + 1);
     const BuildOptions onThisThread{1, options.reference};
     const auto sampleLayers = [&](int begin, int end) {
@@ -231,8 +234,8 @@ void PotentialGrid::sample(const BuildOptions& options) {
             for (int j = 0; j <= cellsY_; ++j) {
                 for (int i = 0; i <= cellsX_; ++i) *point++ = {xs_[i], ys_[j], zs_[k]};
             }
-            double* potentials = nodePotentials_.get() + k * layerNodes;
-            float* samples = nodeSamples_.get() + k * layerNodes;
+            double* potentials = nodePotentials_ + k * layerNodes;
+            float* samples = nodeSamples_ + k * layerNodes;
             potentialsOf(*model_, points, potentials, onThisThread);
             for (int n = 0; n < layerNodes; ++n) samples[n] = static_cast<float>(potentials[n]);
         }
@@ -327,15 +330,16 @@ int PotentialGrid::neighbour(int n, int axis) const {
 void PotentialGrid::classifyLayer(int k, float iso, LayerCrossings& layer) const {
     const int row = cellsX_ + 1;
     const std::size_t rowNodes = static_cast<std::size_t>(row);
-    const float* samples = nodeSamples_.get() + k * row * (cellsY_ + 1);
+    const float* samples = nodeSamples_ + k * row * (cellsY_ + 1);
     layer.sides.resize(rowNodes * static_cast<std::size_t>(cellsY_ + 1));
     layer.rowSides.resize(static_cast<std::size_t>(cellsY_ + 1));
-    for (std::size_t n = 0; n < layer.sides.size(); ++n) layer.sides[n] = sideOf(samples[n], iso);
+    std::uint8_t* sides = layer.sides.data();
+    for (std::size_t n = 0; n < layer.sides.size(); ++n) sides[n] = sideOf(samples[n], iso);
     for (std::size_t j = 0; j < layer.rowSides.size(); ++j) {
-        const std::uint8_t* sides = layer.sides.data() + j * rowNodes;
+        const std::uint8_t* rowSides = sides + j * rowNodes;
         std::uint8_t differs = 0;
-        for (std::size_t i = 1; i < rowNodes; ++i) differs |= sides[i] ^ sides[0];
-        layer.rowSides[j] = differs == 0 ? sides[0] : mixedRow;
+        for (std::size_t i = 1; i < rowNodes; ++i) differs |= rowSides[i] ^ rowSides[0];
+        layer.rowSides[j] = differs == 0 ? rowSides[0] : mixedRow;
     }
 }
 
@@ -351,7 +355,9 @@ void PotentialGrid::locateLayerCrossings(int k, float iso, bool flipNormals, con
     const int firstNode = k * row * (cellsY_ + 1);
     const auto crossed = [](std::uint8_t a, std::uint8_t b) { return !(a == b && settled(a)); };
     layer.slots.clear();
+    layer.rowStarts.resize(static_cast<std::size_t>(cellsY_) + 2);
     for (int j = 0; j <= cellsY_; ++j) {
+        layer.rowStarts[static_cast<std::size_t>(j)] = static_cast<int>(layer.slots.size());
         const std::size_t at = static_cast<std::size_t>(j) * static_cast<std::size_t>(row);
         const std::uint8_t side = layer.rowSides[static_cast<std::size_t>(j)];
         const bool alongX = !settled(side);
@@ -366,6 +372,7 @@ void PotentialGrid::locateLayerCrossings(int k, float iso, bool flipNormals, con
             if (alongZ && crossed(here, above.sides[at + i])) layer.slots.push_back(slot + 2);
         }
     }
+    layer.rowStarts.back() = static_cast<int>(layer.slots.size());
     std::vector<Segment> segments(layer.slots.size());
     for (std::size_t e = 0; e < segments.size(); ++e) {
         const int lower = layer.slots[e] / 3;  // slot 3n + axis starts at node n
@@ -401,9 +408,14 @@ void PotentialGrid::locateLayerCrossings(int k, float iso, bool flipNormals, con
 
 const PotentialGrid::EdgeCrossing* PotentialGrid::crossingIn(int slot) const {
     if (crossed_.empty()) return nullptr;  // no pass yet
-    const LayerCrossings& layer = crossed_[static_cast<std::size_t>(slot / 3 / ((cellsX_ + 1) * (cellsY_ + 1)))];
-    const auto at = std::lower_bound(layer.slots.begin(), layer.slots.end(), slot);
-    if (at == layer.slots.end() || *at != slot) return nullptr;
+    const int row = cellsX_ + 1;
+    const int layerNodes = row * (cellsY_ + 1);
+    const LayerCrossings& layer = crossed_[static_cast<std::size_t>(slot / 3 / layerNodes)];
+    if (layer.rowStarts.empty()) return nullptr;  // a pass that ran out of memory before this layer
+    const std::size_t j = static_cast<std::size_t>(slot / 3 % layerNodes / row);
+    const auto first = layer.slots.begin() + layer.rowStarts[j], last = layer.slots.begin() + layer.rowStarts[j + 1];
+    const auto at = std::lower_bound(first, last, slot);
+    if (at == last || *at != slot) return nullptr;
     return &layer.crossings[static_cast<std::size_t>(at - layer.slots.begin())];
 }
 

@@ -10,7 +10,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <new>
 #include <type_traits>
 #include <utility>
@@ -222,9 +221,8 @@ class PotentialGrid : public AttributedObject {
 public:
     // Builds cellsX x cellsY x cellsZ cells over the model's bounds and samples the
     // potential at every node (computed as `options` say). The grid keeps a pointer to
-    // `model`, which must outlive it. When memory for the grid's objects cannot be reserved
-    // the grid is left without nodes (see complete()); memory for the samples running out
-    // raises std::bad_alloc.
+    // `model`, which must outlive it. When memory for the grid's storage runs out the grid
+    // is left without nodes (see complete()).
     PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ, const BuildOptions& options = {});
 
     // False when the grid's storage could not be reserved; such a grid has no nodes, edges or cells.
@@ -282,6 +280,7 @@ private:
     // node of the layer lies against the level, for the cells on either side.
     struct LayerCrossings {
         std::vector<int> slots;  // edge slots 3n + axis, increasing
+        std::vector<int> rowStarts;  // where the slots of each row of nodes start, and the end
         std::vector<EdgeCrossing> crossings;
         std::vector<std::uint8_t> sides;      // each node's side (see sideOf), in index order
         std::vector<std::uint8_t> rowSides;   // a row's side when all its nodes share it, else mixedRow
@@ -316,7 +315,7 @@ private:
     // Records cell c as polygonised and adds its group (when made) to `result`.
     void addPolygonisedCell(int c, const Ref<Group>& group, Group& result);
 
-    GridStorage storage_;  // the object arrays below, one after the other
+    GridStorage storage_;  // the samples and the object arrays below, one after the other
     GridObjects<GridNode> nodes_;
     int nodeCount_;
     GridObjects<GridEdge> edges_;
@@ -333,9 +332,9 @@ private:
     Vector3 max_;
     // The node coordinates along each axis.
     std::vector<float> xs_, ys_, zs_;
-    // potentialAt at every node in double and in single precision (sampleValue).
-    std::unique_ptr<double[]> nodePotentials_;
-    std::unique_ptr<float[]> nodeSamples_;
+    // potentialAt at every node in double and in single precision (sampleValue), in the storage.
+    double* nodePotentials_ = nullptr;
+    float* nodeSamples_ = nullptr;
     // The last surface pass: its crossed edges by layer of nodes, and the cells it
     // polygonised, increasing. Every other edge and cell has its flag clear.
     std::vector<LayerCrossings> crossed_;
