@@ -17,8 +17,6 @@ namespace arena_detail {
 
 class Blocks {
 public:
-    explicit Blocks(std::size_t firstBytes) : nextBytes_(std::max<std::size_t>(firstBytes, minimumBytes)) {}
-
     ~Blocks() {
         for (const Block& block : blocks_) {
             KELVARO_ARENA_UNPOISON(block.start, block.bytes);
@@ -26,47 +24,45 @@ public:
         }
     }
 
-    // A slot of `bytes` holding this object's address first; null when no block can be had.
-    std::byte* slot(std::size_t bytes) {
-        if (static_cast<std::size_t>(end_ - free_) < bytes) {
-            const std::size_t size = std::max(nextBytes_, bytes);
-            auto* start = static_cast<std::byte*>(::operator new(size, std::nothrow));
-            if (start == nullptr) return nullptr;
-            try {
-                blocks_.push_back({start, size});
-            } catch (const std::bad_alloc&) {
-                ::operator delete(start);
-                return nullptr;
-            }
-            free_ = start;
-            end_ = start + size;
-            nextBytes_ = 2 * size;
+    // A new block of `bytes`; null when memory runs out.
+    std::byte* add(std::size_t bytes) {
+        auto* start = static_cast<std::byte*>(::operator new(bytes, std::nothrow));
+        if (start == nullptr) return nullptr;
+        try {
+            blocks_.push_back({start, bytes});
+        } catch (const std::bad_alloc&) {
+            ::operator delete(start);
+            return nullptr;
         }
-        std::byte* taken = free_;
-        free_ += bytes;
-        *new (taken) Blocks* = this;
-        return taken;
+        return start;
     }
 
-    void hold() { ++holds_; }
+    // The handle goes, having made `made` objects: the blocks go with the last of them.
+    void closeHandle(long made) {
+        made_ = made;
+        open_ = false;
+        freeWhenDone();
+    }
 
-    // Drops one hold; the last one frees every block, and this.
-    void drop() {
-        if (--holds_ == 0) delete this;
+    // One object has been destroyed.
+    void giveBack() {
+        ++givenBack_;
+        freeWhenDone();
     }
 
 private:
-    static constexpr std::size_t minimumBytes = 4096;
+    void freeWhenDone() {
+        if (!open_ && givenBack_ == made_) delete this;
+    }
 
     struct Block {
         std::byte* start;
         std::size_t bytes;
     };
     std::vector<Block> blocks_;
-    std::byte* free_ = nullptr;
-    std::byte* end_ = nullptr;
-    std::size_t nextBytes_;
-    long holds_ = 1;  // the handle's
+    bool open_ = true;  // the handle still makes objects
+    long made_ = 0;     // known once the handle has gone
+    long givenBack_ = 0;
 };
 
 void giveBack(void* object, std::size_t bytes) noexcept {
@@ -74,20 +70,31 @@ void giveBack(void* object, std::size_t bytes) noexcept {
     Blocks* blocks = *std::launder(reinterpret_cast<Blocks**>(slot));
     // The address sanitizer then reports any later use of the destroyed object.
     KELVARO_ARENA_POISON(object, bytes);
-    blocks->drop();
+    blocks->giveBack();
 }
 
 }  // namespace arena_detail
 
-SceneArena::SceneArena(std::size_t expectedBytes) : blocks_(new arena_detail::Blocks(expectedBytes)) {}
+namespace {
 
-SceneArena::~SceneArena() { blocks_->drop(); }
+// The smallest block: a few dozen objects.
+constexpr std::size_t minimumBlockBytes = 4096;
 
-void* SceneArena::slotFor(std::size_t objectSize) {
-    std::byte* slot = blocks_->slot(slotBytes(objectSize));
-    return slot == nullptr ? nullptr : slot + sizeof(void*);
+}  // namespace
+
+SceneArena::SceneArena(std::size_t expectedBytes)
+    : blocks_(new arena_detail::Blocks), nextBlockBytes_(std::max(expectedBytes, minimumBlockBytes)) {}
+
+SceneArena::~SceneArena() { blocks_->closeHandle(made_); }
+
+bool SceneArena::addBlock(std::size_t bytes) {
+    const std::size_t size = std::max(nextBlockBytes_, bytes);
+    std::byte* start = blocks_->add(size);
+    if (start == nullptr) return false;
+    free_ = start;
+    end_ = start + size;
+    nextBlockBytes_ = 2 * size;
+    return true;
 }
-
-void SceneArena::countObject() { blocks_->hold(); }
 
 }  // namespace kelvaro

@@ -18,12 +18,10 @@
 
 namespace kelvaro {
 
-class SceneArena;
-
 namespace arena_detail {
 
-// What an arena's blocks share: their addresses, the free room of the last one, and how
-// many objects (and handles) still hold them.
+// What an arena's objects share: the blocks' addresses, and how many objects were made and
+// have been destroyed, so that the last to go frees the blocks.
 class Blocks;
 
 // A scene class made in an arena: the same object, whose memory goes back to its arena's
@@ -41,7 +39,7 @@ public:
     static void operator delete(void*, void*) noexcept {}
 
 private:
-    friend class kelvaro::SceneArena;
+    // Destroyed only through release(), as every scene object is.
     ~ArenaObject() override = default;
 };
 
@@ -76,7 +74,7 @@ public:
         if (place == nullptr) return {};
         try {
             Made* object = new (place) Made(std::forward<Arguments>(arguments)...);
-            countObject();
+            ++made_;
             return Ref<T>::adopt(object);
         } catch (const std::bad_alloc&) {
             return {};
@@ -97,11 +95,22 @@ private:
     }
 
     // The object's place in a new slot; null when no block can be had.
-    void* slotFor(std::size_t objectSize);
-    // One more object holds the blocks.
-    void countObject();
+    void* slotFor(std::size_t objectSize) {
+        const std::size_t bytes = slotBytes(objectSize);
+        if (static_cast<std::size_t>(end_ - free_) < bytes && !addBlock(bytes)) return nullptr;
+        std::byte* slot = free_;
+        free_ += bytes;
+        *new (slot) arena_detail::Blocks* = blocks_;
+        return slot + sizeof(void*);
+    }
+    // Starts a block with room for at least `bytes`; false when memory runs out.
+    bool addBlock(std::size_t bytes);
 
     arena_detail::Blocks* blocks_;
+    std::byte* free_ = nullptr;  // the room left in the last block
+    std::byte* end_ = nullptr;
+    std::size_t nextBlockBytes_;
+    long made_ = 0;
 };
 
 }  // namespace kelvaro
