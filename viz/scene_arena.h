@@ -5,7 +5,8 @@
 // frees. An object made here keeps the scene's contract: it holds its creation reference,
 // is retained and released like any other, may be released in any order and may outlive
 // the builder and its arena handle. The blocks are freed together once the handle is gone
-// and the last of their objects has been released.
+// and the last of their objects has been released: kept by the process for the next arenas
+// (up to 32 MB), so that a request meets pages it has touched before.
 //
 // Like the objects' own reference counts, an arena is used by one thread at a time: the
 // builders make scene objects on the calling thread only.

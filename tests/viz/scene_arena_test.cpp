@@ -82,5 +82,22 @@ TEST(SceneArena, ObjectsOutliveTheHandleAndGoInAnyOrder) {
     holder.reset();  // the last objects, and with them the blocks
 }
 
+// The blocks of an arena whose objects have all gone serve the next arena (their pages
+// already touched); those of an arena whose objects live on are lent to no other.
+TEST(SceneArena, ANewArenaTakesTheBlocksOfOneWhoseObjectsHaveAllGone) {
+    const void* first = nullptr;
+    {
+        SceneArena arena(1 << 16);
+        first = arena.make<Line>(Vector3{}, Vector3{}).get();  // released at once
+    }
+    SceneArena next(1 << 16);
+    const Ref<Line> line = next.make<Line>(Vector3{1, 1, 1}, Vector3{});
+    EXPECT_EQ(line.get(), first);
+    SceneArena meanwhile(1 << 16);
+    const Ref<Line> other = meanwhile.make<Line>(Vector3{}, Vector3{});
+    EXPECT_NE(other.get(), first);
+    EXPECT_EQ(line->start.x, 1.0f);
+}
+
 }  // namespace
 }  // namespace kelvaro
