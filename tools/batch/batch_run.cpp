@@ -65,14 +65,14 @@ struct Visualisation {
 };
 
 // The builder of one request; when it answers none, its failure lines go to `err`.
-Visualisation build(const Model& model, const Request& request, int number, const BuildOptions& options,
+Visualisation build(const Model& model, const ParsedRequest& request, int number, const BuildOptions& options,
                     std::FILE* err) {
     Visualisation result;
     const std::string suffix = "_" + std::to_string(number);
     switch (request.kind) {
-        case Request::Kind::FieldLines: result.name = "field_lines" + suffix; break;
-        case Request::Kind::Hedgehog: result.name = "hedgehog" + suffix; break;
-        case Request::Kind::Surface: result.name = "surface" + suffix; break;
+        case VisualisationRequest::Kind::FieldLines: result.name = "field_lines" + suffix; break;
+        case VisualisationRequest::Kind::Hedgehog: result.name = "hedgehog" + suffix; break;
+        case VisualisationRequest::Kind::Surface: result.name = "surface" + suffix; break;
     }
     result.group = buildRequest(request, model, nullptr, options);
     if (!result.group) std::fputs(failureLines(request).c_str(), err);
@@ -101,7 +101,7 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err, const Bui
     std::vector<std::string> names;
     const bool stats = command.mode == Mode::Stats;
     if (stats) std::fprintf(out, "threads: %d\n", options.threadCount());
-    for (const Request& request : command.requests) {
+    for (const ParsedRequest& request : command.requests) {
         const auto start = std::chrono::steady_clock::now();
         const Visualisation added = build(*model, request, static_cast<int>(names.size()) + 1, options, err);
         const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
