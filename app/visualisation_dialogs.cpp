@@ -71,7 +71,7 @@ void addFieldLinesAction(Dialog* dialog, int id) {
     if (id == FieldLinesDialog::OkId) {
         // Lines start round every charge; the charge list only shows which charges exist.
         const int linesPerCharge = static_cast<FieldLinesDialog*>(dialog)->linesField()->get_int_val();
-        buildWhileBusy(dialog, [&] { addFieldLines(linesPerCharge); });
+        buildWhileBusy(dialog, [&] { programSession->add({VisualisationRequest::Kind::FieldLines, linesPerCharge}); });
     }
     closeDialog(dialog);
 }
@@ -79,7 +79,7 @@ void addFieldLinesAction(Dialog* dialog, int id) {
 void addHedgehogAction(Dialog* dialog, int id) {
     if (id == HedgehogDialog::OkId) {
         const int count = static_cast<HedgehogDialog*>(dialog)->countField()->get_int_val();
-        buildWhileBusy(dialog, [&] { addHedgehogLines(count); });
+        buildWhileBusy(dialog, [&] { programSession->add({VisualisationRequest::Kind::Hedgehog, count}); });
     }
     closeDialog(dialog);
 }
@@ -89,7 +89,9 @@ void addPotentialAction(Dialog* dialog, int id) {
         auto* surface = static_cast<PotentialSurfaceDialog*>(dialog);
         const float potential = surface->potentialField()->get_float_val();
         const int direction = surface->directionList()->get_int_val();
-        buildWhileBusy(dialog, [&] { addPotentialSurface(potential, direction); });
+        buildWhileBusy(dialog, [&] {
+            programSession->add({VisualisationRequest::Kind::Surface, 0, potential, direction});
+        });
     }
     closeDialog(dialog);
 }

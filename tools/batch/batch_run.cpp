@@ -1,7 +1,6 @@
 #include "tools/batch/batch_run.h"
 
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
@@ -17,20 +16,11 @@
 namespace kelvaro::batch {
 namespace {
 
-// Reads the model file like the load dialog: text mode, the reading constructor, the
-// file closed in either case; the dialog's messages and the reader's warnings go to
-// `err`, but for info, which lists the warnings in its answer.
+// Reads the model file as the load dialog does; the dialog's messages and the reader's
+// warnings go to `err`, but for info, which lists the warnings in its answer.
 ModelFileRead readModel(const Command& command, std::FILE* err) {
-    const std::string& path = command.modelPath;
-    std::error_code ignored;  // a folder opens, but reads as an empty file
-    std::FILE* file = std::filesystem::is_directory(path, ignored) ? nullptr : std::fopen(path.c_str(), "rt");
-    if (file == nullptr) {
-        std::fprintf(err, "Could not open file %s.\n", path.c_str());
-        return {};
-    }
-    ModelFileRead read = readModelFile(file);
-    std::fclose(file);
-    if (!read.model || command.mode != Mode::Info) tellModelRead(read, path, err);
+    ModelFileRead read = readModelFile(command.modelPath);
+    if (!read.model || command.mode != Mode::Info) std::fputs(modelReadReport(read, command.modelPath).c_str(), err);
     return read;
 }
 
