@@ -39,6 +39,8 @@ test_packages=(
   imagemagick
   x11-utils
   valgrind
+  # localedef's sources: a test makes a locale with a decimal comma.
+  locales
   # A light window manager: one end-to-end test closes and stacks the dialogs under it.
   openbox
   # The Python module (built against Debian's /usr/bin/python3), its tests and its example.
