@@ -247,6 +247,13 @@ void PotentialGrid::sample(const BuildOptions& options) {
     }
 }
 
+void PotentialGrid::storeCrossing(const EdgeCrossing& crossing, GridEdge& edge) {
+    edge.crossed = 1;
+    edge.crossing = crossing.crossing;
+    edge.normal = crossing.normal;
+    edge.fieldStrength = crossing.fieldStrength;
+}
+
 GridNode& PotentialGrid::node(int index) const {
     GridNode& made = nodes_[index];
     if (!madeNodes_.has(index)) {
@@ -269,12 +276,7 @@ GridEdge& PotentialGrid::edge(int index) const {
         } else {
             edges_.constructAt(index);
         }
-        if (const EdgeCrossing* crossing = crossingIn(index)) {
-            made.crossed = 1;
-            made.crossing = crossing->crossing;
-            made.normal = crossing->normal;
-            made.fieldStrength = crossing->fieldStrength;
-        }
+        if (const EdgeCrossing* crossing = crossingIn(index)) storeCrossing(*crossing, made);
         madeEdges_.add(index);
         anyMade_ = true;
     }
@@ -532,12 +534,7 @@ void PotentialGrid::storeCrossingsInEdges() {
     if (!anyMade_) return;
     for (const LayerCrossings& layer : crossed_) {
         for (std::size_t m = 0; m < layer.slots.size(); ++m) {
-            if (!madeEdges_.has(layer.slots[m])) continue;
-            GridEdge& made = edges_[layer.slots[m]];
-            made.crossed = 1;
-            made.crossing = layer.crossings[m].crossing;
-            made.normal = layer.crossings[m].normal;
-            made.fieldStrength = layer.crossings[m].fieldStrength;
+            if (madeEdges_.has(layer.slots[m])) storeCrossing(layer.crossings[m], edges_[layer.slots[m]]);
         }
     }
 }

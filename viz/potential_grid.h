@@ -279,16 +279,17 @@ private:
     // The crossed edges whose lower node lies in one layer of nodes (fixed k), with how each
     // node of the layer lies against the level, for the cells on either side.
     struct LayerCrossings {
-        std::vector<int> slots;  // edge slots 3n + axis, increasing
-        std::vector<int> rowStarts;  // where the slots of each row of nodes start, and the end
-        std::vector<EdgeCrossing> crossings;
-        std::vector<std::uint8_t> sides;      // each node's side (see sideOf), in index order
-        std::vector<std::uint8_t> rowSides;   // a row's side when all its nodes share it, else mixedRow
+        std::vector<int> slots;              // edge slots 3n + axis, increasing
+        std::vector<int> rowStarts;          // where the slots of each row of nodes start, and the end
+        std::vector<EdgeCrossing> crossings;  // of the slots, in their order
+        std::vector<std::uint8_t> sides;     // each node's side of the level, in index order
+        std::vector<std::uint8_t> rowSides;  // a row's side when all its nodes share it, else mixed
     };
     // The triangles of the cells with a crossed edge in one layer of cells.
     struct LayerTriangles;
 
     Vector3 position(int n) const;
+    // Samples the potential at every node into the storage.
     void sample(const BuildOptions& options);
     // The node one step along `axis` (0 x, 1 y, 2 z) from node n, or -1 past the far face.
     int neighbour(int n, int axis) const;
@@ -303,6 +304,7 @@ private:
     const EdgeCrossing* crossingIn(int slot) const;
     // The cells of layer k with a crossed edge, and their triangles.
     void triangulateLayer(int k, LayerTriangles& out) const;
+    // The fast path: the crossings and triangles layer by layer on the threads.
     void polygoniseInParallel(float iso, bool flipNormals, const Vector3& color, const BuildOptions& options,
                               Group& result);
     // The plain path: the crossings layer by layer, then each cell polygonised in turn from
@@ -312,7 +314,10 @@ private:
     void clearPassFlags();
     // Stores the last pass's crossings and flags in the constructed edges.
     void storeCrossingsInEdges();
-    // Records cell c as polygonised and adds its group (when made) to `result`.
+    // Marks `edge` crossed at `crossing`.
+    static void storeCrossing(const EdgeCrossing& crossing, GridEdge& edge);
+    // Records cell c as polygonised and adds its group to `result`; raises std::bad_alloc
+    // when the group could not be made.
     void addPolygonisedCell(int c, const Ref<Group>& group, Group& result);
 
     GridStorage storage_;  // the samples and the object arrays below, one after the other
