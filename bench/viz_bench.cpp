@@ -12,7 +12,10 @@
 // builder's thread CPU time. The per-point costs of the batched evaluations, for each
 // kernel set this processor runs, are measured beside the one-point ones.
 // Each builder benchmark also reports the heap it needs: the peak of bytes held during
-// the build above those held before it, and the bytes its result keeps.
+// the build above those held before it, and the bytes its result keeps. The blocks of the
+// scene arenas (hedgehog lines, surface cells) are kept by the process from one build to
+// the next, like a surface grid's storage, and so are left out once the warm-up build has
+// made them; the cold runs' peak memory below counts everything.
 //
 // The first surface of a process also meets memory the process has never used: a run
 // started as `viz_bench --cold-surfaces` builds the cloud's largest surface four times in a
