@@ -288,7 +288,7 @@ TEST(SceneExactness, ScenesOfSeveralHedgehogsAndSurfacesStayWholeWhateverGoesFir
             Random15 generator;
             std::vector<Ref<Group>> parts{makeHedgehog(*model, 900, generator, options),
                                           makePotentialSurface(*model, 0.5, 0, options),
-                                          makeHedgehog(*model, 2500, generator, options),
+                                          makeHedgehog(*model, 1500, generator, options),
                                           makePotentialSurface(*model, -2.0, 1, options),
                                           makeHedgehog(*model, 300, generator, options)};
             Ref<Group> scene = create<Group>(20, 20);
