@@ -1,11 +1,11 @@
 #include "model/model_numbers.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 
+#include "common/bit_cast.h"
 #include "model/model_lexer.h"
 
 namespace kelvaro {
@@ -53,7 +53,7 @@ std::optional<std::string> modelNumberText(float value) {
     for (int digits = 1; digits <= 17; ++digits) {
         std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
         const std::optional<float> back = readModelNumber(text);
-        if (back && std::bit_cast<std::uint32_t>(*back) == std::bit_cast<std::uint32_t>(value)) return text;
+        if (back && bitCast<std::uint32_t>(*back) == bitCast<std::uint32_t>(value)) return text;
     }
     return std::nullopt;  // not reached: 17 digits state every float closely enough
 }
