@@ -12,6 +12,7 @@ let state = { model: null, visualisations: [] };
 let modelText = null;
 let fileName = "";
 let answers = 0;
+let lastScene = null;
 let restoring = false;
 
 const view = new SceneView($("scene"), {
@@ -28,6 +29,7 @@ function say(text) {
 function showAnswer(answer) {
   state = answer.state;
   modelText = answer.modelText;
+  lastScene = answer.scene;
   view.show(answer.scene, state.model);
   answers += 1;
   document.body.dataset.answers = String(answers);
@@ -88,8 +90,12 @@ async function restore(scene) {
   restoring = false;
   if (outcome && outcome.done) {
     fileName = scene.name;
-    if (scene.view) view.view = scene.view;
-    else view.frameBox(state.model.bounds);
+    if (scene.view) {
+      view.setBox(state.model.bounds);
+      view.view = scene.view;
+    } else {
+      view.frameBox(state.model.bounds);
+    }
   }
   return outcome;
 }
@@ -261,7 +267,13 @@ document.addEventListener("drop", (event) => {
 });
 
 // What the tests and benchmarks watch.
-window.kelvaroPage = { view, client, get state() { return state; }, get modelText() { return modelText; } };
+window.kelvaroPage = {
+  view,
+  client,
+  get state() { return state; },
+  get modelText() { return modelText; },
+  get scene() { return lastScene; },
+};
 
 (async () => {
   const examples = await (await fetch("examples/index.json")).json();

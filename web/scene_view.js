@@ -93,11 +93,11 @@ export class SceneView {
     this.camera = new THREE.PerspectiveCamera(fieldOfView, 1, 0.01, 100);
     this.controls = new OrbitControls(this.camera, canvas);
     this.controls.addEventListener("change", () => this.requestRender());
+    this.boxRadius = 1;
     this.content = new THREE.Group();
     this.scene.add(this.content);
     this.balls = [];
     this.renders = 0;
-    this.radius = 1;
     new ResizeObserver(() => this.resize()).observe(canvas);
     this.listenForDrags();
     this.resize();
@@ -122,6 +122,11 @@ export class SceneView {
   }
 
   renderNow() {
+    // Clipping planes that hold the whole box, from the eye's distance to the view's centre.
+    const distance = this.camera.position.distanceTo(this.controls.target);
+    this.camera.near = Math.max(distance - 2 * this.boxRadius, distance / 100);
+    this.camera.far = distance + 2 * this.boxRadius;
+    this.camera.updateProjectionMatrix();
     const size = this.renderer.getDrawingBufferSize(new THREE.Vector2());
     this.content.traverse((object) => {
       if (object.material && object.material.resolution) object.material.resolution.copy(size);
@@ -131,14 +136,21 @@ export class SceneView {
     this.canvas.dispatchEvent(new CustomEvent("rendered", { detail: this.renders }));
   }
 
-  // Places the camera so that the box (min x, y, z, max x, y, z) fills the view, seen along
-  // the negative z axis as the program's start view sees it.
-  frameBox(bounds) {
+  // The box (min x, y, z, max x, y, z) that the view must hold.
+  setBox(bounds) {
     const finite = bounds.every(Number.isFinite);
     const [x0, y0, z0, x1, y1, z1] = finite ? bounds : [-1.5, -1.5, -1.5, 1.5, 1.5, 1.5];
-    const centre = new THREE.Vector3((x0 + x1) / 2, (y0 + y1) / 2, (z0 + z1) / 2);
-    const radius = Math.max(Math.hypot(x1 - x0, y1 - y0, z1 - z0) / 2, 1e-6);
-    const distance = (radius / Math.sin(THREE.MathUtils.degToRad(fieldOfView / 2))) * 1.02;
+    this.boxCentre = new THREE.Vector3((x0 + x1) / 2, (y0 + y1) / 2, (z0 + z1) / 2);
+    this.boxRadius = Math.max(Math.hypot(x1 - x0, y1 - y0, z1 - z0) / 2, 1e-6);
+    this.requestRender();
+  }
+
+  // Places the camera so that the box fills the view, seen along the negative z axis as
+  // the program's start view sees it.
+  frameBox(bounds) {
+    this.setBox(bounds);
+    const centre = this.boxCentre;
+    const distance = (this.boxRadius / Math.sin(THREE.MathUtils.degToRad(fieldOfView / 2))) * 1.02;
     this.view = {
       position: [centre.x, centre.y, centre.z + distance],
       target: centre.toArray(),
@@ -154,11 +166,6 @@ export class SceneView {
     this.camera.position.fromArray(position);
     this.camera.up.fromArray(up);
     this.controls.target.fromArray(target);
-    const reach = this.camera.position.distanceTo(this.controls.target) + 1e-9;
-    this.radius = reach;
-    this.camera.near = reach / 1000;
-    this.camera.far = reach * 100;
-    this.camera.updateProjectionMatrix();
     this.controls.update();
     this.requestRender();
   }

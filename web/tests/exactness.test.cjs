@@ -4,13 +4,10 @@
 // bits, lines and triangles with their normals) are the same.
 const test = require("node:test");
 const assert = require("node:assert/strict");
-const crypto = require("node:crypto");
 const fs = require("node:fs");
 const path = require("node:path");
-const { spawnSync } = require("node:child_process");
-const { top, batch, loadKelvaro, partGeometry } = require("./support.cjs");
+const { top, batch, examples, runBatch, loadKelvaro, partGeometry, objGroups, digests } = require("./support.cjs");
 
-const examples = path.join(top, "examples");
 const degenerate = path.join(top, "tests/viz/degenerate_models");
 const modelFiles = [
   ...fs.readdirSync(examples).filter((f) => f.endsWith(".txt")).map((f) => path.join(examples, f)),
@@ -22,50 +19,6 @@ const requestLists = [
   ["surface 5 leave"],
   ["lines 7", "hedgehog 300", "surface -2 enter", "hedgehog 50", "surface 0.25 leave"],
 ];
-
-// kelvaro-batch run in the examples' folder (for ElectronData): its status and outputs.
-function runBatch(args) {
-  const run = spawnSync(batch, args, { cwd: examples, encoding: "latin1", maxBuffer: 1 << 30 });
-  if (run.error || run.status === null) throw run.error || new Error(`kelvaro-batch ${args.join(" ")}: ${run.signal}`);
-  return { status: run.status, out: run.stdout, err: run.stderr };
-}
-
-// A float as the OBJ file writes it (%.9g, which gives its bits back), or as C prints
-// infinities and not-a-numbers.
-function objNumber(word) {
-  const special = { inf: Infinity, "-inf": -Infinity, nan: NaN, "-nan": NaN };
-  return Math.fround(word in special ? special[word] : Number(word));
-}
-
-// The groups of an OBJ text: for each, its lines (point lists) and triangles.
-function objGroups(text) {
-  const vertices = [], normals = [], groups = new Map();
-  let group = null;
-  for (const line of text.split("\n")) {
-    const [kind, ...words] = line.trim().split(/\s+/);
-    if (kind === "v") vertices.push(words.map(objNumber));
-    else if (kind === "vn") normals.push(words.map(objNumber));
-    else if (kind === "g") groups.set(words[0], group = { lines: [], triangles: [] });
-    else if (kind === "l") group.lines.push(words.map((w) => vertices[Number(w) - 1]));
-    else if (kind === "f") {
-      const refs = words.map((w) => w.split("//").map(Number));
-      group.triangles.push({ corners: refs.map(([v]) => vertices[v - 1]),
-                             normals: refs.map(([, n]) => (n ? normals[n - 1] : [0, 0, 0])) });
-    }
-  }
-  return groups;
-}
-
-// The bits of every coordinate, in order: one digest for the lines, one for the triangles.
-function digests({ lines, triangles }) {
-  const bits = (points) => Buffer.from(new Float32Array(points.flat(2)).buffer);
-  const hash = (buffers) => buffers.reduce((h, b) => h.update(b), crypto.createHash("sha256")).digest("hex");
-  return {
-    lines: hash(lines.map(bits)),
-    linePoints: lines.map((l) => l.length).join(","),
-    triangles: hash(triangles.map((t) => bits([...t.corners, ...t.normals]))),
-  };
-}
 
 // kelvaro-batch's "stats" sizes of each request.
 function statsSizes(text) {
@@ -81,13 +34,13 @@ function statsSizes(text) {
 // The same sizes of a part of the drawn scene.
 function partSizes(part) {
   const sizes = { polylines: 0, line_points: 0, triangles: 0 };
-  for (const batch of part.batches) {
-    if (batch.primitive === "lines") sizes.line_points += batch.positions.length / 3;
-    if (batch.primitive === "polylines") {
-      sizes.polylines += batch.counts.length;
-      sizes.line_points += batch.counts.reduce((a, b) => a + b, 0);
+  for (const drawn of part.batches) {
+    if (drawn.primitive === "lines") sizes.line_points += drawn.positions.length / 3;
+    if (drawn.primitive === "polylines") {
+      sizes.polylines += drawn.counts.length;
+      sizes.line_points += drawn.counts.reduce((a, b) => a + b, 0);
     }
-    if (batch.primitive === "triangles") sizes.triangles += batch.positions.length / 9;
+    if (drawn.primitive === "triangles") sizes.triangles += drawn.positions.length / 9;
   }
   return sizes;
 }
