@@ -2,11 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
 #include <sstream>
 
-#include "common/bit_cast.h"
 #include "common/number_words.h"
 
 namespace kelvaro {
@@ -27,18 +24,6 @@ std::optional<float> clampedFloat(const std::string& text, float low, float high
     if (!value || std::isnan(*value)) return std::nullopt;
     clamped = *value < low || *value > high;
     return std::clamp(*value, low, high);
-}
-
-// The shortest "%.Ng" text of `value` that floatFromWord reads back to its bits.
-std::string exactFloatText(float value) {
-    char text[32];
-    for (int digits = 1; digits < 9; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
-        const std::optional<float> back = floatFromWord(text);
-        if (back && bitCast<std::uint32_t>(*back) == bitCast<std::uint32_t>(value)) return text;
-    }
-    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));  // nine digits state every float
-    return text;
 }
 
 }  // namespace
@@ -99,7 +84,7 @@ std::string requestWords(const VisualisationRequest& request) {
         case VisualisationRequest::Kind::FieldLines: return "lines " + std::to_string(request.count);
         case VisualisationRequest::Kind::Hedgehog: return "hedgehog " + std::to_string(request.count);
         case VisualisationRequest::Kind::Surface:
-            return "surface " + exactFloatText(request.potential) + (request.direction == 0 ? " leave" : " enter");
+            return "surface " + shortestFloatWord(request.potential) + (request.direction == 0 ? " leave" : " enter");
     }
     return {};
 }

@@ -53,11 +53,11 @@ export class WorkerClient {
   answered(data) {
     const request = this.inFlight;
     if (!request || data.id !== request.id) return;
-    this.inFlight = null;
     if (data.failed) {
       this.fail(data.failed);
       return;
     }
+    this.inFlight = null;
     this.onAnswer(data);
     request.resolve(data);
     this.pump();

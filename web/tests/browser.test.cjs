@@ -76,7 +76,7 @@ const chargeOnScreen = (page, index) => page.evaluate((i) => {
   return { x, y, inCanvas: [x - rect.left, y - rect.top] };
 }, index);
 
-test("a teacher's session in the browser", async (t) => {
+test("a teacher's session in the browser", { timeout: 240000 }, async (t) => {
   const page = await openPage();
   await page.selectOption("#examples", "dipole.txt");
   await page.click("#load-example");
@@ -93,6 +93,7 @@ test("a teacher's session in the browser", async (t) => {
     assert.ok(count(lines, yellow) > 20 * count(bare, yellow) + 2000, "yellow field lines");
     await addRequest(page, "surface", { potential: "1.5", direction: "leave" });
     const surface = await screenshot(page, "3-surface");
+    await page.screenshot({ path: path.join(shots, "page.png") });
     assert.ok(count(surface, reddish) > count(lines, reddish) + 3000, "the red surface of a positive potential");
     assert.deepEqual(page.errors, []);
   });
@@ -155,6 +156,18 @@ test("a teacher's session in the browser", async (t) => {
                      await page.evaluate(() => window.kelvaroPage.modelText));
     assert.equal(here.differences(there), 0, "the same pixels");
     await opened.close();
+  });
+
+  await t.test("builders that stop (as when their memory runs out) are started again with the scene", async () => {
+    const before = await page.evaluate(() => [window.kelvaroPage.modelText, window.kelvaroPage.state.visualisations]);
+    await page.evaluate(() => window.kelvaroPage.client.send("an action the worker fails on"));
+    await page.waitForFunction(() => /^The builders stopped/.test(document.getElementById("messages").textContent));
+    await settled(page);
+    assert.deepEqual(await page.evaluate(() => [window.kelvaroPage.modelText, window.kelvaroPage.state.visualisations]),
+                     before);
+    await addRequest(page, "hedgehog", { count: "30" });
+    assert.equal((await page.evaluate(() => window.kelvaroPage.state.visualisations)).length, before[1].length + 1,
+                 "the page still works");
   });
 
   await t.test("a broken file is told in words and the model is kept", async () => {

@@ -45,7 +45,7 @@ function partSizes(part) {
   return sizes;
 }
 
-test("the web module builds what kelvaro-batch builds, to the bit", async (t) => {
+test("the web module builds what kelvaro-batch builds, to the bit", { timeout: 900000 }, async (t) => {
   assert.ok(fs.existsSync(batch), `kelvaro-batch is built at ${batch}`);
   const kelvaro = await loadKelvaro();
   for (const file of modelFiles) {
