@@ -1,11 +1,15 @@
 // The browser edition in Debian's headless Chromium (through the DevTools protocol, with
 // playwright-core): the first picture of the dipole after the page is opened on
-// 127.0.0.1, everything the page downloads (raw and gzipped), and the rebuild after a moved
-// charge in the page's worker, beside the issue's targets. WebGL is drawn in software here.
+// 127.0.0.1 (served by Python's http.server, as scripts/web.sh serves it), everything the
+// page downloads (raw and gzipped), and the rebuild after a moved charge in the page's
+// worker and the page's handling of its answer, beside the targets. WebGL is drawn in
+// software here (SwiftShader), which the round trip of a rebuild includes.
 //
 //   node bench/web_page.cjs      (after scripts/web.sh build and npm ci in web/)
+const { spawn } = require("node:child_process");
+const net = require("node:net");
 const zlib = require("node:zlib");
-const { site, serveFolder, launchChromium } = require("../web/tests/support.cjs");
+const { site, launchChromium } = require("../web/tests/support.cjs");
 
 const scenes = [
   { model: "dipole.txt", requests: ["lines 20", "surface 5 leave", "hedgehog 1000"], target: 20 },
@@ -14,8 +18,31 @@ const scenes = [
 const repeats = 15;
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
+// The site served as scripts/web.sh serves it, by Python's http.server, on a free port.
+async function pythonServer() {
+  const port = await new Promise((resolve) => {
+    const probe = net.createServer().listen(0, "127.0.0.1", () => {
+      const { port: free } = probe.address();
+      probe.close(() => resolve(free));
+    });
+  });
+  const server = spawn("python3", ["-m", "http.server", String(port), "--bind", "127.0.0.1", "--directory", site],
+                       { stdio: "ignore" });
+  const url = `http://127.0.0.1:${port}/`;
+  for (let tries = 0; ; ++tries) {
+    try {
+      await fetch(url);
+      break;
+    } catch (error) {
+      if (tries > 100) throw error;
+      await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+  }
+  return { url, close: () => server.kill() };
+}
+
 (async () => {
-  const server = await serveFolder(site);
+  const server = await pythonServer();
   const browser = await launchChromium();
   try {
     const page = await browser.newPage({ viewport: { width: 1000, height: 700 } });
@@ -69,6 +96,6 @@ const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.l
     }
   } finally {
     await browser.close();
-    await server.close();
+    server.close();
   }
 })();

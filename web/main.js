@@ -1,9 +1,9 @@
 // The page: the panel's commands, the scene view and the builder worker, and the link that
 // holds the scene. The model, its visualisations and the edit history live in the worker's
 // session; every answer brings the session's state and the scene drawn anew.
+import { builders as client } from "./builders.js";
 import { SceneView } from "./scene_view.js";
 import { sceneFragment, sceneOfFragment } from "./share_link.js";
-import { WorkerClient } from "./worker_client.js";
 
 const $ = (id) => document.getElementById(id);
 const welcome = { example: "dipole.txt", requests: ["lines 20"] };
@@ -20,7 +20,8 @@ const view = new SceneView($("scene"), {
   onMove: (index, position) => client.send("dragTo", { position }),
   onEnd: () => client.send("endDrag"),
 });
-const client = new WorkerClient(showAnswer, rebuildAfterFailure);
+client.onAnswer = showAnswer;
+client.onFailure = rebuildAfterFailure;
 
 function say(text) {
   if (text) $("messages").textContent = text;
@@ -112,8 +113,10 @@ async function openFragment() {
     await restore(scene);
     return;
   }
-  const loaded = await loadExample(welcome.example);
-  if (loaded && loaded.done) for (const words of welcome.requests) await act("add", { words });
+  // The welcome scene: its requests wait in line behind the load, which they need.
+  const loaded = loadExample(welcome.example);
+  const added = welcome.requests.map((words) => loaded.then((outcome) => outcome && outcome.done && act("add", { words })));
+  await Promise.all([loaded, ...added]);
 }
 
 // The worker gave up (its memory ran out): a new one builds the scene again from the
@@ -283,8 +286,9 @@ window.kelvaroPage = {
 };
 
 (async () => {
-  const examples = await (await fetch("examples/index.json")).json();
-  $("examples").replaceChildren(...examples.map((name) => new Option(name, name, false, name === welcome.example)));
-  await openFragment();
+  const listed = fetch("examples/index.json").then((response) => response.json()).then((examples) => {
+    $("examples").replaceChildren(...examples.map((name) => new Option(name, name, false, name === welcome.example)));
+  });
+  await Promise.all([listed, openFragment()]);
   document.body.dataset.ready = "true";
 })();

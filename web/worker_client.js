@@ -3,11 +3,12 @@
 // waits, so the scene follows the latest position and never falls behind the pointer.
 
 export class WorkerClient {
-  // `onAnswer(answer)` gets every answer; `onFailure(reason)` hears that the worker gave up,
-  // after which a new worker is started (the page then restores its scene).
-  constructor(onAnswer, onFailure) {
-    this.onAnswer = onAnswer;
-    this.onFailure = onFailure;
+  // The page sets `onAnswer(answer)`, which gets every answer, and `onFailure(reason)`,
+  // which hears that the worker gave up, after which a new worker is started (the page
+  // then restores its scene).
+  constructor() {
+    this.onAnswer = () => {};
+    this.onFailure = () => {};
     this.waiting = [];
     this.inFlight = null;
     this.nextId = 1;
