@@ -48,6 +48,6 @@ echo "== browser edition: the site"
 "$top/scripts/web.sh" build
 echo "== the web module under node, against kelvaro-batch"
 (cd "$top/web" && KELVARO_BATCH="$top/build/tools/batch/kelvaro-batch" \
-  node --test tests/session.test.cjs tests/exactness.test.cjs)
+  node --test tests/session.test.cjs tests/share_link.test.cjs tests/exactness.test.cjs)
 echo "== the site in headless Chromium"
 (cd "$top/web" && node --test tests/browser.test.cjs)

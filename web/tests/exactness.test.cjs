@@ -81,7 +81,9 @@ test("the web module builds what kelvaro-batch builds, to the bit", { timeout: 9
         const parts = web.drawScene().parts.filter((p) => p.visualisation >= 0);
         assert.deepEqual(parts.map(partSizes), stats, `${label}: sizes`);
 
-        const groups = [...objGroups(runBatch(["obj", file, ...words]).out).values()].slice(1);
+        const [modelGroup, ...groups] = objGroups(runBatch(["obj", file, ...words]).out).values();
+        const modelPart = web.drawScene().parts[0];
+        assert.deepEqual(digests(partGeometry(modelPart)).lines, digests(modelGroup).lines, `${label}: the axes`);
         assert.equal(groups.length, parts.length, `${label}: visualisations in the OBJ file`);
         parts.forEach((part, i) => {
           assert.deepEqual(digests(partGeometry(part)), digests(groups[i]), `${label}: geometry of request ${i + 1}`);
