@@ -35,6 +35,20 @@ function showAnswer(answer) {
   answers += 1;
   document.body.dataset.answers = String(answers);
   showState();
+  keepLinkCurrent();
+}
+
+// The address holds the scene as it is, a moment after it last changed: a reload brings
+// it back, and the address is the link to share.
+let linkTimer = null;
+function keepLinkCurrent() {
+  clearTimeout(linkTimer);
+  linkTimer = setTimeout(writeLink, 300);
+}
+
+async function writeLink() {
+  clearTimeout(linkTimer);
+  if (modelText !== null) history.replaceState(null, "", await sceneFragment(sceneToShare()));
 }
 
 // Runs `action` in the worker; answers its outcome (null when it was superseded or lost),
@@ -106,7 +120,7 @@ async function openFragment() {
   try {
     scene = await sceneOfFragment(location.hash);
   } catch (error) {
-    say(`This link holds no scene that can be shown: ${error.message}. No model is loaded.`);
+    say(`This link holds no scene that can be shown: ${error.message}.` + (state.model ? "" : " No model is loaded."));
     return;
   }
   if (scene) {
@@ -240,7 +254,7 @@ $("save-model").addEventListener("click", () => {
 });
 $("save-picture").addEventListener("click", async () => download(await view.pngBlob(), `${baseName()}.png`));
 $("share").addEventListener("click", async () => {
-  history.replaceState(null, "", await sceneFragment(sceneToShare()));
+  await writeLink();
   try {
     await navigator.clipboard.writeText(location.href);
     say("The link to this scene is in the address bar, and copied.");
@@ -248,7 +262,11 @@ $("share").addEventListener("click", async () => {
     say("The link to this scene is in the address bar.");
   }
 });
-window.addEventListener("hashchange", openFragment);
+view.controls.addEventListener("end", keepLinkCurrent);
+// A link pasted into the address of the open page.
+window.addEventListener("hashchange", () => {
+  if (location.hash.startsWith("#scene=")) openFragment();
+});
 
 // Model files dropped anywhere on the page.
 let dragDepth = 0;

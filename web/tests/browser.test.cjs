@@ -146,7 +146,7 @@ test("a teacher's session in the browser", { timeout: 240000 }, async (t) => {
 
   await t.test("the link of the scene opens the same picture", async () => {
     await page.click("#share");
-    await page.waitForFunction(() => location.hash.startsWith("#scene="));
+    await page.waitForFunction(() => /^The link to this scene/.test(document.getElementById("messages").textContent));
     const link = await page.evaluate(() => location.hash);
     const here = await screenshot(page, "5-shared");
     const opened = await openPage(link);
