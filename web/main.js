@@ -62,12 +62,21 @@ async function act(action, args = {}, refusalLine = null) {
   return answer.outcome;
 }
 
-async function loadText(name, text) {
-  const outcome = await act("load", { name, text });
-  if (outcome && outcome.done) {
-    fileName = name;
+// After a model was loaded from the file `name`: the view framed on its box (or `view`).
+function modelLoaded(name, shownView = null) {
+  fileName = name;
+  if (shownView) {
+    view.setBox(state.model.bounds);
+    view.view = shownView;
+  } else {
     view.frameBox(state.model.bounds);
   }
+  showState();
+}
+
+async function loadText(name, text) {
+  const outcome = await act("load", { name, text });
+  if (outcome && outcome.done) modelLoaded(name);
   return outcome;
 }
 
@@ -103,15 +112,7 @@ async function restore(scene) {
   restoring = true;
   const outcome = await act("restore", { name: scene.name, modelText: scene.model, requests: scene.requests });
   restoring = false;
-  if (outcome && outcome.done) {
-    fileName = scene.name;
-    if (scene.view) {
-      view.setBox(state.model.bounds);
-      view.view = scene.view;
-    } else {
-      view.frameBox(state.model.bounds);
-    }
-  }
+  if (outcome && outcome.done) modelLoaded(scene.name, scene.view);
   return outcome;
 }
 
@@ -243,10 +244,7 @@ $("file").addEventListener("change", (event) => loadFile(event.target.files[0]))
 $("new-model").addEventListener("click", async () => {
   const outcome = await act("newModel", { name: "New model", corner: [-1.5, -1.5, -1.5], opposite: [1.5, 1.5, 1.5],
                                           axes: true });
-  if (outcome && outcome.done) {
-    fileName = "new-model.txt";
-    view.frameBox(state.model.bounds);
-  }
+  if (outcome && outcome.done) modelLoaded("new-model.txt");
 });
 $("save-model").addEventListener("click", () => {
   if (modelText === null) say("This model holds what no model file can state; it was not saved.");

@@ -170,6 +170,46 @@ test("a teacher's session in the browser", { timeout: 240000 }, async (t) => {
                  "the page still works");
   });
 
+  await t.test("the panel's other commands: hide, remove, save, a dropped file, a new model", async () => {
+    const shown = () => page.evaluate(() => window.kelvaroPage.scene.parts.map((p) => p.visualisation));
+    const listed = (await page.evaluate(() => window.kelvaroPage.state.visualisations)).length;
+    await page.locator("#visualisations li").first().locator("input").uncheck();
+    await settled(page);
+    assert.deepEqual(await shown(), [-1, ...Array.from({ length: listed - 1 }, (_, i) => i + 1)], "the first hidden");
+    await page.locator("#visualisations li").first().locator("button").click();
+    await settled(page);
+    assert.equal((await page.evaluate(() => window.kelvaroPage.state.visualisations)).length, listed - 1);
+
+    const [model] = await Promise.all([page.waitForEvent("download"), page.click("#save-model")]);
+    assert.equal(fs.readFileSync(await model.path(), "latin1"), await page.evaluate(() => window.kelvaroPage.modelText));
+    assert.equal(model.suggestedFilename(), "dipole.txt");
+    const [picture] = await Promise.all([page.waitForEvent("download"), page.click("#save-picture")]);
+    const saved = PNG.read(await picture.path());
+    assert.ok(saved.width > 100 && count(saved, red) > 50, "a PNG of the view, with the red charge");
+
+    await page.evaluate(async (text) => {
+      const files = new DataTransfer();
+      files.items.add(new File([text], "dropped.txt", { type: "text/plain" }));
+      document.body.dispatchEvent(new DragEvent("drop", { dataTransfer: files, bubbles: true, cancelable: true }));
+    }, 'MODEL "Dropped"\nBOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 2 AT 0, 0, 0');
+    await page.waitForFunction(() => /^Dropped - dropped\.txt, 1 charge/.test(document.getElementById("model-name").textContent));
+
+    await page.click("#new-model");
+    await page.waitForFunction(() => window.kelvaroPage.state.model && window.kelvaroPage.state.model.name === "New model");
+    await page.locator("#charge-form [name=add]").click();
+    await settled(page);
+    assert.deepEqual(await page.evaluate(() => window.kelvaroPage.state.model.charges.map((c) => c.position)), [[0, 0, 0]]);
+    await page.click("#undo");
+    await settled(page);
+    assert.equal(await page.evaluate(() => window.kelvaroPage.state.model.charges.length), 0);
+    await page.click("#redo");
+    await settled(page);
+    assert.equal(await page.evaluate(() => window.kelvaroPage.state.model.charges.length), 1);
+    await page.selectOption("#examples", "dipole.txt");
+    await page.click("#load-example");
+    await settled(page);
+  });
+
   await t.test("a broken file is told in words and the model is kept", async () => {
     await page.setInputFiles("#file", { name: "broken.txt", mimeType: "text/plain",
                                         buffer: Buffer.from('MODEL "Broken"\n\nPOINT 1 AT 0, 0, 0\n') });
