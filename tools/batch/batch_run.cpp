@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/number_text.h"
 #include "model/model.h"
 #include "model/read_report.h"
 #include "tools/batch/obj_files.h"
@@ -35,22 +36,26 @@ ModelFileRead readModel(const Command& command, std::FILE* err) {
 }
 
 const char* onOff(bool on) { return on ? "on" : "off"; }
-double wide(float value) { return static_cast<double>(value); }
+
+// Enough digits to give the number back exactly: 9 for a float, 17 for a double.
+NumberText exact(float value) { return numberText(value, 9); }
+NumberText exact(double value) { return numberText(value, 17); }
 
 void printInfo(const Model& model, std::FILE* out) {
     const ABox& box = model.bounds();
     std::fprintf(out, "name: %.*s\n", static_cast<int>(model.name().size()), model.name().data());
-    std::fprintf(out, "bounds: %.9g %.9g %.9g %.9g %.9g %.9g\n", wide(box.min.x), wide(box.min.y), wide(box.min.z),
-                 wide(box.max.x), wide(box.max.y), wide(box.max.z));
+    std::fprintf(out, "bounds: %s %s %s %s %s %s\n", exact(box.min.x).c_str(), exact(box.min.y).c_str(),
+                 exact(box.min.z).c_str(), exact(box.max.x).c_str(), exact(box.max.y).c_str(), exact(box.max.z).c_str());
     std::fprintf(out, "box: %s\naxes: %s\n", onOff(model.boxOn()), onOff(model.axesOn()));
     std::fprintf(out, "charges: %d\n", static_cast<int>(model.chargeCount()));
     for (const Charge& charge : model.charges()) {
-        std::fprintf(out, "charge: %.17g %.9g %.9g %.9g\n", charge.value, wide(charge.position.x),
-                     wide(charge.position.y), wide(charge.position.z));
+        std::fprintf(out, "charge: %s %s %s %s\n", exact(charge.value).c_str(), exact(charge.position.x).c_str(),
+                     exact(charge.position.y).c_str(), exact(charge.position.z).c_str());
     }
-    std::fprintf(out, "traceStep: %.17g\npointSpacing: %.17g\nchargeRadius: %.17g\n", model.traceStep(),
-                 model.pointSpacing(), model.chargeRadius());
-    std::fprintf(out, "potentialMin: %.17g\npotentialMax: %.17g\n", model.potentialMin(), model.potentialMax());
+    std::fprintf(out, "traceStep: %s\npointSpacing: %s\nchargeRadius: %s\n", exact(model.traceStep()).c_str(),
+                 exact(model.pointSpacing()).c_str(), exact(model.chargeRadius()).c_str());
+    std::fprintf(out, "potentialMin: %s\npotentialMax: %s\n", exact(model.potentialMin()).c_str(),
+                 exact(model.potentialMax()).c_str());
 }
 
 void listWarnings(const ModelFileRead& read, const std::string& path, std::FILE* out) {
@@ -83,6 +88,12 @@ Visualisation build(const Model& model, const Request& request, int number, cons
 
 int runCommand(const Command& command, std::FILE* out, std::FILE* err, const BuildOptions& options,
                PictureWriter writePicture) {
+    if (command.mode == Mode::Obj && !command.outputPath.empty()) {
+        if (const std::string problem = objNameProblem(command.outputPath); !problem.empty()) {
+            std::fprintf(err, "kelvaro-batch: %s\n", problem.c_str());
+            return BadArguments;
+        }
+    }
     const ModelFileRead read = readModel(command, err);
     if (!read.model) return Failure;
     const Model* model = read.model.get();
