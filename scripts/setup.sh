@@ -40,6 +40,8 @@ test_packages=(
   valgrind
   # A light window manager: one end-to-end test closes and stacks the dialogs under it.
   openbox
+  # The locale sources: a test makes a German locale (decimal comma) with localedef.
+  locales
   # The Python module (built against Debian's /usr/bin/python3), its tests and its example.
   python3-dev
   pybind11-dev
