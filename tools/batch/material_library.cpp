@@ -46,17 +46,18 @@ bool MaterialLibrary::write(std::FILE* stream) const {
     const auto put = [&](const char* format, auto... values) {
         if (std::fprintf(stream, format, values...) < 0) good = false;
     };
-    put("# Kelvaro's colours and materials\n");
-    for (const auto& [m, name] : materials_) {
+    put("%s", "# Kelvaro's colours and materials\n");
+    for (const Material& material : materials_) {
+        const State& m = material.state;
         // Single-precision products, as the program hands them to OpenGL.
         const auto colorLine = [&](const char* key, float factor) {
             put("%s %s %s %s\n", key, numberText(m.color[0] * factor).c_str(), numberText(m.color[1] * factor).c_str(),
                 numberText(m.color[2] * factor).c_str());
         };
-        put("\nnewmtl %s\n", name.c_str());
+        put("\nnewmtl %s\n", material.name.c_str());
         if (!(m.flags & AttributeSet::Lighting)) {
             colorLine("Kd", 1.0f);
-            put("d 1\nillum 0\n");
+            put("%s", "d 1\nillum 0\n");
             continue;
         }
         if (m.flags & AttributeSet::AmbientSet) colorLine("Ka", m.ambient);
