@@ -39,7 +39,7 @@ void removeTemporariesAndEnd(int signal) {
 
 // Blocks the ending signals on this thread while it lives: a temporary file is made and
 // noted, or its note dropped, before a signal can look, and a file written in place is
-// written to its end.
+// written to its end unless another thread takes the signal.
 class SignalsHeld {
 public:
     SignalsHeld() {
@@ -280,8 +280,8 @@ bool WholeFile::renameOverTarget() {
     return true;
 }
 
-// The file keeps its inode. A failure midway (a full disk) leaves it partly written, which
-// is why this way is taken only where a rename would change the file.
+// The file keeps its inode. A failure midway (a full disk, the process killed) leaves it
+// partly written, which is why this way is taken only where a rename would change the file.
 bool WholeFile::writeInPlace() {
     std::string fromTemporary;
     if (!temporaryPath_.empty() && !readAll(fileno(stream_), fromTemporary)) return fail();

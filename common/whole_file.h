@@ -1,6 +1,7 @@
 #pragma once
-// Files written whole or not at all: a failed or interrupted write never leaves a partial
-// file under the asked name, and a file that is replaced keeps what its users gave it.
+// Files written whole or not at all: a failed or interrupted write leaves no partial file
+// under the asked name (but for a file that can only be written in place), and a file that
+// is replaced keeps what its users gave it.
 
 #include <cstddef>
 #include <cstdio>
@@ -22,7 +23,8 @@ namespace kelvaro {
 //   also those of a chmod made while the content was written;
 // - any other file (a second hard link, another owner or group that cannot be given, a
 //   folder that takes no new file) is written in place, once the whole content is in
-//   memory: it keeps its inode, and with it its owner, group, permissions and links.
+//   memory: it keeps its inode, and with it its owner, group, permissions and links; a
+//   failure midway (a full disk) leaves it partly written.
 // A new file gets the permissions that the umask (or the folder's default ACL) leaves of
 // 0666, as any program's new file does.
 //
