@@ -2,46 +2,47 @@
 
 #include <cmath>
 
-#include "app/charge_edits.h"
-#include "app/model_edits.h"
 #include "app/session.h"
+#include "app/typed_charge.h"
 
 namespace kelvaro {
 
-bool ChargeDrag::begin(int index) {
-    active_ = currentModel && index >= 0 && index < currentModel->chargeCount();
-    if (!active_) return false;
+bool ChargeDrag::begin(Session& session, int index) {
+    const Model* model = session.model();
+    session_ = model && index >= 0 && index < model->chargeCount() ? &session : nullptr;
+    if (!session_) return false;
     index_ = index;
-    before_.assign(currentModel->charges().begin(), currentModel->charges().end());
+    before_.assign(model->charges().begin(), model->charges().end());
     waiting_.reset();
     return true;
 }
 
 void ChargeDrag::moveTo(const Vector3& position) {
-    if (active_ && std::isfinite(position.x) && std::isfinite(position.y) && std::isfinite(position.z)) {
+    if (session_ && std::isfinite(position.x) && std::isfinite(position.y) && std::isfinite(position.z)) {
         waiting_ = position;
     }
 }
 
 bool ChargeDrag::buildWaiting() {
-    if (!active_ || !waiting_) return false;
+    if (!session_ || !waiting_) return false;
     const Vector3 wanted = *waiting_;
     waiting_.reset();
-    if (!currentModel || index_ >= currentModel->chargeCount()) return false;
-    std::vector<Charge> charges(currentModel->charges().begin(), currentModel->charges().end());
+    const Model* model = session_->model();
+    if (!model || index_ >= model->chargeCount()) return false;
+    std::vector<Charge> charges(model->charges().begin(), model->charges().end());
     Vector3& position = charges[static_cast<std::size_t>(index_)].position;
-    const Vector3 kept = keptInBox(wanted, currentModel->bounds());
+    const Vector3 kept = keptInBox(wanted, model->bounds());
     // Held beyond a face, the charge stays where it is: nothing to build.
     if (kept.x == position.x && kept.y == position.y && kept.z == position.z) return false;
     position = kept;
-    return setCharges(charges);
+    return session_->setCharges(charges);
 }
 
 bool ChargeDrag::end() {
-    if (!active_) return false;
+    if (!session_) return false;
     const bool built = buildWaiting();
-    recordChargeStep(std::move(before_));
-    active_ = false;
+    session_->recordChargeStep(std::move(before_));
+    session_ = nullptr;
     return built;
 }
 

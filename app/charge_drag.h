@@ -11,12 +11,17 @@
 #include "model/model.h"
 
 namespace kelvaro {
+class Session;
+}
+
+namespace kelvaro {
 
 class ChargeDrag {
 public:
-    // Starts dragging charge `index` of the current model; false (no drag) when there is none.
-    bool begin(int index);
-    bool active() const { return active_; }
+    // Starts dragging charge `index` of the session's model; false (no drag) when there is
+    // none. The session must outlive the drag.
+    bool begin(Session& session, int index);
+    bool active() const { return session_ != nullptr; }
     // The position the charge should take now, in place of any that still waits. A point
     // that is not finite is ignored.
     void moveTo(const Vector3& position);
@@ -28,7 +33,7 @@ public:
     bool end();
 
 private:
-    bool active_ = false;
+    Session* session_ = nullptr;  // while a drag is active
     int index_ = -1;
     std::vector<Charge> before_;
     std::optional<Vector3> waiting_;

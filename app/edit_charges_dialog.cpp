@@ -5,7 +5,7 @@
 
 #include "app/busy_cursor.h"
 #include "app/explore_commands.h"
-#include "app/model_edits.h"
+#include "app/messages.h"
 #include "app/scene_mouse.h"
 #include "app/session.h"
 #include "app/shell.h"
@@ -46,7 +46,8 @@ bool EditChargesDialog::hide() {
 }
 
 void EditChargesDialog::showCharges(std::optional<int> chosen) {
-    const int count = currentModel ? currentModel->chargeCount() : 0;
+    const Model* model = programSession->model();
+    const int count = model ? model->chargeCount() : 0;
     const int previous = chargeList_->get_int_val();
     setNumberedItems(*chargeList_, listedCharges_, count);
     listedCharges_ = count;
@@ -56,7 +57,7 @@ void EditChargesDialog::showCharges(std::optional<int> chosen) {
     }
     const int index = std::min(chosen.value_or(previous), count - 1);
     chargeList_->set_int_val(index);
-    const ChargeTexts texts = chargeTexts(currentModel->charges()[static_cast<std::size_t>(index)]);
+    const ChargeTexts texts = chargeTexts(model->charges()[static_cast<std::size_t>(index)]);
     fields_[0]->set_text(texts.value.c_str());
     fields_[1]->set_text(texts.x.c_str());
     fields_[2]->set_text(texts.y.c_str());
@@ -90,12 +91,17 @@ void editChargesControl(int id) {
 
 namespace {
 
+std::vector<Charge> chargesOfTheModel() {
+    const std::span<const Charge> charges = programSession->model()->charges();
+    return {charges.begin(), charges.end()};
+}
+
 // Gives the model `charges` as one step of the history and shows charge `chosen`.
 void changeCharges(EditChargesDialog& dialog, const std::vector<Charge>& charges, int chosen) {
     endSceneDrag();
     {
         const BusyCursor busy;
-        editCharges(charges);
+        programSession->editCharges(charges);
     }
     showModelChange();
     dialog.showCharges(chosen);
@@ -107,23 +113,23 @@ void applyTypedCharge(EditChargesDialog& dialog) {
         say("There is no charge to change: Add Charge makes one.\n");
         return;
     }
-    const TypedCharge typed = readTypedCharge(dialog.typedTexts(), currentModel->bounds());
+    const TypedCharge typed = readTypedCharge(dialog.typedTexts(), programSession->model()->bounds());
     if (!typed.charge) {
         say(typed.refusal);
         return;
     }
-    std::vector<Charge> charges(currentModel->charges().begin(), currentModel->charges().end());
+    std::vector<Charge> charges = chargesOfTheModel();
     charges[static_cast<std::size_t>(*chosen)] = *typed.charge;
     changeCharges(dialog, charges, *chosen);
 }
 
 void addCharge(EditChargesDialog& dialog) {
-    const TypedCharge added = newCharge(*currentModel);
+    const TypedCharge added = newCharge(*programSession->model());
     if (!added.charge) {
         say(added.refusal);
         return;
     }
-    std::vector<Charge> charges(currentModel->charges().begin(), currentModel->charges().end());
+    std::vector<Charge> charges = chargesOfTheModel();
     charges.push_back(*added.charge);
     changeCharges(dialog, charges, static_cast<int>(charges.size()) - 1);
     dialog.focusValue();
@@ -135,7 +141,7 @@ void deleteCharge(EditChargesDialog& dialog) {
         say("There is no charge to delete.\n");
         return;
     }
-    std::vector<Charge> charges(currentModel->charges().begin(), currentModel->charges().end());
+    std::vector<Charge> charges = chargesOfTheModel();
     charges.erase(charges.begin() + *chosen);
     changeCharges(dialog, charges, *chosen);
 }
@@ -148,7 +154,7 @@ void editChargesAction(Dialog* dialog, int id) {
         edit.hide();
         return;
     }
-    if (!currentModel) {
+    if (!programSession->model()) {
         say("No model is loaded.\n");
         return;
     }

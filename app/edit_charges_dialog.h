@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "app/charge_edits.h"
+#include "app/typed_charge.h"
 #include "app/dialog.h"
 
 class GLUI_EditText;

@@ -5,7 +5,6 @@
 #include "app/busy_cursor.h"
 #include "app/dialog.h"
 #include "app/edit_charges_dialog.h"
-#include "app/model_edits.h"
 #include "app/panels.h"
 #include "app/scene_mouse.h"
 #include "app/session.h"
@@ -25,7 +24,7 @@ void undoOrRedo(bool redo) {
     bool changed;
     {
         const BusyCursor busy;
-        changed = redo ? redoEdit() : undoEdit();
+        changed = redo ? programSession->redo() : programSession->undo();
     }
     if (changed) showModelChange();
 }
@@ -57,7 +56,8 @@ void resetMainView() {
 }
 
 void showModelChange() {
-    fieldLinesDialog->setChargeCount(currentModel ? currentModel->chargeCount() : 0);
+    const Model* model = programSession->model();
+    fieldLinesDialog->setChargeCount(model ? model->chargeCount() : 0);
     if (editChargesDialog->shown()) editChargesDialog->showCharges();
     glutPostRedisplay();
 }

@@ -23,9 +23,4 @@ std::vector<std::string> findFiles(const char* pattern) {
     return names;
 }
 
-bool isDirectory(const char* name) {
-    struct stat status;
-    return stat(name, &status) == 0 && S_ISDIR(status.st_mode);
-}
-
 }  // namespace kelvaro

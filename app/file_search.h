@@ -11,7 +11,4 @@ namespace kelvaro {
 // An unreadable directory gives no names.
 std::vector<std::string> findFiles(const char* pattern);
 
-// Whether `name` is an existing directory (a name the load dialog cannot open as a file).
-bool isDirectory(const char* name);
-
 }  // namespace kelvaro

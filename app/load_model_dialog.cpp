@@ -51,8 +51,8 @@ void loadModelAction(Dialog* dialog, int id) {
     if (id == LoadModelDialog::OkId) {
         const std::string name = static_cast<LoadModelDialog*>(dialog)->nameField()->get_text();
         endSceneDrag();
-        if (loadModelFile(name.c_str()) == LoadOutcome::Loaded) {
-            fieldLinesDialog->setChargeCount(currentModel->chargeCount());
+        if (programSession->load(name) == LoadOutcome::Loaded) {
+            fieldLinesDialog->setChargeCount(programSession->model()->chargeCount());
         }
         if (editChargesDialog && editChargesDialog->shown()) editChargesDialog->showCharges();
     }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/messages.h"
 #include "app/session.h"
 #include "model/model_writer.h"
 #include "glui/glui.h"
@@ -48,11 +49,12 @@ bool wouldReplace(const std::string& name) {
 }
 
 void save(const std::string& name) {
-    if (!currentModel) {
+    const Model* model = programSession->model();
+    if (!model) {
         say("Could not save model: no model is loaded.\n");
     } else if (name.empty()) {
         say("Could not save model: no file name was given.\n");
-    } else if (const std::string reason = saveModelFile(*currentModel, name); reason.empty()) {
+    } else if (const std::string reason = saveModelFile(*model, name); reason.empty()) {
         say("Model saved as " + name + ".\n");
     } else {
         say("Could not save model " + name + ": " + reason + ".\n");
@@ -65,7 +67,7 @@ void saveModelAction(Dialog* dialog, int id) {
     auto& saveDialog = *static_cast<SaveModelDialog*>(dialog);
     if (id == SaveModelDialog::OkId) {
         const std::string name = saveDialog.nameField()->get_text();
-        if (currentModel && !name.empty() && wouldReplace(name) && !saveDialog.mayReplace(name)) return;
+        if (programSession->model() && !name.empty() && wouldReplace(name) && !saveDialog.mayReplace(name)) return;
         save(name);
     }
     saveDialog.forgetReplace();

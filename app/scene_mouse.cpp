@@ -56,10 +56,11 @@ void beginGesture(int button, int x, int y) {
     if (button == GLUT_MIDDLE_BUTTON || (button == GLUT_LEFT_BUTTON && (modifiers & GLUT_ACTIVE_SHIFT))) {
         gesture = Gesture::Pan;
     } else if (button == GLUT_LEFT_BUTTON && (modifiers & GLUT_ACTIVE_CTRL)) {
-        if (!currentModel) return;
-        const auto charge = chargeNear(mainView, sceneArea(), currentModel->charges(), x, y, pickRadius);
-        if (!charge || !chargeDrag.begin(*charge)) return;
-        chargeAtPress = currentModel->charges()[static_cast<std::size_t>(*charge)].position;
+        const Model* model = programSession->model();
+        if (!model) return;
+        const auto charge = chargeNear(mainView, sceneArea(), model->charges(), x, y, pickRadius);
+        if (!charge || !chargeDrag.begin(*programSession, *charge)) return;
+        chargeAtPress = model->charges()[static_cast<std::size_t>(*charge)].position;
         gesture = Gesture::MoveCharge;
         if (editChargesDialog->shown()) editChargesDialog->showCharges(*charge);  // it shows the dragged charge
     } else if (button == GLUT_LEFT_BUTTON) {

@@ -1,94 +1,184 @@
 #include "app/session.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <bit>
 #include <new>
 
-#include "app/file_search.h"
-#include "app/model_edits.h"
+#include "app/messages.h"
 #include "model/read_report.h"
-#include "viz/hedgehog.h"
 
 namespace kelvaro {
 
-std::unique_ptr<Model> currentModel;
-Ref<Group> sceneGroup;
-std::vector<Visualisation> visualisations;
-
-void say(std::string_view message) {
-    std::fwrite(message.data(), 1, message.size(), stdout);
-    std::fflush(stdout);
-}
+Session* programSession = nullptr;
 
 namespace {
 
-// Builds `request` on the current model, appends it to the scene and remembers it, or says
-// its failure lines.
-void addVisualisation(VisualisationRequest request) {
-    const char* failure = failureLine(request.kind);
-    if (!currentModel || !sceneGroup) {
-        say(failure);
-        return;
+bool sameBits(std::span<const Charge> a, std::span<const Charge> b) {
+    if (a.size() != b.size()) return false;
+    const auto bits = [](float value) { return std::bit_cast<std::uint32_t>(value); };
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::bit_cast<std::uint64_t>(a[i].value) != std::bit_cast<std::uint64_t>(b[i].value) ||
+            bits(a[i].position.x) != bits(b[i].position.x) || bits(a[i].position.y) != bits(b[i].position.y) ||
+            bits(a[i].position.z) != bits(b[i].position.z)) {
+            return false;
+        }
     }
-    // The first build draws from the process-wide generator, so that the next hedgehog
-    // goes on where this one ends; a build again starts from the state kept here.
-    request.generatorState = hedgehogRandom().state();
-    const Ref<Group> group = buildRequest(request, *currentModel);
-    if (!group) {
-        say(failureLines(request));
-        return;
-    }
-    try {
-        visualisations.reserve(visualisations.size() + 1);
-        sceneGroup->add(*group);
-        visualisations.push_back({request, group});
-    } catch (const std::bad_alloc&) {  // the scene's array could not grow; the scene stays as it was
-        say(failure);
-    }
+    return true;
 }
 
-// Forgets everything that belonged to the model that is going.
-void forgetModel() {
-    currentModel.reset();
-    visualisations.clear();
-    clearEditHistory();
-}
+bool isHedgehog(const VisualisationRequest& request) { return request.kind == VisualisationRequest::Kind::Hedgehog; }
 
 }  // namespace
 
-LoadOutcome loadModelFile(const char* name) {
-    if (name == nullptr || name[0] == '\0') return LoadOutcome::NoName;
-    // Opening a directory for reading succeeds on this platform but reads nothing.
-    std::FILE* file = isDirectory(name) ? nullptr : std::fopen(name, "r");
-    if (file == nullptr) {
-        std::printf("Could not open file %s.\n", name);
-        std::fflush(stdout);
-        return LoadOutcome::CannotOpen;
-    }
-    forgetModel();
-    ModelFileRead read = readModelFile(file);
-    std::fclose(file);
-    tellModelRead(read, name, stdout);
-    std::fflush(stdout);
+LoadOutcome Session::load(const std::string& name) {
+    if (name.empty()) return LoadOutcome::NoName;
+    ModelFileRead read = readModelFile(name);
+    say(modelReadReport(read, name));
+    if (read.openError != 0) return LoadOutcome::CannotOpen;
     if (!read.model) return LoadOutcome::ReadFailed;
-    currentModel = std::move(read.model);
-    sceneGroup = currentModel->buildModelGeometry();
-    if (!sceneGroup) say("Failed to render model");
+    model_ = std::move(read.model);
+    visualisations_.clear();
+    history_.clear();
+    generatorAtLoad_ = generator_.state();
+    scene_ = model_->buildModelGeometry();
+    if (!scene_) say("Failed to render model");
     return LoadOutcome::Loaded;
 }
 
-void addFieldLines(int linesPerCharge) {
-    addVisualisation({VisualisationRequest::Kind::FieldLines, linesPerCharge});
+bool Session::add(VisualisationRequest request) {
+    if (!model_ || !scene_) {
+        say(failureLine(request.kind));
+        return false;
+    }
+    request.generatorState = generator_.state();
+    Random15 generator = generator_;
+    const Ref<Group> group = buildRequest(request, *model_, &generator);
+    if (!group) {
+        say(failureLines(request));
+        return false;
+    }
+    try {
+        visualisations_.reserve(visualisations_.size() + 1);
+        scene_->add(*group);
+        visualisations_.push_back({request, group, false, generator.state()});
+    } catch (const std::bad_alloc&) {  // the scene's array could not grow; the scene stays as it was
+        say(failureLine(request.kind));
+        return false;
+    }
+    generator_ = generator;
+    history_.record(ListStep{visualisations_.size() - 1, request, false, false});
+    return true;
 }
 
-void addHedgehogLines(int count) { addVisualisation({VisualisationRequest::Kind::Hedgehog, count}); }
+std::vector<Charge> Session::presentCharges() const { return {model_->charges().begin(), model_->charges().end()}; }
 
-void addPotentialSurface(float potential, int direction) {
-    addVisualisation({VisualisationRequest::Kind::Surface, 0, potential, direction});
+bool Session::setCharges(std::span<const Charge> charges) {
+    if (!model_ || charges.size() > static_cast<std::size_t>(Model::maxCharges)) return false;
+    try {
+        model_ = model_->withCharges(charges);
+    } catch (const std::bad_alloc&) {
+        say("Not enough memory to change the charges.\n");
+        return false;
+    }
+    for (Visualisation& visualisation : visualisations_) visualisation.group.reset();
+    assembleScene();
+    return true;
 }
 
-void endSession() {
-    forgetModel();
-    sceneGroup.reset();
+bool Session::editCharges(std::span<const Charge> charges) {
+    if (!model_ || sameBits(charges, model_->charges())) return false;
+    std::vector<Charge> before = presentCharges();
+    if (!setCharges(charges)) return false;
+    history_.record(ChargeStep{std::move(before), {charges.begin(), charges.end()}});
+    return true;
+}
+
+void Session::recordChargeStep(std::vector<Charge> before) {
+    if (!model_ || sameBits(before, model_->charges())) return;
+    history_.record(ChargeStep{std::move(before), presentCharges()});
+}
+
+bool Session::setHidden(std::size_t index, bool hidden) {
+    if (!model_ || index >= visualisations_.size()) return false;
+    visualisations_[index].hidden = hidden;
+    assembleScene();
+    return true;
+}
+
+bool Session::removeVisualisation(std::size_t index) {
+    if (!model_ || index >= visualisations_.size()) return false;
+    const Visualisation& removed = visualisations_[index];
+    history_.record(ListStep{index, removed.request, removed.hidden, true});
+    visualisations_.erase(visualisations_.begin() + static_cast<std::ptrdiff_t>(index));
+    assembleScene();
+    return true;
+}
+
+void Session::applyListStep(const ListStep& step, bool forwards) {
+    if (step.removal == forwards) {
+        if (step.index >= visualisations_.size()) return;
+        visualisations_.erase(visualisations_.begin() + static_cast<std::ptrdiff_t>(step.index));
+    } else {
+        const std::size_t at = std::min(step.index, visualisations_.size());
+        visualisations_.insert(visualisations_.begin() + static_cast<std::ptrdiff_t>(at),
+                               Visualisation{step.request, {}, step.hidden});
+    }
+    assembleScene();
+}
+
+bool Session::undo() {
+    const EditStep* step = model_ ? history_.undo() : nullptr;
+    if (step == nullptr) return false;
+    if (const auto* charges = std::get_if<ChargeStep>(step)) return setCharges(charges->before);
+    applyListStep(std::get<ListStep>(*step), false);
+    return true;
+}
+
+bool Session::redo() {
+    const EditStep* step = model_ ? history_.redo() : nullptr;
+    if (step == nullptr) return false;
+    if (const auto* charges = std::get_if<ChargeStep>(step)) return setCharges(charges->after);
+    applyListStep(std::get<ListStep>(*step), true);
+    return true;
+}
+
+void Session::assembleScene() {
+    Random15 generator(generatorAtLoad_);
+    Ref<Group> scene = model_->buildModelGeometry();
+    for (Visualisation& visualisation : visualisations_) {
+        VisualisationRequest& request = visualisation.request;
+        if (isHedgehog(request)) {
+            if (visualisation.group && request.generatorState == generator.state()) {
+                generator = Random15(visualisation.generatorAfter);
+            } else {
+                request.generatorState = generator.state();
+                visualisation.group = buildRequest(request, *model_, &generator);
+                visualisation.generatorAfter = generator.state();
+            }
+        } else if (!visualisation.hidden && !visualisation.group) {
+            visualisation.group = buildRequest(request, *model_);
+        }
+        if (visualisation.hidden || !scene) continue;
+        bool added = false;
+        if (visualisation.group) {
+            try {
+                scene->add(*visualisation.group);
+                added = true;
+            } catch (const std::bad_alloc&) {  // the scene's array could not grow
+            }
+        }
+        if (!added) say(failureLines(request));
+    }
+    generator_ = generator;
+    if (!scene) say("Failed to render model");
+    scene_ = std::move(scene);
+}
+
+void Session::end() {
+    model_.reset();
+    visualisations_.clear();
+    history_.clear();
+    scene_.reset();
 }
 
 }  // namespace kelvaro

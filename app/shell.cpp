@@ -44,6 +44,9 @@ std::unique_ptr<SaveModelDialog> saveModelDialog;
 
 namespace {
 
+// The session that programSession points to, from start to exit.
+std::unique_ptr<Session> ownSession;
+
 constexpr unsigned char escapeKey = 27;
 constexpr unsigned char pictureKey = 'p';  // saves a picture of the scene area
 constexpr unsigned char largePictureKey = 'P';  // the same view at twice the size, smoothed
@@ -76,11 +79,11 @@ void savePicture(bool large) {
     if (large) {
         GLint viewport[4] = {0, 0, 0, 0};
         glGetIntegerv(GL_VIEWPORT, viewport);
-        const auto draw = [] { drawFrame(mainView, sceneGroup.get(), currentModel.get(), windowLook(largePictureSamples)); };
+        const auto draw = [] { drawFrame(mainView, programSession->scene(), programSession->model(), windowLook(largePictureSamples)); };
         drawSampled(viewport[2] * largePictureScale, viewport[3] * largePictureScale, largePictureSamples,
                     {viewport[0], viewport[1], viewport[2], viewport[3]}, draw, picture, failure);
     } else {
-        drawFrame(mainView, sceneGroup.get(), currentModel.get(), windowLook());
+        drawFrame(mainView, programSession->scene(), programSession->model(), windowLook());
         picture = readViewport();
     }
     const std::string name = nextPictureName();
@@ -109,7 +112,7 @@ std::vector<int> programWindows() {
 }
 
 void displayScene() {
-    drawFrame(mainView, sceneGroup.get(), currentModel.get(), windowLook());
+    drawFrame(mainView, programSession->scene(), programSession->model(), windowLook());
     glutSwapBuffers();
 }
 
@@ -144,7 +147,8 @@ void motionRedisplay(int x, int y) {
 }
 
 void cleanupAtExit() {
-    endSession();
+    programSession = nullptr;
+    ownSession.reset();
     if (commandPanel) {
         viewPanel->close();
         commandPanel->close();
@@ -171,6 +175,8 @@ void buildUserInterface(int argc, char** argv) {
     GLUI_Master.set_glutMouseFunc(sceneMouse);
     glutMotionFunc(motionRedisplay);
     setUpLighting();
+    ownSession = std::make_unique<Session>();
+    programSession = ownSession.get();
     buildCommandPanel(mainWindow);
     buildViewPanel(mainWindow);
     GLUI_Master.set_glutIdleFunc(idleRedisplay);

@@ -56,7 +56,8 @@ void keyPressed(unsigned char key, int x, int y);
 void idleRedisplay();    // also builds the latest place of a dragged charge
 void motionRedisplay(int x, int y);  // also drags in the scene (sceneMotion)
 
-// Frees the model, the scene, the panels and the dialogs; registered with atexit.
+// Ends the session (the model and the scene go) and frees the panels and the dialogs;
+// registered with atexit.
 void cleanupAtExit();
 
 // Opens the main window, builds the panels and dialogs and runs the event loop; never

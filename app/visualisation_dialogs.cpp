@@ -3,13 +3,14 @@
 #include "app/busy_cursor.h"
 #include "app/session.h"
 #include "glui/glui.h"
+#include "viz/request_grammar.h"
 
 namespace kelvaro {
 
 FieldLinesDialog::FieldLinesDialog(const char* title, Action action) : Dialog(title, action) {
     linesField_ =
         window()->add_edittext("Number of lines/charge", GLUI_EDITTEXT_INT, nullptr, LinesFieldId, dialogButtonControl);
-    linesField_->set_int_limits(1, 100, GLUI_LIMIT_CLAMP);
+    linesField_->set_int_limits(1, maxLinesPerCharge, GLUI_LIMIT_CLAMP);
     linesField_->set_int_val(10);
     chargeList_ = window()->add_listbox("Start round charge #", nullptr, ChargeListId, dialogButtonControl);
     buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
@@ -22,14 +23,14 @@ void FieldLinesDialog::setChargeCount(int n) {
 
 HedgehogDialog::HedgehogDialog(const char* title, Action action) : Dialog(title, action) {
     countField_ = window()->add_edittext("Number of lines", GLUI_EDITTEXT_INT, nullptr, CountFieldId, dialogButtonControl);
-    countField_->set_int_limits(1, 100000, GLUI_LIMIT_CLAMP);
+    countField_->set_int_limits(1, maxHedgehogLines, GLUI_LIMIT_CLAMP);
     buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
 }
 
 PotentialSurfaceDialog::PotentialSurfaceDialog(const char* title, Action action) : Dialog(title, action) {
     potentialField_ =
         window()->add_edittext("Potential", GLUI_EDITTEXT_FLOAT, nullptr, PotentialFieldId, dialogButtonControl);
-    potentialField_->set_float_limits(-10.0f, 10.0f, GLUI_LIMIT_CLAMP);
+    potentialField_->set_float_limits(minSurfaceLevel, maxSurfaceLevel, GLUI_LIMIT_CLAMP);
     directionList_ = window()->add_listbox("Field lines enter or leave?", nullptr, DirectionListId, dialogButtonControl);
     directionList_->add_item(0, "Leave");
     directionList_->add_item(1, "Enter");
@@ -70,7 +71,7 @@ void addFieldLinesAction(Dialog* dialog, int id) {
     if (id == FieldLinesDialog::OkId) {
         // Lines start round every charge; the charge list only shows which charges exist.
         const int linesPerCharge = static_cast<FieldLinesDialog*>(dialog)->linesField()->get_int_val();
-        buildWhileBusy(dialog, [&] { addFieldLines(linesPerCharge); });
+        buildWhileBusy(dialog, [&] { programSession->add({VisualisationRequest::Kind::FieldLines, linesPerCharge}); });
     }
     closeDialog(dialog);
 }
@@ -78,7 +79,7 @@ void addFieldLinesAction(Dialog* dialog, int id) {
 void addHedgehogAction(Dialog* dialog, int id) {
     if (id == HedgehogDialog::OkId) {
         const int count = static_cast<HedgehogDialog*>(dialog)->countField()->get_int_val();
-        buildWhileBusy(dialog, [&] { addHedgehogLines(count); });
+        buildWhileBusy(dialog, [&] { programSession->add({VisualisationRequest::Kind::Hedgehog, count}); });
     }
     closeDialog(dialog);
 }
@@ -88,7 +89,9 @@ void addPotentialAction(Dialog* dialog, int id) {
         auto* surface = static_cast<PotentialSurfaceDialog*>(dialog);
         const float potential = surface->potentialField()->get_float_val();
         const int direction = surface->directionList()->get_int_val();
-        buildWhileBusy(dialog, [&] { addPotentialSurface(potential, direction); });
+        buildWhileBusy(dialog, [&] {
+            programSession->add({VisualisationRequest::Kind::Surface, 0, potential, direction});
+        });
     }
     closeDialog(dialog);
 }

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/busy_cursor.h"
-#include "app/model_edits.h"
 #include "app/session.h"
 #include "glui/glui.h"
 
@@ -31,6 +30,7 @@ bool VisualisationsDialog::show() {
 void VisualisationsDialog::showList(int chosen) {
     const int previous = list_->get_int_val();
     for (int id = listed_; id >= 0; --id) list_->delete_item(id);
+    const std::vector<Visualisation>& visualisations = programSession->visualisations();
     const int count = static_cast<int>(visualisations.size());
     listed_ = count;
     if (count == 0) {
@@ -62,9 +62,9 @@ void visualisationsAction(Dialog* dialog, int id) {
     {
         const BusyCursor busy;
         if (id == VisualisationsDialog::RemoveId) {
-            removeVisualisation(index);
+            programSession->removeVisualisation(index);
         } else {
-            setHidden(index, id == VisualisationsDialog::HideId);
+            programSession->setHidden(index, id == VisualisationsDialog::HideId);
         }
     }
     listDialog.showList(chosen);

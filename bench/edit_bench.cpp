@@ -14,32 +14,32 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/model_edits.h"
 #include "app/session.h"
 
 namespace {
 
 using kelvaro::Charge;
+using Kind = kelvaro::VisualisationRequest::Kind;
 
 void moveOneCharge(benchmark::State& state, const char* model, float surface, int hedgehogLines) {
-    if (kelvaro::loadModelFile(model) != kelvaro::LoadOutcome::Loaded) {
+    kelvaro::Session session;
+    if (session.load(model) != kelvaro::LoadOutcome::Loaded) {
         state.SkipWithError("the model could not be loaded");
         return;
     }
-    kelvaro::addFieldLines(20);
-    kelvaro::addPotentialSurface(surface, 0);
-    if (hedgehogLines > 0) kelvaro::addHedgehogLines(hedgehogLines);
-    std::vector<Charge> charges(kelvaro::currentModel->charges().begin(), kelvaro::currentModel->charges().end());
+    session.add({Kind::FieldLines, 20});
+    session.add({Kind::Surface, 0, surface, 0});
+    if (hedgehogLines > 0) session.add({Kind::Hedgehog, hedgehogLines});
+    std::vector<Charge> charges(session.model()->charges().begin(), session.model()->charges().end());
     const kelvaro::Vector3 home = charges[0].position;
     bool away = false;
     for (auto _ : state) {
         away = !away;
         charges[0].position.x = away ? home.x + 0.01f : home.x;
-        if (!kelvaro::setCharges(charges)) state.SkipWithError("the charges could not be set");
-        benchmark::DoNotOptimize(kelvaro::sceneGroup.get());
+        if (!session.setCharges(charges)) state.SkipWithError("the charges could not be set");
+        benchmark::DoNotOptimize(session.scene());
     }
-    state.counters["children"] = static_cast<double>(kelvaro::sceneGroup->count());
-    kelvaro::endSession();
+    state.counters["children"] = static_cast<double>(session.scene()->count());
 }
 
 BENCHMARK_CAPTURE(moveOneCharge, dipole_lines20_surface5_hedgehog1000, "dipole.txt", 5.0f, 1000)

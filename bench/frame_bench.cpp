@@ -33,13 +33,14 @@ enum Visualisations { ModelOnly = 0, FieldLines = 1, Hedgehog = 2, Surface = 4 }
 
 // Loads the cloud afresh and adds the requested visualisations at the dialogs' limits.
 void buildScene(int visualisations) {
-    if (loadModelFile("cloud.txt") != LoadOutcome::Loaded) {
+    if (programSession->load("cloud.txt") != LoadOutcome::Loaded) {
         std::fprintf(stderr, "cannot load examples/cloud.txt\n");
         std::exit(1);
     }
-    if (visualisations & FieldLines) addFieldLines(100);
-    if (visualisations & Hedgehog) addHedgehogLines(100000);
-    if (visualisations & Surface) addPotentialSurface(widestSurfaceLevel, 0);
+    using Kind = VisualisationRequest::Kind;
+    if (visualisations & FieldLines) programSession->add({Kind::FieldLines, 100});
+    if (visualisations & Hedgehog) programSession->add({Kind::Hedgehog, 100000});
+    if (visualisations & Surface) programSession->add({Kind::Surface, 0, widestSurfaceLevel, 0});
 }
 
 void BM_Frame(benchmark::State& state) {
@@ -50,7 +51,7 @@ void BM_Frame(benchmark::State& state) {
         displayScene();
         glFinish();
     }
-    state.counters["scene_children"] = sceneGroup->count();
+    state.counters["scene_children"] = programSession->scene()->count();
 }
 BENCHMARK(BM_Frame)
     ->ArgName("visualisations")
@@ -81,10 +82,12 @@ int main(int argc, char** argv) {
     glViewport(0, 0, sceneWidth, sceneHeight);
     // GLUT shows the window on its first event pass; drawing before that is discarded.
     glutMainLoopEvent();
+    Session session;
+    programSession = &session;
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    endSession();
+    programSession = nullptr;
     return 0;
 }

@@ -1,5 +1,9 @@
 #include "model/read_report.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include "model/read_errors.h"
 
 namespace kelvaro {
@@ -65,10 +69,6 @@ std::string formatReadFailure(std::string_view file, int code, int line) {
            std::to_string(code) + ")";
 }
 
-void writeReadWarnings(std::FILE* out, std::string_view file, const std::vector<ReadWarning>& warnings) {
-    for (const ReadWarning& warning : warnings) std::fprintf(out, "%s\n", formatReadWarning(file, warning).c_str());
-}
-
 ModelFileRead readModelFile(std::FILE* file) {
     ModelFileRead read;
     try {
@@ -80,12 +80,30 @@ ModelFileRead readModelFile(std::FILE* file) {
     return read;
 }
 
-void tellModelRead(const ModelFileRead& read, std::string_view name, std::FILE* out) {
-    if (!read.model) {
-        std::fputs("Failed to read in model correctly.\n", out);
-        std::fprintf(out, "%s\n", formatReadFailure(name, read.error, read.errorLine).c_str());
+ModelFileRead readModelFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rt");
+    struct stat status {};
+    int openError = file == nullptr ? errno : 0;
+    if (file != nullptr && fstat(fileno(file), &status) == 0 && S_ISDIR(status.st_mode)) openError = EISDIR;
+    if (openError != 0) {
+        if (file != nullptr) std::fclose(file);
+        ModelFileRead refused;
+        refused.openError = openError;
+        return refused;
     }
-    writeReadWarnings(out, name, read.warnings);
+    ModelFileRead read = readModelFile(file);
+    std::fclose(file);
+    return read;
+}
+
+std::string modelReadReport(const ModelFileRead& read, std::string_view name) {
+    if (read.openError != 0) return "Could not open file " + std::string(name) + ".\n";
+    std::string report;
+    if (!read.model) {
+        report = "Failed to read in model correctly.\n" + formatReadFailure(name, read.error, read.errorLine) + "\n";
+    }
+    for (const ReadWarning& warning : read.warnings) report += formatReadWarning(name, warning) + "\n";
+    return report;
 }
 
 }  // namespace kelvaro

@@ -27,23 +27,28 @@ std::string formatReadWarning(std::string_view file, const ReadWarning& warning)
 // "FILE:LINE: WORDS (error CODE)", for a read that failed with `code` on `line`.
 std::string formatReadFailure(std::string_view file, int code, int line);
 
-// Writes each warning to `out` as formatReadWarning makes it, one a line.
-void writeReadWarnings(std::FILE* out, std::string_view file, const std::vector<ReadWarning>& warnings);
-
 // What reading one model file gave.
 struct ModelFileRead {
     std::unique_ptr<Model> model;       // null when the read failed
     std::vector<ReadWarning> warnings;  // in file order, also those before a failure
     int error = 0;                      // the read error code when the read failed
     int errorLine = 0;                  // and the line where it stopped
+    int openError = 0;                  // errno's code when the file could not be opened (then
+                                        // nothing was read): EISDIR for a folder
 };
 
 // Reads a model from `file` (left open) with the reading constructor of Model.
 ModelFileRead readModelFile(std::FILE* file);
+// Opens the model file `path` in text mode, reads it and closes it: the one way the
+// program, kelvaro-batch and the Python module open a model file. A folder, which opens
+// on this platform but reads as an empty file, is refused like a file that cannot be
+// opened.
+ModelFileRead readModelFile(const std::string& path);
 
-// Tells on `out` what the read of the file `name` lost, as the program's load does: after
-// a failed read the line "Failed to read in model correctly." and the line that says why,
-// then every warning. Writes nothing for a clean read.
-void tellModelRead(const ModelFileRead& read, std::string_view name, std::FILE* out);
+// What the read of the file `name` lost, in the lines the program's load prints: a file
+// that could not be opened as "Could not open file NAME."; after a failed read the line
+// "Failed to read in model correctly." and the line that says why; then every warning,
+// one a line. Empty for a clean read.
+std::string modelReadReport(const ModelFileRead& read, std::string_view name);
 
 }  // namespace kelvaro

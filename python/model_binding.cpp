@@ -38,9 +38,6 @@ PyObject* modelWarningClass = nullptr;
     throw py::error_already_set();
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Issues a ModelWarning for every statement the reader dropped and every line it
 // discarded, located at the file and line (and with the line number as `line`).
@@ -58,12 +55,15 @@ void warnAbout(const std::vector<ReadWarning>& warnings, const std::string& path
 }
 
 std::unique_ptr<Model> load(const std::filesystem::path& path) {
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rt"));
-    if (!file) {
-        PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
+    ModelFileRead read = readModelFile(path.string());
+    if (read.openError != 0) {
+        // OSError(errno, "Could not open file", path): the program's words, the system's code,
+        // which makes the matching subclass (FileNotFoundError, IsADirectoryError, ...).
+        const py::object error = py::reinterpret_borrow<py::object>(PyExc_OSError)(read.openError, "Could not open file",
+                                                                                  path.string());
+        PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
         throw py::error_already_set();
     }
-    ModelFileRead read = readModelFile(file.get());
     warnAbout(read.warnings, path.string());
     if (read.model) return std::move(read.model);
     if (read.error == static_cast<int>(ReadError::OutOfMemory)) throw std::bad_alloc();

@@ -7,14 +7,13 @@
 #include <cstring>
 #include <new>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "python/bindings.h"
-#include "tools/batch/batch_command.h"
 #include "render/offscreen_picture.h"
+#include "viz/request_grammar.h"
 #include "viz/seed_directions.h"
 
 namespace kelvaro::python {
@@ -22,18 +21,12 @@ namespace {
 
 // One request as kelvaro-batch reads its words; a number outside the dialog's limits,
 // which the tool clamps, is refused here.
-batch::Request requestOf(const py::handle& given) {
+ParsedRequest requestOf(const py::handle& given) {
     if (!PyUnicode_Check(given.ptr())) throw py::type_error("each request must be a str such as \"lines 20\"");
     const std::string text = py::str(given);
-    std::istringstream split(text);
-    std::vector<std::string> words;
-    for (std::string word; split >> word;) words.push_back(word);
-    if (words.empty()) throw py::value_error("a request must not be empty");
-    std::size_t at = 0;
     std::string error;
-    const std::optional<batch::Request> request = batch::parseRequest(words, at, error);
+    const std::optional<ParsedRequest> request = parseRequestText(text, error);
     if (!request) throw py::value_error("request \"" + text + "\": " + error);
-    if (at != words.size()) throw py::value_error("request \"" + text + "\" has words after its end");
     if (request->clamped) {
         throw py::value_error("request \"" + text +
                               "\": the number is outside the limits (1 to 100 lines a charge, 1 to 100000 "
@@ -65,8 +58,8 @@ PictureOptions optionsOf(const PictureArguments& given) {
     PictureOptions options;
     const py::tuple sides = py::tuple(given.size);
     if (sides.size() != 2) throw py::value_error("size must be (width, height)");
-    options.width = static_cast<int>(integerIn(sides[0], 1, batch::maxPictureSide, "the width"));
-    options.height = static_cast<int>(integerIn(sides[1], 1, batch::maxPictureSide, "the height"));
+    options.width = static_cast<int>(integerIn(sides[0], 1, maxPictureSide, "the width"));
+    options.height = static_cast<int>(integerIn(sides[1], 1, maxPictureSide, "the height"));
     const py::tuple angles = py::tuple(given.turn);
     if (angles.size() != 2) throw py::value_error("turn must be (degrees about the vertical, degrees about the horizontal)");
     options.turnAboutVertical = realNumber(angles[0], "turn");
@@ -89,17 +82,17 @@ py::array_t<std::uint8_t> picture(const Model& model, const py::object& requestW
     if (PyUnicode_Check(requestWords.ptr())) {
         throw py::type_error("requests must be a sequence of str, such as (\"lines 20\",)");
     }
-    std::vector<batch::Request> requests;
+    std::vector<ParsedRequest> requests;
     for (const py::handle request : requestWords) requests.push_back(requestOf(request));
     const PictureOptions options = optionsOf(given);
     std::string why;
     if (options.fit && !pictureCameras(options, model.bounds(), 1, why)) {
         throw py::value_error("cannot frame the model: " + why);
     }
-    for (const batch::Request& request : requests) {
+    for (const ParsedRequest& request : requests) {
         // As the batch tool, field lines read ElectronData in the current folder; read here
         // first so that a missing one is told apart from a lack of memory.
-        if (request.kind == batch::Request::Kind::FieldLines) readSeeds(seedFileName, request.count);
+        if (request.kind == VisualisationRequest::Kind::FieldLines) readSeeds(seedFileName, request.count);
     }
     Ref<Group> scene;
     {
@@ -107,7 +100,7 @@ py::array_t<std::uint8_t> picture(const Model& model, const py::object& requestW
         scene = model.buildModelGeometry();
         // A new generator for every picture, as each run of kelvaro-batch starts with one.
         Random15 generator;
-        for (const batch::Request& request : requests) {
+        for (const ParsedRequest& request : requests) {
             if (!scene) break;
             const Ref<Group> built = buildRequest(request, model, &generator);
             if (built) {

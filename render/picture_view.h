@@ -25,6 +25,8 @@ inline constexpr std::pair<const char*, PictureStyle> pictureStyleNames[] = {{"p
 inline constexpr std::pair<const char*, PictureBackground> pictureBackgroundNames[] = {
     {"dark", PictureBackground::Dark}, {"light", PictureBackground::Light}};
 
+// The largest width or height of a picture.
+inline constexpr int maxPictureSide = 8192;
 inline constexpr int maxSamples = 4;
 inline constexpr double minZoom = 0.01;
 inline constexpr double maxZoom = 100.0;

@@ -38,10 +38,10 @@ test_packages=(
   imagemagick
   x11-utils
   valgrind
+  # localedef's sources: a test makes a locale with a decimal comma.
+  locales
   # A light window manager: one end-to-end test closes and stacks the dialogs under it.
   openbox
-  # The locale sources: a test makes a German locale (decimal comma) with localedef.
-  locales
   # The Python module (built against Debian's /usr/bin/python3), its tests and its example.
   python3-dev
   pybind11-dev

@@ -47,8 +47,10 @@ def test_a_file_the_program_cannot_read_raises_model_error(tmp_path):
     assert isinstance(raised.value, ValueError)
     assert (raised.value.code, raised.value.line) == (37011, 3)
     assert str(raised.value).startswith(f"Failed to read in model correctly. {path}:3: a line that begins with a word")
-    with pytest.raises(FileNotFoundError):
+    with pytest.raises(FileNotFoundError, match="Could not open file"):
         kelvaro.load(tmp_path / "missing.txt")
+    with pytest.raises(IsADirectoryError, match="Could not open file"):
+        kelvaro.load(tmp_path)
 
 
 def test_dropped_lines_warn_with_their_line_numbers(tmp_path):

@@ -30,6 +30,7 @@ protected:
         fs::create_directories(directory_);
         fs::current_path(directory_);
 
+        programSession = &session_;
         GLUI_Master.set_platform(&platform_);
         mainWindow = platform_.make_main_window(800, 600);
         buildCommandPanel(mainWindow);
@@ -80,6 +81,7 @@ protected:
     bool shown(const Dialog& dialog) { return platform_.windows.at(dialog.window()->get_glut_window_id()).shown; }
 
     FakePlatform platform_;
+    Session session_;
 
 private:
     fs::path previous_;
@@ -220,7 +222,7 @@ TEST_F(DialogsTest, ACommandButtonDisablesThePanelsUntilCancel) {
     EXPECT_EQ(activeDialog, nullptr);
     EXPECT_FALSE(shown(*fieldLinesDialog));
     EXPECT_TRUE(panelsEnabled());
-    EXPECT_FALSE(sceneGroup);
+    EXPECT_FALSE(session_.scene());
 }
 
 // The X server may still deliver a click to a dialog the program has hidden, or to one it
@@ -239,11 +241,11 @@ TEST_F(DialogsTest, ButtonsOfADialogThatIsNotShownDoNothing) {
     dialogButtonControl(FieldLinesDialog::CancelId);
     EXPECT_EQ(activeDialog, loadModelDialog.get());
     EXPECT_TRUE(shown(*loadModelDialog));
-    EXPECT_FALSE(currentModel);
+    EXPECT_FALSE(session_.model());
 
     fileDialogControl(LoadModelDialog::OkId);
     EXPECT_EQ(activeDialog, nullptr);
-    EXPECT_TRUE(currentModel);
+    EXPECT_TRUE(session_.model());
 }
 
 TEST_F(DialogsTest, TheFileListOffersTheModelFilesFoundAtStart) {
@@ -282,8 +284,8 @@ TEST_F(DialogsTest, ChoosingAFileFillsTheNameFieldAndOkLoadsIt) {
     EXPECT_STREQ(name->get_text(), "dipole.txt");
 
     fileDialogControl(LoadModelDialog::OkId);
-    ASSERT_TRUE(currentModel);
-    EXPECT_EQ(sceneGroup->count(), 2);
+    ASSERT_TRUE(session_.model());
+    EXPECT_EQ(session_.scene()->count(), 2);
     EXPECT_EQ(fieldLinesDialog->chargeList()->item_texts(), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(activeDialog, nullptr);
     EXPECT_TRUE(panelsEnabled());
@@ -321,7 +323,7 @@ TEST_F(DialogsTest, SaveModelAsAsksBeforeReplacingAndSaysWhyItCannotWrite) {
     makeDialogs();
     saveModelDialog = std::make_unique<SaveModelDialog>("Save Model As", saveModelAction);
     write("dipole.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 0.1 AT -0.5, 0, 0\n");
-    loadModelFile("dipole.txt");
+    session_.load("dipole.txt");
     write("old.txt", "old");
     fs::create_directory("folder");
     const auto okOn = [&](const char* name) {
@@ -339,8 +341,8 @@ TEST_F(DialogsTest, SaveModelAsAsksBeforeReplacingAndSaysWhyItCannotWrite) {
     EXPECT_EQ(activeDialog, nullptr);
     EXPECT_TRUE(panelsEnabled());
     EXPECT_EQ(saveModelDialog->notice()->name.str(), "");
-    ASSERT_EQ(loadModelFile("old.txt"), LoadOutcome::Loaded);
-    EXPECT_EQ(currentModel->charges()[0].value, static_cast<double>(0.1f));
+    ASSERT_EQ(session_.load("old.txt"), LoadOutcome::Loaded);
+    EXPECT_EQ(session_.model()->charges()[0].value, static_cast<double>(0.1f));
 
     EXPECT_EQ(okOn("folder"), "Could not save model folder: it is a folder.\n");
     EXPECT_EQ(okOn(""), "Could not save model: no file name was given.\n");

@@ -1,6 +1,6 @@
 #pragma once
 // A fixture for tests of the session: each test runs in a fresh temporary folder of its
-// own, with an empty session before and after.
+// own, with a session of its own.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -23,15 +23,16 @@ protected:
         std::filesystem::remove_all(directory_);
         std::filesystem::create_directories(directory_);
         std::filesystem::current_path(directory_);
-        endSession();
     }
     void TearDown() override {
-        endSession();
+        session.end();
         std::filesystem::current_path(previous_);
         std::filesystem::remove_all(directory_);
     }
 
     static void write(const std::string& name, const std::string& text) { std::ofstream(name) << text; }
+
+    Session session;
 
 private:
     std::filesystem::path previous_;

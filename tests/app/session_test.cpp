@@ -8,11 +8,13 @@
 #include "app/file_search.h"
 #include "model/read_report.h"
 #include "tests/app/session_fixture.h"
+#include "tests/support/scene_checks.h"
 
 namespace kelvaro {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::exactForm;
 
 // Each test in a fresh folder, with a helper that catches what an action prints.
 class SessionTest : public FreshSession {
@@ -24,6 +26,9 @@ protected:
         action();
         return ::testing::internal::GetCapturedStdout();
     }
+
+    bool addHedgehog(int count) { return session.add({VisualisationRequest::Kind::Hedgehog, count}); }
+    bool addSurface(float level) { return session.add({VisualisationRequest::Kind::Surface, 0, level, 0}); }
 };
 
 const char* const malformedCharge =
@@ -43,100 +48,115 @@ const char* const threeCharges =
 
 TEST_F(SessionTest, LoadingReplacesTheWholeScene) {
     write("dipole.txt", dipole);
-    EXPECT_EQ(output([] { EXPECT_EQ(loadModelFile("dipole.txt"), LoadOutcome::Loaded); }), "");
-    ASSERT_TRUE(currentModel);
-    ASSERT_TRUE(sceneGroup);
-    EXPECT_EQ(sceneGroup->count(), 5);  // two spheres and three axes
-    EXPECT_EQ(sceneGroup->refCount(), 1);
+    EXPECT_EQ(output([&] { EXPECT_EQ(session.load("dipole.txt"), LoadOutcome::Loaded); }), "");
+    ASSERT_TRUE(session.model());
+    ASSERT_TRUE(session.scene());
+    EXPECT_EQ(session.scene()->count(), 5);  // two spheres and three axes
+    EXPECT_EQ(session.scene()->refCount(), 1);
 
-    addHedgehogLines(3);
-    addPotentialSurface(0.5f, 0);
-    EXPECT_EQ(sceneGroup->count(), 7);
+    addHedgehog(3);
+    addSurface(0.5f);
+    EXPECT_EQ(session.scene()->count(), 7);
 
     write("three.txt", threeCharges);
-    EXPECT_EQ(loadModelFile("three.txt"), LoadOutcome::Loaded);
-    EXPECT_EQ(currentModel->chargeCount(), 3);
-    EXPECT_EQ(sceneGroup->count(), 3);
+    EXPECT_EQ(session.load("three.txt"), LoadOutcome::Loaded);
+    EXPECT_EQ(session.model()->chargeCount(), 3);
+    EXPECT_EQ(session.scene()->count(), 3);
+    EXPECT_TRUE(session.visualisations().empty());
+    EXPECT_FALSE(session.undo()) << "a load starts the history afresh";
 }
 
 TEST_F(SessionTest, AFileThatCannotBeOpenedChangesNothing) {
     write("dipole.txt", dipole);
-    loadModelFile("dipole.txt");
-    const Model* model = currentModel.get();
-    const Group* scene = sceneGroup.get();
+    session.load("dipole.txt");
+    const Model* model = session.model();
+    const Group* scene = session.scene();
     fs::create_directory("folder.txt");
 
-    EXPECT_EQ(output([] { EXPECT_EQ(loadModelFile("missing.txt"), LoadOutcome::CannotOpen); }),
+    EXPECT_EQ(output([&] { EXPECT_EQ(session.load("missing.txt"), LoadOutcome::CannotOpen); }),
               "Could not open file missing.txt.\n");
-    EXPECT_EQ(output([] { EXPECT_EQ(loadModelFile("folder.txt"), LoadOutcome::CannotOpen); }),
+    EXPECT_EQ(output([&] { EXPECT_EQ(session.load("folder.txt"), LoadOutcome::CannotOpen); }),
               "Could not open file folder.txt.\n");
-    EXPECT_EQ(output([] { EXPECT_EQ(loadModelFile(""), LoadOutcome::NoName); }), "");
-    EXPECT_EQ(currentModel.get(), model);
-    EXPECT_EQ(sceneGroup.get(), scene);
+    EXPECT_EQ(output([&] { EXPECT_EQ(session.load(""), LoadOutcome::NoName); }), "");
+    EXPECT_EQ(session.model(), model);
+    EXPECT_EQ(session.scene(), scene);
 }
 
-TEST_F(SessionTest, AFailedReadDropsTheModelButKeepsTheOldScene) {
+// A file that cannot be read costs the user nothing: the model, its scene, the
+// visualisations, the edits and their history stay as they were.
+TEST_F(SessionTest, AFailedReadKeepsTheModelItsSceneAndItsWork) {
     write("dipole.txt", dipole);
     write("broken.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT +1 AT 0, 0, 0\n\nPOINT 1 AT 0, 0, 0\n");
-    loadModelFile("dipole.txt");
-    const Group* scene = sceneGroup.get();
+    session.load("dipole.txt");
+    addHedgehog(50);
+    std::vector<Charge> charges(session.model()->charges().begin(), session.model()->charges().end());
+    charges[0].value = 2.0;
+    ASSERT_TRUE(session.editCharges(charges));
+    const Model* model = session.model();
+    const std::string scene = exactForm(*session.scene());
 
     // The reason follows the message, then what the reader dropped before it stopped.
-    EXPECT_EQ(output([] { EXPECT_EQ(loadModelFile("broken.txt"), LoadOutcome::ReadFailed); }),
+    EXPECT_EQ(output([&] { EXPECT_EQ(session.load("broken.txt"), LoadOutcome::ReadFailed); }),
               "Failed to read in model correctly.\n"
               "broken.txt:3: " + std::string(readErrorWords(37010)) + " (error 37010)\n"
               "broken.txt:2: " + malformedCharge + ": POINT +1 AT 0, 0, 0\n");
-    EXPECT_FALSE(currentModel);
-    EXPECT_EQ(sceneGroup.get(), scene);
+    EXPECT_EQ(session.model(), model);
+    EXPECT_EQ(exactForm(*session.scene()), scene);
+    EXPECT_EQ(session.visualisations().size(), 1u);
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(session.model()->charges()[0].value, 1.0);
+}
 
-    // With no model, every add action says it cannot and leaves the old scene alone.
-    EXPECT_EQ(output([] { addHedgehogLines(5); }), "Cannot render hedgehog lines. Sorry.\n");
-    EXPECT_EQ(output([] { addFieldLines(5); }), "Cannot render field lines. Sorry.\n");
-    EXPECT_EQ(output([] { addPotentialSurface(1.0f, 1); }), "Cannot render potential. Sorry.\n");
-    EXPECT_EQ(sceneGroup->count(), 5);
+TEST_F(SessionTest, WithoutAModelEveryAddSaysItCannot) {
+    EXPECT_EQ(output([&] { addHedgehog(5); }), "Cannot render hedgehog lines. Sorry.\n");
+    EXPECT_EQ(output([&] { session.add({VisualisationRequest::Kind::FieldLines, 5}); }),
+              "Cannot render field lines. Sorry.\n");
+    EXPECT_EQ(output([&] { addSurface(1.0f); }), "Cannot render potential. Sorry.\n");
+    EXPECT_FALSE(session.scene());
+    EXPECT_EQ(session.nextHedgehogState(), 1u) << "nothing was drawn";
 }
 
 TEST_F(SessionTest, DroppedChargesAreToldAfterALoad) {
     write("triangle.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT 0, 0, 0\nPOINT +1 AT 0.5, 0, 0\n"
                           "POINT 1 AT 0.5 0.5 0\n");
-    EXPECT_EQ(output([] { EXPECT_EQ(loadModelFile("triangle.txt"), LoadOutcome::Loaded); }),
+    EXPECT_EQ(output([&] { EXPECT_EQ(session.load("triangle.txt"), LoadOutcome::Loaded); }),
               "triangle.txt:3: " + std::string(malformedCharge) + ": POINT +1 AT 0.5, 0, 0\n"
               "triangle.txt:4: " + malformedCharge + ": POINT 1 AT 0.5 0.5 0\n");
-    EXPECT_EQ(currentModel->chargeCount(), 1);
-}
-
-TEST_F(SessionTest, AddActionsNeedAScene) {
-    write("dipole.txt", dipole);
-    loadModelFile("dipole.txt");
-    sceneGroup.reset();
-    EXPECT_EQ(output([] { addHedgehogLines(5); }), "Cannot render hedgehog lines. Sorry.\n");
-    EXPECT_FALSE(sceneGroup);
+    EXPECT_EQ(session.model()->chargeCount(), 1);
 }
 
 TEST_F(SessionTest, FieldLinesNeedTheSeedFile) {
     write("dipole.txt", dipole);
-    loadModelFile("dipole.txt");
-    EXPECT_EQ(output([] { addFieldLines(10); }),
+    session.load("dipole.txt");
+    const VisualisationRequest lines{VisualisationRequest::Kind::FieldLines, 10};
+    EXPECT_EQ(output([&] { session.add(lines); }),
               "Cannot render field lines. Sorry.\nField lines need the seed file ElectronData, which could not be "
               "opened in " + fs::current_path().string() + ": No such file or directory\n");
-    EXPECT_EQ(sceneGroup->count(), 5);
+    EXPECT_EQ(session.scene()->count(), 5);
 
     fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / "ElectronData", "ElectronData");
-    EXPECT_EQ(output([] { addFieldLines(10); }), "");
-    ASSERT_EQ(sceneGroup->count(), 6);
-    const auto& lines = static_cast<const Group&>(sceneGroup->child(5));
-    EXPECT_GT(lines.count(), 10);
+    EXPECT_EQ(output([&] { session.add(lines); }), "");
+    ASSERT_EQ(session.scene()->count(), 6);
+    const auto& built = static_cast<const Group&>(session.scene()->child(5));
+    EXPECT_GT(built.count(), 10);
 }
 
-TEST_F(SessionTest, VisualisationsAccumulate) {
+TEST_F(SessionTest, VisualisationsAccumulateAndEachAdditionIsAStep) {
     write("dipole.txt", dipole);
-    loadModelFile("dipole.txt");
-    addHedgehogLines(4);
-    addHedgehogLines(4);
-    ASSERT_EQ(sceneGroup->count(), 7);
-    EXPECT_EQ(static_cast<const Group&>(sceneGroup->child(5)).count(), 4);
-    EXPECT_EQ(static_cast<const Group&>(sceneGroup->child(6)).count(), 4);
-    EXPECT_EQ(sceneGroup->child(6).refCount(), 2);  // the scene's and the list of visualisations
+    session.load("dipole.txt");
+    addHedgehog(4);
+    addHedgehog(4);
+    ASSERT_EQ(session.scene()->count(), 7);
+    EXPECT_EQ(static_cast<const Group&>(session.scene()->child(5)).count(), 4);
+    EXPECT_EQ(static_cast<const Group&>(session.scene()->child(6)).count(), 4);
+    EXPECT_EQ(session.scene()->child(6).refCount(), 2);  // the scene's and the list of visualisations
+
+    const std::string both = exactForm(*session.scene());
+    ASSERT_TRUE(session.undo());
+    EXPECT_EQ(session.visualisations().size(), 1u);
+    EXPECT_EQ(session.scene()->count(), 6);
+    ASSERT_TRUE(session.redo());
+    EXPECT_EQ(exactForm(*session.scene()), both);
 }
 
 TEST_F(SessionTest, FileSearchListsMatchingRegularFilesInNameOrder) {
@@ -149,8 +169,6 @@ TEST_F(SessionTest, FileSearchListsMatchingRegularFilesInNameOrder) {
     fs::create_directory("folder.txt");
     EXPECT_EQ(findFiles("*.txt"), (std::vector<std::string>{"A.TXT", "a.txt", "b.txt"}));
     EXPECT_EQ(findFiles("*.*"), (std::vector<std::string>{"A.TXT", "a.txt", "b.txt", "c.dat"}));
-    EXPECT_TRUE(isDirectory("folder.txt"));
-    EXPECT_FALSE(isDirectory("a.txt"));
 }
 
 }  // namespace

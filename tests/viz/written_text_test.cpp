@@ -4,15 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <clocale>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "model/model_writer.h"
+#include "tests/support/comma_locale.h"
 #include "tests/viz/viz_test_support.h"
 #include "tools/batch/obj_writer.h"
 #include "viz/hedgehog.h"
@@ -73,16 +72,6 @@ TEST(WrittenText, ChargeSpheresHaveTheSameBytesInEveryBuild) {
     }
 }
 
-// A German locale, which writes a decimal comma: the system's, or one made with localedef
-// into `folder` (LOCPATH). Answers whether the process now uses it.
-bool useDecimalCommaLocale(const std::filesystem::path& folder) {
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8")) return true;
-    const std::string command = "localedef -i de_DE -f UTF-8 '" + (folder / "de_DE.UTF-8").string() + "' 2>/dev/null";
-    if (std::system(command.c_str()) != 0) return false;
-    setenv("LOCPATH", folder.c_str(), 1);
-    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-}
-
 // A host program (a Python session inside a GUI program) may set a locale that writes a
 // decimal comma; every number written stays as in the C locale.
 TEST(WrittenText, NumbersAreTheSameInEveryLocale) {
@@ -105,12 +94,15 @@ TEST(WrittenText, NumbersAreTheSameInEveryLocale) {
     };
     const std::vector<std::string> inC = texts();
 
-    if (!useDecimalCommaLocale(scratch.path())) GTEST_SKIP() << "no German locale, and localedef could not make one";
-    char comma[8];
-    std::snprintf(comma, sizeof comma, "%g", 0.5);
-    const std::vector<std::string> inGerman = texts();
-    std::setlocale(LC_ALL, "C");
-    ASSERT_STREQ(comma, "0,5") << "the locale writes a decimal comma";
+    std::string why;
+    const auto locale = testing::commaLocale(why);
+    if (!locale) GTEST_SKIP() << why;
+    std::vector<std::string> inGerman;
+    {
+        const testing::CommaLocaleScope scope(*locale);
+        ASSERT_TRUE(testing::CommaLocaleScope::active());
+        inGerman = texts();
+    }
     ASSERT_EQ(inGerman.size(), inC.size());
     for (std::size_t i = 0; i < inC.size(); ++i) {
         const auto [german, c] = std::mismatch(inGerman[i].begin(), inGerman[i].end(), inC[i].begin(), inC[i].end());

@@ -1,35 +1,19 @@
 #include "tools/batch/batch_command.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <utility>
+
+#include "common/number_words.h"
 
 namespace kelvaro::batch {
 namespace {
 
-// A whole decimal integer, clamped to [low, high] (then `clamped` is set); none for anything else.
-std::optional<int> clampedInteger(const std::string& text, int low, int high, bool& clamped) {
-    if (text.empty()) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const long long value = std::strtoll(text.c_str(), &end, 10);
-    if (*end != '\0') return std::nullopt;
-    clamped = errno == ERANGE || value < low || value > high;
-    if (errno == ERANGE) return value < 0 ? low : high;  // far beyond either limit
-    return static_cast<int>(std::clamp<long long>(value, low, high));
-}
-
-// A decimal number read in single precision, clamped to [low, high] (then `clamped` is
-// set); none for anything else.
-std::optional<float> clampedFloat(const std::string& text, float low, float high, bool& clamped) {
-    if (text.empty()) return std::nullopt;
-    char* end = nullptr;
-    const float value = std::strtof(text.c_str(), &end);
-    if (*end != '\0' || std::isnan(value)) return std::nullopt;
-    clamped = value < low || value > high;
-    return std::clamp(value, low, high);
+// A whole decimal number within [low, high]; none for anything else.
+std::optional<int> integerWithin(const std::string& text, int low, int high) {
+    const std::optional<long long> value = integerFromWord(text);
+    if (!value || *value < low || *value > high) return std::nullopt;
+    return static_cast<int>(*value);
 }
 
 // "WxH": two whole numbers from 1 to maxPictureSide.
@@ -45,10 +29,8 @@ bool parseSize(const std::string& text, int& width, int& height) {
 }
 
 std::optional<double> finiteNumber(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(value)) return std::nullopt;
+    const std::optional<double> value = doubleFromWord(text);
+    if (!value || !std::isfinite(*value)) return std::nullopt;
     return value;
 }
 
@@ -73,14 +55,6 @@ int parseChoiceOption(const std::string& option, const std::string* value, const
     }
     target = *chosen;
     return 2;
-}
-
-// A whole decimal number within [low, high] exactly; none for anything else.
-std::optional<int> integerWithin(const std::string& text, int low, int high) {
-    bool outside = false;
-    const auto value = clampedInteger(text, low, high, outside);
-    if (!value || outside) return std::nullopt;
-    return value;
 }
 
 // Reads a picture option (png and gif) at arguments[at]; answers as parseOption does.
@@ -241,40 +215,6 @@ bool isHelpRequest(const std::vector<std::string>& arguments) {
     return arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h");
 }
 
-std::optional<Request> parseRequest(const std::vector<std::string>& words, std::size_t& at, std::string& error) {
-    const std::string& word = words[at];
-    const std::size_t left = words.size() - at - 1;
-    const std::size_t first = at;
-    Request request{};
-    if ((word == "lines" || word == "hedgehog") && left >= 1) {
-        const bool lines = word == "lines";
-        const auto count = clampedInteger(words[at + 1], 1, lines ? 100 : 100000, request.clamped);
-        if (!count) {
-            error = "\"" + words[at + 1] + "\" is not a whole number";
-            return std::nullopt;
-        }
-        request.kind = lines ? Request::Kind::FieldLines : Request::Kind::Hedgehog;
-        request.count = *count;
-        at += 2;
-    } else if (word == "surface" && left >= 2) {
-        const auto potential = clampedFloat(words[at + 1], -10.0f, 10.0f, request.clamped);
-        const std::string& direction = words[at + 2];
-        if (!potential || (direction != "leave" && direction != "enter")) {
-            error = "surface needs a number and \"leave\" or \"enter\"";
-            return std::nullopt;
-        }
-        request.kind = Request::Kind::Surface;
-        request.potential = *potential;
-        request.direction = direction == "enter" ? 1 : 0;
-        at += 3;
-    } else {
-        error = "bad request \"" + word + "\"";
-        return std::nullopt;
-    }
-    for (std::size_t w = first; w < at; ++w) request.text += (w > first ? " " : "") + words[w];
-    return request;
-}
-
 std::optional<Command> parseCommand(const std::vector<std::string>& arguments, std::string& error) {
     if (arguments.size() < 2) {
         error = "missing arguments";
@@ -310,7 +250,7 @@ std::optional<Command> parseCommand(const std::vector<std::string>& arguments, s
             at += static_cast<std::size_t>(optionLength);
             continue;
         }
-        const std::optional<Request> request = parseRequest(arguments, at, error);
+        const std::optional<ParsedRequest> request = parseRequest(arguments, at, error);
         if (!request) return std::nullopt;
         command.requests.push_back(*request);
     }

@@ -7,14 +7,12 @@
 #include <vector>
 
 #include "render/picture_view.h"
-#include "viz/visualisation_request.h"
+#include "viz/request_grammar.h"
 
 namespace kelvaro::batch {
 
 enum class Mode { Info, Print, Obj, Png, Gif, Stats };
 
-// The largest width or height of a picture.
-inline constexpr int maxPictureSide = 8192;
 // A turntable's frames, and the shortest time a frame may show (browsers show shorter
 // ones slower).
 inline constexpr int minGifFrames = 2;
@@ -22,17 +20,10 @@ inline constexpr int maxGifFrames = 360;
 inline constexpr double minFrameSeconds = 0.02;
 inline constexpr double maxFrameSeconds = 655.35;
 
-// A visualisation request (count 1..100 lines per charge or 1..100000 hedgehog lines;
-// a surface value from -10 to 10) with the words that asked for it.
-struct Request : VisualisationRequest {
-    std::string text;      // the request's words as given, separated by spaces
-    bool clamped = false;  // its number lay outside the dialog's limits and was clamped to them
-};
-
 struct Command {
     Mode mode;
     std::string modelPath;
-    std::vector<Request> requests;
+    std::vector<ParsedRequest> requests;
     std::string outputPath;  // -o: the file to write (png and gif need one; obj without writes to standard output)
     PictureOptions picture;  // --size, --turn, --fit, --zoom, --samples, --style, --background: png and gif only
     int frames = 36;         // --frames, gif only
@@ -42,11 +33,6 @@ struct Command {
 // Parses the arguments after the program name; none when they are not a valid command
 // (then `error` says why). Numbers outside a dialog's limits are clamped to them.
 std::optional<Command> parseCommand(const std::vector<std::string>& arguments, std::string& error);
-
-// Parses the request that starts at words[at] and moves `at` past it; none when the words
-// there are no valid request (then `error` says why). A number outside the dialog's limits
-// is clamped to them.
-std::optional<Request> parseRequest(const std::vector<std::string>& words, std::size_t& at, std::string& error);
 
 // The usage text, several lines ending with a newline.
 const char* usageText();

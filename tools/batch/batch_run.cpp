@@ -1,7 +1,6 @@
 #include "tools/batch/batch_run.h"
 
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <new>
 #include <string>
@@ -18,20 +17,11 @@
 namespace kelvaro::batch {
 namespace {
 
-// Reads the model file like the load dialog: text mode, the reading constructor, the
-// file closed in either case; the dialog's messages and the reader's warnings go to
-// `err`, but for info, which lists the warnings in its answer.
+// Reads the model file as the load dialog does; the dialog's messages and the reader's
+// warnings go to `err`, but for info, which lists the warnings in its answer.
 ModelFileRead readModel(const Command& command, std::FILE* err) {
-    const std::string& path = command.modelPath;
-    std::error_code ignored;  // a folder opens, but reads as an empty file
-    std::FILE* file = std::filesystem::is_directory(path, ignored) ? nullptr : std::fopen(path.c_str(), "rt");
-    if (file == nullptr) {
-        std::fprintf(err, "Could not open file %s.\n", path.c_str());
-        return {};
-    }
-    ModelFileRead read = readModelFile(file);
-    std::fclose(file);
-    if (!read.model || command.mode != Mode::Info) tellModelRead(read, path, err);
+    ModelFileRead read = readModelFile(command.modelPath);
+    if (!read.model || command.mode != Mode::Info) std::fputs(modelReadReport(read, command.modelPath).c_str(), err);
     return read;
 }
 
@@ -70,14 +60,14 @@ struct Visualisation {
 };
 
 // The builder of one request; when it answers none, its failure lines go to `err`.
-Visualisation build(const Model& model, const Request& request, int number, const BuildOptions& options,
+Visualisation build(const Model& model, const ParsedRequest& request, int number, const BuildOptions& options,
                     std::FILE* err) {
     Visualisation result;
     const std::string suffix = "_" + std::to_string(number);
     switch (request.kind) {
-        case Request::Kind::FieldLines: result.name = "field_lines" + suffix; break;
-        case Request::Kind::Hedgehog: result.name = "hedgehog" + suffix; break;
-        case Request::Kind::Surface: result.name = "surface" + suffix; break;
+        case VisualisationRequest::Kind::FieldLines: result.name = "field_lines" + suffix; break;
+        case VisualisationRequest::Kind::Hedgehog: result.name = "hedgehog" + suffix; break;
+        case VisualisationRequest::Kind::Surface: result.name = "surface" + suffix; break;
     }
     result.group = buildRequest(request, model, nullptr, options);
     if (!result.group) std::fputs(failureLines(request).c_str(), err);
@@ -112,7 +102,7 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err, const Bui
     std::vector<std::string> names;
     const bool stats = command.mode == Mode::Stats;
     if (stats) std::fprintf(out, "threads: %d\n", options.threadCount());
-    for (const Request& request : command.requests) {
+    for (const ParsedRequest& request : command.requests) {
         const auto start = std::chrono::steady_clock::now();
         const Visualisation added = build(*model, request, static_cast<int>(names.size()) + 1, options, err);
         const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;

@@ -25,7 +25,7 @@ SceneSize measure(const SceneObject& object) {
     return size;
 }
 
-void writeRequestStats(std::FILE* out, const Request& request, double buildMilliseconds, const SceneObject* built) {
+void writeRequestStats(std::FILE* out, const ParsedRequest& request, double buildMilliseconds, const SceneObject* built) {
     const SceneSize size = built != nullptr ? measure(*built) : SceneSize{};
     std::fprintf(out, "request: %s\nbuild_ms: %.3f\npolylines: %ld\nline_points: %ld\ntriangles: %ld\n",
                  request.text.c_str(), buildMilliseconds, size.polylines, size.linePoints, size.triangles);

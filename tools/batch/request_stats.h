@@ -20,6 +20,6 @@ SceneSize measure(const SceneObject& object);
 
 // Writes the block of one request: "request:", "build_ms:" (three decimals), "polylines:",
 // "line_points:" and "triangles:" lines; the sizes are 0 when `built` is null.
-void writeRequestStats(std::FILE* out, const Request& request, double buildMilliseconds, const SceneObject* built);
+void writeRequestStats(std::FILE* out, const ParsedRequest& request, double buildMilliseconds, const SceneObject* built);
 
 }  // namespace kelvaro::batch

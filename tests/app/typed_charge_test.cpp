@@ -1,4 +1,4 @@
-#include "app/charge_edits.h"
+#include "app/typed_charge.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 namespace kelvaro {
 namespace {
 
-TEST(ChargeEdits, TypedTextsAreReadAsAFileReadsThemAndRefusedOutsideTheRules) {
+TEST(TypedCharge, TypedTextsAreReadAsAFileReadsThemAndRefusedOutsideTheRules) {
     const Model unit("", {-1, -1, -1}, {1, 1, 1}, {}, false, false);
     const TypedCharge typed = readTypedCharge({" 2.5e-1", "-1", "1", ".5"}, unit.bounds());
     ASSERT_TRUE(typed.charge) << typed.refusal;
@@ -39,7 +39,7 @@ TEST(ChargeEdits, TypedTextsAreReadAsAFileReadsThemAndRefusedOutsideTheRules) {
     }
 }
 
-TEST(ChargeEdits, ANewChargeOfOneSitsAtTheCentreOfARoomyModel) {
+TEST(TypedCharge, ANewChargeOfOneSitsAtTheCentreOfARoomyModel) {
     const TypedCharge added = newCharge(Model("", {0, 1, -3}, {1, 2, 3}, {}, false, false));
     ASSERT_TRUE(added.charge);
     EXPECT_EQ(added.charge->value, 1.0);

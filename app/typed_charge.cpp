@@ -1,4 +1,4 @@
-#include "app/charge_edits.h"
+#include "app/typed_charge.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 #pragma once
-// The rules an edited charge keeps, those of a model file: a value that is a finite
+// A charge as the Edit Charges dialog types it: the rules an edited charge keeps, those of a model file: a value that is a finite
 // number, a finite position inside the model's box (faces included), at most 99 charges.
 // Typed numbers are read as the model reader reads numbers, so that an edit equals a file
 // stating the same texts.

@@ -1,0 +1,37 @@
+#pragma once
+// The words of a visualisation request, as kelvaro-batch, the Python module and the web
+// page read them: "lines N", "hedgehog N", "surface V leave" and "surface V enter", with the
+// dialogs' limits. Numbers are read the same in every locale.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "viz/visualisation_request.h"
+
+namespace kelvaro {
+
+// The dialogs' limits: lines per charge, hedgehog lines, and a surface's value.
+inline constexpr int maxLinesPerCharge = 100;
+inline constexpr int maxHedgehogLines = 100000;
+inline constexpr float minSurfaceLevel = -10.0f;
+inline constexpr float maxSurfaceLevel = 10.0f;
+
+// A request read from words, with the words that asked for it.
+struct ParsedRequest : VisualisationRequest {
+    std::string text;      // the request's words as given, separated by one space
+    bool clamped = false;  // its number lay outside the dialog's limits and was clamped to them
+};
+
+// Parses the request that starts at words[at] and moves `at` past it; none when the words
+// there are no valid request (then `error` says why). A number outside the dialog's limits
+// is clamped to them, as the dialogs clamp what is typed.
+std::optional<ParsedRequest> parseRequest(const std::vector<std::string>& words, std::size_t& at, std::string& error);
+
+// The one request that `text` states (words separated by blanks); none, with `error` set,
+// when it states none, or more than one.
+std::optional<ParsedRequest> parseRequestText(std::string_view text, std::string& error);
+
+}  // namespace kelvaro
