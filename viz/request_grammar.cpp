@@ -4,7 +4,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "common/number_words.h"
+#include "common/number_text.h"
 
 namespace kelvaro {
 namespace {
@@ -84,7 +84,7 @@ std::string requestWords(const VisualisationRequest& request) {
         case VisualisationRequest::Kind::FieldLines: return "lines " + std::to_string(request.count);
         case VisualisationRequest::Kind::Hedgehog: return "hedgehog " + std::to_string(request.count);
         case VisualisationRequest::Kind::Surface:
-            return "surface " + shortestFloatWord(request.potential) + (request.direction == 0 ? " leave" : " enter");
+            return "surface " + std::string(shortestFloatText(request.potential).c_str()) + (request.direction == 0 ? " leave" : " enter");
     }
     return {};
 }
