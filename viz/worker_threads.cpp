@@ -9,6 +9,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace kelvaro {
@@ -33,9 +34,20 @@ private:
     std::atomic<bool> failed_{false};
 };
 
+// The stop flag of the BuildStopScope of this thread (or of the thread that started it).
+thread_local const std::atomic<bool>* stopOfThisThread = nullptr;
+
 int hardwareThreadCount() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
 
 }  // namespace
+
+BuildStopScope::BuildStopScope(const std::atomic<bool>& stop) : outer_(std::exchange(stopOfThisThread, &stop)) {}
+
+BuildStopScope::~BuildStopScope() { stopOfThisThread = outer_; }
+
+void stopIfAsked() {
+    if (stopOfThisThread != nullptr && stopOfThisThread->load(std::memory_order_relaxed)) throw BuildStopped();
+}
 
 std::optional<int> parseThreadCount(const char* text) {
     if (text == nullptr || *text < '0' || *text > '9') return std::nullopt;
@@ -61,8 +73,11 @@ int BuildOptions::threadCount() const { return threads > 0 ? threads : defaultTh
 
 void runWorkers(int threads, const std::function<void(bool first)>& work) {
     FirstFailure failure;
+    const std::atomic<bool>* const stop = stopOfThisThread;
     const auto guarded = [&](bool first) {
         try {
+            // A started thread looks at the caller's stop flag too.
+            stopOfThisThread = stop;
             work(first);
         } catch (...) {
             failure.record(std::current_exception());
@@ -92,6 +107,7 @@ void forEachChunk(int threads, int count, int chunk, const std::function<void(in
         try {
             if (first && alongside) alongside();
             for (int c = next++; c < chunks && !stopped; c = next++) {
+                stopIfAsked();
                 const int begin = c * chunk;
                 work(begin, std::min(begin + chunk, count));
             }
