@@ -143,6 +143,9 @@ WholeFile::WholeFile(std::string path) {
     if (descriptor < 0) {
         temporaryPath_.clear();
         fail();
+        // The file is there, and may well be writable: say that its folder is the cause
+        // (/proc, for one, takes no new files and answers "No such file or directory").
+        if (exists) error_ = "no file can be made beside it to replace it whole (" + error_ + ")";
         return;
     }
     stream_ = fdopen(descriptor, "wb");

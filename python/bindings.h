@@ -79,6 +79,12 @@ std::string pointName(const GivenPoints& points, std::size_t flat, const char* w
 // when the points had no leading axes, otherwise the array itself.
 py::object scalarWhenOnePoint(const GivenPoints& points, py::array result);
 
+// `value` as a new C-ordered array of dtype `dtype` and of shape `shape` (-1: any length on
+// that axis), converted by NumPy: TypeError when it cannot be, ValueError for another
+// shape, naming `what`.
+py::array arrayOf(const py::handle& value, const py::dtype& dtype, std::initializer_list<py::ssize_t> shape,
+                  const char* what);
+
 // ---- paths and seed files
 
 // A path as the system takes it (os.fsencode: any bytes but NUL), and as it was given
@@ -113,6 +119,10 @@ std::unique_ptr<Vector3[]> readSeeds(const py::handle& seeds, int count);
 void runStoppable(const std::function<void()>& work);
 
 // ---- classes
+
+// Makes pybind11's base class refuse to be instantiated on its own (TypeError) instead of
+// ending the process; the module does it before it makes its classes.
+void guardBaseClass();
 
 // Loads an instance of a bound class as pybind11 does, but raises TypeError for one whose
 // __init__ never ran (made by Class.__new__(Class)), for which pybind11 would hand the

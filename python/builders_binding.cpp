@@ -195,8 +195,23 @@ void bindBuilders(py::module_& module, ModelClass& model) {
     py::class_<Lines>(module, "Lines",
                       "Lines as NumPy arrays, in the program's order: `points` (P, 3) float32 and `offsets`\n"
                       "(L + 1,) int64; line i is points[offsets[i]:offsets[i + 1]], also lines[i] (a copy).\n"
-                      "len(lines) is L; iterating gives each line's (n, 3) array.\n\n"
+                      "len(lines) is L; iterating gives each line's (n, 3) array. Made by the builders;\n"
+                      "copies and pickles hold copies of the arrays.\n\n"
                       "Example: for line in model.field_lines(10): plt.plot(line[:, 0], line[:, 1])")
+        .def(py::init([](const py::object& points, const py::object& offsets) {
+                 Lines lines{py::array_t<float>::ensure(arrayOf(points, py::dtype::of<float>(), {-1, 3}, "points")),
+                             py::array_t<std::int64_t>::ensure(arrayOf(offsets, py::dtype::of<std::int64_t>(), {-1}, "offsets"))};
+                 if (lines.offsets.size() == 0) throw py::value_error("offsets must hold at least the end (0 for no lines)");
+                 return lines;
+             }),
+             py::arg("points"), py::arg("offsets"),
+             "Lines(points: ArrayLike, offsets: ArrayLike)\n\n"
+             "Lines from copies of `points` (P, 3), as float32, and `offsets` (L + 1,), as int64.\n\n"
+             "Raises TypeError for arrays NumPy cannot convert, ValueError for other shapes.\n\n"
+             "Example: kelvaro.Lines([[0, 0, 0], [1, 1, 1]], [0, 2])")
+        .def("__reduce__", [](const Lines& lines) {
+            return py::make_tuple(py::type::of<Lines>(), py::make_tuple(lines.points, lines.offsets));
+        })
         .def_readonly("points", &Lines::points, "points: (P, 3) float32, every line's points, one line after the other.")
         .def_readonly("offsets", &Lines::offsets, "offsets: (L + 1,) int64, where each line starts in points, and the end.")
         .def("__len__", [](const Lines& lines) { return lines.offsets.size() - 1; }, "The number of lines.")
@@ -231,8 +246,25 @@ void bindBuilders(py::module_& module, ModelClass& model) {
                         "`normals` (V, 3) float32 and `triangles` (T, 3) int64, each row the vertex numbers of\n"
                         "one triangle's corners, in the program's triangle order. Corners with the same position\n"
                         "and normal, bit for bit, are one vertex; surface(..., weld=False) gives three vertices\n"
-                        "of its own to every triangle (V = 3T) instead. len(surface) is T.\n\n"
+                        "of its own to every triangle (V = 3T) instead. len(surface) is T. Made by\n"
+                        "Model.surface; copies and pickles hold copies of the arrays.\n\n"
                         "Example: axes.plot_trisurf(*s.vertices.T, triangles=s.triangles)")
+        .def(py::init([](const py::object& vertices, const py::object& normals, const py::object& triangles) {
+                 const py::dtype single = py::dtype::of<float>();
+                 return Surface{py::array_t<float>::ensure(arrayOf(vertices, single, {-1, 3}, "vertices")),
+                                py::array_t<float>::ensure(arrayOf(normals, single, {-1, 3}, "normals")),
+                                py::array_t<std::int64_t>::ensure(
+                                    arrayOf(triangles, py::dtype::of<std::int64_t>(), {-1, 3}, "triangles"))};
+             }),
+             py::arg("vertices"), py::arg("normals"), py::arg("triangles"),
+             "Surface(vertices: ArrayLike, normals: ArrayLike, triangles: ArrayLike)\n\n"
+             "A surface from copies of `vertices` and `normals` (V, 3), as float32, and `triangles`\n"
+             "(T, 3), as int64.\n\n"
+             "Raises TypeError for arrays NumPy cannot convert, ValueError for other shapes.\n\n"
+             "Example: kelvaro.Surface(s.vertices, s.normals, s.triangles[:10])")
+        .def("__reduce__", [](const Surface& s) {
+            return py::make_tuple(py::type::of<Surface>(), py::make_tuple(s.vertices, s.normals, s.triangles));
+        })
         .def_readonly("vertices", &Surface::vertices, "vertices: (V, 3) float32, the corners' positions.")
         .def_readonly("normals", &Surface::normals, "normals: (V, 3) float32, unit normals at the vertices.")
         .def_readonly("triangles", &Surface::triangles, "triangles: (T, 3) int64, each triangle's vertex numbers.")

@@ -183,7 +183,9 @@ py::tuple stateOf(const Model& model) {
 
 // The model of a state, made as it was: nothing is refused that a model may hold (a file
 // may state a box of no size or an overflowed number).
-std::unique_ptr<Model> modelOfState(const py::tuple& state) {
+std::unique_ptr<Model> modelOfState(const py::object& given) {
+    if (!PyTuple_Check(given.ptr())) throw py::type_error("not the state of a kelvaro.Model");
+    const auto state = py::reinterpret_borrow<py::tuple>(given);
     if (state.size() != 5 || !PyBytes_Check(state[0].ptr())) throw py::value_error("not the state of a kelvaro.Model");
     const py::sequence corners = sequenceOf(state[1], "bounds");
     if (corners.size() != 2) throw py::value_error("not the state of a kelvaro.Model");
@@ -360,7 +362,13 @@ void bindModel(py::module_& module, ModelClass& model) {
     model.def("__repr__", &reprOf);
     model.def("__eq__", &equals, py::arg("other"));
     model.def("__hash__", [](const Model& m) { return py::hash(py::bytes(identityBytes(m))); });
-    model.def(py::pickle(&stateOf, &modelOfState));
+    // Pickled (by every protocol) and copied as its state, which kelvaro._model_of_state
+    // makes again (a function of the package: pickle cannot name one of this module).
+    module.def("_model_of_state", &modelOfState, py::arg("state"),
+               "_model_of_state(state) -> Model: the model that pickle and copy keep as `state`.");
+    model.def("__reduce__", [](const Model& m) {
+        return py::make_tuple(py::module_::import("kelvaro").attr("_model_of_state"), py::make_tuple(stateOf(m)));
+    });
     model.def("potential", &potential, py::arg("points"),
               "potential(points: ArrayLike) -> numpy.ndarray | numpy.float64\n\n"
               "The potential at each point: the sum of q / r over the charges (Coulomb's constant 1,\n"

@@ -55,7 +55,28 @@ struct OpenedFile {
     OpenedFile& operator=(const OpenedFile&) = delete;
 };
 
+// pybind11 (2.10) ends the process when its base class pybind11_object itself, or a Python
+// class derived from it alone, is instantiated (kelvaro.Model.__base__() does it): such a
+// type holds no C++ object. Its own allocation is refused here with TypeError instead.
+newfunc pybind11New = nullptr;
+
+PyObject* refuseBareInstances(PyTypeObject* type, PyObject* arguments, PyObject* keywords) {
+    if (py::detail::all_type_info(type).empty()) {
+        PyErr_Format(PyExc_TypeError, "cannot create '%s' instances: no class of the module stands behind it",
+                     type->tp_name);
+        return nullptr;
+    }
+    return pybind11New(type, arguments, keywords);
+}
+
 }  // namespace
+
+void guardBaseClass() {
+    auto* base = reinterpret_cast<PyTypeObject*>(py::detail::get_internals().instance_base);
+    if (base->tp_new == refuseBareInstances) return;
+    pybind11New = base->tp_new;
+    base->tp_new = refuseBareInstances;
+}
 
 std::string typeName(const py::handle& value) { return py::str(py::type::of(value).attr("__name__")); }
 
@@ -160,6 +181,24 @@ std::string pointName(const GivenPoints& points, std::size_t flat, const char* w
 py::object scalarWhenOnePoint(const GivenPoints& points, py::array result) {
     if (points.leading.empty() && result.ndim() == 0) return result[py::tuple()];
     return result;
+}
+
+py::array arrayOf(const py::handle& value, const py::dtype& dtype, std::initializer_list<py::ssize_t> shape,
+                  const char* what) {
+    py::array array;
+    try {
+        array = py::module_::import("numpy").attr("array")(value, dtype, py::arg("order") = "C");
+    } catch (py::error_already_set& failure) {
+        throw py::type_error(std::string(what) + " must be an array of " + std::string(py::str(py::handle(dtype))) + ": " +
+                             failure.what());
+    }
+    bool fits = array.ndim() == static_cast<py::ssize_t>(shape.size());
+    for (py::ssize_t axis = 0; fits && axis < array.ndim(); ++axis) {
+        const py::ssize_t wanted = shape.begin()[axis];
+        fits = wanted < 0 || array.shape(axis) == wanted;
+    }
+    if (!fits) throw py::value_error(std::string(what) + " has the wrong shape, " + std::string(py::str(array.attr("shape"))));
+    return array;
 }
 
 GivenPath pathOf(const py::handle& value, const char* what) {
@@ -271,6 +310,7 @@ PYBIND11_MODULE(_kelvaro, module) {
     // Every docstring states its own signature, with the types, shapes and dtypes.
     py::options options;
     options.disable_function_signatures();
+    guardBaseClass();
     module.doc() = "The compiled part of kelvaro: see help(kelvaro).";
     ModelClass model(module, "Model");
     bindModel(module, model);

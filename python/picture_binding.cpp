@@ -218,6 +218,18 @@ void bindPicture(py::module_& module, ModelClass& model) {
                              "uint8 array (rows from the top), also np.asarray(picture); save(path) writes it as a PNG\n"
                              "file, the bytes kelvaro-batch png writes. Made by kelvaro.picture(..., as_picture=True).\n\n"
                              "Example: kelvaro.picture(model, [\"lines 10\"], as_picture=True).save(\"dipole.png\")")
+        .def(py::init([](const py::object& pixels) {
+                 return ShownPicture{py::array_t<std::uint8_t>::ensure(
+                     arrayOf(pixels, py::dtype::of<std::uint8_t>(), {-1, -1, 3}, "pixels"))};
+             }),
+             py::arg("pixels"),
+             "Picture(pixels: ArrayLike)\n\n"
+             "A picture of a copy of `pixels`, (H, W, 3), as uint8.\n\n"
+             "Raises TypeError for an array NumPy cannot convert, ValueError for another shape.\n\n"
+             "Example: kelvaro.Picture(np.zeros((120, 160, 3), np.uint8))")
+        .def("__reduce__", [](const ShownPicture& shown) {
+            return py::make_tuple(py::type::of<ShownPicture>(), py::make_tuple(shown.pixels));
+        })
         .def_readonly("pixels", &ShownPicture::pixels, "pixels: (H, W, 3) uint8, the picture's rows from the top.")
         .def(
             "__array__",

@@ -29,13 +29,14 @@ the leading shape, and one point of shape (3,) gives a numpy.float64 potential a
 field.
 
 The builders run on KELVARO_THREADS threads (default: the processor's) and give the same
-numbers on any number of them, without the interpreter's lock; Ctrl+C stops them within
-some milliseconds with KeyboardInterrupt. Bad values raise TypeError or ValueError naming
+numbers on any number of them, without the interpreter's lock; Ctrl+C stops a builder or
+an evaluation within some milliseconds with KeyboardInterrupt (a picture, once drawn). Bad values raise TypeError or ValueError naming
 the parameter; files OSError; model files the program cannot read kelvaro.ModelError.
 """
 
 import os as _os
 
+from kelvaro import _kelvaro
 from kelvaro._kelvaro import Lines, Model, ModelError, ModelWarning, Picture, Surface, load, picture
 
 __all__ = ["Lines", "Model", "ModelError", "ModelWarning", "Picture", "Surface", "load", "picture", "seed_file"]
@@ -51,6 +52,11 @@ def seed_file() -> str:
     Example: kelvaro.seed_file()  # '.../kelvaro/ElectronData'
     """
     return _os.path.join(_os.path.dirname(_os.path.abspath(__file__)), "ElectronData")
+
+
+def _model_of_state(state):
+    """The model that pickle and copy keep as `state` (see Model.__reduce__)."""
+    return _kelvaro._model_of_state(state)
 
 
 # Shown, pickled and documented as kelvaro's own.

@@ -1,4 +1,5 @@
-// commitTogether: several files replaced all together, or none of them.
+// commitTogether: several files replaced all together, or none of them; the reason a file
+// cannot be written.
 
 #include "common/whole_file.h"
 
@@ -46,6 +47,16 @@ TEST(WholeFile, FilesCommittedTogetherAreAllReplacedOrNoneIs) {
     EXPECT_EQ(contents(obj), "new scene");
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
     fs::remove_all(folder);
+}
+
+// /proc takes no new files (for root it answers "No such file or directory", for others
+// "Permission denied"): the file there cannot be replaced, and its folder is the cause.
+TEST(WholeFile, AFileThatCannotBeReplacedBlamesItsFolder) {
+    const WholeFile version("/proc/version");
+    EXPECT_EQ(version.stream(), nullptr);
+    EXPECT_EQ(version.error().rfind("no file can be made beside it to replace it whole (", 0), 0) << version.error();
+    const WholeFile missing("/proc/no-such-folder/new.txt");
+    EXPECT_EQ(missing.error(), "No such file or directory");
 }
 
 }  // namespace
