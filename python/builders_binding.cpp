@@ -217,10 +217,15 @@ void bindBuilders(py::module_& module, ModelClass& model) {
         .def("__len__", [](const Lines& lines) { return lines.offsets.size() - 1; }, "The number of lines.")
         .def(
             "__getitem__",
-            [](const Lines& lines, py::ssize_t i) {
+            [](const Lines& lines, const py::object& index) {
                 const py::ssize_t count = lines.offsets.size() - 1;
+                long long i = 0;
+                try {
+                    i = integerIn(index, -count, count - 1, "the line index");
+                } catch (const py::value_error&) {
+                    throw py::index_error("line index out of range");
+                }
                 if (i < 0) i += count;
-                if (i < 0 || i >= count) throw py::index_error("line index out of range");
                 // Sliced through NumPy, which keeps within the arrays whatever they were changed to.
                 const py::object offsets = lines.offsets;
                 const py::slice line(offsets[py::int_(i)], offsets[py::int_(i + 1)], py::none());

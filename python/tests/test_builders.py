@@ -57,6 +57,9 @@ def test_lines_start_at_the_charge_radius_from_the_installed_seed_file(tmp_path,
     assert lines.points.flags.owndata and lines.offsets.flags.owndata
     lines.offsets[1] = 10**9
     assert len(lines[0]) == len(lines.points)
+    for index, error in ((32, IndexError), (-33, IndexError), (10**30, IndexError), (1.0, TypeError), (True, TypeError)):
+        with pytest.raises(error, match="line index"):
+            lines[index]
 
 
 def test_how_far_lines_and_surfaces_reach_past_the_box(examples):
@@ -78,6 +81,14 @@ def test_how_far_lines_and_surfaces_reach_past_the_box(examples):
     farthest = max(DIPOLE.field_lines(100), key=lambda line: distance_outside(line[-1], DIPOLE))
     assert distance_outside(farthest[-1], DIPOLE) / 3 == pytest.approx(0.18, abs=0.01)
     assert np.abs(farthest[:, 1:]).max() < 0.2 and len(farthest) < 10
+
+
+def test_lengths_are_in_model_units_whatever_the_box():
+    large = kelvaro.Model(((-1000, -1000, -1000), (1000, 1000, 1000)), [(1, (0, 0, 0))])
+    lines = large.field_lines(3)
+    np.testing.assert_allclose(np.linalg.norm(lines.points[lines.offsets[:-1]], axis=1), 0.01, rtol=1e-5)
+    hedgehog = large.hedgehog(20)[0].points.reshape(-1, 2, 3)
+    np.testing.assert_allclose(np.linalg.norm(hedgehog[:, 1] - hedgehog[:, 0], axis=1), 0.2, rtol=1e-3)
 
 
 def test_hedgehog_continues_the_programs_generator():

@@ -4,6 +4,7 @@ the results' shapes and dtypes."""
 import numpy as np
 import pytest
 
+import kelvaro
 from helpers import DIPOLE
 
 GRID = np.random.default_rng(11).uniform(-1.5, 1.5, (4, 5, 3))
@@ -82,3 +83,15 @@ def test_points_that_are_no_points_are_refused(points, error, words):
     for evaluate in (DIPOLE.potential, DIPOLE.field):
         with pytest.raises(error, match=words):
             evaluate(points)
+
+
+def test_where_single_precision_ends_the_field():
+    # Within (|q| / 3.4e38)^(1/3) of a charge q, q / r^3 passes float32's range.
+    for q, edge in ((1, 1.43e-13), (1e-9, 1.43e-16)):
+        model = kelvaro.Model(((-1, -1, -1), (1, 1, 1)), [(q, (0, 0, 0))])
+        assert np.isfinite(model.field([1.05 * edge, 0, 0])).all()
+        assert not np.isfinite(model.field([0.95 * edge, 0, 0])).any()
+        assert np.isfinite(model.potential([0.95 * edge, 0, 0]))
+    # A point and a charge more than 3.4e38 apart along an axis.
+    far = kelvaro.Model(((-1, -1, -1), (1, 1, 1)), [(1, (-2e38, 0, 0))])
+    assert np.isnan(far.field([2e38, 0, 0])[0]) and np.isfinite(far.potential([2e38, 0, 0]))
