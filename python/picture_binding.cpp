@@ -194,11 +194,15 @@ void savePng(const ShownPicture& shown, const py::object& given) {
 
 py::object picture(const Model& model, const py::object& requestWords, const PictureArguments& arguments,
                    const py::object& seeds, const py::object& asPicture) {
-    if (PyUnicode_Check(requestWords.ptr()) || PyBytes_Check(requestWords.ptr())) {
-        throw py::type_error("requests must be a sequence of str, such as (\"lines 20\",)");
+    const char* const sequenceOfWords = "requests must be a sequence of str, such as (\"lines 20\",)";
+    if (PyUnicode_Check(requestWords.ptr()) || PyBytes_Check(requestWords.ptr())) throw py::type_error(sequenceOfWords);
+    const py::object items = py::reinterpret_steal<py::object>(PyObject_GetIter(requestWords.ptr()));
+    if (!items) {
+        PyErr_Clear();
+        throw py::type_error(sequenceOfWords);
     }
     std::vector<ParsedRequest> requests;
-    for (const py::handle request : requestWords) requests.push_back(requestOf(request));
+    for (const py::handle request : py::reinterpret_borrow<py::iterator>(items)) requests.push_back(requestOf(request));
     const PictureOptions options = optionsOf(arguments);
     const bool wanted = flagOf(asPicture, "as_picture");
     std::vector<std::unique_ptr<Vector3[]>> seedSets(requests.size());

@@ -30,8 +30,9 @@ field.
 
 The builders run on KELVARO_THREADS threads (default: the processor's) and give the same
 numbers on any number of them, without the interpreter's lock; Ctrl+C stops a builder or
-an evaluation within some milliseconds with KeyboardInterrupt (a picture, once drawn). Bad values raise TypeError or ValueError naming
-the parameter; files OSError; model files the program cannot read kelvaro.ModelError.
+an evaluation within some milliseconds with KeyboardInterrupt (a picture, once drawn).
+Bad values raise TypeError or ValueError naming the parameter; files OSError; model files
+the program cannot read kelvaro.ModelError.
 """
 
 import os as _os

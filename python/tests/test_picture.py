@@ -101,6 +101,7 @@ MODEL = kelvaro.Model(((-1, -1, -1), (1, 1, 1)), [(1, (0, 0, 0))])
     "arguments, error, words",
     [
         ({"requests": "lines 2"}, TypeError, "requests must be a sequence of str"),
+        ({"requests": 2}, TypeError, "requests must be a sequence of str"),
         ({"requests": ["lines"]}, ValueError, 'request "lines"'),
         ({"requests": ["lines 500"]}, ValueError, "outside the limits"),  # the batch tool would clamp it
         ({"requests": ["surface 11 leave"]}, ValueError, "outside the limits"),
