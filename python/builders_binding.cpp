@@ -1,8 +1,6 @@
 // Field lines, hedgehog lines and equipotential surfaces as NumPy arrays: the builders'
 // scene objects copied, in the order the program draws them, into arrays of their own.
 
-#include <array>
-#include <bit>
 #include <cstdint>
 #include <new>
 #include <span>

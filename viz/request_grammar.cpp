@@ -79,4 +79,14 @@ std::optional<ParsedRequest> parseRequestText(std::string_view text, std::string
     return request;
 }
 
+std::string requestWords(const VisualisationRequest& request) {
+    switch (request.kind) {
+        case VisualisationRequest::Kind::FieldLines: return "lines " + std::to_string(request.count);
+        case VisualisationRequest::Kind::Hedgehog: return "hedgehog " + std::to_string(request.count);
+        case VisualisationRequest::Kind::Surface:
+            return "surface " + shortestFloatWord(request.potential) + (request.direction == 0 ? " leave" : " enter");
+    }
+    return {};
+}
+
 }  // namespace kelvaro
