@@ -158,8 +158,11 @@ py::array_t<std::uint8_t> pixelsOf(const Picture& picture) {
 // The pixels of a Picture (any (H, W, 3) array) as a picture with its rows from the bottom.
 Picture pictureOf(const ShownPicture& shown) {
     const auto pixels = py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>::ensure(shown.pixels);
-    if (!pixels || pixels.ndim() != 3 || pixels.shape(2) != 3 || pixels.size() == 0) {
-        throw py::value_error("pixels must be a non-empty (H, W, 3) array of uint8");
+    // libpng's own limit on a side, far below what the sizes here are counted in.
+    constexpr py::ssize_t largestSide = 1000000;
+    if (!pixels || pixels.ndim() != 3 || pixels.shape(2) != 3 || pixels.size() == 0 || pixels.shape(0) > largestSide ||
+        pixels.shape(1) > largestSide) {
+        throw py::value_error("pixels must be a non-empty (H, W, 3) array of uint8, sides up to 1000000");
     }
     Picture picture{static_cast<int>(pixels.shape(1)), static_cast<int>(pixels.shape(0)), {}};
     const auto rowBytes = static_cast<std::size_t>(3 * picture.width);

@@ -37,6 +37,9 @@ def test_picture_equals_the_batch_tools_png(examples, batch, tmp_path):
                             background="light", as_picture=True)
     np.testing.assert_array_equal(np.asarray(shown), png_pixels(png))
     assert shown._repr_png_() == png.read_bytes() and repr(shown) == "<kelvaro.Picture 240x180>"
+    for pixels in (np.zeros((0, 5, 3)), np.zeros((1, 1000001, 3))):
+        with pytest.raises(ValueError, match="pixels must be a non-empty"):
+            kelvaro.Picture(pixels)._repr_png_()
     shown.save(tmp_path / "saved.png")
     assert (tmp_path / "saved.png").read_bytes() == png.read_bytes()
 
