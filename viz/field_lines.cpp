@@ -196,6 +196,8 @@ void traceTogether(const TraceSettings& settings, std::atomic<int>& next, Traced
     std::vector<std::uint8_t> stops(slots);
     bool more = true;
     while (true) {
+        // A pass costs a field evaluation of up to `slots` points: a build asked to stop ends within one.
+        stopIfAsked();
         int count = 0;
         for (Slot& slot : active) {
             if (slot.index < 0 && more) {
