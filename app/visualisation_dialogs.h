@@ -11,9 +11,13 @@ namespace kelvaro {
 
 class FieldLinesDialog : public Dialog {
 public:
-    enum ControlId { LinesFieldId = 2100, ChargeListId = 2101, OkId = 2102, CancelId = 2103 };
+    enum ControlId { LinesFieldId = 2100, ChargeListId = 2101, OkId = 2102, CancelId = 2103, TracerListId = 2104 };
 
     FieldLinesDialog(const char* title, Action action);
+
+    // Shows the dialog as Dialog::show does, its tracer list set to the look's default: the
+    // program's own (Euler steps) in the window's look, Accurate in the teaching style.
+    bool show() override;
 
     // Makes the charge list hold exactly the items with ids 0 to n - 1, shown as the
     // charge numbers 1 to n; items are added or removed at the end only.
@@ -21,11 +25,14 @@ public:
 
     GLUI_EditText* linesField() const { return linesField_; }
     GLUI_Listbox* chargeList() const { return chargeList_; }
+    // The tracer: item 0 the program's own (Euler steps), item 1 Accurate.
+    GLUI_Listbox* tracerList() const { return tracerList_; }
     int listedCharges() const { return listedCharges_; }
 
 private:
     GLUI_EditText* linesField_;
     GLUI_Listbox* chargeList_;
+    GLUI_Listbox* tracerList_;
     ButtonRow buttons_;
     int listedCharges_ = 0;
 };

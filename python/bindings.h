@@ -25,6 +25,8 @@ void bindModel(py::module_& module, ModelClass& model);
 void bindBuilders(py::module_& module, ModelClass& model);
 // kelvaro.picture.
 void bindPicture(py::module_& module);
+// Model.probe and Model.flux.
+void bindProbe(ModelClass& model);
 
 // The name of `value`'s type, for messages.
 std::string typeName(const py::handle& value);

@@ -127,11 +127,14 @@ Ref<Group> builtFreely(Build build) {
     return built;
 }
 
-Lines fieldLines(const Model& model, const py::object& perCharge, const std::optional<std::filesystem::path>& seeds) {
+Lines fieldLines(const Model& model, const py::object& perCharge, const std::optional<std::filesystem::path>& seeds,
+                 const std::string& method) {
     const auto count = static_cast<int>(integerIn(perCharge, 1, 100, "per_charge (lines a charge)"));
+    if (method != "euler" && method != "accurate") throw py::value_error("method must be \"euler\" or \"accurate\", not \"" + method + "\"");
+    const FieldLineMethod tracer = method == "accurate" ? FieldLineMethod::Accurate : FieldLineMethod::Euler;
     const std::unique_ptr<Vector3[]> directions = readSeeds(seeds.value_or(seedFileName), count);
     const std::span<const Vector3> seedSpan(directions.get(), static_cast<std::size_t>(count));
-    return linesOf(*builtFreely([&] { return makeFieldLines(model, seedSpan, BuildOptions{}); }));
+    return linesOf(*builtFreely([&] { return makeFieldLines(model, seedSpan, tracer, BuildOptions{}); }));
 }
 
 py::tuple hedgehog(const Model& model, const py::object& count, const py::object& generator) {
@@ -212,9 +215,12 @@ void bindBuilders(py::module_& module, ModelClass& model) {
         });
 
     model.def("field_lines", &fieldLines, py::arg("per_charge"), py::arg("seeds") = py::none(),
-              "field_lines(per_charge, seeds=None) -> Lines\n\n"
+              py::arg("method") = "euler",
+              "field_lines(per_charge, seeds=None, method='euler') -> Lines\n\n"
               "Traces per_charge lines (1 to 100) from every charge, as Add Field Lines does. `seeds` is\n"
-              "the path of the seed file (default: ElectronData in the current folder).");
+              "the path of the seed file (default: ElectronData in the current folder). `method` is\n"
+              "'euler' (the program's own tracer) or 'accurate' (error-controlled Runge-Kutta steps, each\n"
+              "line ending exactly on the box or at the stop distance of the charge it meets).");
     model.def("hedgehog", &hedgehog, py::arg("count"), py::arg("generator") = py::none(),
               "hedgehog(count, generator=None) -> (Lines, generator)\n\n"
               "count (1 to 100000) hedgehog lines at random points of the box, as two-point lines.\n"

@@ -46,9 +46,11 @@ PYBIND11_MODULE(kelvaro, module) {
         "                                     a model from Python values\n"
         "Model.potential(points)             potentials, (N,) float64\n"
         "Model.field(points)                 fields, (N, 3) float32\n"
-        "Model.field_lines(per_charge, seeds=None) -> Lines\n"
+        "Model.field_lines(per_charge, seeds=None, method='euler') -> Lines\n"
         "Model.hedgehog(count, generator=None) -> (Lines, generator)\n"
         "Model.surface(level, normals='leave') -> Surface\n"
+        "Model.probe(points) -> (potentials, fields)\n"
+        "Model.flux(center, radius) -> float  the flux out through a sphere\n"
         "picture(model, requests=(), size=(626, 520), turn=(0, 0))\n"
         "                                     the picture of kelvaro-batch png, (H, W, 3) uint8\n"
         "\n"
@@ -59,4 +61,5 @@ PYBIND11_MODULE(kelvaro, module) {
     bindModel(module, model);
     bindBuilders(module, model);
     bindPicture(module);
+    bindProbe(model);
 }

@@ -85,6 +85,7 @@ py::array_t<std::uint8_t> picture(const Model& model, const py::object& requestW
     std::vector<ParsedRequest> requests;
     for (const py::handle request : requestWords) requests.push_back(requestOf(request));
     const PictureOptions options = optionsOf(given);
+    for (ParsedRequest& request : requests) settleLineMethod(request, options.style == PictureStyle::Teaching);
     std::string why;
     if (options.fit && !pictureCameras(options, model.bounds(), 1, why)) {
         throw py::value_error("cannot frame the model: " + why);
@@ -93,6 +94,12 @@ py::array_t<std::uint8_t> picture(const Model& model, const py::object& requestW
         // As the batch tool, field lines read ElectronData in the current folder; read here
         // first so that a missing one is told apart from a lack of memory.
         if (request.kind == VisualisationRequest::Kind::FieldLines) readSeeds(seedFileName, request.count);
+        // A probe outside the box is refused here, not taken for a lack of memory.
+        std::string refused = requestProblem(request, model);
+        if (!refused.empty()) {
+            refused.pop_back();
+            throw py::value_error("request \"" + request.text + "\": " + refused);
+        }
     }
     Ref<Group> scene;
     {
@@ -145,7 +152,9 @@ void bindPicture(py::module_& module) {
         "pixel for pixel: by default the program's start view at `size` (width, height; sides up to\n"
         "8192), turned by turn[0] degrees about the vertical axis and then turn[1] about the\n"
         "horizontal one. Requests are the batch tool's words: \"lines 20\", \"hedgehog 1000\",\n"
-        "\"surface 5 leave\"; field lines read ElectronData in the current folder. `fit` places the\n"
+        "\"surface 5 leave\", \"probe 0 0.5 0\", \"gauss 0 0 0 1\"; field lines read ElectronData in the\n"
+        "current folder, and are traced accurately in the teaching style unless their words say\n"
+        "\"euler\". `fit` places the\n"
         "camera so that the model's box fills the picture, `zoom` scales the view (0.01 to 100, above\n"
         "1 nearer), `samples` (1 to 4) draws samples x samples times larger and averages down,\n"
         "`style` is \"plain\" or \"teaching\" (red and blue charges, arrows, wide smooth lines) and\n"

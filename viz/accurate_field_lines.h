@@ -5,12 +5,14 @@
 // steps. A line ends exactly where it leaves the box (the crossing is solved on the dense
 // output and the point set on the face) or reaches the stop distance (the charge radius)
 // of the charge it runs into, or where the field vanishes and it can go no further. Its
-// points are placed for drawing: no two farther apart than a hundredth of the box's
-// diagonal, and the direction turning by at most two degrees from one to the next.
+// points are placed for drawing: no two farther apart than a fiftieth of the box's
+// diagonal, and the direction turning by at most four degrees from one to the next.
 //
-// Every field is the model's own (Model::fieldAt at the point rounded to single
-// precision); the stepping is in double precision. The lines are the same, to the bit,
-// on the reference path and on any number of threads.
+// The field is the model's own in double precision (Model::preciseFieldAt): where the
+// charges' fields nearly cancel, single precision would send a line astray. Near a point
+// where the field vanishes neighbouring lines part, so a line that passes close to one is
+// traced again at a hundredth of the tolerance. The lines are the same, to the bit, on
+// the reference path and on any number of threads.
 
 #include <span>
 #include <vector>
@@ -30,7 +32,7 @@ struct LineStart {
     int charge = -1;
 };
 
-// The local error allowed in one step, as a fraction of the box's diagonal.
+// The error allowed in one step, as a fraction of the box's diagonal.
 inline constexpr double accurateStepTolerance = 1e-6;
 
 // Traces a line from each start: answer[i] holds the points of the line from starts[i],
