@@ -16,36 +16,9 @@ namespace {
 
 const char* const fieldNames[4] = {"X", "Y", "Z", "Radius"};
 
-// The point (and radius) the fields state, or none once the reason has been said.
-std::optional<VisualisationRequest> typedRequest(const PlacementDialog& dialog) {
-    float numbers[4] = {};
-    const int count = dialog.withRadius() ? 4 : 3;
-    for (int i = 0; i < count; ++i) {
-        std::string refusal;
-        const std::optional<float> number = readTypedNumber(fieldNames[i], dialog.field(i)->get_text(), refusal);
-        if (!number) {
-            say(refusal);
-            return std::nullopt;
-        }
-        numbers[i] = *number;
-    }
-    VisualisationRequest request{dialog.withRadius() ? VisualisationRequest::Kind::GaussSphere
-                                                     : VisualisationRequest::Kind::Probe};
-    request.point = {numbers[0], numbers[1], numbers[2]};
-    request.radius = numbers[3];
-    if (const Model* model = programSession->model()) {
-        const std::string problem = requestProblem(request, *model);
-        if (!problem.empty()) {
-            say(problem);
-            return std::nullopt;
-        }
-    }
-    return request;
-}
-
 void placeAction(Dialog* dialog, int id, int okId) {
     if (id == okId) {
-        const std::optional<VisualisationRequest> request = typedRequest(*static_cast<PlacementDialog*>(dialog));
+        const std::optional<VisualisationRequest> request = static_cast<PlacementDialog*>(dialog)->typedRequest();
         if (!request) return;  // the dialog stays open for a correction
         dialog->window()->draw_now();
         const BusyCursor busy;
@@ -83,6 +56,30 @@ bool PlacementDialog::show() {
     window()->set_focus(nullptr, false);
     window()->set_focus(fields_[0], true);
     return true;
+}
+
+std::optional<VisualisationRequest> PlacementDialog::typedRequest() const {
+    float numbers[4] = {};
+    for (int i = 0; i < (withRadius_ ? 4 : 3); ++i) {
+        std::string refusal;
+        const std::optional<float> number = readTypedNumber(fieldNames[i], fields_[i]->get_text(), refusal);
+        if (!number) {
+            say(refusal);
+            return std::nullopt;
+        }
+        numbers[i] = *number;
+    }
+    VisualisationRequest request{withRadius_ ? VisualisationRequest::Kind::GaussSphere : VisualisationRequest::Kind::Probe};
+    request.point = {numbers[0], numbers[1], numbers[2]};
+    request.radius = numbers[3];
+    if (const Model* model = programSession->model()) {
+        const std::string problem = requestProblem(request, *model);
+        if (!problem.empty()) {
+            say(problem);
+            return std::nullopt;
+        }
+    }
+    return request;
 }
 
 void placementControl(int id) {

@@ -3,7 +3,10 @@
 // "Probe..." (X, Y, Z) places a probe, "Add Gauss Surface..." (X, Y, Z of the centre and a
 // Radius) adds a Gauss sphere. Numbers are read as a model file reads them.
 
+#include <optional>
+
 #include "app/dialog.h"
+#include "viz/visualisation_request.h"
 
 class GLUI_EditText;
 
@@ -23,6 +26,11 @@ public:
     // to X with its text selected.
     bool show() override;
 
+    // The probe or the sphere that the fields state, or none once the reason it cannot be
+    // made has been said (a number that cannot be read, a probe outside the box or on a
+    // charge, a radius not above 0).
+    std::optional<VisualisationRequest> typedRequest() const;
+
     // The field that holds X (0), Y, Z or the radius (3).
     GLUI_EditText* field(int index) const { return fields_[index]; }
     bool withRadius() const { return withRadius_; }
@@ -36,9 +44,9 @@ private:
 // Callback of the dialogs' controls: OK and Cancel run the active dialog's action.
 void placementControl(int id);
 
-// OK reads the fields: a number that cannot be read, a probe outside the box or a radius
-// not above 0 is told on the message line and the dialog stays open; otherwise the probe
-// or the sphere is added (and says what it reads) and the dialog closes, as on Cancel.
+// OK reads the fields (typedRequest): what cannot be made is told on the message line and
+// the dialog stays open; otherwise the probe or the sphere is added (and says what it
+// reads) and the dialog closes, as on Cancel.
 void placeProbeAction(Dialog* dialog, int id);
 void addGaussSphereAction(Dialog* dialog, int id);
 

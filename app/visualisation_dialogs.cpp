@@ -20,6 +20,12 @@ FieldLinesDialog::FieldLinesDialog(const char* title, Action action) : Dialog(ti
     buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
 }
 
+VisualisationRequest FieldLinesDialog::request() const {
+    VisualisationRequest lines{VisualisationRequest::Kind::FieldLines, linesField_->get_int_val()};
+    lines.method = tracerList_->get_int_val() == 1 ? FieldLineMethod::Accurate : FieldLineMethod::Euler;
+    return lines;
+}
+
 bool FieldLinesDialog::show() {
     if (!Dialog::show()) return false;
     tracerList_->set_int_val(teachingStyle != 0 ? 1 : 0);
@@ -80,9 +86,7 @@ void buildWhileBusy(Dialog* dialog, Build build) {
 void addFieldLinesAction(Dialog* dialog, int id) {
     if (id == FieldLinesDialog::OkId) {
         // Lines start round every charge; the charge list only shows which charges exist.
-        auto* lines = static_cast<FieldLinesDialog*>(dialog);
-        VisualisationRequest request{VisualisationRequest::Kind::FieldLines, lines->linesField()->get_int_val()};
-        request.method = lines->tracerList()->get_int_val() == 1 ? FieldLineMethod::Accurate : FieldLineMethod::Euler;
+        const VisualisationRequest request = static_cast<FieldLinesDialog*>(dialog)->request();
         buildWhileBusy(dialog, [&] { programSession->add(request); });
     }
     closeDialog(dialog);

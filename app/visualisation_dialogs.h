@@ -3,6 +3,7 @@
 // lines, hedgehog lines and an equipotential surface.
 
 #include "app/dialog.h"
+#include "viz/visualisation_request.h"
 
 class GLUI_EditText;
 class GLUI_Listbox;
@@ -22,6 +23,9 @@ public:
     // Makes the charge list hold exactly the items with ids 0 to n - 1, shown as the
     // charge numbers 1 to n; items are added or removed at the end only.
     void setChargeCount(int n);
+
+    // The field lines that the controls ask for: their number a charge and their tracer.
+    VisualisationRequest request() const;
 
     GLUI_EditText* linesField() const { return linesField_; }
     GLUI_Listbox* chargeList() const { return chargeList_; }

@@ -82,8 +82,9 @@ constexpr double reachIntoCharge = 0.1;
 // of the charges' separate fields is traced again with its tolerance this much smaller.
 constexpr double nearlyVanishing = 0.05;
 constexpr double closerTolerance = 0.01;
-// A bound on the work of one line; a sound line takes some tens of steps.
-constexpr long maxSteps = 100000;
+// Bounds on the work and the points of one line; a sound line takes some tens of steps.
+constexpr long maxSteps = 20000;
+constexpr std::size_t maxPoints = 10000;
 // Where each accepted step is looked at for a crossing, as fractions of the step.
 constexpr double crossingChecks[] = {0.25, 0.5, 0.75, 1.0};
 
@@ -358,12 +359,18 @@ void AccurateTrace::completeStep() {
         return;
     }
     const double factor = rejected_ ? std::min(stepFactor(size), 1.0) : stepFactor(size);
+    if (dot(k_[0], k_[stageCount - 1]) < 0.0) {
+        // The direction turned back within the step: it passed a point where the field
+        // vanishes, and a line goes no further than that.
+        finish(y_);
+        return;
+    }
     if (endIfStopped(end)) return;
     draw(1.0, end, false);
     k_[0] = k_[stageCount - 1];
     h_ *= factor;
     rejected_ = false;
-    if (++steps_ == maxSteps) {
+    if (++steps_ == maxSteps || points_.size() >= maxPoints) {
         finish(end);
         return;
     }
@@ -436,15 +443,22 @@ bool AccurateTrace::endIfStopped(const Vec& stepEnd) {
 // point drawn (the end of a line is always drawn).
 void AccurateTrace::draw(double fraction, const Vec& end, bool lineEnds) {
     const double stepLength = h_ * fraction;
-    const double turn = length(k_[stageCount - 1] - k_[0]) * fraction;
-    const double needed = std::max(std::ceil(stepLength / frame_.maxChord), std::ceil(turn / maxTurnChord));
+    // How far the direction turns within the step: along the stages in the order of their
+    // places in it (the first at its start, then 1/5, 3/10, 4/5, 8/9, the last at its end).
+    const double turn = (length(k_[1] - k_[0]) + length(k_[2] - k_[1]) + length(k_[3] - k_[2]) +
+                         length(k_[4] - k_[3]) + length(k_[stageCount - 1] - k_[4])) *
+                        fraction;
+    // No two points closer than a quarter of the spacing below which straight runs are not
+    // drawn: where the field vanishes the stages point every way, and the turn means nothing.
+    const double needed = std::min(std::max(std::ceil(stepLength / frame_.maxChord), std::ceil(turn / maxTurnChord)),
+                                   std::ceil(4.0 * stepLength / frame_.minSpacing));
     const int pieces = std::isfinite(needed) ? static_cast<int>(std::clamp(needed, 1.0, 1000.0)) : 1;
     for (int i = 1; i < pieces; ++i) append(dense(fraction * i / pieces));
     if (lineEnds) {
         finish(end);
         return;
     }
-    const bool straightOn = length(k_[stageCount - 1] - directionDrawn_) < maxTurnChord;
+    const bool straightOn = length(k_[stageCount - 1] - directionDrawn_) < 0.25 * maxTurnChord;
     if (pieces == 1 && straightOn && length(end - lastDrawn_) < frame_.minSpacing) return;
     append(end);
     directionDrawn_ = k_[stageCount - 1];

@@ -6,7 +6,9 @@
 // output and the point set on the face) or reaches the stop distance (the charge radius)
 // of the charge it runs into, or where the field vanishes and it can go no further. Its
 // points are placed for drawing: no two farther apart than a fiftieth of the box's
-// diagonal, and the direction turning by at most four degrees from one to the next.
+// diagonal, and within a step as many as keep the direction's turn from one to the next
+// near four degrees (as the step's stages tell it), but no two in a step closer together
+// than a two-thousandth of the diagonal.
 //
 // The field is the model's own in double precision (Model::preciseFieldAt): where the
 // charges' fields nearly cancel, single precision would send a line astray. Near a point
