@@ -18,6 +18,7 @@ namespace {
 constexpr double pi = std::numbers::pi;
 constexpr int smallestRule = 8;
 constexpr int largestRule = 512;
+constexpr int threadedRule = 64;
 
 // The sphere's mesh: rings of latitude and slices of longitude.
 constexpr int meshStacks = 24;
@@ -124,7 +125,8 @@ double ruleFlux(const Model& model, const Vector3d& centre, double radius, int n
     if (options.reference) {
         for (int k = 0; k < n; ++k) ring(k);
     } else {
-        forEachChunk(options.threadCount(), n, 1, [&](int begin, int end) {
+        // A small rule costs less than starting a thread.
+        forEachChunk(n >= threadedRule ? options.threadCount() : 1, n, 1, [&](int begin, int end) {
             for (int k = begin; k < end; ++k) ring(k);
         });
     }

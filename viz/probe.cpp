@@ -15,7 +15,7 @@ namespace {
 constexpr Vector3 probeColor{0.35f, 0.9f, 1.0f};
 // Sizes as fractions of the box's diagonal: the cross's arms, the label's capitals.
 constexpr double crossFraction = 0.02;
-constexpr double labelFraction = 0.015;
+constexpr double labelFraction = 0.02;
 
 double wide(float value) { return static_cast<double>(value); }
 
