@@ -1,9 +1,5 @@
 #include "scene/label.h"
 
-#include <GL/gl.h>
-
-#include <cmath>
-
 #include "scene/print_checked.h"
 #include "scene/stroke_font.h"
 
@@ -14,19 +10,6 @@ namespace {
 // a capital's height above it (in font units).
 constexpr float gapRight = strokeCapHeight;
 constexpr float gapAbove = 0.5f * strokeCapHeight;
-
-struct Axis {
-    double x, y, z;
-};
-
-// Row `row` of the rotation part of a column-major matrix (the eye's axis `row` in model
-// coordinates), made unit; none when it has no length.
-Axis eyeAxis(const GLfloat (&m)[16], int row) {
-    const double x = m[row], y = m[row + 4], z = m[row + 8];
-    const double length = std::sqrt(x * x + y * y + z * z);
-    if (!(length > 0.0)) return {0.0, 0.0, 0.0};
-    return {x / length, y / length, z / length};
-}
 
 }  // namespace
 
@@ -42,25 +25,20 @@ bool Label::print(std::FILE* stream) const {
     return printChecked(stream, "\")\n");
 }
 
-void Label::draw() const {
-    drawAttributes();
-    GLfloat view[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, view);
-    const Axis right = eyeAxis(view, 0);
-    const Axis up = eyeAxis(view, 1);
+std::vector<Vector3> Label::strokeEnds(const Vector3d& right, const Vector3d& up) const {
     const double unit = height / strokeCapHeight;
-    const auto vertex = [&](float x, float y) {
+    const auto at = [&](float x, float y) {
         const double across = (x + gapRight) * unit, above = (y + gapAbove) * unit;
-        glVertex3f(static_cast<float>(anchor.x + across * right.x + above * up.x),
-                   static_cast<float>(anchor.y + across * right.y + above * up.y),
-                   static_cast<float>(anchor.z + across * right.z + above * up.z));
+        return Vector3{static_cast<float>(anchor.x + across * right.x + above * up.x),
+                       static_cast<float>(anchor.y + across * right.y + above * up.y),
+                       static_cast<float>(anchor.z + across * right.z + above * up.z)};
     };
-    glBegin(GL_LINES);
+    std::vector<Vector3> ends;
     for (const Stroke& stroke : layOutStrokes(text)) {
-        vertex(stroke.x0, stroke.y0);
-        vertex(stroke.x1, stroke.y1);
+        ends.push_back(at(stroke.x0, stroke.y0));
+        ends.push_back(at(stroke.x1, stroke.y1));
     }
-    glEnd();
+    return ends;
 }
 
 }  // namespace kelvaro

@@ -5,8 +5,10 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/vector3.h"
+#include "common/vector3d.h"
 #include "scene/scene_object.h"
 
 namespace kelvaro {
@@ -18,10 +20,15 @@ public:
 
     // "Label(<attributes>x, y, z; "text")", the text's line feeds written as "\n".
     bool print(std::FILE* stream) const override;
-    // Applies the attribute set and draws the strokes as GL_LINES in the plane that faces
-    // the eye (its axes read from the model view matrix), starting one capital's height to
-    // the right of the anchor, the first baseline half a capital's height above it.
+    // Applies the attribute set and draws the strokes (strokeEnds) as lines in the plane
+    // that faces the eye (its axes read from the model view matrix).
     void draw() const override;
+
+    // The ends of the strokes, two points a stroke, in model coordinates: the text laid out
+    // in the plane of `right` and `up` (the eye's axes, unit vectors), starting one
+    // capital's height to the right of the anchor, its first baseline half a capital's
+    // height above it.
+    std::vector<Vector3> strokeEnds(const Vector3d& right, const Vector3d& up) const;
 
     Vector3 anchor;
     std::string text;

@@ -216,6 +216,13 @@ std::string fluxLine(const SphereFlux& flux) {
     return text;
 }
 
+std::string fluxNumbers(const SphereFlux& flux) {
+    char text[200];
+    std::snprintf(text, sizeof text, "flux: %.17g\nenclosed_charge: %.17g\nerror_bound: %.3g\nrule: %d x %d\n", flux.flux,
+                  flux.enclosedCharge, flux.errorBound, flux.nodes, 2 * flux.nodes);
+    return text;
+}
+
 std::string gaussSphereProblem(const Vector3& centre, double radius) {
     if (!std::isfinite(centre.x) || !std::isfinite(centre.y) || !std::isfinite(centre.z)) {
         return "A Gauss sphere needs three finite numbers for its centre.\n";

@@ -49,6 +49,10 @@ SphereFlux fluxThroughSphere(const Model& model, const Vector3& centre, double r
 // near, and how near.
 std::string fluxLine(const SphereFlux& flux);
 
+// A known flux with every digit, as kelvaro-batch's flux command prints it after fluxLine:
+// "flux: F", "enclosed_charge: Q", "error_bound: B" and "rule: n x 2n" lines.
+std::string fluxNumbers(const SphereFlux& flux);
+
 // Why no Gauss sphere can be made with this centre and radius, as a line for the user with
 // a line feed (a coordinate or radius that is not a finite number, a radius not above 0);
 // empty when it can.

@@ -68,6 +68,14 @@ std::string probeLine(const ProbeReading& reading) {
     return text;
 }
 
+std::string probeNumbers(const ProbeReading& reading) {
+    char text[320];
+    std::snprintf(text, sizeof text, "point: %.9g %.9g %.9g\npotential: %.17g\nfield: %.9g %.9g %.9g\nfield_magnitude: %.17g\n",
+                  wide(reading.point.x), wide(reading.point.y), wide(reading.point.z), reading.potential,
+                  wide(reading.field.x), wide(reading.field.y), wide(reading.field.z), reading.fieldMagnitude);
+    return text;
+}
+
 Ref<Group> makeProbe(const Model& model, const Vector3& point) {
     if (!probePlaceProblem(model, point).empty()) return {};
     try {

@@ -28,6 +28,10 @@ std::string probePlaceProblem(const Model& model, const Vector3& point);
 // feed: the reading to six significant digits.
 std::string probeLine(const ProbeReading& reading);
 
+// The reading with every digit, as kelvaro-batch's probe command prints it: "point: X Y Z",
+// "potential: V", "field: EX EY EZ" and "field_magnitude: |E|" lines.
+std::string probeNumbers(const ProbeReading& reading);
+
 // The probe in the scene: a small cross at the point (three lines along the axes, each a
 // fiftieth of the box's diagonal long) and a label beside it with V, and E's magnitude and
 // components. A new Group (one reference, the caller's), or none when probePlaceProblem

@@ -127,4 +127,22 @@ std::optional<ParsedRequest> parseRequestText(std::string_view text, std::string
     return request;
 }
 
+std::string requestWords(const VisualisationRequest& request) {
+    const auto place = [&] {
+        return shortestFloatWord(request.point.x) + " " + shortestFloatWord(request.point.y) + " " +
+               shortestFloatWord(request.point.z);
+    };
+    switch (request.kind) {
+        case VisualisationRequest::Kind::FieldLines:
+            return "lines " + std::to_string(request.count) +
+                   (request.method == FieldLineMethod::Accurate ? " accurate" : "");
+        case VisualisationRequest::Kind::Hedgehog: return "hedgehog " + std::to_string(request.count);
+        case VisualisationRequest::Kind::Surface:
+            return "surface " + shortestFloatWord(request.potential) + (request.direction == 0 ? " leave" : " enter");
+        case VisualisationRequest::Kind::Probe: return "probe " + place();
+        case VisualisationRequest::Kind::GaussSphere: return "gauss " + place() + " " + shortestFloatWord(request.radius);
+    }
+    return {};
+}
+
 }  // namespace kelvaro

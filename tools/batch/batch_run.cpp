@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "model/model_info.h"
 #include "model/read_report.h"
 #include "tools/batch/obj_files.h"
 #include "tools/batch/obj_writer.h"
@@ -24,25 +25,6 @@ ModelFileRead readModel(const Command& command, std::FILE* err) {
     ModelFileRead read = readModelFile(command.modelPath);
     if (!read.model || command.mode != Mode::Info) std::fputs(modelReadReport(read, command.modelPath).c_str(), err);
     return read;
-}
-
-const char* onOff(bool on) { return on ? "on" : "off"; }
-double wide(float value) { return static_cast<double>(value); }
-
-void printInfo(const Model& model, std::FILE* out) {
-    const ABox& box = model.bounds();
-    std::fprintf(out, "name: %.*s\n", static_cast<int>(model.name().size()), model.name().data());
-    std::fprintf(out, "bounds: %.9g %.9g %.9g %.9g %.9g %.9g\n", wide(box.min.x), wide(box.min.y), wide(box.min.z),
-                 wide(box.max.x), wide(box.max.y), wide(box.max.z));
-    std::fprintf(out, "box: %s\naxes: %s\n", onOff(model.boxOn()), onOff(model.axesOn()));
-    std::fprintf(out, "charges: %d\n", static_cast<int>(model.chargeCount()));
-    for (const Charge& charge : model.charges()) {
-        std::fprintf(out, "charge: %.17g %.9g %.9g %.9g\n", charge.value, wide(charge.position.x),
-                     wide(charge.position.y), wide(charge.position.z));
-    }
-    std::fprintf(out, "traceStep: %.17g\npointSpacing: %.17g\nchargeRadius: %.17g\n", model.traceStep(),
-                 model.pointSpacing(), model.chargeRadius());
-    std::fprintf(out, "potentialMin: %.17g\npotentialMax: %.17g\n", model.potentialMin(), model.potentialMax());
 }
 
 void listWarnings(const ModelFileRead& read, const std::string& path, std::FILE* out) {
@@ -75,12 +57,7 @@ Visualisation build(const Model& model, const ParsedRequest& request, int number
 
 // The probe command: the potential and the field at each point, every digit.
 void printProbes(const Model& model, const std::vector<ParsedRequest>& probes, std::FILE* out) {
-    for (const ParsedRequest& probe : probes) {
-        const ProbeReading reading = probeAt(model, probe.point);
-        std::fprintf(out, "point: %.9g %.9g %.9g\npotential: %.17g\nfield: %.9g %.9g %.9g\nfield_magnitude: %.17g\n",
-                     wide(reading.point.x), wide(reading.point.y), wide(reading.point.z), reading.potential,
-                     wide(reading.field.x), wide(reading.field.y), wide(reading.field.z), reading.fieldMagnitude);
-    }
+    for (const ParsedRequest& probe : probes) std::fputs(probeNumbers(probeAt(model, probe.point)).c_str(), out);
 }
 
 // The flux command: the line the window says, then its numbers with every digit; a
@@ -92,9 +69,7 @@ int printFlux(const Model& model, const ParsedRequest& sphere, const BuildOption
         std::fputs(fluxLine(flux).c_str(), err);
         return Failure;
     }
-    std::fputs(fluxLine(flux).c_str(), out);
-    std::fprintf(out, "flux: %.17g\nenclosed_charge: %.17g\nerror_bound: %.3g\nrule: %d x %d\n", flux.flux,
-                 flux.enclosedCharge, flux.errorBound, flux.nodes, 2 * flux.nodes);
+    std::fputs((fluxLine(flux) + fluxNumbers(flux)).c_str(), out);
     return Success;
 }
 
@@ -106,7 +81,7 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err, const Bui
     if (!read.model) return Failure;
     const Model* model = read.model.get();
     if (command.mode == Mode::Info) {
-        printInfo(*model, out);
+        std::fputs(modelInfoText(*model).c_str(), out);
         listWarnings(read, command.modelPath, out);
         return Success;
     }
