@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <new>
 #include <numbers>
 #include <span>
 #include <vector>
 
+#include "common/number_text.h"
 #include "scene/attribute_set.h"
 #include "scene/primitives.h"
 #include "viz/point_evaluation.h"
@@ -135,13 +135,17 @@ double ruleFlux(const Model& model, const Vector3d& centre, double radius, int n
     return flux * (2.0 * pi / around) * radius * radius;
 }
 
-// `value` with `decimals` decimals; a value that rounds to zero is written without a sign.
-std::string fixed(double value, int decimals) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    std::string written = text;
-    if (written[0] == '-' && written.find_first_not_of("-0.") == std::string::npos) written.erase(0, 1);
-    return written;
+
+// `value` in `digits` significant digits, as "%.*g" writes it in every locale.
+std::string number(double value, int digits = 6) { return numberText(value, digits).c_str(); }
+
+// `value` rounded to `decimals` decimals, without trailing zeros and without the sign of a
+// value that rounds to zero.
+std::string rounded(double value, int decimals) {
+    double scale = 1.0;
+    for (int i = 0; i < decimals; ++i) scale *= 10.0;
+    const double kept = std::round(value * scale) / scale;
+    return number(kept == 0.0 ? 0.0 : kept, 15);
 }
 
 }  // namespace
@@ -190,37 +194,27 @@ SphereFlux fluxThroughSphere(const Model& model, const Vector3& centre, double r
 }
 
 std::string fluxLine(const SphereFlux& flux) {
-    char text[320];
     if (!flux.known) {
         const Vector3& at = flux.nearestPosition;
-        if (flux.nearestGap == 0.0) {
-            std::snprintf(text, sizeof text,
-                          "No flux through the sphere: it passes through charge %d (at %g, %g, %g).\n",
-                          flux.nearestCharge + 1, wide(at.x), wide(at.y), wide(at.z));
-        } else {
-            std::snprintf(text, sizeof text,
-                          "No flux through the sphere: it passes within %.3g of charge %d (at %g, %g, %g), too near "
-                          "for the rule to keep within its error.\n",
-                          flux.nearestGap, flux.nearestCharge + 1, wide(at.x), wide(at.y), wide(at.z));
-        }
-        return text;
+        const std::string charge = "charge " + std::to_string(flux.nearestCharge + 1) + " (at " + number(at.x) + ", " +
+                                   number(at.y) + ", " + number(at.z) + ")";
+        if (flux.nearestGap == 0.0) return "No flux through the sphere: it passes through " + charge + ".\n";
+        return "No flux through the sphere: it passes within " + number(flux.nearestGap, 3) + " of " + charge +
+               ", too near for the rule to keep within its error.\n";
     }
     // Five significant digits of 4π Σ |q|, the scale of every flux of the model.
     const double scale = 4.0 * pi * flux.magnitudeSum;
     int decimals = 4;
     for (double power = 10.0; power <= scale && decimals > 0; power *= 10.0) --decimals;
     for (double power = 1.0; scale > 0.0 && power > scale && decimals < 15; power /= 10.0) ++decimals;
-    std::snprintf(text, sizeof text, "Flux through the sphere: %s (enclosed charge %g × 4πk = %s)\n",
-                  fixed(flux.flux, decimals).c_str(), flux.enclosedCharge,
-                  fixed(4.0 * pi * flux.enclosedCharge, decimals).c_str());
-    return text;
+    return "Flux through the sphere: " + rounded(flux.flux, decimals) + " (enclosed charge " +
+           number(flux.enclosedCharge) + " × 4πk = " + rounded(4.0 * pi * flux.enclosedCharge, decimals) + ")\n";
 }
 
 std::string fluxNumbers(const SphereFlux& flux) {
-    char text[200];
-    std::snprintf(text, sizeof text, "flux: %.17g\nenclosed_charge: %.17g\nerror_bound: %.3g\nrule: %d x %d\n", flux.flux,
-                  flux.enclosedCharge, flux.errorBound, flux.nodes, 2 * flux.nodes);
-    return text;
+    return "flux: " + number(flux.flux, 17) + "\nenclosed_charge: " + number(flux.enclosedCharge, 17) +
+           "\nerror_bound: " + number(flux.errorBound, 3) + "\nrule: " + std::to_string(flux.nodes) + " x " +
+           std::to_string(2 * flux.nodes) + "\n";
 }
 
 std::string gaussSphereProblem(const Vector3& centre, double radius) {

@@ -44,9 +44,9 @@ struct SphereFlux {
 SphereFlux fluxThroughSphere(const Model& model, const Vector3& centre, double radius, const BuildOptions& options = {});
 
 // "Flux through the sphere: 12.566 (enclosed charge 1 × 4πk = 12.566)" and a line feed,
-// both numbers to five significant digits of 4π Σ |q| (the rule's error lies below the
-// last); when the flux is not known, a line that names the charge the sphere passes too
-// near, and how near.
+// both numbers rounded to five significant digits of 4π Σ |q| (the rule's error lies
+// below the last), trailing zeros left off, in every locale alike; when the flux is not
+// known, a line that names the charge the sphere passes too near, and how near.
 std::string fluxLine(const SphereFlux& flux);
 
 // A known flux with every digit, as kelvaro-batch's flux command prints it after fluxLine:

@@ -1,9 +1,9 @@
 #include "viz/probe.h"
 
 #include <cmath>
-#include <cstdio>
 #include <new>
 
+#include "common/number_text.h"
 #include "scene/attribute_set.h"
 #include "scene/label.h"
 #include "scene/primitives.h"
@@ -18,6 +18,14 @@ constexpr double crossFraction = 0.02;
 constexpr double labelFraction = 0.02;
 
 double wide(float value) { return static_cast<double>(value); }
+
+// `value` in `digits` significant digits, as "%.*g" writes it in every locale.
+std::string number(double value, int digits = 6) { return numberText(value, digits).c_str(); }
+
+// "x, y, z" of a point, each in `digits` significant digits.
+std::string numbers(const Vector3& p, int digits = 6, const char* between = ", ") {
+    return number(p.x, digits) + between + number(p.y, digits) + between + number(p.z, digits);
+}
 
 double boxDiagonal(const Model& model) {
     const ABox& box = model.bounds();
@@ -38,42 +46,31 @@ ProbeReading probeAt(const Model& model, const Vector3& point) {
 }
 
 std::string probePlaceProblem(const Model& model, const Vector3& point) {
-    char text[200];
     if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z)) {
         return "A probe needs three finite numbers for its place.\n";
     }
     if (!model.bounds().contains(point)) {
-        std::snprintf(text, sizeof text, "The probe at (%g, %g, %g) would lie outside the box; it was not placed.\n",
-                      wide(point.x), wide(point.y), wide(point.z));
-        return text;
+        return "The probe at (" + numbers(point) + ") would lie outside the box; it was not placed.\n";
     }
     for (int i = 0; i < model.chargeCount(); ++i) {
         const Vector3& at = model.charges()[static_cast<std::size_t>(i)].position;
         if (at.x == point.x && at.y == point.y && at.z == point.z) {
-            std::snprintf(text, sizeof text,
-                          "The probe at (%g, %g, %g) would sit on charge %d, where the field is not defined; it was "
-                          "not placed.\n",
-                          wide(point.x), wide(point.y), wide(point.z), i + 1);
-            return text;
+            return "The probe at (" + numbers(point) + ") would sit on charge " + std::to_string(i + 1) +
+                   ", where the field is not defined; it was not placed.\n";
         }
     }
     return "";
 }
 
 std::string probeLine(const ProbeReading& reading) {
-    char text[256];
-    std::snprintf(text, sizeof text, "Probe at (%g, %g, %g): V = %.6g, |E| = %.6g, E = (%.6g, %.6g, %.6g)\n",
-                  wide(reading.point.x), wide(reading.point.y), wide(reading.point.z), reading.potential,
-                  reading.fieldMagnitude, wide(reading.field.x), wide(reading.field.y), wide(reading.field.z));
-    return text;
+    return "Probe at (" + numbers(reading.point) + "): V = " + number(reading.potential) +
+           ", |E| = " + number(reading.fieldMagnitude) + ", E = (" + numbers(reading.field) + ")\n";
 }
 
 std::string probeNumbers(const ProbeReading& reading) {
-    char text[320];
-    std::snprintf(text, sizeof text, "point: %.9g %.9g %.9g\npotential: %.17g\nfield: %.9g %.9g %.9g\nfield_magnitude: %.17g\n",
-                  wide(reading.point.x), wide(reading.point.y), wide(reading.point.z), reading.potential,
-                  wide(reading.field.x), wide(reading.field.y), wide(reading.field.z), reading.fieldMagnitude);
-    return text;
+    return "point: " + numbers(reading.point, 9, " ") + "\npotential: " + number(reading.potential, 17) +
+           "\nfield: " + numbers(reading.field, 9, " ") + "\nfield_magnitude: " + number(reading.fieldMagnitude, 17) +
+           "\n";
 }
 
 Ref<Group> makeProbe(const Model& model, const Vector3& point) {
@@ -92,9 +89,8 @@ Ref<Group> makeProbe(const Model& model, const Vector3& point) {
             line->setAttributes(color);
             result->add(*line);
         }
-        char text[160];
-        std::snprintf(text, sizeof text, "V = %.6g\n|E| = %.6g\nE = (%.4g, %.4g, %.4g)", reading.potential,
-                      reading.fieldMagnitude, wide(reading.field.x), wide(reading.field.y), wide(reading.field.z));
+        const std::string text = "V = " + number(reading.potential) + "\n|E| = " + number(reading.fieldMagnitude) +
+                                 "\nE = (" + numbers(reading.field, 4) + ")";
         const Ref<Label> label = create<Label>(point, text, static_cast<float>(labelFraction * diagonal));
         if (!label) return {};
         label->setAttributes(color);

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "common/number_words.h"
+#include "common/number_text.h"
 
 namespace kelvaro {
 namespace {
@@ -128,19 +128,17 @@ std::optional<ParsedRequest> parseRequestText(std::string_view text, std::string
 }
 
 std::string requestWords(const VisualisationRequest& request) {
-    const auto place = [&] {
-        return shortestFloatWord(request.point.x) + " " + shortestFloatWord(request.point.y) + " " +
-               shortestFloatWord(request.point.z);
-    };
+    const auto word = [](float value) { return std::string(shortestFloatText(value).c_str()); };
+    const auto place = [&] { return word(request.point.x) + " " + word(request.point.y) + " " + word(request.point.z); };
     switch (request.kind) {
         case VisualisationRequest::Kind::FieldLines:
             return "lines " + std::to_string(request.count) +
                    (request.method == FieldLineMethod::Accurate ? " accurate" : "");
         case VisualisationRequest::Kind::Hedgehog: return "hedgehog " + std::to_string(request.count);
         case VisualisationRequest::Kind::Surface:
-            return "surface " + shortestFloatWord(request.potential) + (request.direction == 0 ? " leave" : " enter");
+            return "surface " + word(request.potential) + (request.direction == 0 ? " leave" : " enter");
         case VisualisationRequest::Kind::Probe: return "probe " + place();
-        case VisualisationRequest::Kind::GaussSphere: return "gauss " + place() + " " + shortestFloatWord(request.radius);
+        case VisualisationRequest::Kind::GaussSphere: return "gauss " + place() + " " + word(request.radius);
     }
     return {};
 }

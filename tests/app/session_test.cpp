@@ -210,7 +210,7 @@ TEST_F(SessionTest, ProbesAndGaussSpheresSayWhatTheyReadAfterEachStepOfTheCharge
     EXPECT_NE(exactForm(*session.scene()), label);
     EXPECT_EQ(output([&] { session.recordChargeStep({{2.0, {0.0f, 0.0f, 0.0f}}}); }),
               "Probe at (1, 0, 0): V = 1.6, |E| = 1.28, E = (1.024, -0.768, 0)\n"
-              "Flux through the sphere: 0.000 (enclosed charge 0 × 4πk = 0.000)\n");
+              "Flux through the sphere: 0 (enclosed charge 0 × 4πk = 0)\n");
     EXPECT_EQ(output([&] { EXPECT_TRUE(session.undo()); }),
               "Probe at (1, 0, 0): V = 2, |E| = 2, E = (2, 0, 0)\n"
               "Flux through the sphere: 25.133 (enclosed charge 2 × 4πk = 25.133)\n");

@@ -77,6 +77,12 @@ int printFlux(const Model& model, const ParsedRequest& sphere, const BuildOption
 
 int runCommand(const Command& command, std::FILE* out, std::FILE* err, const BuildOptions& options,
                PictureWriter writePicture) {
+    if (command.mode == Mode::Obj && !command.outputPath.empty()) {
+        if (const std::string problem = objNameProblem(command.outputPath); !problem.empty()) {
+            std::fprintf(err, "kelvaro-batch: %s\n", problem.c_str());
+            return BadArguments;
+        }
+    }
     const ModelFileRead read = readModel(command, err);
     if (!read.model) return Failure;
     const Model* model = read.model.get();
