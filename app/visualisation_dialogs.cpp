@@ -2,6 +2,7 @@
 
 #include "app/busy_cursor.h"
 #include "app/session.h"
+#include "app/shell.h"
 #include "glui/glui.h"
 #include "viz/request_grammar.h"
 
@@ -13,7 +14,22 @@ FieldLinesDialog::FieldLinesDialog(const char* title, Action action) : Dialog(ti
     linesField_->set_int_limits(1, maxLinesPerCharge, GLUI_LIMIT_CLAMP);
     linesField_->set_int_val(10);
     chargeList_ = window()->add_listbox("Start round charge #", nullptr, ChargeListId, dialogButtonControl);
+    tracerList_ = window()->add_listbox("Tracer", nullptr, TracerListId, dialogButtonControl);
+    tracerList_->add_item(0, "Euler steps");
+    tracerList_->add_item(1, "Accurate");
     buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
+}
+
+VisualisationRequest FieldLinesDialog::request() const {
+    VisualisationRequest lines{VisualisationRequest::Kind::FieldLines, linesField_->get_int_val()};
+    lines.method = tracerList_->get_int_val() == 1 ? FieldLineMethod::Accurate : FieldLineMethod::Euler;
+    return lines;
+}
+
+bool FieldLinesDialog::show() {
+    if (!Dialog::show()) return false;
+    tracerList_->set_int_val(teachingStyle != 0 ? 1 : 0);
+    return true;
 }
 
 void FieldLinesDialog::setChargeCount(int n) {
@@ -70,8 +86,8 @@ void buildWhileBusy(Dialog* dialog, Build build) {
 void addFieldLinesAction(Dialog* dialog, int id) {
     if (id == FieldLinesDialog::OkId) {
         // Lines start round every charge; the charge list only shows which charges exist.
-        const int linesPerCharge = static_cast<FieldLinesDialog*>(dialog)->linesField()->get_int_val();
-        buildWhileBusy(dialog, [&] { programSession->add({VisualisationRequest::Kind::FieldLines, linesPerCharge}); });
+        const VisualisationRequest request = static_cast<FieldLinesDialog*>(dialog)->request();
+        buildWhileBusy(dialog, [&] { programSession->add(request); });
     }
     closeDialog(dialog);
 }

@@ -3,6 +3,7 @@
 // lines, hedgehog lines and an equipotential surface.
 
 #include "app/dialog.h"
+#include "viz/visualisation_request.h"
 
 class GLUI_EditText;
 class GLUI_Listbox;
@@ -11,21 +12,31 @@ namespace kelvaro {
 
 class FieldLinesDialog : public Dialog {
 public:
-    enum ControlId { LinesFieldId = 2100, ChargeListId = 2101, OkId = 2102, CancelId = 2103 };
+    enum ControlId { LinesFieldId = 2100, ChargeListId = 2101, OkId = 2102, CancelId = 2103, TracerListId = 2104 };
 
     FieldLinesDialog(const char* title, Action action);
+
+    // Shows the dialog as Dialog::show does, its tracer list set to the look's default: the
+    // program's own (Euler steps) in the window's look, Accurate in the teaching style.
+    bool show() override;
 
     // Makes the charge list hold exactly the items with ids 0 to n - 1, shown as the
     // charge numbers 1 to n; items are added or removed at the end only.
     void setChargeCount(int n);
 
+    // The field lines that the controls ask for: their number a charge and their tracer.
+    VisualisationRequest request() const;
+
     GLUI_EditText* linesField() const { return linesField_; }
     GLUI_Listbox* chargeList() const { return chargeList_; }
+    // The tracer: item 0 the program's own (Euler steps), item 1 Accurate.
+    GLUI_Listbox* tracerList() const { return tracerList_; }
     int listedCharges() const { return listedCharges_; }
 
 private:
     GLUI_EditText* linesField_;
     GLUI_Listbox* chargeList_;
+    GLUI_Listbox* tracerList_;
     ButtonRow buttons_;
     int listedCharges_ = 0;
 };

@@ -36,6 +36,8 @@ void bindModel(py::module_& module, ModelClass& model);
 void bindBuilders(py::module_& module, ModelClass& model);
 // kelvaro.picture, kelvaro.Picture and Model._repr_png_.
 void bindPicture(py::module_& module, ModelClass& model);
+// Model.probe and Model.flux.
+void bindProbe(ModelClass& model);
 
 // ---- numbers and words
 

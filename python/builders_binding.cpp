@@ -155,11 +155,16 @@ Ref<Group> built(Build build) {
     return result;
 }
 
-Lines fieldLines(const Model& model, const py::object& perCharge, const py::object& seeds) {
+Lines fieldLines(const Model& model, const py::object& perCharge, const py::object& seeds, const py::object& methodWord) {
     const auto count = static_cast<int>(integerIn(perCharge, 1, maxLinesPerCharge, "per_charge"));
+    const std::string method = textOf(methodWord, "method");
+    if (method != "euler" && method != "accurate") {
+        throw py::value_error("method must be \"euler\" or \"accurate\", not \"" + method + "\"");
+    }
+    const FieldLineMethod tracer = method == "accurate" ? FieldLineMethod::Accurate : FieldLineMethod::Euler;
     const std::unique_ptr<Vector3[]> directions = readSeeds(seeds, count);
     const std::span<const Vector3> seedSpan(directions.get(), static_cast<std::size_t>(count));
-    return linesOf(*built([&] { return makeFieldLines(model, seedSpan); }));
+    return linesOf(*built([&] { return makeFieldLines(model, seedSpan, tracer); }));
 }
 
 py::tuple hedgehog(const Model& model, const py::object& count, const py::object& generator) {
@@ -278,20 +283,24 @@ void bindBuilders(py::module_& module, ModelClass& model) {
         });
 
     model.def("field_lines", &fieldLines, py::arg("per_charge"), py::arg("seeds") = py::none(),
-              "field_lines(per_charge: int, seeds: str | bytes | os.PathLike | None = None) -> Lines\n\n"
+              py::arg("method") = "euler",
+              "field_lines(per_charge: int, seeds: str | bytes | os.PathLike | None = None, method: str = 'euler')\n"
+              "    -> Lines\n\n"
               "Traces per_charge lines (1 to 100) from every charge, as Add Field Lines does: started at\n"
               "the charge radius, 0.01 in model units, around each charge in the directions of the seed\n"
               "file `seeds` (default: kelvaro.seed_file(), the ElectronData installed with the module),\n"
-              "away from a positive charge along the field, towards the others against it. A line ends\n"
-              "at its first point outside the box or within 0.01 of a charge: one step beyond the last\n"
-              "point inside. The step (0.05 at first) doubles along straight stretches, so that last\n"
-              "segment may be as long as the rest of the line plus 0.05 (on the axis of a dipole, about a\n"
-              "third of the box's side). A line starting at a charge outside the box is its start and that\n"
-              "one step. Lines of one recorded point are left out.\n\n"
-              "Raises TypeError / ValueError for a count that is no whole number from 1 to 100; OSError\n"
-              "when the seed file cannot be opened, ValueError when it holds no set of that many\n"
-              "directions; KeyboardInterrupt on Ctrl+C.\n\n"
-              "Example: lines = model.field_lines(20); lines[0]  # (n, 3) float32");
+              "away from a positive charge along the field, towards the others against it.\n"
+              "`method` 'euler' is the program's own tracer: a line ends at its first point outside the\n"
+              "box or within 0.01 of a charge, one step beyond the last point inside; the step (0.05 at\n"
+              "first) doubles along straight stretches, so that last segment may be as long as the rest\n"
+              "of the line plus 0.05 (on the axis of a dipole, about a fifth of the box's side). A line\n"
+              "starting at a charge outside the box is its start and that one step. `method` 'accurate'\n"
+              "takes error-controlled Runge-Kutta steps, each line ending exactly on the box's face or at\n"
+              "the stop distance of the charge it meets. Lines of one recorded point are left out.\n\n"
+              "Raises TypeError / ValueError for a count that is no whole number from 1 to 100 or another\n"
+              "method; OSError when the seed file cannot be opened, ValueError when it holds no set of\n"
+              "that many directions; KeyboardInterrupt on Ctrl+C.\n\n"
+              "Example: lines = model.field_lines(20, method=\"accurate\"); lines[0]  # (n, 3) float32");
     model.def("hedgehog", &hedgehog, py::arg("count"), py::arg("generator") = py::none(),
               "hedgehog(count: int, generator: int | None = None) -> tuple[Lines, int]\n\n"
               "count (1 to 100000) hedgehog lines at random points of the box, as two-point lines: each\n"

@@ -316,4 +316,5 @@ PYBIND11_MODULE(_kelvaro, module) {
     bindModel(module, model);
     bindBuilders(module, model);
     bindPicture(module, model);
+    bindProbe(model);
 }

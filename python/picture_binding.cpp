@@ -125,7 +125,8 @@ Picture drawn(const Model& model, const std::vector<ParsedRequest>& requests,
             const ParsedRequest& request = requests[r];
             const Ref<Group> built =
                 request.kind == VisualisationRequest::Kind::FieldLines
-                    ? makeFieldLines(model, std::span(seeds[r].get(), static_cast<std::size_t>(request.count)))
+                    ? makeFieldLines(model, std::span(seeds[r].get(), static_cast<std::size_t>(request.count)),
+                                     request.method)
                     : buildRequest(request, model, &generator);
             if (built) {
                 scene->add(*built);
@@ -210,7 +211,15 @@ py::object picture(const Model& model, const py::object& requestWords, const Pic
     const bool wanted = flagOf(asPicture, "as_picture");
     std::vector<std::unique_ptr<Vector3[]>> seedSets(requests.size());
     for (std::size_t r = 0; r < requests.size(); ++r) {
-        if (requests[r].kind == VisualisationRequest::Kind::FieldLines) seedSets[r] = readSeeds(seeds, requests[r].count);
+        ParsedRequest& request = requests[r];
+        settleLineMethod(request, options.style == PictureStyle::Teaching);
+        if (request.kind == VisualisationRequest::Kind::FieldLines) seedSets[r] = readSeeds(seeds, request.count);
+        // A probe outside the box is refused here, not taken for a lack of memory.
+        std::string refused = requestProblem(request, model);
+        if (!refused.empty()) {
+            refused.pop_back();
+            throw py::value_error("request \"" + request.text + "\": " + refused);
+        }
     }
     py::array_t<std::uint8_t> pixels = pixelsOf(drawn(model, requests, seedSets, options));
     if (wanted) return py::cast(ShownPicture{std::move(pixels)});
@@ -277,8 +286,9 @@ void bindPicture(py::module_& module, ModelClass& model) {
         "that shows itself in Jupyter with `as_picture`. By default the program's start view at\n"
         "`size` (width, height in pixels; sides up to 8192), turned by turn[0] degrees about the\n"
         "vertical axis and then turn[1] about the horizontal one. Requests are the batch tool's\n"
-        "words: \"lines 20\", \"hedgehog 1000\", \"surface 5 leave\"; field lines read the seed file\n"
-        "`seeds` (default: kelvaro.seed_file()). `fit` places the camera so that the model's box\n"
+        "words: \"lines 20\", \"hedgehog 1000\", \"surface 5 leave\", \"probe 0 0.5 0\", \"gauss 0 0 0 1\";\n"
+        "field lines read the seed file `seeds` (default: kelvaro.seed_file()) and are traced\n"
+        "accurately in the teaching style unless their words say \"euler\". `fit` places the camera so that the model's box\n"
         "fills the picture, `zoom` scales the view (0.01 to 100, above 1 nearer), `samples` (1 to 4)\n"
         "draws samples x samples times larger and averages down, `style` is \"plain\" or \"teaching\"\n"
         "(red and blue charges, arrows, wide smooth lines) and `background` \"dark\" or \"light\"\n"

@@ -28,6 +28,7 @@ enum TypeCode : std::int32_t {
     GridEdgeType = 14,
     GridCellType = 15,
     PotentialGridType = 16,
+    LabelType = 17,
 };
 
 class SceneObject {

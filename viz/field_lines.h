@@ -1,6 +1,8 @@
 #pragma once
 // Field lines: lines started around every charge in the directions of "ElectronData"
-// and traced along the electric field until they leave the box or run into a charge.
+// and traced along the electric field until they leave the box or run into a charge,
+// with the program's own tracer (Euler steps under a turning rule) or the accurate one
+// (accurate_field_lines.h).
 
 #include <span>
 
@@ -11,8 +13,13 @@
 
 namespace kelvaro {
 
-// The most points a field line holds, its start point included.
+// The most points a field line of the program's own tracer holds, its start point included.
 inline constexpr int maxFieldLinePoints = 500;
+
+// How field lines are traced: with the program's own tracer, or accurately (an embedded
+// Runge-Kutta pair under error control, each line ending exactly on the box or on the
+// stop distance of the charge it runs into).
+enum class FieldLineMethod { Euler, Accurate };
 
 // Starts `linesPerCharge` lines around every charge, in model order, at the seed
 // directions scaled to the charge radius, and traces each away from a positive charge
@@ -27,6 +34,12 @@ Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, const BuildOpt
 // The same from seed directions read beforehand (as the seed file stores them: not
 // normalised), one line per direction and charge.
 Ref<Group> makeFieldLines(const Model& model, std::span<const Vector3> seedDirections,
+                          const BuildOptions& options = {});
+// The same traced by `method`: the lines above for Euler; accurate lines start at the same
+// points, and a line is kept when it holds two points or more.
+Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, FieldLineMethod method,
+                          const BuildOptions& options = {});
+Ref<Group> makeFieldLines(const Model& model, std::span<const Vector3> seedDirections, FieldLineMethod method,
                           const BuildOptions& options = {});
 
 // Traces from the one point `line` holds along the unit field direction times `sign`

@@ -1,7 +1,8 @@
 #pragma once
 // The words of a visualisation request, as kelvaro-batch, the Python module and the web
 // page read them: "lines N", "hedgehog N", "surface V leave" and "surface V enter", with the
-// dialogs' limits. Numbers are read the same in every locale.
+// dialogs' limits; "lines N accurate" or "lines N euler" (the tracer), "probe X Y Z" and
+// "gauss X Y Z R" (a Gauss sphere). Numbers are read the same in every locale.
 
 #include <cstddef>
 #include <optional>
@@ -23,7 +24,12 @@ inline constexpr float maxSurfaceLevel = 10.0f;
 struct ParsedRequest : VisualisationRequest {
     std::string text;      // the request's words as given, separated by one space
     bool clamped = false;  // its number lay outside the dialog's limits and was clamped to them
+    bool methodStated = false;  // field lines whose words name their tracer
 };
+
+// The tracer of field lines whose words name none: the program's own in the window's look,
+// the accurate one in the teaching style.
+void settleLineMethod(ParsedRequest& request, bool teachingStyle);
 
 // Parses the request that starts at words[at] and moves `at` past it; none when the words
 // there are no valid request (then `error` says why). A number outside the dialog's limits
@@ -35,8 +41,9 @@ std::optional<ParsedRequest> parseRequest(const std::vector<std::string>& words,
 std::optional<ParsedRequest> parseRequestText(std::string_view text, std::string& error);
 
 // The words that state `request`, which parseRequestText reads back into the same request
-// ("lines 20", "hedgehog 1000", "surface 5 leave"): a surface's value in the fewest
-// digits that give its single-precision bits again.
+// ("lines 20", "lines 20 accurate", "hedgehog 1000", "surface 5 leave", "probe 0 0.5 0",
+// "gauss 0 0 0 1"): every number in the fewest digits that give its single-precision bits
+// again.
 std::string requestWords(const VisualisationRequest& request);
 
 }  // namespace kelvaro

@@ -3,17 +3,21 @@
 #include <cstdio>
 
 #include "viz/field_lines.h"
+#include "viz/gauss_flux.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
+#include "viz/probe.h"
 #include "viz/seed_directions.h"
 
 namespace kelvaro {
 
 std::string describe(const VisualisationRequest& request) {
-    char text[96];
+    char text[128];
+    const auto wide = [](float value) { return static_cast<double>(value); };
     switch (request.kind) {
         case VisualisationRequest::Kind::FieldLines:
-            std::snprintf(text, sizeof text, "Field lines, %d per charge", request.count);
+            std::snprintf(text, sizeof text, "Field lines, %d per charge%s", request.count,
+                          request.method == FieldLineMethod::Accurate ? ", accurate" : "");
             break;
         case VisualisationRequest::Kind::Hedgehog:
             std::snprintf(text, sizeof text, "Hedgehog, %d %s", request.count, request.count == 1 ? "line" : "lines");
@@ -21,6 +25,14 @@ std::string describe(const VisualisationRequest& request) {
         case VisualisationRequest::Kind::Surface:
             std::snprintf(text, sizeof text, "Surface at %g (%s)", static_cast<double>(request.potential),
                           request.direction == 0 ? "leave" : "enter");
+            break;
+        case VisualisationRequest::Kind::Probe:
+            std::snprintf(text, sizeof text, "Probe at (%g, %g, %g)", wide(request.point.x), wide(request.point.y),
+                          wide(request.point.z));
+            break;
+        case VisualisationRequest::Kind::GaussSphere:
+            std::snprintf(text, sizeof text, "Gauss sphere at (%g, %g, %g), radius %g", wide(request.point.x),
+                          wide(request.point.y), wide(request.point.z), wide(request.radius));
             break;
     }
     return text;
@@ -31,28 +43,57 @@ const char* failureLine(VisualisationRequest::Kind kind) {
         case VisualisationRequest::Kind::FieldLines: return "Cannot render field lines. Sorry.\n";
         case VisualisationRequest::Kind::Hedgehog: return "Cannot render hedgehog lines. Sorry.\n";
         case VisualisationRequest::Kind::Surface: return "Cannot render potential. Sorry.\n";
+        case VisualisationRequest::Kind::Probe: return "Cannot place the probe. Sorry.\n";
+        case VisualisationRequest::Kind::GaussSphere: return "Cannot render the Gauss sphere. Sorry.\n";
     }
     return "";
 }
 
-std::string failureLines(const VisualisationRequest& request) {
+std::string failureLines(const VisualisationRequest& request, const Model* model) {
     std::string lines = failureLine(request.kind);
-    const std::string problem =
-        request.kind == VisualisationRequest::Kind::FieldLines ? seedFileProblem(request.count) : std::string();
-    if (!problem.empty()) lines += problem + "\n";
+    if (request.kind == VisualisationRequest::Kind::FieldLines) {
+        const std::string problem = seedFileProblem(request.count);
+        if (!problem.empty()) lines += problem + "\n";
+    }
+    if (model) lines += requestProblem(request, *model);
     return lines;
+}
+
+std::string requestProblem(const VisualisationRequest& request, const Model& model) {
+    switch (request.kind) {
+        case VisualisationRequest::Kind::Probe: return probePlaceProblem(model, request.point);
+        case VisualisationRequest::Kind::GaussSphere: return gaussSphereProblem(request.point, request.radius);
+        default: return "";
+    }
+}
+
+std::string readingLine(const VisualisationRequest& request, const Model& model, const BuildOptions& options) {
+    switch (request.kind) {
+        case VisualisationRequest::Kind::Probe:
+            return requestProblem(request, model).empty() ? probeLine(probeAt(model, request.point)) : "";
+        case VisualisationRequest::Kind::GaussSphere:
+            return requestProblem(request, model).empty()
+                       ? fluxLine(fluxThroughSphere(model, request.point, request.radius, options))
+                       : "";
+        default:
+            return "";
+    }
 }
 
 Ref<Group> buildRequest(const VisualisationRequest& request, const Model& model, Random15* generator,
                         const BuildOptions& options) {
     switch (request.kind) {
         case VisualisationRequest::Kind::FieldLines:
-            return makeFieldLines(model, request.count, options);
+            return makeFieldLines(model, request.count, request.method, options);
         case VisualisationRequest::Kind::Hedgehog:
             return generator != nullptr ? makeHedgehog(model, request.count, *generator, options)
                                         : makeHedgehog(model, request.count, options);
         case VisualisationRequest::Kind::Surface:
             return makePotentialSurface(model, static_cast<double>(request.potential), request.direction, options);
+        case VisualisationRequest::Kind::Probe:
+            return makeProbe(model, request.point);
+        case VisualisationRequest::Kind::GaussSphere:
+            return makeGaussSphere(model, request.point, request.radius, options);
     }
     return {};
 }

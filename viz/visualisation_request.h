@@ -5,24 +5,32 @@
 #include <cstdint>
 #include <string>
 
+#include "common/vector3.h"
 #include "model/model.h"
 #include "scene/group.h"
+#include "viz/field_lines.h"
 #include "viz/hedgehog.h"
 #include "viz/worker_threads.h"
 
 namespace kelvaro {
 
 struct VisualisationRequest {
-    enum class Kind { FieldLines, Hedgehog, Surface };
+    enum class Kind { FieldLines, Hedgehog, Surface, Probe, GaussSphere };
     Kind kind = Kind::FieldLines;
     int count = 0;                     // lines per charge, or hedgehog lines
     float potential = 0.0f;            // a surface's value, single precision as the dialog reads it
     int direction = 0;                 // a surface's normals: 0 "Leave", 1 "Enter"
     std::uint32_t generatorState = 1;  // a hedgehog's generator where the request first drew from it
+
+    // Accurate field lines, probes and Gauss spheres.
+    FieldLineMethod method = FieldLineMethod::Euler;  // how field lines are traced
+    Vector3 point = {};                               // a probe's place, a Gauss sphere's centre
+    float radius = 0.0f;                              // a Gauss sphere's radius
 };
 
-// The request in words: "Field lines, 20 per charge", "Hedgehog, 1000 lines",
-// "Surface at 5 (leave)".
+// The request in words: "Field lines, 20 per charge" (", accurate" for accurate ones),
+// "Hedgehog, 1000 lines", "Surface at 5 (leave)", "Probe at (0, 0.5, 0)", "Gauss sphere
+// at (0, 0, 0), radius 1".
 std::string describe(const VisualisationRequest& request);
 
 // The line the dialogs print when the request's builder answers none ("Cannot render
@@ -30,8 +38,17 @@ std::string describe(const VisualisationRequest& request);
 const char* failureLine(VisualisationRequest::Kind kind);
 // The lines to print when the request's builder answered none: the failure line, and for
 // field lines that failed for the seed file, a line naming it and its folder
-// (seedFileProblem). Each ends with a line feed.
-std::string failureLines(const VisualisationRequest& request);
+// (seedFileProblem), and with `model` the request's problem there (requestProblem).
+// Each ends with a line feed.
+std::string failureLines(const VisualisationRequest& request, const Model* model = nullptr);
+
+// Why a probe or a Gauss sphere cannot be made on `model` (probePlaceProblem,
+// gaussSphereProblem), a line ending with a line feed; empty when nothing speaks against it.
+std::string requestProblem(const VisualisationRequest& request, const Model& model);
+
+// What a probe or a Gauss sphere reads on `model`, as a line for the user with a line
+// feed (probeLine, fluxLine); empty for the other kinds.
+std::string readingLine(const VisualisationRequest& request, const Model& model, const BuildOptions& options = {});
 
 // Builds the request on `model`: a new Group (one reference, the caller's), or none when
 // the builder answers none. A hedgehog draws from `generator` and leaves it where its draws

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "scene/attribute_set.h"
+#include "scene/label.h"
 #include "scene/primitives.h"
 #include "viz/potential_grid.h"
 
@@ -88,6 +89,13 @@ void Point::draw() const {
 void Line::draw() const {
     drawAttributes();
     addSegment(start, end);
+}
+
+// The page's camera is not known here: a label faces the start view (along z).
+void Label::draw() const {
+    drawAttributes();
+    const std::vector<Vector3> ends = strokeEnds({1.0, 0.0, 0.0}, {0.0, 1.0, 0.0});
+    for (std::size_t i = 0; i + 1 < ends.size(); i += 2) addSegment(ends[i], ends[i + 1]);
 }
 
 void PolyLine::draw() const {

@@ -119,6 +119,7 @@ def test_cmake_install_puts_the_package_where_the_interpreter_finds_it(tmp_path)
 
 # Arguments that each method would take from an initialised object.
 ARGUMENTS = {"save": ("x",), "__eq__": (DIPOLE,), "potential": ([0, 0, 0],), "field": ([0, 0, 0],),
+             "probe": ([0, 0, 0],), "flux": ([0, 0, 0], 1),
              "field_lines": (2,), "hedgehog": (2,), "surface": (1,), "__getitem__": (0,)}
 
 

@@ -170,6 +170,34 @@ bool optionsFitMode(const std::vector<std::string>& arguments, const Command& co
     return error.empty();
 }
 
+// "probe MODEL X Y Z [X Y Z...]" or "flux MODEL X Y Z R": the numbers after the model read
+// as the words of probe requests or of one Gauss sphere.
+std::optional<Command> parseReadingCommand(const std::vector<std::string>& arguments, std::string& error) {
+    Command command;
+    const bool probe = arguments[0] == "probe";
+    command.mode = probe ? Mode::Probe : Mode::Flux;
+    command.modelPath = arguments[1];
+    const std::size_t numbers = arguments.size() - 2;
+    if (probe ? numbers == 0 || numbers % 3 != 0 : numbers != 4) {
+        error = probe ? "probe needs a model and X Y Z for each point" : "flux needs a model, then X Y Z R";
+        return std::nullopt;
+    }
+    for (std::size_t at = 2; at < arguments.size(); at += probe ? 3 : 4) {
+        std::vector<std::string> words{probe ? "probe" : "gauss"};
+        words.insert(words.end(), arguments.begin() + static_cast<std::ptrdiff_t>(at),
+                     arguments.begin() + static_cast<std::ptrdiff_t>(at + (probe ? 3 : 4)));
+        std::size_t first = 0;
+        const std::optional<ParsedRequest> request = parseRequest(words, first, error);
+        if (!request) {
+            error = probe ? "probe needs three finite numbers X Y Z for each point"
+                          : "flux needs three finite numbers X Y Z for the centre and a radius R above 0";
+            return std::nullopt;
+        }
+        command.requests.push_back(*request);
+    }
+    return command;
+}
+
 }  // namespace
 
 const char* usageText() {
@@ -179,11 +207,17 @@ const char* usageText() {
            "       kelvaro-batch obj MODEL [REQUEST...] [-o FILE.obj]\n"
            "       kelvaro-batch png MODEL [REQUEST...] -o FILE.png [--size WxH] [--turn X Y]\n"
            "       kelvaro-batch stats MODEL [REQUEST...]   build time and size of each request\n"
+           "       kelvaro-batch probe MODEL X Y Z [X Y Z...]   the potential and the field at each point\n"
+           "       kelvaro-batch flux MODEL X Y Z R   the flux out through the sphere of radius R round X Y Z\n"
            "REQUEST is one of:\n"
            "  lines N            field lines, N per charge (1 to 100)\n"
+           "  lines N accurate   the same traced accurately (the default of --style teaching)\n"
+           "  lines N euler      the same traced by the program's own tracer (the default otherwise)\n"
            "  hedgehog N         N hedgehog lines (1 to 100000)\n"
            "  surface V leave    the equipotential surface of V (-10 to 10), normals along the field\n"
            "  surface V enter    the same with normals against the field\n"
+           "  probe X Y Z        a probe in the box, labelled with the potential and the field there\n"
+           "  gauss X Y Z R      a Gauss sphere, coloured by the field's outward component\n"
            "Values outside the limits are clamped. \"ElectronData\" is read from the current directory.\n"
            "obj -o FILE.obj also writes the colours to FILE.mtl beside it.\n"
            "png draws the program's start view, by default at the size of its scene area (" +
@@ -234,6 +268,8 @@ std::optional<Command> parseCommand(const std::vector<std::string>& arguments, s
         command.mode = Mode::Gif;
     } else if (mode == "stats") {
         command.mode = Mode::Stats;
+    } else if (mode == "probe" || mode == "flux") {
+        return parseReadingCommand(arguments, error);
     } else {
         error = "unknown command \"" + mode + "\"";
         return std::nullopt;
@@ -255,6 +291,7 @@ std::optional<Command> parseCommand(const std::vector<std::string>& arguments, s
         command.requests.push_back(*request);
     }
     if (!optionsFitMode(arguments, command, error)) return std::nullopt;
+    for (ParsedRequest& request : command.requests) settleLineMethod(request, command.picture.style == PictureStyle::Teaching);
     return command;
 }
 
