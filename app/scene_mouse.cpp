@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "app/charge_drag.h"
 #include "app/dialog.h"
@@ -12,18 +13,19 @@
 #include "app/panels.h"
 #include "app/session.h"
 #include "app/shell.h"
+#include "app/view_framing.h"
 #include "app/view_geometry.h"
 #include "glui/arcball.h"
 #include "glui/glui.h"
+#include "render/teaching_style.h"
 
 namespace kelvaro {
 namespace {
 
 // freeglut reports the wheel as these buttons when no wheel function is set.
 constexpr int wheelUp = 3, wheelDown = 4;
-// How far one step of the wheel moves the scene towards or away from the eye.
-constexpr float dollyPerWheelStep = 0.25f;
-// How near the pointer a charge's centre must appear to be taken: the spheres are tiny.
+// How near the pointer a charge's centre must appear to be taken: the plain spheres are
+// tiny; a larger ball of the teaching style is taken wherever it shows.
 constexpr double pickRadius = 6.0;
 
 enum class Gesture { None, Turn, Pan, MoveCharge };
@@ -58,7 +60,8 @@ void beginGesture(int button, int x, int y) {
     } else if (button == GLUT_LEFT_BUTTON && (modifiers & GLUT_ACTIVE_CTRL)) {
         const Model* model = programSession->model();
         if (!model) return;
-        const auto charge = chargeNear(mainView, sceneArea(), model->charges(), x, y, pickRadius);
+        const std::vector<double> balls = teachingStyle != 0 ? chargeBallRadii(*model) : std::vector<double>{};
+        const auto charge = chargeNear(mainView, sceneArea(), model->charges(), x, y, pickRadius, balls);
         if (!charge || !chargeDrag.begin(*programSession, *charge)) return;
         chargeAtPress = model->charges()[static_cast<std::size_t>(*charge)].position;
         gesture = Gesture::MoveCharge;
@@ -80,7 +83,8 @@ void sceneMouse(int button, int state, int x, int y) {
     }
     if (button == wheelUp || button == wheelDown) {
         if (state == GLUT_DOWN && sceneArea().contains(x, y)) {
-            viewDolly += button == wheelUp ? -dollyPerWheelStep : dollyPerWheelStep;
+            const Model* model = programSession->model();
+            wheelDolly(mainView, model ? &model->bounds() : nullptr, button == wheelUp);
             viewPanel->sync_live();
             glutPostRedisplay();
         }
@@ -102,6 +106,8 @@ void sceneMotion(int x, int y) {
             break;
         case Gesture::MoveCharge:
             chargeDrag.moveTo(draggedInViewPlane(mainView, sceneArea(), chargeAtPress, pressX, pressY, x, y));
+            // Built when the events in hand are handled, from the latest place.
+            GLUI_Master.set_glutIdleFunc(idleRedisplay);
             break;
         case Gesture::None:
             break;

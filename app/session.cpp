@@ -5,6 +5,7 @@
 #include <new>
 
 #include "app/messages.h"
+#include "model/model_writer.h"
 #include "model/read_report.h"
 
 namespace kelvaro {
@@ -34,14 +35,19 @@ LoadOutcome Session::load(const std::string& name) {
     if (name.empty()) return LoadOutcome::NoName;
     ModelFileRead read = readModelFile(name);
     say(modelReadReport(read, name));
-    if (read.openError != 0) return LoadOutcome::CannotOpen;
-    if (!read.model) return LoadOutcome::ReadFailed;
+    const std::string summary = loadSummary(read, name, model_ != nullptr);
+    if (!read.model) {
+        say(summary, Echo::WindowOnly);
+        return read.openError != 0 ? LoadOutcome::CannotOpen : LoadOutcome::ReadFailed;
+    }
     model_ = std::move(read.model);
+    leadingComments_ = leadingCommentLines(name);
     visualisations_.clear();
     history_.clear();
     generatorAtLoad_ = generator_.state();
     scene_ = model_->buildModelGeometry();
     if (!scene_) say("Failed to render model");
+    say(summary, Echo::WindowOnly);
     return LoadOutcome::Loaded;
 }
 
@@ -67,6 +73,7 @@ bool Session::add(VisualisationRequest request) {
     }
     generator_ = generator;
     history_.record(ListStep{visualisations_.size() - 1, request, false, false});
+    say(emptyResultNote(request, *group, *model_), Echo::WindowOnly);
     return true;
 }
 
@@ -176,6 +183,7 @@ void Session::assembleScene() {
 
 void Session::end() {
     model_.reset();
+    leadingComments_.clear();
     visualisations_.clear();
     history_.clear();
     scene_.reset();

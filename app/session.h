@@ -55,14 +55,19 @@ public:
     // exactly as it was. A successful read replaces the model, the scene, the
     // visualisations and the history ("Failed to render model" when the model has no
     // geometry). Every statement the reader dropped and every line it discarded is told on
-    // a line of its own, "<name>:<line>: <reason>: <text>" (see read_report.h).
+    // a line of its own, "<name>:<line>: <reason>: <text>" (see read_report.h). Then the
+    // window alone is told what the load came to (loadSummary).
     LoadOutcome load(const std::string& name);
+    // The comment lines at the head of the file the model was loaded from, for a saved
+    // copy to keep (see leadingCommentLines).
+    const std::string& leadingComments() const { return leadingComments_; }
 
     // Adds one visualisation of the current model to the scene and the list, as one step of
     // the history (a hedgehog draws from the generator where the last one left it). Without
     // a model or a scene, or when the builder answers none, says the failure lines ("Cannot
     // render field lines. Sorry." and so on; for the seed file a line naming it and its
-    // folder) and changes nothing.
+    // folder) and changes nothing. A surface without a triangle is added, and the window
+    // is told why it shows nothing (emptyResultNote).
     bool add(VisualisationRequest request);
 
     // Gives the model these charges (at most Model::maxCharges; the caller checks the values
@@ -119,6 +124,7 @@ private:
     void assembleScene();
 
     std::unique_ptr<Model> model_;
+    std::string leadingComments_;
     Ref<Group> scene_;
     std::vector<Visualisation> visualisations_;
     // Hedgehog samples: state 1 when the program starts, never reseeded, so that each

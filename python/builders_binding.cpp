@@ -19,6 +19,7 @@
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
 #include "viz/seed_directions.h"
+#include "viz/visualisation_request.h"
 
 namespace kelvaro::python {
 namespace {
@@ -151,7 +152,15 @@ Surface surface(const Model& model, const py::object& level, const std::string& 
     // Single precision, as the dialog's field holds it.
     const auto potential = static_cast<double>(static_cast<float>(value));
     const int direction = normals == "enter" ? 1 : 0;
-    return surfaceOf(*builtFreely([&] { return makePotentialSurface(model, potential, direction, BuildOptions{}); }));
+    const Ref<Group> built = builtFreely([&] { return makePotentialSurface(model, potential, direction, BuildOptions{}); });
+    const VisualisationRequest request{VisualisationRequest::Kind::Surface, 0, static_cast<float>(potential), direction};
+    std::string note = emptyResultNote(request, *built, model);
+    if (!note.empty()) {
+        note.pop_back();  // the line feed
+        // A warning filter may make it an error; then it propagates.
+        if (PyErr_WarnEx(PyExc_UserWarning, note.c_str(), 1) != 0) throw py::error_already_set();
+    }
+    return surfaceOf(*built);
 }
 
 std::string plural(py::ssize_t count, const char* one, const char* many) {

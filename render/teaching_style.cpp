@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <optional>
 
 #include "model/model.h"
 #include "model/model_colors.h"
@@ -42,19 +43,27 @@ void setBallMaterial(const float (&color)[3]) {
     glMaterialf(GL_FRONT, GL_SHININESS, 30.0f);
 }
 
-void drawChargeBalls(const Model& model, double diagonal) {
-    double largest = 0.0;
-    for (const Charge& charge : model.charges()) largest = std::max(largest, std::fabs(charge.value));
+// The diagonal of the model's box; none when it is no usable length.
+std::optional<double> boxDiagonal(const Model& model) {
+    const ABox& box = model.bounds();
+    const double dx = double(box.max.x) - box.min.x, dy = double(box.max.y) - box.min.y,
+                 dz = double(box.max.z) - box.min.z;
+    const double diagonal = std::sqrt(dx * dx + dy * dy + dz * dz);
+    if (!(diagonal > 0.0) || !std::isfinite(diagonal)) return std::nullopt;
+    return diagonal;
+}
+
+void drawChargeBalls(const Model& model) {
+    const std::vector<double> radii = chargeBallRadii(model);
     const std::unique_ptr<GLUquadric, void (*)(GLUquadric*)> quadric(gluNewQuadric(), gluDeleteQuadric);
     if (!quadric) return;
     glEnable(GL_LIGHTING);
-    for (const Charge& charge : model.charges()) {
+    for (std::size_t i = 0; i < radii.size(); ++i) {
+        const Charge& charge = model.charges()[i];
         setBallMaterial(charge.value > 0.0 ? positiveColor : charge.value < 0.0 ? negativeColor : neutralColor);
         glPushMatrix();
         glTranslatef(charge.position.x, charge.position.y, charge.position.z);
-        // Never smaller than the model's own white sphere, which it hides.
-        const double radius = std::max(chargeBallRadius(diagonal, charge.value, largest), 1.25 * model.chargeRadius());
-        gluSphere(quadric.get(), radius, 24, 16);
+        gluSphere(quadric.get(), radii[i], 24, 16);
         glPopMatrix();
     }
 }
@@ -161,17 +170,27 @@ std::vector<double> arrowPlaces(double length, double spacing, double headLength
     return places;
 }
 
+std::vector<double> chargeBallRadii(const Model& model) {
+    const std::optional<double> diagonal = boxDiagonal(model);
+    if (!diagonal) return {};
+    double largest = 0.0;
+    for (const Charge& charge : model.charges()) largest = std::max(largest, std::fabs(charge.value));
+    std::vector<double> radii;
+    for (const Charge& charge : model.charges()) {
+        // Never smaller than the model's own white sphere, which it hides.
+        radii.push_back(std::max(chargeBallRadius(*diagonal, charge.value, largest), 1.25 * model.chargeRadius()));
+    }
+    return radii;
+}
+
 void drawTeachingMarks(const Model& model, const Group* scene) {
-    const ABox& box = model.bounds();
-    const double dx = double(box.max.x) - box.min.x, dy = double(box.max.y) - box.min.y,
-                 dz = double(box.max.z) - box.min.z;
-    const double diagonal = std::sqrt(dx * dx + dy * dy + dz * dz);
-    if (!(diagonal > 0.0) || !std::isfinite(diagonal)) return;
+    const std::optional<double> diagonal = boxDiagonal(model);
+    if (!diagonal) return;
     glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT);
-    drawChargeBalls(model, diagonal);
+    drawChargeBalls(model);
     if (scene) {
         glDisable(GL_LIGHTING);
-        drawArrows(model, *scene, arrowSpacingFraction * diagonal, arrowLengthFraction * diagonal);
+        drawArrows(model, *scene, arrowSpacingFraction * *diagonal, arrowLengthFraction * *diagonal);
     }
     glPopAttrib();
 }

@@ -20,6 +20,10 @@ inline constexpr int teachingLineWidth = 2;
 // fifths of that, so that the smallest charges stay visible.
 double chargeBallRadius(double diagonal, double value, double largest);
 
+// The radius of each charge's ball as the style draws it, in charge order; none when
+// the model's box has no usable diagonal (the style then draws no balls).
+std::vector<double> chargeBallRadii(const Model& model);
+
 // The distances along a line of `length` at which its arrowheads sit: every `spacing`,
 // symmetric about the line's middle (so that a line traced from each of its ends gets its
 // arrowheads in the same places), none closer than half a spacing to either end. A line

@@ -43,6 +43,29 @@ std::string failureLines(const VisualisationRequest& request) {
     return lines;
 }
 
+namespace {
+
+// Whether `object` is or holds a triangle.
+bool holdsTriangle(const SceneObject& object) {
+    if (object.typeCode() == TriangleType) return true;
+    if (object.typeCode() != GroupType) return false;
+    const auto& group = static_cast<const Group&>(object);
+    for (std::int32_t i = 0; i < group.count(); ++i) {
+        if (holdsTriangle(group.child(i))) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string emptyResultNote(const VisualisationRequest& request, const Group& built, const Model& model) {
+    if (request.kind != VisualisationRequest::Kind::Surface || holdsTriangle(built)) return {};
+    char text[160];
+    std::snprintf(text, sizeof text, "No surface at V = %g inside the box: the potential there runs from %.3g to %.3g.\n",
+                  static_cast<double>(request.potential), model.potentialMin(), model.potentialMax());
+    return text;
+}
+
 Ref<Group> buildRequest(const VisualisationRequest& request, const Model& model, Random15* generator,
                         const BuildOptions& options) {
     switch (request.kind) {

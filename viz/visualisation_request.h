@@ -33,6 +33,12 @@ const char* failureLine(VisualisationRequest::Kind kind);
 // (seedFileProblem). Each ends with a line feed.
 std::string failureLines(const VisualisationRequest& request);
 
+// Why `built`, what the request gave on `model`, shows nothing though it was built: for a
+// surface without a triangle, "No surface at V = 20 inside the box: the potential there
+// runs from -56.7 to 56.7.\n" (the model's range of the potential, near its charges
+// included). Empty for everything else.
+std::string emptyResultNote(const VisualisationRequest& request, const Group& built, const Model& model);
+
 // Builds the request on `model`: a new Group (one reference, the caller's), or none when
 // the builder answers none. A hedgehog draws from `generator` and leaves it where its draws
 // end, or from the process-wide generator when `generator` is null; generatorState is not

@@ -20,6 +20,13 @@ def test_surface_vertices_lie_on_the_level(examples):
     np.testing.assert_array_equal(enter.normals, -leave.normals)
 
 
+def test_a_surface_without_a_triangle_warns_why():
+    model = kelvaro.Model(((-1, -1, -1), (1, 1, 1)), [(1, (0, 0, 0))])  # the potential is positive everywhere
+    with pytest.warns(UserWarning, match=r"^No surface at V = -1 inside the box: the potential there runs from "
+                                         r"0\.577 to 57\.\d\.$"):
+        assert len(model.surface(-1)) == 0
+
+
 def test_lines_start_at_the_seed_radius_and_end_at_a_charge_or_the_box(examples):
     model = kelvaro.load("quadrupole.txt")
     lines = model.field_lines(8, seeds=examples / "ElectronData")

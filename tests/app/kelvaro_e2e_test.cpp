@@ -19,8 +19,9 @@ using namespace kelvaro_e2e;
 TEST_F(KelvaroTest, StartsWithAnEmptySceneAndBothPanels) {
     start();  // waits until both panels are drawn
     const e2e::Image image = screenshotWhen("start", sceneEmpty);
-    ASSERT_EQ(image.width(), 800);
-    ASSERT_EQ(image.height(), 600);
+    ASSERT_EQ(image.width(), mainWidth);
+    ASSERT_EQ(image.height(), mainHeight);
+    EXPECT_FALSE(messageShown(image)) << "nothing to say yet";
     EXPECT_TRUE(e2e::near(image.at(loadButton.x, 6), white, 2)) << "the raised top edge of the first button";
     EXPECT_FALSE(display_->is_viewable(display_->wait_for_window("Load Model File", timeout)));
 }

@@ -62,6 +62,19 @@ TEST(ViewGeometry, ADraggedPointFollowsThePointerInThePlaneFacingTheViewer) {
     EXPECT_NEAR(along, 0.0, 1e-6);
 }
 
+// A large ball (the teaching style's) is taken wherever it shows, beyond the 6 pixels
+// that a tiny sphere needs.
+TEST(ViewGeometry, ABallIsTakenWhereverItShows) {
+    const Camera camera = startCamera();
+    const std::vector<Charge> one{{1.0, {0, 0, 0}}};
+    const std::vector<double> ball{0.2};  // 0.2 units: 12.4 pixels at the origin
+    EXPECT_NEAR(0.2 * pixelsPerUnit, 12.4, 0.1);
+    EXPECT_EQ(chargeNear(camera, area, one, 313 + 11, 260, 6.0, ball), 0);
+    EXPECT_EQ(chargeNear(camera, area, one, 313 + 11, 260, 6.0), std::nullopt);
+    EXPECT_EQ(chargeNear(camera, area, one, 313 + 14, 260, 6.0, ball), std::nullopt);
+    EXPECT_EQ(chargeNear(camera, area, one, 313 + 5, 260, 6.0, std::vector<double>{0.001}), 0);
+}
+
 TEST(ViewGeometry, PanningMovesTheOriginWithThePointer) {
     Camera camera = startCamera();
     turnCamera(camera, 10.0, 10.0);

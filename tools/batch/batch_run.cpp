@@ -54,7 +54,8 @@ struct Visualisation {
     Ref<Group> group;
 };
 
-// The builder of one request; when it answers none, its failure lines go to `err`.
+// The builder of one request; when it answers none, its failure lines go to `err`, and so
+// does the note of a surface that has no triangle (which is no failure).
 Visualisation build(const Model& model, const ParsedRequest& request, int number, const BuildOptions& options,
                     std::FILE* err) {
     Visualisation result;
@@ -65,7 +66,11 @@ Visualisation build(const Model& model, const ParsedRequest& request, int number
         case VisualisationRequest::Kind::Surface: result.name = "surface" + suffix; break;
     }
     result.group = buildRequest(request, model, nullptr, options);
-    if (!result.group) std::fputs(failureLines(request).c_str(), err);
+    if (!result.group) {
+        std::fputs(failureLines(request).c_str(), err);
+    } else {
+        std::fputs(emptyResultNote(request, *result.group, model).c_str(), err);
+    }
     return result;
 }
 
