@@ -12,6 +12,17 @@ namespace {
 
 // Below the Edit Charges dialog when both stand beside the main window.
 constexpr int belowEditCharges = 220;
+// The rows a line wraps into after its first are indented, so that each line stands out.
+constexpr const char* continuation = "    ";
+
+void addLine(GLUI_List& list, const std::string& line) {
+    const int indent = glui_text_width(continuation);
+    bool first = true;
+    for (const std::string& row : glui_wrap_text(line, list.text_width() - indent)) {
+        list.add_item(((first ? "" : continuation) + row).c_str());
+        first = false;
+    }
+}
 
 }  // namespace
 
@@ -33,9 +44,7 @@ bool MessagesDialog::show() {
 void MessagesDialog::fill() {
     list_->delete_all();
     listedLines_ = linesSaid();
-    for (const std::string& line : messageLog()) {
-        for (const std::string& row : glui_wrap_text(line, list_->text_width())) list_->add_item(row.c_str());
-    }
+    for (const std::string& line : messageLog()) addLine(*list_, line);
     list_->scroll_to_end();
 }
 
@@ -49,9 +58,7 @@ void MessagesDialog::showNewLines() {
         return;
     }
     const bool atEnd = list_->get_start_line() + list_->visible_rows() >= list_->item_count();
-    for (std::size_t i = log.size() - added; i < log.size(); ++i) {
-        for (const std::string& row : glui_wrap_text(log[i], list_->text_width())) list_->add_item(row.c_str());
-    }
+    for (std::size_t i = log.size() - added; i < log.size(); ++i) addLine(*list_, log[i]);
     listedLines_ = linesSaid();
     if (atEnd) list_->scroll_to_end();
 }

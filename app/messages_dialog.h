@@ -15,7 +15,7 @@ namespace kelvaro {
 class MessagesDialog : public ModelessDialog {
 public:
     enum ControlId { ListId = 2700, CloseId = 2701 };
-    static constexpr int listWidth = 420;
+    static constexpr int listWidth = 400;
     static constexpr int listRows = 24;
 
     explicit MessagesDialog(const char* title);
