@@ -209,6 +209,31 @@ protected:
         closeDialog(dialog, true);
     }
 
+    // Starts the program with the seed file, loads `model` and adds field lines at the
+    // dialog's default; answers the picture once they show.
+    e2e::Image startWithFieldLines(const std::string& model, const std::string& step) {
+        withSeedFile();
+        start();
+        loadByName(model);
+        closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+        return screenshotWhen(step, fieldLinesShown);
+    }
+
+    // Ctrl+S over the scene, the name typed and Return; answers what "kelvaro-batch info"
+    // reads back from the saved file.
+    std::string saveAndReadBack(const std::string& name) {
+        pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+s"});
+        const e2e::WindowId save = shownDialog("Save Model As");
+        EXPECT_TRUE(e2e::move_pointer(save, 5, 5));
+        EXPECT_TRUE(e2e::type_text(name));
+        EXPECT_TRUE(e2e::press_keys({"Return"}));
+        EXPECT_TRUE(program_->wait_for_output("Model saved as " + name + ".\n", waitSeconds_)) << program_->output();
+        EXPECT_TRUE(display_->wait_until_viewable(save, false, waitSeconds_));
+        e2e::ChildProcess info(KELVARO_BATCH_PATH, {"info", name}, workDirectory_.string());
+        EXPECT_EQ(info.wait_for_exit(waitSeconds_), 0) << info.errors();
+        return info.output();
+    }
+
     // Field lines at the dialog's default, then `hedgehogLines` hedgehog lines and the
     // surface at `level`, each through its dialog and OK.
     void addEveryVisualisation(const std::string& hedgehogLines, const std::string& level) {

@@ -87,11 +87,7 @@ TEST_F(KelvaroWindowTest, TheMessageLineShowsEachMessageAndMOpensTheList) {
 
 // A file that cannot be read leaves the picture as it was, pixel for pixel, and says so.
 TEST_F(KelvaroWindowTest, AFailedLoadKeepsThePicturePixelForPixel) {
-    withSeedFile();
-    start();
-    loadByName("dipole.txt");
-    closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
-    const e2e::Image before = screenshotWhen("before_failed_load", fieldLinesShown);
+    const e2e::Image before = startWithFieldLines("dipole.txt", "before_failed_load");
     loadByName("broken.txt");
     const e2e::Image after = screenshotWhen("after_failed_load", messageChangedFrom(before));
     EXPECT_EQ(differingAboveMessageLine(before, after), 0);
@@ -135,11 +131,7 @@ TEST_F(KelvaroWindowTest, KeysTheFitButtonAndTheWheelFrameTheModel) {
 // "e" opens Edit Charges beside the scene with the keys in its Value field, wherever the
 // pointer is; it opens again where the user left it.
 TEST_F(KelvaroWindowTest, EditChargesOpensBesideTheSceneWithTheKeyboard) {
-    withSeedFile();
-    start();
-    loadByName("dipole.txt");
-    closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
-    const e2e::Image before = screenshotWhen("before_keyed_edit", fieldLinesShown);
+    const e2e::Image before = startWithFieldLines("dipole.txt", "before_keyed_edit");
     pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"e"});
     const e2e::WindowId edit = shownDialog("Edit Charges");
     int x = 0, y = 0, width = 0, height = 0;
@@ -193,15 +185,7 @@ TEST_F(KelvaroWindowTest, TheChargeListOf99ChargesStaysOnTheScreen) {
     typeIntoField(edit, valueField, "7");
     ASSERT_TRUE(e2e::press_keys({"Return"}));
     escapeDialog(edit);
-    pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+s"});
-    const e2e::WindowId save = shownDialog("Save Model As");
-    ASSERT_TRUE(e2e::type_text("edited"));
-    ASSERT_TRUE(e2e::press_keys({"Return"}));
-    ASSERT_TRUE(program_->wait_for_output("Model saved as edited.txt.\n", timeout)) << program_->output();
-    ASSERT_TRUE(display_->wait_until_viewable(save, false, timeout));
-    e2e::ChildProcess info(KELVARO_BATCH_PATH, {"info", "edited.txt"}, workDirectory_.string());
-    ASSERT_EQ(info.wait_for_exit(timeout), 0);
-    const std::string text = info.output();
+    const std::string text = saveAndReadBack("edited.txt");
     const std::size_t last = text.rfind("charge: ");
     ASSERT_NE(last, std::string::npos);
     EXPECT_EQ(text.substr(last, 10), "charge: 7 ") << text.substr(last);

@@ -8,17 +8,12 @@
 #include "render/picture_view.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "tests/app/start_view.h"
 
 namespace kelvaro {
 namespace {
 
-const SceneArea area{0, 0, startSceneWidth, startSceneHeight};
-
-Camera startCamera() {
-    Camera camera;
-    camera.aspect = aspectRatio(startSceneWidth, startSceneHeight);
-    return camera;
-}
+const SceneArea& area = startArea;
 
 Ref<ABox> boxOf(Vector3 low, Vector3 high) {
     Ref<ABox> box = create<ABox>();

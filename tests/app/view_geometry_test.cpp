@@ -6,17 +6,12 @@
 #include <numbers>
 #include <vector>
 
+#include "tests/app/start_view.h"
+
 namespace kelvaro {
 namespace {
 
-// The start view in the scene area of the 800 x 600 window.
-const SceneArea area{0, 0, startSceneWidth, startSceneHeight};
-
-Camera startCamera() {
-    Camera camera;
-    camera.aspect = aspectRatio(startSceneWidth, startSceneHeight);
-    return camera;
-}
+const SceneArea& area = startArea;
 
 // Pixels per model unit at the scene's origin in the start view: 15.6 units from the eye,
 // with 30 degrees across the 520 pixels of the area's height.
