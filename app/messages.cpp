@@ -5,6 +5,7 @@
 namespace kelvaro {
 namespace {
 
+MessageSink messageSink = nullptr;
 std::deque<std::string> logLines;
 std::size_t saidLines = 0;
 std::vector<std::string> latest;
@@ -12,11 +13,21 @@ void (*messageListener)() = nullptr;
 
 }  // namespace
 
+MessageSink setMessageSink(MessageSink sink) {
+    const MessageSink before = messageSink;
+    messageSink = sink;
+    return before;
+}
+
 void say(std::string_view message, Echo echo) {
     if (message.empty()) return;
     if (echo == Echo::StandardOutput) {
-        std::fwrite(message.data(), 1, message.size(), stdout);
-        std::fflush(stdout);
+        if (messageSink != nullptr) {
+            messageSink(message);
+        } else {
+            std::fwrite(message.data(), 1, message.size(), stdout);
+            std::fflush(stdout);
+        }
     }
     latest.clear();
     while (!message.empty()) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "app/charge_drag.h"
@@ -17,7 +18,7 @@
 #include "app/view_geometry.h"
 #include "glui/arcball.h"
 #include "glui/glui.h"
-#include "render/teaching_style.h"
+#include "render/teaching_marks.h"
 
 namespace kelvaro {
 namespace {
@@ -35,6 +36,15 @@ int lastX = 0, lastY = 0;
 int pressX = 0, pressY = 0;
 Vector3 chargeAtPress;
 ChargeDrag chargeDrag;
+
+// The radius of each charge's ball in the teaching style; none when the style draws none.
+std::vector<double> ballRadii(const Model& model) {
+    std::vector<double> radii;
+    if (const std::optional<TeachingSizes> sizes = teachingSizes(model)) {
+        for (const ChargeBall& ball : chargeBalls(model, sizes->diagonal)) radii.push_back(ball.radius);
+    }
+    return radii;
+}
 
 // The free area of the main window, which is current in its callbacks.
 SceneArea sceneArea() {
@@ -60,7 +70,7 @@ void beginGesture(int button, int x, int y) {
     } else if (button == GLUT_LEFT_BUTTON && (modifiers & GLUT_ACTIVE_CTRL)) {
         const Model* model = programSession->model();
         if (!model) return;
-        const std::vector<double> balls = teachingStyle != 0 ? chargeBallRadii(*model) : std::vector<double>{};
+        const std::vector<double> balls = teachingStyle != 0 ? ballRadii(*model) : std::vector<double>{};
         const auto charge = chargeNear(mainView, sceneArea(), model->charges(), x, y, pickRadius, balls);
         if (!charge || !chargeDrag.begin(*programSession, *charge)) return;
         chargeAtPress = model->charges()[static_cast<std::size_t>(*charge)].position;

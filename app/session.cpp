@@ -1,10 +1,10 @@
 #include "app/session.h"
 
 #include <algorithm>
-#include <bit>
 #include <new>
 
 #include "app/messages.h"
+#include "common/bit_cast.h"
 #include "model/model_writer.h"
 #include "model/read_report.h"
 
@@ -16,9 +16,9 @@ namespace {
 
 bool sameBits(std::span<const Charge> a, std::span<const Charge> b) {
     if (a.size() != b.size()) return false;
-    const auto bits = [](float value) { return std::bit_cast<std::uint32_t>(value); };
+    const auto bits = [](float value) { return bitCast<std::uint32_t>(value); };
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::bit_cast<std::uint64_t>(a[i].value) != std::bit_cast<std::uint64_t>(b[i].value) ||
+        if (bitCast<std::uint64_t>(a[i].value) != bitCast<std::uint64_t>(b[i].value) ||
             bits(a[i].position.x) != bits(b[i].position.x) || bits(a[i].position.y) != bits(b[i].position.y) ||
             bits(a[i].position.z) != bits(b[i].position.z)) {
             return false;
@@ -33,7 +33,12 @@ bool isHedgehog(const VisualisationRequest& request) { return request.kind == Vi
 
 LoadOutcome Session::load(const std::string& name) {
     if (name.empty()) return LoadOutcome::NoName;
-    ModelFileRead read = readModelFile(name);
+    const LoadOutcome outcome = load(readModelFile(name), name);
+    if (outcome == LoadOutcome::Loaded) leadingComments_ = leadingCommentLines(name);
+    return outcome;
+}
+
+LoadOutcome Session::load(ModelFileRead&& read, std::string_view name) {
     say(modelReadReport(read, name));
     const std::string summary = loadSummary(read, name, model_ != nullptr);
     if (!read.model) {
@@ -41,7 +46,7 @@ LoadOutcome Session::load(const std::string& name) {
         return read.openError != 0 ? LoadOutcome::CannotOpen : LoadOutcome::ReadFailed;
     }
     model_ = std::move(read.model);
-    leadingComments_ = leadingCommentLines(name);
+    leadingComments_.clear();
     visualisations_.clear();
     history_.clear();
     generatorAtLoad_ = generator_.state();
@@ -73,7 +78,7 @@ bool Session::add(VisualisationRequest request) {
     }
     generator_ = generator;
     history_.record(ListStep{visualisations_.size() - 1, request, false, false});
-    say(emptyResultNote(request, *group, *model_), Echo::WindowOnly);
+    say(emptyResultNote(request, *group, *model_));
     return true;
 }
 

@@ -15,11 +15,13 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
 #include "app/edit_history.h"
 #include "model/model.h"
+#include "model/read_report.h"
 #include "scene/group.h"
 #include "viz/hedgehog.h"
 #include "viz/visualisation_request.h"
@@ -58,6 +60,9 @@ public:
     // a line of its own, "<name>:<line>: <reason>: <text>" (see read_report.h). Then the
     // window alone is told what the load came to (loadSummary).
     LoadOutcome load(const std::string& name);
+    // The same with a file read already (read from memory, as the browser edition reads
+    // a chosen file); `name` names it in the messages. Such a model keeps no comments.
+    LoadOutcome load(ModelFileRead&& read, std::string_view name);
     // The comment lines at the head of the file the model was loaded from, for a saved
     // copy to keep (see leadingCommentLines).
     const std::string& leadingComments() const { return leadingComments_; }
@@ -66,8 +71,8 @@ public:
     // the history (a hedgehog draws from the generator where the last one left it). Without
     // a model or a scene, or when the builder answers none, says the failure lines ("Cannot
     // render field lines. Sorry." and so on; for the seed file a line naming it and its
-    // folder) and changes nothing. A surface without a triangle is added, and the window
-    // is told why it shows nothing (emptyResultNote).
+    // folder) and changes nothing. A surface without a triangle is added, and says why it
+    // shows nothing (emptyResultNote), as kelvaro-batch does on standard error.
     bool add(VisualisationRequest request);
 
     // Gives the model these charges (at most Model::maxCharges; the caller checks the values

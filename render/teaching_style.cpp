@@ -3,37 +3,24 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
 #include <optional>
+#include <vector>
 
 #include "model/model.h"
-#include "model/model_colors.h"
-#include "scene/attribute_set.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
 
 namespace kelvaro {
 namespace {
 
-// Sizes as fractions of the box's diagonal, chosen so that the dipole's charges and arrows
-// read at once on a slide while the 99 charges of a cloud still leave room between them.
-constexpr double largestBallFraction = 0.02;
-constexpr double smallestBallShare = 0.4;
-constexpr double arrowSpacingFraction = 0.12;
-constexpr double arrowLengthFraction = 0.02;
 constexpr double arrowHalfWidthShare = 0.36;  // of the arrow's length
 
-// Red and blue that read on the dark background and, in print colours, on white.
-constexpr float positiveColor[3] = {0.9f, 0.12f, 0.1f};
-constexpr float negativeColor[3] = {0.2f, 0.45f, 1.0f};
-constexpr float neutralColor[3] = {0.6f, 0.6f, 0.6f};
-
-void setBallMaterial(const float (&color)[3]) {
-    const GLfloat ambient[4] = {0.35f * color[0], 0.35f * color[1], 0.35f * color[2], 1.0f};
-    const GLfloat diffuse[4] = {0.75f * color[0], 0.75f * color[1], 0.75f * color[2], 1.0f};
+void setBallMaterial(const Vector3& color) {
+    const GLfloat ambient[4] = {0.35f * color.x, 0.35f * color.y, 0.35f * color.z, 1.0f};
+    const GLfloat diffuse[4] = {0.75f * color.x, 0.75f * color.y, 0.75f * color.z, 1.0f};
     const GLfloat specular[4] = {0.35f, 0.35f, 0.35f, 1.0f};
     const GLfloat none[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     glMaterialfv(GL_FRONT, GL_AMBIENT, ambient);
@@ -43,27 +30,17 @@ void setBallMaterial(const float (&color)[3]) {
     glMaterialf(GL_FRONT, GL_SHININESS, 30.0f);
 }
 
-// The diagonal of the model's box; none when it is no usable length.
-std::optional<double> boxDiagonal(const Model& model) {
-    const ABox& box = model.bounds();
-    const double dx = double(box.max.x) - box.min.x, dy = double(box.max.y) - box.min.y,
-                 dz = double(box.max.z) - box.min.z;
-    const double diagonal = std::sqrt(dx * dx + dy * dy + dz * dz);
-    if (!(diagonal > 0.0) || !std::isfinite(diagonal)) return std::nullopt;
-    return diagonal;
-}
-
-void drawChargeBalls(const Model& model) {
-    const std::vector<double> radii = chargeBallRadii(model);
+void drawChargeBalls(const Model& model, double diagonal) {
     const std::unique_ptr<GLUquadric, void (*)(GLUquadric*)> quadric(gluNewQuadric(), gluDeleteQuadric);
     if (!quadric) return;
     glEnable(GL_LIGHTING);
-    for (std::size_t i = 0; i < radii.size(); ++i) {
-        const Charge& charge = model.charges()[i];
-        setBallMaterial(charge.value > 0.0 ? positiveColor : charge.value < 0.0 ? negativeColor : neutralColor);
+    const std::vector<ChargeBall> balls = chargeBalls(model, diagonal);
+    for (std::size_t i = 0; i < balls.size(); ++i) {
+        const Vector3& at = model.charges()[i].position;
+        setBallMaterial(balls[i].color);
         glPushMatrix();
-        glTranslatef(charge.position.x, charge.position.y, charge.position.z);
-        gluSphere(quadric.get(), radii[i], 24, 16);
+        glTranslatef(at.x, at.y, at.z);
+        gluSphere(quadric.get(), balls[i].radius, 24, 16);
         glPopMatrix();
     }
 }
@@ -109,88 +86,35 @@ void drawArrowhead(const Direction& centre, const Direction& along, double lengt
     glEnd();
 }
 
-// The arrowheads of one field line, each turned along the model's field where it sits.
-void drawLineArrows(const Model& model, const PolyLine& line, double spacing, double length) {
-    double lineLength = 0.0;
-    for (std::int32_t i = 1; i < line.count(); ++i) {
-        const Vector3 d = difference(line.point(i), line.point(i - 1));
-        lineLength += std::sqrt(double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z);
-    }
-    if (!std::isfinite(lineLength)) return;
-    const std::vector<double> places = arrowPlaces(lineLength, spacing, length);
-    if (places.empty()) return;
-    const Vector3 color = line.attributes() && line.attributes()->has(AttributeSet::ColorSet)
-                              ? line.attributes()->color()
-                              : fieldLineColor;
-    glColor3f(color.x, color.y, color.z);
-    std::size_t next = 0;
-    double travelled = 0.0;
-    for (std::int32_t i = 1; i < line.count() && next < places.size(); ++i) {
-        const Vector3& from = line.point(i - 1);
-        const Vector3& to = line.point(i);
-        const double dx = double(to.x) - from.x, dy = double(to.y) - from.y, dz = double(to.z) - from.z;
-        const double step = std::sqrt(dx * dx + dy * dy + dz * dz);
-        for (; next < places.size() && places[next] <= travelled + step; ++next) {
-            const double t = step > 0.0 ? (places[next] - travelled) / step : 0.0;
-            const Direction centre{from.x + dx * t, from.y + dy * t, from.z + dz * t};
-            const Vector3 field = model.fieldAt(
-                Vector3{static_cast<float>(centre.x), static_cast<float>(centre.y), static_cast<float>(centre.z)});
-            const double sense = dx * field.x + dy * field.y + dz * field.z < 0.0 ? -1.0 : 1.0;
-            const Direction along = unitOrZero(dx * sense, dy * sense, dz * sense);
-            if (along.x != 0.0 || along.y != 0.0 || along.z != 0.0) drawArrowhead(centre, along, length);
-        }
-        travelled += step;
-    }
-}
-
-void drawArrows(const Model& model, const Group& group, double spacing, double length) {
+// The arrowheads of every field line below `group` (its polylines), each in its line's colour.
+void drawArrows(const Model& model, const Group& group, const TeachingSizes& sizes) {
     for (std::int32_t i = 0; i < group.count(); ++i) {
         const SceneObject& child = group.child(i);
         if (child.typeCode() == GroupType) {
-            drawArrows(model, static_cast<const Group&>(child), spacing, length);
+            drawArrows(model, static_cast<const Group&>(child), sizes);
         } else if (child.typeCode() == PolyLineType) {
-            drawLineArrows(model, static_cast<const PolyLine&>(child), spacing, length);
+            const std::optional<LineArrows> arrows = lineArrows(model, static_cast<const PolyLine&>(child), sizes);
+            if (!arrows) continue;
+            glColor3f(arrows->color.x, arrows->color.y, arrows->color.z);
+            for (const Arrowhead& head : arrows->heads) {
+                if (!head.pointsSomewhere()) continue;
+                drawArrowhead({head.centre[0], head.centre[1], head.centre[2]},
+                              {head.along[0], head.along[1], head.along[2]}, sizes.arrowLength);
+            }
         }
     }
 }
 
 }  // namespace
 
-double chargeBallRadius(double diagonal, double value, double largest) {
-    const double share = largest > 0.0 ? std::cbrt(std::fabs(value) / largest) : 0.0;
-    return largestBallFraction * diagonal * std::max(share, smallestBallShare);
-}
-
-std::vector<double> arrowPlaces(double length, double spacing, double headLength) {
-    std::vector<double> places;
-    if (!(spacing > 0.0) || !(length >= 3.0 * headLength)) return places;
-    const double middle = 0.5 * length;
-    const int reach = length < spacing ? 0 : static_cast<int>(std::floor((middle - 0.5 * spacing) / spacing));
-    for (int k = -reach; k <= reach; ++k) places.push_back(middle + k * spacing);
-    return places;
-}
-
-std::vector<double> chargeBallRadii(const Model& model) {
-    const std::optional<double> diagonal = boxDiagonal(model);
-    if (!diagonal) return {};
-    double largest = 0.0;
-    for (const Charge& charge : model.charges()) largest = std::max(largest, std::fabs(charge.value));
-    std::vector<double> radii;
-    for (const Charge& charge : model.charges()) {
-        // Never smaller than the model's own white sphere, which it hides.
-        radii.push_back(std::max(chargeBallRadius(*diagonal, charge.value, largest), 1.25 * model.chargeRadius()));
-    }
-    return radii;
-}
-
 void drawTeachingMarks(const Model& model, const Group* scene) {
-    const std::optional<double> diagonal = boxDiagonal(model);
-    if (!diagonal) return;
+    const std::optional<TeachingSizes> sizes = teachingSizes(model);
+    if (!sizes) return;
     glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT);
-    drawChargeBalls(model);
+    drawChargeBalls(model, sizes->diagonal);
     if (scene) {
         glDisable(GL_LIGHTING);
-        drawArrows(model, *scene, arrowSpacingFraction * *diagonal, arrowLengthFraction * *diagonal);
+        drawArrows(model, *scene, *sizes);
     }
     glPopAttrib();
 }

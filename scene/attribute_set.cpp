@@ -1,7 +1,6 @@
 #include "scene/attribute_set.h"
 
-#include <GL/gl.h>
-
+#include "common/number_text.h"
 #include "scene/print_checked.h"
 
 namespace kelvaro {
@@ -55,25 +54,6 @@ void AttributeSet::setColor(const Vector3& color) {
     flags_ |= ColorSet;
 }
 
-void AttributeSet::applyMaterial(std::uint32_t parameter, float factor) const {
-    const GLfloat value[4] = {color_.x * factor, color_.y * factor, color_.z * factor, has(AlphaSet) ? alpha_ : 0.0f};
-    glMaterialfv(GL_FRONT, parameter, value);
-}
-
-void AttributeSet::draw() const {
-    if (!has(ColorSet)) return;
-    if (!has(Lighting)) {
-        glDisable(GL_LIGHTING);
-        glColor3f(color_.x, color_.y, color_.z);
-        return;
-    }
-    glEnable(GL_LIGHTING);
-    if (has(AmbientSet)) applyMaterial(GL_AMBIENT, ambient_);
-    if (has(DiffuseSet)) applyMaterial(GL_DIFFUSE, diffuse_);
-    if (has(SpecularSet)) applyMaterial(GL_SPECULAR, specular_);
-    if (has(ShininessSet)) glMaterialf(GL_FRONT, GL_SHININESS, shininess_);
-}
-
 bool AttributeSet::print(std::FILE* stream) const {
     if (!printChecked(stream, "AttributeSet(%X, ", flags_)) return false;
     if (!has(ColorSet)) return printChecked(stream, ")\n");
@@ -83,11 +63,11 @@ bool AttributeSet::print(std::FILE* stream) const {
         float value;
     } factors[] = {{AmbientSet, ambient_}, {DiffuseSet, diffuse_}, {SpecularSet, specular_}};
     for (const auto& factor : factors) {
-        const bool written = has(factor.flag) ? printChecked(stream, "%g, ", static_cast<double>(factor.value))
+        const bool written = has(factor.flag) ? printChecked(stream, "%s, ", numberText(factor.value).c_str())
                                               : printChecked(stream, "0.0, ");
         if (!written) return false;
     }
-    return has(ShininessSet) ? printChecked(stream, "%g)\n", static_cast<double>(shininess_))
+    return has(ShininessSet) ? printChecked(stream, "%s)\n", numberText(shininess_).c_str())
                              : printChecked(stream, "0.0)\n");
 }
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "common/number_words.h"
+#include "common/number_text.h"
 
 namespace kelvaro {
 namespace {
@@ -77,6 +77,16 @@ std::optional<ParsedRequest> parseRequestText(std::string_view text, std::string
         return std::nullopt;
     }
     return request;
+}
+
+std::string requestWords(const VisualisationRequest& request) {
+    switch (request.kind) {
+        case VisualisationRequest::Kind::FieldLines: return "lines " + std::to_string(request.count);
+        case VisualisationRequest::Kind::Hedgehog: return "hedgehog " + std::to_string(request.count);
+        case VisualisationRequest::Kind::Surface:
+            return "surface " + std::string(shortestFloatText(request.potential).c_str()) + (request.direction == 0 ? " leave" : " enter");
+    }
+    return {};
 }
 
 }  // namespace kelvaro

@@ -34,4 +34,9 @@ std::optional<ParsedRequest> parseRequest(const std::vector<std::string>& words,
 // when it states none, or more than one.
 std::optional<ParsedRequest> parseRequestText(std::string_view text, std::string& error);
 
+// The words that state `request`, which parseRequestText reads back into the same request
+// ("lines 20", "hedgehog 1000", "surface 5 leave"): a surface's value in the fewest
+// digits that give its single-precision bits again.
+std::string requestWords(const VisualisationRequest& request);
+
 }  // namespace kelvaro

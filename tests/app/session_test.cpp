@@ -135,10 +135,11 @@ TEST_F(SessionTest, TheWindowIsToldWhatALoadCameTo) {
     EXPECT_EQ(messageLog()[messageLog().size() - 2], "Could not open file missing.txt.");
 }
 
-TEST_F(SessionTest, AnEmptySurfaceIsAddedAndTheWindowIsToldWhy) {
+TEST_F(SessionTest, AnEmptySurfaceIsAddedAndSaysWhy) {
     write("one.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT 0, 0, 0\n");
     session.load("one.txt");
-    EXPECT_EQ(output([&] { EXPECT_TRUE(addSurface(-1.0f)); }), "");
+    EXPECT_EQ(output([&] { EXPECT_TRUE(addSurface(-1.0f)); }),
+              "No surface at V = -1 inside the box: the potential there runs from 0.577 to 57.7.\n");
     EXPECT_EQ(latestMessage(), std::vector<std::string>{
                                    "No surface at V = -1 inside the box: the potential there runs from 0.577 to 57.7."});
     EXPECT_EQ(session.visualisations().size(), 1u);
@@ -155,6 +156,24 @@ TEST(MessageLog, KeepsTheLastLinesAndCountsThemAll) {
     EXPECT_EQ(latestMessage(), (std::vector<std::string>{"two", "lines"}));
     say("", Echo::WindowOnly);
     EXPECT_EQ(latestMessage(), (std::vector<std::string>{"two", "lines"})) << "nothing said, nothing changed";
+}
+
+// The browser edition reads a chosen file from memory and shows the messages on its page.
+TEST_F(SessionTest, AModelReadFromTextLoadsAsItsFileAndItsMessagesGoToTheSink) {
+    const std::string text = std::string(dipole) + "POINT +1 AT 0, 0, 0\n";
+    write("dipole.txt", text);
+    Session fromFile;
+    output([&] { fromFile.load("dipole.txt"); });
+    static std::string heard;
+    const MessageSink before = setMessageSink([](std::string_view message) { heard += message; });
+    const std::string printed = output([&] { EXPECT_EQ(session.load(readModelText(text), "dipole.txt"), LoadOutcome::Loaded); });
+    const std::string failed = output([&] { EXPECT_EQ(session.load(readModelText(""), "empty.txt"), LoadOutcome::ReadFailed); });
+    setMessageSink(before);
+    EXPECT_EQ(printed + failed, "") << "nothing on standard output while a sink is set";
+    EXPECT_EQ(heard, "dipole.txt:5: " + std::string(malformedCharge) + ": POINT +1 AT 0, 0, 0\n"
+                     "Failed to read in model correctly.\nempty.txt:1: " + readErrorWords(37012) + " (error 37012)\n");
+    EXPECT_EQ(exactForm(*session.scene()), exactForm(*fromFile.scene()));
+    EXPECT_EQ(output([] { say("back\n"); }), "back\n");
 }
 
 TEST_F(SessionTest, WithoutAModelEveryAddSaysItCannot) {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "common/number_words.h"
+#include "common/number_text.h"
 
 namespace kelvaro::batch {
 namespace {

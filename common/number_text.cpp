@@ -1,9 +1,13 @@
-#include "common/number_words.h"
+#include "common/number_text.h"
 
-#include <clocale>
-#include <cstdlib>
 #include <locale.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+
+#include "common/bit_cast.h"
 
 namespace kelvaro {
 namespace {
@@ -38,6 +42,25 @@ std::optional<float> floatFromWord(std::string_view word) {
 std::optional<long long> integerFromWord(std::string_view word) {
     // Digits do not depend on the locale; strtoll saturates at the ends of the range.
     return wholeWord<long long>(word, [](const char* text, char** end) { return std::strtoll(text, end, 10); });
+}
+
+NumberText numberText(double value, int digits) {
+    NumberText result{};
+    // The "C" locale for this thread alone, for the one write (std::to_chars would do the
+    // same, but the browser edition's C++ library lacks it for floating point).
+    const locale_t before = uselocale(cLocale());
+    std::snprintf(result.text, sizeof result.text, "%.*g", digits, value);
+    uselocale(before);
+    return result;
+}
+
+NumberText shortestFloatText(float value) {
+    for (int digits = 1; digits < 9; ++digits) {
+        const NumberText text = numberText(value, digits);
+        const std::optional<float> back = floatFromWord(text.c_str());
+        if (back && bitCast<std::uint32_t>(*back) == bitCast<std::uint32_t>(value)) return text;
+    }
+    return numberText(value, 9);
 }
 
 }  // namespace kelvaro
