@@ -1,5 +1,6 @@
 #include "viz/visualisation_request.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "viz/field_lines.h"
@@ -61,8 +62,14 @@ bool holdsTriangle(const SceneObject& object) {
 std::string emptyResultNote(const VisualisationRequest& request, const Group& built, const Model& model) {
     if (request.kind != VisualisationRequest::Kind::Surface || holdsTriangle(built)) return {};
     char text[160];
-    std::snprintf(text, sizeof text, "No surface at V = %g inside the box: the potential there runs from %.3g to %.3g.\n",
-                  static_cast<double>(request.potential), model.potentialMin(), model.potentialMax());
+    const double low = model.potentialMin(), high = model.potentialMax();
+    if (std::isfinite(low) && std::isfinite(high)) {
+        std::snprintf(text, sizeof text, "No surface at V = %g inside the box: the potential there runs from %.3g to %.3g.\n",
+                      static_cast<double>(request.potential), low, high);
+    } else {
+        std::snprintf(text, sizeof text, "No surface at V = %g inside the box: the potential there is no finite number.\n",
+                      static_cast<double>(request.potential));
+    }
     return text;
 }
 

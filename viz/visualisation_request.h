@@ -36,7 +36,7 @@ std::string failureLines(const VisualisationRequest& request);
 // Why `built`, what the request gave on `model`, shows nothing though it was built: for a
 // surface without a triangle, "No surface at V = 20 inside the box: the potential there
 // runs from -56.7 to 56.7.\n" (the model's range of the potential, near its charges
-// included). Empty for everything else.
+// included; "is no finite number" when that range is not). Empty for everything else.
 std::string emptyResultNote(const VisualisationRequest& request, const Group& built, const Model& model);
 
 // Builds the request on `model`: a new Group (one reference, the caller's), or none when

@@ -200,6 +200,9 @@ TEST_F(Batch, AnEmptySurfaceSaysWhereThePotentialRuns) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "No surface at V = -1 inside the box: the potential there runs from 0.577 to 57.7.\n");
     EXPECT_EQ(occurrences(run.out, "g surface_"), 2);
+    run = runBatch("obj '" + testing::degenerateModelPath("overflowed_numbers") + "' surface 1 leave");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "No surface at V = 1 inside the box: the potential there is no finite number.\n");
 }
 
 // The lines of `text` that start with `key` followed by ": ", without it.
