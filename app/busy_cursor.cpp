@@ -16,6 +16,7 @@ void flushDisplay() {
 }  // namespace
 
 BusyCursor::BusyCursor() {
+    if (glutGet(GLUT_INIT_STATE) == 0) return;  // no windows (the dialogs' tests)
     const int current = glutGetWindow();
     for (int window : programWindows()) {
         glutSetWindow(window);
@@ -27,6 +28,7 @@ BusyCursor::BusyCursor() {
 }
 
 BusyCursor::~BusyCursor() {
+    if (saved_.empty()) return;
     const int current = glutGetWindow();
     for (const auto& [window, cursor] : saved_) {
         glutSetWindow(window);

@@ -12,6 +12,9 @@ Dialog* activeDialog = nullptr;
 
 Dialog::Dialog(const char* title, Action action) : window_(GLUI_Master.create_glui(title, 0, -1, -1)), action_(action) {
     window_->set_transient_for(mainWindow);
+    // What the dialog's buttons change shows in the main window, and their callbacks run
+    // with it current.
+    window_->set_main_gfx_window(mainWindow);
     window_->hide();
 }
 
@@ -19,6 +22,11 @@ Dialog::~Dialog() { window_->close(); }
 
 bool Dialog::show() {
     if (activeDialog != nullptr) return false;
+    // A number that the limits changed is told when OK uses it; one from an opening
+    // before is no news.
+    window_->for_each_control([](GLUI_Control* control) {
+        if (auto* field = dynamic_cast<GLUI_EditText*>(control)) field->limited_text.clear();
+    });
     window_->show();
     activeDialog = this;
     return true;

@@ -15,7 +15,8 @@ public:
     using Action = void (*)(Dialog* dialog, int id);
 
     // Makes the window titled `title` at the default place, transient for the main window
-    // (a window manager keeps it above), and hides it.
+    // (a window manager keeps it above), with the main window as the one its controls
+    // redraw, and hides it.
     Dialog(const char* title, Action action);
     // Closes the window.
     virtual ~Dialog();

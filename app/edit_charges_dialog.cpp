@@ -13,7 +13,7 @@
 
 namespace kelvaro {
 
-EditChargesDialog::EditChargesDialog(const char* title) : Dialog(title, editChargesAction) {
+EditChargesDialog::EditChargesDialog(const char* title) : ModelessDialog(title, editChargesAction, 0) {
     chargeList_ = window()->add_listbox("Charge #", nullptr, ChargeListId, editChargesControl);
     const char* const labels[] = {"Value", "X", "Y", "Z"};
     for (int i = 0; i < 4; ++i) {
@@ -27,21 +27,10 @@ EditChargesDialog::EditChargesDialog(const char* title) : Dialog(title, editChar
 }
 
 bool EditChargesDialog::show() {
-    if (shown_) {
-        window()->raise();
-    } else {
-        window()->show();
-        shown_ = true;
-        showCharges();
-    }
+    const bool opening = !shown();
+    ModelessDialog::show();
+    if (opening) showCharges();
     focusValue();
-    return true;
-}
-
-bool EditChargesDialog::hide() {
-    if (!shown_) return false;
-    window()->hide();
-    shown_ = false;
     return true;
 }
 

@@ -1,20 +1,20 @@
 #pragma once
 // The "Edit Charges" dialog: the charge list, the value and place of the chosen charge,
-// and Apply, Add Charge, Delete Charge and Close. It stays open beside the panels while
-// the user works in the scene (it is never the active dialog and disables nothing), and
-// shows the charges as they are after every change.
+// and Apply, Add Charge, Delete Charge and Close. It stays open beside the main window
+// while the user works in the scene (a ModelessDialog), and shows the charges as they are
+// after every change.
 
 #include <optional>
 
+#include "app/modeless_dialog.h"
 #include "app/typed_charge.h"
-#include "app/dialog.h"
 
 class GLUI_EditText;
 class GLUI_Listbox;
 
 namespace kelvaro {
 
-class EditChargesDialog : public Dialog {
+class EditChargesDialog : public ModelessDialog {
 public:
     enum ControlId { ChargeListId = 2400, ValueFieldId = 2401, XFieldId = 2402, YFieldId = 2403, ZFieldId = 2404,
                      AddId = 2405, DeleteId = 2406, ApplyId = 2407, CloseId = 2408 };
@@ -24,9 +24,6 @@ public:
     // Shows the charges of the current model, or raises the dialog when it is shown
     // already; either way the focus goes to "Value" with its text selected. Answers true.
     bool show() override;
-    // Hides the window; false when it was hidden.
-    bool hide() override;
-    bool shown() const { return shown_; }
 
     // Lists the current model's charges and shows the values of charge `chosen` (by
     // default the one chosen in the list), or of the last one when there are fewer.
@@ -46,7 +43,6 @@ private:
     GLUI_Panel* chargeButtons_;
     ButtonRow buttons_;
     int listedCharges_ = 0;
-    bool shown_ = false;
 };
 
 // Callback of the dialog's controls: the charge list shows the chosen charge; the buttons

@@ -21,11 +21,19 @@ LoadModelDialog::LoadModelDialog(const char* title, Action action) : Dialog(titl
 }
 
 int LoadModelDialog::fillFileList(const char* pattern) {
-    if (pattern == nullptr || pattern[0] == '\0') pattern = "*.*";
+    pattern_ = pattern == nullptr || pattern[0] == '\0' ? "*.*" : pattern;
+    for (int id = listed_ - 1; id >= 0; --id) fileList_->delete_item(id);
     fileList_->add_item(0, "Click to see files");
     int nextId = 1;
-    for (const std::string& name : findFiles(pattern)) fileList_->add_item(nextId++, name.c_str());
+    for (const std::string& name : findFiles(pattern_.c_str())) fileList_->add_item(nextId++, name.c_str());
+    listed_ = nextId;
     return nextId;
+}
+
+bool LoadModelDialog::show() {
+    if (!Dialog::show()) return false;
+    if (!pattern_.empty()) fillFileList(pattern_.c_str());
+    return true;
 }
 
 void fileDialogControl(int id) {
@@ -48,15 +56,16 @@ void fileDialogControl(int id) {
 }
 
 void loadModelAction(Dialog* dialog, int id) {
-    if (id == LoadModelDialog::OkId) {
-        const std::string name = static_cast<LoadModelDialog*>(dialog)->nameField()->get_text();
-        endSceneDrag();
-        if (programSession->load(name) == LoadOutcome::Loaded) {
-            fieldLinesDialog->setChargeCount(programSession->model()->chargeCount());
-        }
-        if (editChargesDialog && editChargesDialog->shown()) editChargesDialog->showCharges();
-    }
+    if (id == LoadModelDialog::OkId) loadModelFile(static_cast<LoadModelDialog*>(dialog)->nameField()->get_text());
     closeDialog(dialog);
+}
+
+void loadModelFile(const std::string& name) {
+    endSceneDrag();
+    if (programSession->load(name) == LoadOutcome::Loaded) {
+        fieldLinesDialog->setChargeCount(programSession->model()->chargeCount());
+    }
+    if (editChargesDialog && editChargesDialog->shown()) editChargesDialog->showCharges();
 }
 
 }  // namespace kelvaro

@@ -1,6 +1,9 @@
 #pragma once
-// The "Load Model File" dialog: a list of the model files found at start, a name field
-// that the list fills in and the user may type into, and OK and Cancel.
+// The "Load Model File" dialog: a list of the model files in the folder, read again each
+// time the dialog opens, a name field that the list fills in and the user may type into,
+// and OK and Cancel.
+
+#include <string>
 
 #include "app/dialog.h"
 
@@ -16,10 +19,13 @@ public:
 
     LoadModelDialog(const char* title, Action action);
 
-    // Fills the file list, once, with the names in the current directory that match
-    // `pattern` ("*.*" when none or empty), after the item "Click to see files" (id 0);
-    // the files get ids from 1. Answers the number of items in the list.
+    // Fills the file list with the names in the current directory that match `pattern`
+    // ("*.*" when none or empty), after the item "Click to see files" (id 0); the files get
+    // ids from 1. Answers the number of items in the list. The dialog fills it again with
+    // the same pattern each time it opens, so that files saved meanwhile are listed.
     int fillFileList(const char* pattern);
+    // Shows the dialog as Dialog::show does, its file list read again.
+    bool show() override;
 
     GLUI_Listbox* fileList() const { return fileList_; }
     GLUI_EditText* nameField() const { return nameField_; }
@@ -30,14 +36,21 @@ private:
     GLUI_StaticText* secondPrompt_;
     GLUI_EditText* nameField_;
     ButtonRow buttons_;
+    std::string pattern_;
+    int listed_ = 0;  // items in the file list
 };
 
 // Callback of the load dialog's controls: the file list copies the chosen name into the
 // name field; OK and Cancel run the action of the active dialog.
 void fileDialogControl(int id);
 
-// OK: loads the file named in the name field and updates the charge list of the
-// field-lines dialog. OK and Cancel: hides the dialog and enables the panels.
+// OK: loads the file named in the name field (loadModelFile). OK and Cancel: hides the
+// dialog and enables the panels.
 void loadModelAction(Dialog* dialog, int id);
+
+// Loads the model file `name` as the load dialog's OK does: the session loads it (or says
+// why not and keeps its model), and the field-lines dialog's charge list and the Edit
+// Charges dialog show the model as it now is.
+void loadModelFile(const std::string& name);
 
 }  // namespace kelvaro

@@ -56,8 +56,9 @@ void buildViewPanel(int window) {
     addTranslation("Zoom", GLUI_TRANSLATION_Z, &viewZoom, 0.05f);
     addTranslation("Near", GLUI_TRANSLATION_Z, &viewNear, 0.05f);
     addTranslation("Far", GLUI_TRANSLATION_Z, &viewFar, 0.05f);
-    viewPanel->add_checkbox("Teaching style", &teachingStyle);
+    viewPanel->add_checkbox("Teaching style", &teachingStyle, -1, teachingStyleChanged);
     viewPanel->add_button("Reset View", ResetViewCommand, exploreCommand);
+    viewPanel->add_button("Fit", FitViewCommand, exploreCommand);
 }
 
 void commandButtonPressed(int id) {

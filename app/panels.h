@@ -14,6 +14,8 @@ enum CommandId { LoadModelCommand = 1000, AddFieldLinesCommand = 1001, AddHedgeh
                  // The Explore panel below the five buttons, and the view panel's Reset View.
                  EditChargesCommand = 1004, VisualisationsCommand = 1005, SaveModelCommand = 1006,
                  ResetViewCommand = 1007,
+                 // The view panel's Fit, below Reset View, and the message line's Messages...
+                 FitViewCommand = 1008, MessagesCommand = 1009,
                  // The Explore panel's probe and Gauss sphere.
                  ProbeCommand = 1010, GaussSphereCommand = 1011 };
 

@@ -54,8 +54,11 @@ void save(const std::string& name) {
         say("Could not save model: no model is loaded.\n");
     } else if (name.empty()) {
         say("Could not save model: no file name was given.\n");
-    } else if (const std::string reason = saveModelFile(*model, name); reason.empty()) {
+    } else if (const std::string reason = saveModelFile(*model, name, programSession->leadingComments());
+               reason.empty()) {
         say("Model saved as " + name + ".\n");
+        std::error_code ignored;
+        say("Saved in " + std::filesystem::absolute(name, ignored).string() + "\n", Echo::WindowOnly);
     } else {
         say("Could not save model " + name + ": " + reason + ".\n");
     }
@@ -63,10 +66,18 @@ void save(const std::string& name) {
 
 }  // namespace
 
+std::string modelFileName(const std::string& typed) {
+    std::error_code ignored;
+    if (typed.empty() || std::filesystem::path(typed).has_extension() || std::filesystem::is_directory(typed, ignored)) {
+        return typed;  // a folder is refused as it is named
+    }
+    return typed + ".txt";
+}
+
 void saveModelAction(Dialog* dialog, int id) {
     auto& saveDialog = *static_cast<SaveModelDialog*>(dialog);
     if (id == SaveModelDialog::OkId) {
-        const std::string name = saveDialog.nameField()->get_text();
+        const std::string name = modelFileName(saveDialog.nameField()->get_text());
         if (programSession->model() && !name.empty() && wouldReplace(name) && !saveDialog.mayReplace(name)) return;
         save(name);
     }

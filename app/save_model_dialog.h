@@ -40,9 +40,15 @@ private:
 // Callback of the dialog's controls: OK and Cancel run the active dialog's action.
 void saveDialogControl(int id);
 
-// OK: saves the current model under the typed name ("Model saved as <name>." or "Could not
-// save model <name>: <reason>."), or asks first when the name exists. OK and Cancel then
-// hide the dialog and enable the panels.
+// OK: saves the current model under the typed name, with ".txt" added to a name without
+// an extension ("Model saved as <name>." or "Could not save model <name>: <reason>."), or
+// asks first when the name exists. The saved file keeps the comment lines at the head of
+// the file the model was loaded from. OK and Cancel then hide the dialog and enable the
+// panels.
 void saveModelAction(Dialog* dialog, int id);
+
+// The name a model is saved under when `typed` is typed: ".txt" added when it has no
+// extension (and names no folder), so that the load dialog lists the file.
+std::string modelFileName(const std::string& typed);
 
 }  // namespace kelvaro

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/charge_drag.h"
 #include "app/dialog.h"
@@ -16,18 +17,19 @@
 #include "app/panels.h"
 #include "app/session.h"
 #include "app/shell.h"
+#include "app/view_framing.h"
 #include "app/view_geometry.h"
 #include "glui/arcball.h"
 #include "glui/glui.h"
+#include "render/teaching_marks.h"
 
 namespace kelvaro {
 namespace {
 
 // freeglut reports the wheel as these buttons when no wheel function is set.
 constexpr int wheelUp = 3, wheelDown = 4;
-// How far one step of the wheel moves the scene towards or away from the eye.
-constexpr float dollyPerWheelStep = 0.25f;
-// How near the pointer a charge's centre must appear to be taken: the spheres are tiny.
+// How near the pointer a charge's centre must appear to be taken: the plain spheres are
+// tiny; a larger ball of the teaching style is taken wherever it shows.
 constexpr double pickRadius = 6.0;
 
 // How far the pointer may move between the press and the release of a click.
@@ -40,6 +42,15 @@ int lastX = 0, lastY = 0;
 int pressX = 0, pressY = 0;
 Vector3 chargeAtPress;
 ChargeDrag chargeDrag;
+
+// The radius of each charge's ball in the teaching style; none when the style draws none.
+std::vector<double> ballRadii(const Model& model) {
+    std::vector<double> radii;
+    if (const std::optional<TeachingSizes> sizes = teachingSizes(model)) {
+        for (const ChargeBall& ball : chargeBalls(model, sizes->diagonal)) radii.push_back(ball.radius);
+    }
+    return radii;
+}
 
 // The free area of the main window, which is current in its callbacks.
 SceneArea sceneArea() {
@@ -65,7 +76,8 @@ void beginGesture(int button, int x, int y) {
     } else if (button == GLUT_LEFT_BUTTON && (modifiers & GLUT_ACTIVE_CTRL)) {
         const Model* model = programSession->model();
         if (!model) return;
-        const auto charge = chargeNear(mainView, sceneArea(), model->charges(), x, y, pickRadius);
+        const std::vector<double> balls = teachingStyle != 0 ? ballRadii(*model) : std::vector<double>{};
+        const auto charge = chargeNear(mainView, sceneArea(), model->charges(), x, y, pickRadius, balls);
         if (!charge || !chargeDrag.begin(*programSession, *charge)) return;
         chargeAtPress = model->charges()[static_cast<std::size_t>(*charge)].position;
         gesture = Gesture::MoveCharge;
@@ -113,7 +125,8 @@ void sceneMouse(int button, int state, int x, int y) {
     }
     if (button == wheelUp || button == wheelDown) {
         if (state == GLUT_DOWN && sceneArea().contains(x, y)) {
-            viewDolly += button == wheelUp ? -dollyPerWheelStep : dollyPerWheelStep;
+            const Model* model = programSession->model();
+            wheelDolly(mainView, model ? &model->bounds() : nullptr, button == wheelUp);
             viewPanel->sync_live();
             glutPostRedisplay();
         }
@@ -121,7 +134,10 @@ void sceneMouse(int button, int state, int x, int y) {
     }
     const bool click = state == GLUT_UP && gesture == Gesture::ProbeClick;
     endSceneDrag();
-    if (click) placeProbe(x, y);
+    if (click) {
+        placeProbe(x, y);
+        glutPostRedisplay();
+    }
     if (state == GLUT_DOWN && sceneArea().contains(x, y)) beginGesture(button, x, y);
 }
 
@@ -137,6 +153,8 @@ void sceneMotion(int x, int y) {
             break;
         case Gesture::MoveCharge:
             chargeDrag.moveTo(draggedInViewPlane(mainView, sceneArea(), chargeAtPress, pressX, pressY, x, y));
+            // Built when the events in hand are handled, from the latest place.
+            GLUI_Master.set_glutIdleFunc(idleRedisplay);
             break;
         case Gesture::ProbeClick:
             // Moved too far for a click: a drag that turns the view from where it began.

@@ -5,6 +5,8 @@
 
 #include "app/messages.h"
 #include "common/bit_cast.h"
+#include "model/model_writer.h"
+#include "model/read_report.h"
 
 namespace kelvaro {
 
@@ -31,19 +33,26 @@ bool isHedgehog(const VisualisationRequest& request) { return request.kind == Vi
 
 LoadOutcome Session::load(const std::string& name) {
     if (name.empty()) return LoadOutcome::NoName;
-    return load(readModelFile(name), name);
+    const LoadOutcome outcome = load(readModelFile(name), name);
+    if (outcome == LoadOutcome::Loaded) leadingComments_ = leadingCommentLines(name);
+    return outcome;
 }
 
 LoadOutcome Session::load(ModelFileRead&& read, std::string_view name) {
     say(modelReadReport(read, name));
-    if (read.openError != 0) return LoadOutcome::CannotOpen;
-    if (!read.model) return LoadOutcome::ReadFailed;
+    const std::string summary = loadSummary(read, name, model_ != nullptr);
+    if (!read.model) {
+        say(summary, Echo::WindowOnly);
+        return read.openError != 0 ? LoadOutcome::CannotOpen : LoadOutcome::ReadFailed;
+    }
     model_ = std::move(read.model);
+    leadingComments_.clear();
     visualisations_.clear();
     history_.clear();
     generatorAtLoad_ = generator_.state();
     scene_ = model_->buildModelGeometry();
     if (!scene_) say("Failed to render model");
+    say(summary, Echo::WindowOnly);
     return LoadOutcome::Loaded;
 }
 
@@ -69,8 +78,8 @@ bool Session::add(VisualisationRequest request) {
     }
     generator_ = generator;
     history_.record(ListStep{visualisations_.size() - 1, request, false, false});
-    const std::string reading = readingLine(request, *model_);
-    if (!reading.empty()) say(reading);
+    say(readingLine(request, *model_));
+    say(emptyResultNote(request, *group, *model_));
     return true;
 }
 
@@ -197,6 +206,7 @@ void Session::assembleScene() {
 
 void Session::end() {
     model_.reset();
+    leadingComments_.clear();
     visualisations_.clear();
     history_.clear();
     scene_.reset();

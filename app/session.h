@@ -57,18 +57,23 @@ public:
     // exactly as it was. A successful read replaces the model, the scene, the
     // visualisations and the history ("Failed to render model" when the model has no
     // geometry). Every statement the reader dropped and every line it discarded is told on
-    // a line of its own, "<name>:<line>: <reason>: <text>" (see read_report.h).
+    // a line of its own, "<name>:<line>: <reason>: <text>" (see read_report.h). Then the
+    // window alone is told what the load came to (loadSummary).
     LoadOutcome load(const std::string& name);
     // The same with a file read already (read from memory, as the browser edition reads
-    // a chosen file); `name` names it in the messages.
+    // a chosen file); `name` names it in the messages. Such a model keeps no comments.
     LoadOutcome load(ModelFileRead&& read, std::string_view name);
+    // The comment lines at the head of the file the model was loaded from, for a saved
+    // copy to keep (see leadingCommentLines).
+    const std::string& leadingComments() const { return leadingComments_; }
 
     // Adds one visualisation of the current model to the scene and the list, as one step of
     // the history (a hedgehog draws from the generator where the last one left it); a probe
     // or a Gauss sphere then says what it reads (readingLine). Without a model or a scene, or
     // when the builder answers none, says the failure lines ("Cannot render field lines.
     // Sorry." and so on; for the seed file a line naming it and its folder, for a probe
-    // outside the box why) and changes nothing.
+    // outside the box why) and changes nothing. A surface without a triangle is added, and
+    // says why it shows nothing (emptyResultNote), as kelvaro-batch does on standard error.
     bool add(VisualisationRequest request);
 
     // Gives the model these charges (at most Model::maxCharges; the caller checks the values
@@ -130,6 +135,7 @@ private:
     void assembleScene();
 
     std::unique_ptr<Model> model_;
+    std::string leadingComments_;
     Ref<Group> scene_;
     std::vector<Visualisation> visualisations_;
     // Hedgehog samples: state 1 when the program starts, never reseeded, so that each

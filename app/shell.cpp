@@ -2,24 +2,30 @@
 
 #include <GL/freeglut.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/dialog.h"
 #include "app/edit_charges_dialog.h"
 #include "app/explore_commands.h"
 #include "app/load_model_dialog.h"
 #include "app/placement_dialogs.h"
+#include "app/message_line.h"
+#include "app/messages.h"
+#include "app/messages_dialog.h"
 #include "app/panels.h"
-#include "render/picture_file.h"
-#include "render/picture_view.h"
 #include "app/save_model_dialog.h"
 #include "app/scene_mouse.h"
 #include "app/session.h"
+#include "app/settings.h"
 #include "app/visualisation_dialogs.h"
 #include "app/visualisations_dialog.h"
 #include "glui/glui.h"
+#include "render/picture_file.h"
+#include "render/picture_view.h"
 
 namespace kelvaro {
 
@@ -44,6 +50,7 @@ std::unique_ptr<VisualisationsDialog> visualisationsDialog;
 std::unique_ptr<SaveModelDialog> saveModelDialog;
 std::unique_ptr<PlacementDialog> probeDialog;
 std::unique_ptr<PlacementDialog> gaussSphereDialog;
+std::unique_ptr<MessagesDialog> messagesDialog;
 
 namespace {
 
@@ -70,6 +77,7 @@ void createDialogs() {
     saveModelDialog = std::make_unique<SaveModelDialog>("Save Model As", saveModelAction);
     probeDialog = std::make_unique<PlacementDialog>("Probe", placeProbeAction, false);
     gaussSphereDialog = std::make_unique<PlacementDialog>("Add Gauss Surface", addGaussSphereAction, true);
+    messagesDialog = std::make_unique<MessagesDialog>("Messages");
 }
 
 // Draws the current view into the main window's back buffer, reads the scene area back
@@ -93,29 +101,49 @@ void savePicture(bool large) {
     }
     const std::string name = nextPictureName();
     if (failure.empty()) failure = writePng(picture, name);
-    if (failure.empty()) {
-        std::printf("Picture saved as %s.\n", name.c_str());
-    } else {
-        std::printf("Could not save picture %s: %s.\n", name.c_str(), failure.c_str());
+    if (!failure.empty()) {
+        say("Could not save picture " + name + ": " + failure + ".\n");
+        return;
     }
-    std::fflush(stdout);
+    say("Picture saved as " + name + ".\n");
+    std::error_code ignored;
+    say("Saved in " + std::filesystem::absolute(name, ignored).string() + "\n", Echo::WindowOnly);
+}
+
+void rememberStyle() {
+    Settings settings;
+    settings.teachingStyle = teachingStyle != 0;
+    const std::string failure = writeSettings(settings);
+    if (!failure.empty()) say("The look could not be remembered for the next start: " + failure + ".\n", Echo::WindowOnly);
+}
+
+// The command line, once the window and the dialogs are there: the look (remembered, or
+// as --style says for this run) and a model file to load.
+void takeUpCommandLine(int argc, char** argv) {
+    const StartOptions options = readCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    teachingStyle = options.teachingStyle.value_or(readSettings().teachingStyle) ? 1 : 0;
+    GLUI_Master.sync_live_all();
+    say(options.refusals);
+    if (!options.modelFile.empty()) loadModelFile(options.modelFile);
 }
 
 }  // namespace
 
 std::vector<int> programWindows() {
     std::vector<int> windows{mainWindow};
-    for (const GLUI* panel : {commandPanel, viewPanel}) {
+    for (const GLUI* panel : {commandPanel, messageLine, viewPanel}) {
         if (panel) windows.push_back(panel->get_glut_window_id());
     }
     for (const Dialog* dialog : std::initializer_list<const Dialog*>{
              loadModelDialog.get(), fieldLinesDialog.get(), hedgehogDialog.get(), potentialSurfaceDialog.get(),
              editChargesDialog.get(), visualisationsDialog.get(), saveModelDialog.get(), probeDialog.get(),
-             gaussSphereDialog.get()}) {
+             gaussSphereDialog.get(), messagesDialog.get()}) {
         if (dialog) windows.push_back(dialog->window()->get_glut_window_id());
     }
     return windows;
 }
+
+void teachingStyleChanged(int) { rememberStyle(); }
 
 void displayScene() {
     drawFrame(mainView, programSession->scene(), programSession->model(), windowLook());
@@ -136,6 +164,7 @@ void keyPressed(unsigned char key, int, int) {
     if (key == teachingStyleKey) {
         teachingStyle = teachingStyle != 0 ? 0 : 1;
         GLUI_Master.sync_live_all();
+        rememberStyle();
     }
     exploreKeyPressed(key);
     glutPostRedisplay();
@@ -144,7 +173,7 @@ void keyPressed(unsigned char key, int, int) {
 void idleRedisplay() {
     if (glutGetWindow() != mainWindow) glutSetWindow(mainWindow);
     buildDraggedCharge();
-    glutPostRedisplay();
+    GLUI_Master.set_glutIdleFunc(nullptr);
 }
 
 void motionRedisplay(int x, int y) {
@@ -153,11 +182,11 @@ void motionRedisplay(int x, int y) {
 }
 
 void cleanupAtExit() {
+    setMessageListener(nullptr);
     programSession = nullptr;
     ownSession.reset();
-    if (commandPanel) {
-        viewPanel->close();
-        commandPanel->close();
+    for (GLUI* panel : {viewPanel, messageLine, commandPanel}) {
+        if (panel) panel->close();
     }
     loadModelDialog.reset();
     fieldLinesDialog.reset();
@@ -168,13 +197,14 @@ void cleanupAtExit() {
     saveModelDialog.reset();
     probeDialog.reset();
     gaussSphereDialog.reset();
+    messagesDialog.reset();
 }
 
 void buildUserInterface(int argc, char** argv) {
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(50, 50);
-    glutInitWindowSize(800, 600);
+    glutInitWindowSize(mainWindowWidth, mainWindowHeight);
     mainWindow = glutCreateWindow("Kelvaro");
     glutDisplayFunc(displayScene);
     GLUI_Master.set_glutReshapeFunc(reshapeView);
@@ -186,9 +216,11 @@ void buildUserInterface(int argc, char** argv) {
     ownSession = std::make_unique<Session>();
     programSession = ownSession.get();
     buildCommandPanel(mainWindow);
+    buildMessageLine(mainWindow);
     buildViewPanel(mainWindow);
-    GLUI_Master.set_glutIdleFunc(idleRedisplay);
+    setMessageListener(showLatestMessage);
     createDialogs();
+    takeUpCommandLine(argc, argv);
     std::atexit(cleanupAtExit);
     glutMainLoop();
     std::exit(0);

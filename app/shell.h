@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/message_line.h"
 #include "render/frame.h"
 
 namespace kelvaro {
@@ -17,6 +18,7 @@ class EditChargesDialog;
 class VisualisationsDialog;
 class SaveModelDialog;
 class PlacementDialog;
+class MessagesDialog;
 
 // The GLUT identifier of the main window.
 extern int mainWindow;
@@ -33,8 +35,11 @@ extern float& viewNear;            // near clipping distance
 extern float& viewFar;             // far clipping distance
 
 // The teaching style of the main window (1 on, 0 off): the live variable of the view
-// panel's "Teaching style" check box, also switched by the key "t".
+// panel's "Teaching style" check box, also switched by the key "t". Remembered between
+// runs (settings.h).
 extern int teachingStyle;
+// After the style changed (the check box's callback): remembers it.
+void teachingStyleChanged(int id);
 
 // The four dialogs, made at start and deleted at exit.
 extern std::unique_ptr<LoadModelDialog> loadModelDialog;
@@ -48,6 +53,11 @@ extern std::unique_ptr<SaveModelDialog> saveModelDialog;
 // The Explore panel's Probe... and Add Gauss Surface..., made after those.
 extern std::unique_ptr<PlacementDialog> probeDialog;
 extern std::unique_ptr<PlacementDialog> gaussSphereDialog;
+extern std::unique_ptr<MessagesDialog> messagesDialog;
+
+// The main window's size: the spec's 800 x 600, and the message line below the view panel.
+inline constexpr int mainWindowWidth = 800;
+inline constexpr int mainWindowHeight = 600 + messageLineHeight;
 
 // The GLUT identifiers of every window of the program: the main window, the panels and
 // the dialogs.
@@ -57,15 +67,18 @@ std::vector<int> programWindows();
 void displayScene();
 void reshapeView(int width, int height);
 void keyPressed(unsigned char key, int x, int y);
-void idleRedisplay();    // also builds the latest place of a dragged charge
+// The idle function while a dragged charge waits to be built (scene_mouse.h asks for
+// it): builds the latest place, then gives the idle time back, so that the event loop
+// waits for the next event when nothing on screen can change.
+void idleRedisplay();
 void motionRedisplay(int x, int y);  // also drags in the scene (sceneMotion)
 
 // Ends the session (the model and the scene go) and frees the panels and the dialogs;
 // registered with atexit.
 void cleanupAtExit();
 
-// Opens the main window, builds the panels and dialogs and runs the event loop; never
-// returns.
+// Opens the main window, builds the panels and dialogs, takes up the command line
+// (command_line.h: the look, a model file to load) and runs the event loop; never returns.
 [[noreturn]] void buildUserInterface(int argc, char** argv);
 
 }  // namespace kelvaro

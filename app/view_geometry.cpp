@@ -45,6 +45,8 @@ Eye eyePointAt(const Camera& camera, const SceneArea& area, double x, double y, 
 
 }  // namespace
 
+double eyeDepth(const Camera& camera, const Vector3& p) { return -toEye(camera, p).z; }
+
 std::optional<ScreenPoint> screenPosition(const Camera& camera, const SceneArea& area, const Vector3& p) {
     const Eye e = toEye(camera, p);
     if (!(e.z < 0.0) || area.width <= 0 || area.height <= 0) return std::nullopt;
@@ -54,7 +56,7 @@ std::optional<ScreenPoint> screenPosition(const Camera& camera, const SceneArea&
 }
 
 std::optional<int> chargeNear(const Camera& camera, const SceneArea& area, std::span<const Charge> charges, double x,
-                              double y, double radius) {
+                              double y, double radius, std::span<const double> ballRadii) {
     std::optional<int> nearest;
     double nearestDistance = 0.0, nearestDepth = 0.0;
     for (std::size_t i = 0; i < charges.size(); ++i) {
@@ -62,7 +64,10 @@ std::optional<int> chargeNear(const Camera& camera, const SceneArea& area, std::
         if (!at) continue;
         const double distance = std::hypot(at->x - x, at->y - y);
         const double depth = -toEye(camera, charges[i].position).z;
-        if (distance > radius) continue;
+        // A ball of radius r at this depth appears r / (depth tan(half the view)) half-heights wide.
+        const double ball =
+            i < ballRadii.size() ? ballRadii[i] / (depth * halfViewTangent(camera)) * area.height / 2.0 : 0.0;
+        if (distance > std::max(radius, ball)) continue;
         // Centres less than half a pixel apart look the same: the one in front is taken.
         const bool tie = std::abs(distance - nearestDistance) < 0.5;
         if (!nearest || (tie ? depth < nearestDepth : distance < nearestDistance)) {

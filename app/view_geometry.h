@@ -22,14 +22,18 @@ struct ScreenPoint {
     double x = 0.0, y = 0.0;
 };
 
+// How far in front of the eye `p` lies (negative: behind it).
+double eyeDepth(const Camera& camera, const Vector3& p);
+
 // Where `p` appears in `area`; none when it lies behind the eye or the area is empty.
 std::optional<ScreenPoint> screenPosition(const Camera& camera, const SceneArea& area, const Vector3& p);
 
-// The charge whose centre appears nearest to (x, y), no farther than `radius` pixels (of
-// centres that appear less than half a pixel apart, the one nearer the eye); none when no
-// charge is that near.
+// The charge whose centre appears nearest to (x, y), no farther than `radius` pixels or
+// than its ball appears wide (`ballRadii`: each charge's radius in the model's units; none
+// or empty: no balls), whichever is the larger (of centres that appear less than half a
+// pixel apart, the one nearer the eye); none when no charge is that near.
 std::optional<int> chargeNear(const Camera& camera, const SceneArea& area, std::span<const Charge> charges, double x,
-                              double y, double radius);
+                              double y, double radius, std::span<const double> ballRadii = {});
 
 // `start` moved with the pointer from (fromX, fromY) to (toX, toY) in the plane through it
 // that faces the viewer, so that it keeps its place under the pointer and its distance

@@ -1,6 +1,7 @@
 #include "app/visualisation_dialogs.h"
 
 #include "app/busy_cursor.h"
+#include "app/messages.h"
 #include "app/session.h"
 #include "app/shell.h"
 #include "glui/glui.h"
@@ -72,6 +73,19 @@ void dialogButtonControl(int id) {
 
 namespace {
 
+// When the field's limits changed the number typed into it, tells the window which value
+// was used instead.
+void tellLimitedValue(GLUI_EditText& field) {
+    if (field.limited_text.empty()) return;
+    const bool whole = field.data_type == GLUI_EDITTEXT_INT;
+    const std::string low = whole ? std::to_string(field.int_low) : glui_numbers::format_float(field.float_low);
+    const std::string high = whole ? std::to_string(field.int_high) : glui_numbers::format_float(field.float_high);
+    say(field.name.str() + ": " + field.limited_text + " is outside " + low + " to " + high + "; " + field.get_text() +
+            " was used instead.\n",
+        Echo::WindowOnly);
+    field.limited_text.clear();
+}
+
 // Runs a builder, which keeps the event loop from drawing until it is done: the dialog is
 // drawn once more first (OK released), and the busy cursor shows meanwhile.
 template <class Build>
@@ -86,7 +100,9 @@ void buildWhileBusy(Dialog* dialog, Build build) {
 void addFieldLinesAction(Dialog* dialog, int id) {
     if (id == FieldLinesDialog::OkId) {
         // Lines start round every charge; the charge list only shows which charges exist.
-        const VisualisationRequest request = static_cast<FieldLinesDialog*>(dialog)->request();
+        auto* lines = static_cast<FieldLinesDialog*>(dialog);
+        const VisualisationRequest request = lines->request();
+        tellLimitedValue(*lines->linesField());
         buildWhileBusy(dialog, [&] { programSession->add(request); });
     }
     closeDialog(dialog);
@@ -94,7 +110,9 @@ void addFieldLinesAction(Dialog* dialog, int id) {
 
 void addHedgehogAction(Dialog* dialog, int id) {
     if (id == HedgehogDialog::OkId) {
-        const int count = static_cast<HedgehogDialog*>(dialog)->countField()->get_int_val();
+        GLUI_EditText& field = *static_cast<HedgehogDialog*>(dialog)->countField();
+        const int count = field.get_int_val();
+        tellLimitedValue(field);
         buildWhileBusy(dialog, [&] { programSession->add({VisualisationRequest::Kind::Hedgehog, count}); });
     }
     closeDialog(dialog);
@@ -104,6 +122,7 @@ void addPotentialAction(Dialog* dialog, int id) {
     if (id == PotentialSurfaceDialog::OkId) {
         auto* surface = static_cast<PotentialSurfaceDialog*>(dialog);
         const float potential = surface->potentialField()->get_float_val();
+        tellLimitedValue(*surface->potentialField());
         const int direction = surface->directionList()->get_int_val();
         buildWhileBusy(dialog, [&] {
             programSession->add({VisualisationRequest::Kind::Surface, 0, potential, direction});

@@ -3,8 +3,8 @@
 // Sections:
 //   1. constants and small types (GLUI_String, GLUI_Update_CB)
 //   2. GLUI_Control, the base of every control, and GLUI_Panel, GLUI_Column
-//   3. the controls: button, check box, static text, edit text, list box, rotation,
-//      translation
+//   3. the controls: button, check box, static text, edit text, list box, scrolling
+//      list, rotation, translation
 //   4. GLUI, one window of controls (a subwindow or a top-level dialog)
 //   5. GLUI_Master_Object and the process-wide GLUI_Master
 //
@@ -119,6 +119,12 @@ class GLUI_Control {
   virtual void on_idle() {}
   // Reads the live variable if it changed since last seen; never fires callbacks.
   virtual void sync_live() {}
+  // Whether the mouse wheel over the control is the control's (it scrolls), and the
+  // wheel's turns (positive: towards the user, down the text).
+  virtual bool takes_wheel() const { return false; }
+  virtual void on_wheel(int /*steps*/) {}
+  // Whether the control needs idle ticks now (a spinning ball).
+  virtual bool wants_idle() const { return false; }
   virtual bool is_container() const { return false; }
   bool contains(int x, int y) const {
     return x >= x_abs && x < x_abs + w && y >= y_abs && y < y_abs + h;
@@ -272,6 +278,9 @@ class GLUI_EditText : public GLUI_Control {
   int text_x_offset = 55;
   int scroll = 0;          // index of the first shown character
   bool focused = false;
+  // What was typed when the latest commit had to bring the number it states within the
+  // limits (or the range of int or float); empty when it did not, and after any set_*.
+  std::string limited_text;
 
   void update_size() override;
   void draw(GLUI_Painter& painter) const override;
@@ -355,6 +364,60 @@ class GLUI_Listbox : public GLUI_Control {
   int last_live = 0;
 };
 
+// A box of lines of text, a page of them at a time, with a scroll bar at its right: its
+// arrows scroll by a line, the track beside the thumb by a page, and the thumb follows a
+// drag; so do the wheel and, with the focus, the arrow keys, Page Up, Page Down, Home and
+// End. Not part of the GLUI 2.x interface this layer follows.
+class GLUI_List : public GLUI_Control {
+ public:
+  // A list `width` pixels wide that shows `rows` lines.
+  GLUI_List(int width, int rows, int id, GLUI_Update_CB cb);
+
+  // Appends a line (the caller keeps it narrower than the box; it is cut at its edge).
+  void add_item(const char* text);
+  void delete_all();
+  int item_count() const { return static_cast<int>(items.size()); }
+  const std::string& item(int index) const { return items[static_cast<size_t>(index)]; }
+  // The first line shown (0 = the first line of the list); kept within the list.
+  int get_start_line() const { return start_line; }
+  void set_start_line(int line);
+  // Shows the last page, where new lines arrive.
+  void scroll_to_end() { set_start_line(item_count()); }
+  int visible_rows() const { return rows; }
+  // Width of the text area, scroll bar excluded.
+  int text_width() const;
+
+  static constexpr int row_height = 15;
+  static constexpr int bar_width = 15;
+
+  void update_size() override;
+  void draw(GLUI_Painter& painter) const override;
+  bool can_tab_focus() const override { return true; }
+  bool keeps_focus_on_click() const override { return true; }
+  void on_press(int x, int y, int modifiers) override;
+  void on_drag(int x, int y) override;
+  void on_release(int x, int y, bool inside) override;
+  bool on_special(int key, int modifiers) override;
+  bool takes_wheel() const override { return true; }
+  void on_wheel(int steps) override;
+  void on_focus(bool) override { focused = true; redraw(); }
+  void on_blur() override { focused = false; redraw(); }
+
+ private:
+  int last_start() const;
+  // The thumb's top and height within the track, in pixels from the track's top.
+  void thumb(int* top, int* height) const;
+  int track_top() const { return y_abs + bar_width; }
+  int track_height() const { return h - 2 * bar_width; }
+  std::vector<std::string> items;
+  int width_asked;
+  int rows;
+  int start_line = 0;
+  bool focused = false;
+  bool dragging_thumb = false;
+  int drag_from_y = 0, drag_from_line = 0;
+};
+
 class GLUI_Rotation : public GLUI_Control {
  public:
   // Binds live (16 floats, column-major) and sets it to the identity.
@@ -380,6 +443,7 @@ class GLUI_Rotation : public GLUI_Control {
   bool on_special(int key, int modifiers) override;
   void on_blur() override { spinning = false; }
   void on_idle() override;
+  bool wants_idle() const override { return spinning; }
   void sync_live() override;
 
  private:
@@ -471,6 +535,8 @@ class GLUI {
                             GLUI_Update_CB cb = nullptr);
   GLUI_Listbox* add_listbox_to_panel(GLUI_Panel* panel, const char* name, int* live = nullptr,
                                      int id = -1, GLUI_Update_CB cb = nullptr);
+  // A scrolling list of lines `width` pixels wide showing `rows` of them (our addition).
+  GLUI_List* add_list(int width, int rows, int id = -1, GLUI_Update_CB cb = nullptr);
   // live: 16 floats, set to the identity here.
   GLUI_Rotation* add_rotation(const char* name, float* live = nullptr, int id = -1,
                               GLUI_Update_CB cb = nullptr);
@@ -506,6 +572,14 @@ class GLUI {
   void set_transient_for(int window);
   // Brings the window to the top of the stack.
   void raise();
+  // Puts this top-level window's frame (a window manager's included) at (x, y) of the
+  // screen, now and whenever it is built anew.
+  void place(int x, int y);
+  // Where this top-level window's frame shows on the screen; false when it does not.
+  bool frame(int* x, int* y, int* w, int* h) const;
+  // Gives it the keyboard once it shows, until the user clicks another of the program's
+  // windows (a dialog opened by a key takes the keys typed next).
+  void give_keyboard_focus();
   // Draws the window now rather than at its next display event, and sends the drawing to
   // the window system: for a callback that keeps the event loop busy for a while.
   void draw_now();
@@ -598,7 +672,8 @@ class GLUI_Master_Object {
   void set_glutKeyboardFunc(void (*f)(unsigned char key, int x, int y));
   void set_glutSpecialFunc(void (*f)(int key, int x, int y));
   void set_glutMouseFunc(void (*f)(int button, int state, int x, int y));
-  // The idle handler ticks focused controls that need it (a spinning ball), then f.
+  // The idle handler ticks focused controls that need it (a spinning ball), then f. It is
+  // installed only while f is set or a control needs it: otherwise the event loop waits.
   void set_glutIdleFunc(void (*f)());
   // The current window's area left free by its subwindows, OpenGL-style (y up),
   // each value at least 0.
@@ -627,6 +702,10 @@ class GLUI_Master_Object {
   void on_keyboard(int window, unsigned char key, int x, int y, int modifiers);
   void on_special(int window, int key, int x, int y, int modifiers);
   void on_idle();
+  // The open pop-up menu of window closed, the pointer at (x, y) in it. A click outside
+  // the menu that closed it counts as a press there (and reaches the control under it)
+  // unless a choice from the menu follows at once.
+  void on_menu_closed(int window, int x, int y);
   void on_menu_choice(int window, int index);
   // The window system is destroying window (a window manager closed it, or the event
   // loop ends). A top-level GLUI window is built anew and its close callback runs; the
@@ -636,6 +715,10 @@ class GLUI_Master_Object {
 
   // Takes the focus from every GLUI window (edit texts commit).
   void deactivate_all();
+  // Where the top-level window `window` (a GLUI window or not) shows on the screen, its
+  // frame included; false when it does not show. The screen's size.
+  bool get_window_frame(int window, int* x, int* y, int* w, int* h) { return platform().window_frame(window, x, y, w, h); }
+  void get_screen_size(int* w, int* h) { platform().screen_size(w, h); }
   // Lays a window out again and resizes and places it; also its siblings' places.
   void refresh_layout(GLUI* gui);
 
@@ -668,9 +751,28 @@ class GLUI_Master_Object {
     return user->*kind;
   }
   void forward_mouse_to_parent(GLUI* gui, int button, int state, int x, int y);
+  // Attaches the menu of the list box under (x, y), or detaches the one attached.
+  void refresh_hover(GLUI* gui, int x, int y);
+  // A wheel turn (buttons 3 and 4) over a control that scrolls: used; answers whether.
+  bool wheel_over_control(GLUI* gui, int button, int state, int x, int y);
+  // Delivers the press that closed a menu, if one waits, as the next event comes.
+  void deliver_menu_closing_press();
+  class IdleCheck;
+  // Installs or removes the idle handler as the program's idle function and the focused
+  // controls now need it.
+  void update_idle();
   std::vector<std::unique_ptr<GLUI>> guis;
   std::vector<UserHandlers> handlers;
   void (*idle)() = nullptr;
+  bool idle_installed = false;
+  // A menu closed by a click outside it: the list box whose menu it was, and the press
+  // to deliver unless a choice follows.
+  struct MenuClosing {
+    int window = 0;
+    int x = 0, y = 0;
+    GLUI_Listbox* listbox = nullptr;
+  };
+  MenuClosing menu_closing;
   GLUI_Platform* platform_ = nullptr;
   bool leaving = false;  // a main window closed: the event loop is ending
 };

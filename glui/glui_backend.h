@@ -70,6 +70,11 @@ class GLUI_Platform {
   virtual void window_size(int window, int* w, int* h) = 0;
   virtual void reshape_window(int window, int w, int h) = 0;
   virtual void position_window(int window, int x, int y) = 0;
+  // Where a top-level window shows on the screen, a window manager's frame round it
+  // included; false when it does not show. position_window with the same x and y puts
+  // the frame back there.
+  virtual bool window_frame(int window, int* x, int* y, int* w, int* h) = 0;
+  virtual void screen_size(int* w, int* h) = 0;
   virtual void show_window(int window) = 0;
   virtual void hide_window(int window) = 0;
   virtual void post_redisplay(int window) = 0;
@@ -78,11 +83,14 @@ class GLUI_Platform {
   // Installs the widget layer's handler of that kind on the current window, and its
   // close handler (GLUI_Master.on_window_closed).
   virtual void install_main_handler(Handler handler) = 0;
-  // Installs the widget layer's idle handler.
-  virtual void install_idle_handler() = 0;
+  // Installs the widget layer's idle handler (GLUI_Master.on_idle), or removes it: without
+  // one the event loop waits for the next event.
+  virtual void set_idle_handler(bool installed) = 0;
   // Attaches a pop-up menu holding items, in order, to the left button of window, or
-  // detaches it when items is null. A choice reaches GLUI_Master.on_menu_choice.
-  // Answers false (and changes nothing) while a menu is open.
+  // detaches it when items is null. A choice reaches GLUI_Master.on_menu_choice (with the
+  // item's index), after the menu's close has reached GLUI_Master.on_menu_closed. Items
+  // too many for one column of the screen open in groups (menu_groups). Answers false
+  // (and changes nothing) while a menu is open.
   virtual bool set_popup_menu(int window, const std::vector<std::string>* items) = 0;
   // Asks a window manager to keep the top-level window above owner.
   virtual void set_transient_for(int window, int owner) = 0;
@@ -91,10 +99,19 @@ class GLUI_Platform {
   virtual void leave_main_loop() = 0;
   // Rings the bell once: a key that a field refuses. The default rings nothing.
   virtual void ring_bell() {}
+  // Gives the keyboard to the top-level window (once the window system shows it), until a
+  // click in another of the program's windows. The default does nothing.
+  virtual void give_keyboard_focus(int /*window*/) {}
   // Milliseconds on a clock that never goes back, for telling a double-click from two
   // clicks. The default is the process's steady clock.
   virtual long long milliseconds();
 };
+
+// How a pop-up menu of `count` items shows when a column holds at most `rows` of them:
+// one column when they fit, else a first column of groups, each opening a column of at
+// most `rows` consecutive items beside it. Answers the first item's index of each group
+// (just {0} for one column).
+std::vector<int> menu_groups(int count, int rows);
 
 // The platform the widget layer uses unless GLUI_Master.set_platform chose another.
 // The glui library answers the freeglut one; the window-free test program links its own.

@@ -111,6 +111,7 @@ void GLUI_EditText::set_float_val(float value) {
 }
 
 void GLUI_EditText::store_number(double value) {
+  limited_text.clear();
   if (std::isnan(value)) value = 0.0;  // keeps limits and conversions meaningful
   if (data_type == GLUI_EDITTEXT_INT) {
     const double bounded = std::clamp(value, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX));
@@ -128,6 +129,7 @@ void GLUI_EditText::store_number(double value) {
 }
 
 void GLUI_EditText::set_text(const char* text) {
+  limited_text.clear();
   buffer.set_text(text ? text : "");
   keep_caret_visible();
   if (data_type == GLUI_EDITTEXT_TEXT) write_live();
@@ -168,10 +170,16 @@ void GLUI_EditText::sync_live() {
 
 void GLUI_EditText::commit() {
   const bool has_digit = buffer.text().find_first_of("0123456789") != std::string::npos;
+  const std::string typed = buffer.text();
+  limited_text.clear();
   if (data_type == GLUI_EDITTEXT_INT) {
-    store_number(has_digit ? glui_numbers::parse_int(buffer.text()) : int_val);
+    const int parsed = has_digit ? glui_numbers::parse_int(typed) : int_val;
+    store_number(parsed);
+    if (int_val != parsed) limited_text = typed;
   } else if (data_type == GLUI_EDITTEXT_FLOAT) {
-    store_number(has_digit ? glui_numbers::parse_float(buffer.text()) : float_val);
+    const float parsed = has_digit ? glui_numbers::parse_float(typed) : float_val;
+    store_number(parsed);
+    if (float_val != parsed) limited_text = typed;
   } else {
     write_live();
   }
@@ -193,16 +201,22 @@ void GLUI_EditText::update_size() {
 }
 
 // Shows the text from its start when the caret fits, else scrolls just far enough
-// to show the caret at the right end of the field.
+// to show the caret at the right end of the field. The characters before the caret are
+// measured once each, back from the caret, and only as many as fit: a key costs at most
+// in proportion to the text's length, however long it grows.
 void GLUI_EditText::keep_caret_visible() {
-  const int visible = w - text_x_offset - 2 * text_inset;
-  const std::string_view text = buffer.text();
   scroll = 0;
   if (w == 0) return;  // not laid out yet
-  while (scroll < buffer.caret() &&
-         glui_text_width(text.substr(scroll, buffer.caret() - scroll)) > visible) {
-    ++scroll;
+  const int visible = w - text_x_offset - 2 * text_inset;
+  const std::string& text = buffer.text();
+  int start = buffer.caret(), width = 0;
+  while (start > 0) {
+    const int advance = glui_char_width(static_cast<unsigned char>(text[start - 1]));
+    if (width + advance > visible) break;
+    width += advance;
+    --start;
   }
+  scroll = start;
 }
 
 int GLUI_EditText::caret_index_at(int x) const {

@@ -1,5 +1,7 @@
 #include "glui/glui_font.h"
 
+#include <algorithm>
+
 namespace {
 
 // glutBitmapWidth(GLUT_BITMAP_HELVETICA_12, c) for c = 0..255, read once from freeglut
@@ -31,4 +33,44 @@ int glui_text_width(std::string_view text) {
   int width = 0;
   for (char c : text) width += glui_char_width(static_cast<unsigned char>(c));
   return width;
+}
+
+std::vector<std::string> glui_wrap_text(std::string_view text, int width) {
+  std::vector<std::string> rows(1);
+  int row_width = 0;
+  size_t at = 0;
+  while (at < text.size()) {
+    // The next word and the blank before it, if the row holds something already.
+    const size_t word_end = std::min(text.find(' ', at + 1), text.size());
+    const std::string_view word = text.substr(at, word_end - at);
+    const int word_width = glui_text_width(word);
+    if (row_width + word_width <= width || rows.back().empty()) {
+      if (rows.back().empty() && !word.empty() && word.front() == ' ' && at > 0) {
+        // A row begins after the blank that broke the row before it.
+        rows.back() += word.substr(1);
+        row_width += word_width - glui_char_width(' ');
+      } else {
+        rows.back() += word;
+        row_width += word_width;
+      }
+      // A word wider than a whole row is broken where it reaches the edge.
+      while (row_width > width && rows.back().size() > 1) {
+        std::string& row = rows.back();
+        size_t fits = 0;
+        for (int pen = 0; fits < row.size() && pen + glui_char_width(static_cast<unsigned char>(row[fits])) <= width; ++fits) {
+          pen += glui_char_width(static_cast<unsigned char>(row[fits]));
+        }
+        fits = std::max<size_t>(fits, 1);
+        std::string rest = row.substr(fits);
+        row.resize(fits);
+        rows.push_back(rest);
+        row_width = glui_text_width(rest);
+      }
+      at = word_end;
+    } else {
+      rows.emplace_back();
+      row_width = 0;
+    }
+  }
+  return rows;
 }

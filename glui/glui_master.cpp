@@ -2,10 +2,20 @@
 // window's callbacks, and routing events to controls.
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "glui/glui.h"
 
 GLUI_Master_Object GLUI_Master;
+
+std::vector<int> menu_groups(int count, int rows) {
+  if (rows < 1 || count <= rows) return {0};
+  // As many groups as the columns need, and no more items in a group than in a column.
+  const int groups = (count + rows - 1) / rows;
+  std::vector<int> starts;
+  for (int i = 0; i < groups; ++i) starts.push_back(i * count / groups);
+  return starts;
+}
 
 long long GLUI_Platform::milliseconds() {
   using namespace std::chrono;
@@ -15,11 +25,25 @@ long long GLUI_Platform::milliseconds() {
 namespace {
 
 constexpr int left_button = 0;
+constexpr int wheel_up = 3, wheel_down = 4;
 constexpr int button_down = 0;
 constexpr int side_flags =
     GLUI_SUBWINDOW_TOP | GLUI_SUBWINDOW_BOTTOM | GLUI_SUBWINDOW_LEFT | GLUI_SUBWINDOW_RIGHT;
 
 }  // namespace
+
+// Brings the idle handler in line with what needs it once an event has been handled
+// (a released ball may spin; a blurred one stops).
+class GLUI_Master_Object::IdleCheck {
+ public:
+  explicit IdleCheck(GLUI_Master_Object& master) : master_(master) {}
+  ~IdleCheck() { master_.update_idle(); }
+  IdleCheck(const IdleCheck&) = delete;
+  IdleCheck& operator=(const IdleCheck&) = delete;
+
+ private:
+  GLUI_Master_Object& master_;
+};
 
 // Frees the windows' memory only: at process exit the window system may be gone.
 GLUI_Master_Object::~GLUI_Master_Object() = default;
@@ -192,7 +216,15 @@ void GLUI_Master_Object::set_glutMouseFunc(void (*f)(int, int, int, int)) {
 
 void GLUI_Master_Object::set_glutIdleFunc(void (*f)()) {
   idle = f;
-  platform().install_idle_handler();
+  update_idle();
+}
+
+void GLUI_Master_Object::update_idle() {
+  bool needed = idle != nullptr;
+  for (const auto& gui : guis) needed = needed || (gui->focus && gui->focus->wants_idle());
+  if (needed == idle_installed) return;
+  idle_installed = needed;
+  platform().set_idle_handler(needed);
 }
 
 // ---- events
@@ -211,6 +243,7 @@ bool GLUI_Master_Object::prepare_display(int window) {
 }
 
 void GLUI_Master_Object::forget(GLUI* gui) {
+  if (menu_closing.window == gui->window_id) menu_closing = {};
   guis.erase(std::find_if(guis.begin(), guis.end(),
                           [gui](const auto& entry) { return entry.get() == gui; }));
 }
@@ -283,6 +316,11 @@ void GLUI_Master_Object::on_reshape(int window, int w, int h) {
 }
 
 void GLUI_Master_Object::on_mouse(int window, int button, int state, int x, int y, int modifiers) {
+  const IdleCheck check(*this);
+  // A press that reaches the program was not the one that closed a menu: that one went to
+  // another window, and the press there is this.
+  if (state == button_down) menu_closing = {};
+  deliver_menu_closing_press();
   GLUI* gui = find_glui_by_window_id(window);
   if (!gui) {
     deactivate_all();
@@ -292,7 +330,7 @@ void GLUI_Master_Object::on_mouse(int window, int button, int state, int x, int 
     return;
   }
   if (button != left_button) {
-    forward_mouse_to_parent(gui, button, state, x, y);
+    if (!wheel_over_control(gui, button, state, x, y)) forward_mouse_to_parent(gui, button, state, x, y);
   } else if (state == button_down) {
     blur_other_windows(gui);
     GLUI_Control* control = gui->control_at(x, y);
@@ -309,22 +347,43 @@ void GLUI_Master_Object::on_mouse(int window, int button, int state, int x, int 
     gui->pressed_control = nullptr;
     // A control disabled while it was held counts as released outside.
     pressed->on_release(x, y, pressed->enabled && pressed->contains(x, y));
+    // A menu that closed meanwhile was detached: the list box under the pointer gets its
+    // menu again without waiting for the pointer to move.
+    if (find_glui_by_window_id(window) == gui) refresh_hover(gui, x, y);
   } else {
     forward_mouse_to_parent(gui, button, state, x, y);
   }
 }
 
+bool GLUI_Master_Object::wheel_over_control(GLUI* gui, int button, int state, int x, int y) {
+  if (button != wheel_up && button != wheel_down) return false;
+  GLUI_Control* control = gui->control_at(x, y);
+  if (!control || !control->takes_wheel()) return false;
+  if (state == button_down) control->on_wheel(button == wheel_up ? -1 : 1);
+  return true;
+}
+
+void GLUI_Master_Object::deliver_menu_closing_press() {
+  const MenuClosing closing = std::exchange(menu_closing, MenuClosing{});
+  if (closing.window != 0) on_mouse(closing.window, left_button, button_down, closing.x, closing.y, 0);
+}
+
 void GLUI_Master_Object::on_motion(int window, int x, int y) {
+  const IdleCheck check(*this);
+  deliver_menu_closing_press();
   GLUI* gui = find_glui_by_window_id(window);
   if (gui && gui->pressed_control && gui->pressed_control->enabled) {
     gui->pressed_control->on_drag(x, y);
   }
 }
 
-// A list box with items under the pointer gets the left button's pop-up menu.
 void GLUI_Master_Object::on_passive_motion(int window, int x, int y) {
-  GLUI* gui = find_glui_by_window_id(window);
-  if (!gui) return;
+  if (GLUI* gui = find_glui_by_window_id(window)) refresh_hover(gui, x, y);
+}
+
+// A list box with items under the pointer gets the left button's pop-up menu.
+void GLUI_Master_Object::refresh_hover(GLUI* gui, int x, int y) {
+  const int window = gui->window_id;
   auto* listbox = dynamic_cast<GLUI_Listbox*>(gui->control_at(x, y));
   // freeglut cannot open a menu of no items: the X server refuses its empty window, and
   // the program ends or stops answering. An empty list opens nothing.
@@ -338,16 +397,31 @@ void GLUI_Master_Object::on_passive_motion(int window, int x, int y) {
   if (platform().set_popup_menu(window, &texts)) gui->hovered_listbox = listbox;
 }
 
-void GLUI_Master_Object::on_menu_choice(int window, int index) {
+void GLUI_Master_Object::on_menu_closed(int window, int x, int y) {
   GLUI* gui = find_glui_by_window_id(window);
-  if (!gui || !gui->hovered_listbox) return;
-  GLUI_Listbox* listbox = gui->hovered_listbox;
+  if (!gui) return;
+  // The platform detached the menu: the next hover attaches one again.
+  menu_closing = MenuClosing{window, x, y, gui->hovered_listbox};
+  gui->hovered_listbox = nullptr;
+}
+
+void GLUI_Master_Object::on_menu_choice(int window, int index) {
+  const IdleCheck check(*this);
+  GLUI* gui = find_glui_by_window_id(window);
+  if (!gui) return;
+  // Through freeglut the menu's close came first, and it is no press.
+  const MenuClosing closing = menu_closing.window == window ? std::exchange(menu_closing, MenuClosing{}) : MenuClosing{};
+  GLUI_Listbox* listbox = closing.window != 0 ? closing.listbox : gui->hovered_listbox;
+  if (!listbox) return;
   blur_other_windows(gui);
   gui->set_focus(listbox, false);
   if (listbox->enabled) listbox->choose_index(index);
+  if (closing.window == window && find_glui_by_window_id(window) == gui) refresh_hover(gui, closing.x, closing.y);
 }
 
 void GLUI_Master_Object::on_keyboard(int window, unsigned char key, int x, int y, int modifiers) {
+  const IdleCheck check(*this);
+  deliver_menu_closing_press();
   GLUI* gui = find_glui_by_window_id(window);
   if (!gui) {
     if (const UserHandlers* user = find_handlers(window); user && user->keyboard) {
@@ -371,6 +445,8 @@ void GLUI_Master_Object::on_keyboard(int window, unsigned char key, int x, int y
 }
 
 void GLUI_Master_Object::on_special(int window, int key, int x, int y, int modifiers) {
+  const IdleCheck check(*this);
+  deliver_menu_closing_press();
   GLUI* gui = find_glui_by_window_id(window);
   if (!gui) {
     if (const UserHandlers* user = find_handlers(window); user && user->special) {
@@ -395,6 +471,8 @@ void GLUI_Master_Object::forward_mouse_to_parent(GLUI* gui, int button, int stat
 
 void GLUI_Master_Object::on_idle() {
   if (leaving) return;
+  const IdleCheck check(*this);
+  deliver_menu_closing_press();
   for (size_t i = 0; i < guis.size(); ++i) {
     if (GLUI_Control* focus = guis[i]->focus) focus->on_idle();
   }

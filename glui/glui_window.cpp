@@ -84,6 +84,10 @@ GLUI_Listbox* GLUI::add_listbox_to_panel(GLUI_Panel* panel, const char* name, in
   return add_to(panel, std::make_unique<GLUI_Listbox>(name, live, id, cb));
 }
 
+GLUI_List* GLUI::add_list(int width, int rows, int id, GLUI_Update_CB cb) {
+  return add_to(nullptr, std::make_unique<GLUI_List>(width, rows, id, cb));
+}
+
 GLUI_Rotation* GLUI::add_rotation(const char* name, float* live, int id, GLUI_Update_CB cb) {
   return add_rotation_to_panel(nullptr, name, live, id, cb);
 }
@@ -146,6 +150,18 @@ GLUI_Button* GLUI::button_for_key(unsigned char key) const {
 }
 
 void GLUI::raise() { master->platform().raise_window(window_id); }
+
+void GLUI::place(int x, int y) {
+  place_x = x;
+  place_y = y;
+  master->platform().position_window(window_id, x, y);
+}
+
+bool GLUI::frame(int* x, int* y, int* w, int* h) const {
+  return master->platform().window_frame(window_id, x, y, w, h);
+}
+
+void GLUI::give_keyboard_focus() { master->platform().give_keyboard_focus(window_id); }
 
 void GLUI::draw_now() { master->platform().draw_window_now(window_id); }
 

@@ -5,10 +5,12 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "glui/gl_painter.h"
 #include "glui/glui.h"
@@ -23,61 +25,6 @@ bool exiting = false;
 // GLUI windows that were resized. Mesa may still draw the first frame after a resize
 // into a buffer of the old size, so these windows are drawn once more.
 std::set<int> resized_windows;
-
-// ---- GLUT callbacks, shared by the main windows and the GLUI windows
-
-void on_display() {
-  const int window = glutGetWindow();
-  if (!GLUI_Master.prepare_display(window)) {
-    resized_windows.erase(window);
-    return;
-  }
-  GLUI* gui = GLUI_Master.find_glui_by_window_id(window);
-  GlPainter painter(gui->win_w, gui->win_h);
-  gui->draw(painter);
-  glutSwapBuffers();
-  if (resized_windows.erase(window)) glutPostRedisplay();
-}
-
-void on_reshape(int w, int h) {
-  const int window = glutGetWindow();
-  if (GLUI_Master.find_glui_by_window_id(window)) resized_windows.insert(window);
-  GLUI_Master.on_reshape(window, w, h);
-}
-
-void on_mouse(int button, int state, int x, int y) {
-  GLUI_Master.on_mouse(glutGetWindow(), button, state, x, y, glutGetModifiers());
-}
-
-void on_motion(int x, int y) { GLUI_Master.on_motion(glutGetWindow(), x, y); }
-
-void on_passive_motion(int x, int y) { GLUI_Master.on_passive_motion(glutGetWindow(), x, y); }
-
-void on_keyboard(unsigned char key, int x, int y) {
-  GLUI_Master.on_keyboard(glutGetWindow(), key, x, y, glutGetModifiers());
-}
-
-void on_special(int key, int x, int y) {
-  GLUI_Master.on_special(glutGetWindow(), key, x, y, glutGetModifiers());
-}
-
-void on_idle() { GLUI_Master.on_idle(); }
-
-// ---- pop-up menus: one per window at most; freeglut forbids changing menus while one
-// is open, so changes wait until it closes.
-
-bool menu_open = false;
-std::map<int, int> menu_of_window;
-
-// freeglut draws a menu that opens once, right after giving its window the menu's size;
-// Mesa may draw that first frame into a buffer of the window's old size, which leaves a
-// black band at the top and cuts the list short, and freeglut draws again only when the
-// highlighted item changes. So while a menu is open and not yet drawn whole, an Expose
-// event sent to its window every few milliseconds has freeglut draw it again. Drawn whole,
-// the menu's white top edge reaches its top-right corner.
-
-int menu_openings = 0;  // a tick of an earlier opening finds the number changed
-int menu_opened_at = 0;  // GLUT_ELAPSED_TIME
 
 // Errors of requests about windows that may go away meanwhile are not the program's end.
 class XErrorsIgnored {
@@ -97,6 +44,125 @@ class XErrorsIgnored {
   Display* display_;
   int (*previous_)(Display*, XErrorEvent*);
 };
+
+// ---- the keyboard given to a dialog: X hands keys to the window under the pointer unless
+// a window manager or a program sets the input focus.
+
+int keyboard_window = 0;  // the top-level window that asked for the keyboard, until it has it
+int focused_window = 0;   // the window given the keyboard, until a click elsewhere
+
+// The X window of a GLUT window: the drawable of its context, current while it is.
+Window x_window_of(int window) {
+  const int previous = glutGetWindow();
+  if (previous != window) glutSetWindow(window);
+  const Window x_window = glXGetCurrentDrawable();
+  if (previous && previous != window) glutSetWindow(previous);
+  return x_window;
+}
+
+// Sets the input focus on the window that asked for it, once it shows.
+void focus_keyboard_window() {
+  Display* display = glXGetCurrentDisplay();
+  if (!keyboard_window || !display) return;
+  if (!GLUI_Master.find_glui_by_window_id(keyboard_window)) {  // closed meanwhile
+    keyboard_window = 0;
+    return;
+  }
+  const Window target = x_window_of(keyboard_window);
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(display, target, &attributes) || attributes.map_state != IsViewable) return;
+  {
+    const XErrorsIgnored ignored(display);
+    XSetInputFocus(display, target, RevertToPointerRoot, CurrentTime);
+  }
+  focused_window = std::exchange(keyboard_window, 0);
+}
+
+// A press in another window than the one given the keyboard hands the keys back to the
+// pointer, unless a window manager has moved the focus on already.
+void release_keyboard_on_press(int window) {
+  Display* display = glXGetCurrentDisplay();
+  keyboard_window = 0;
+  if (!focused_window || !display) return;
+  if (!GLUI_Master.find_glui_by_window_id(focused_window)) {  // closed meanwhile
+    focused_window = 0;
+    return;
+  }
+  const Window focused = x_window_of(focused_window);
+  int top = window;
+  while (glutGet(GLUT_WINDOW_PARENT) != 0) {
+    top = glutGet(GLUT_WINDOW_PARENT);
+    glutSetWindow(top);
+  }
+  glutSetWindow(window);
+  if (top == focused_window) return;
+  focused_window = 0;
+  Window holder = 0;
+  int revert = 0;
+  XGetInputFocus(display, &holder, &revert);
+  if (holder != focused) return;
+  const XErrorsIgnored ignored(display);
+  XSetInputFocus(display, PointerRoot, RevertToPointerRoot, CurrentTime);
+}
+
+// ---- GLUT callbacks, shared by the main windows and the GLUI windows
+
+void on_display() {
+  const int window = glutGetWindow();
+  if (window == keyboard_window) focus_keyboard_window();
+  if (!GLUI_Master.prepare_display(window)) {
+    resized_windows.erase(window);
+    return;
+  }
+  GLUI* gui = GLUI_Master.find_glui_by_window_id(window);
+  GlPainter painter(gui->win_w, gui->win_h);
+  gui->draw(painter);
+  glutSwapBuffers();
+  if (resized_windows.erase(window)) glutPostRedisplay();
+}
+
+void on_reshape(int w, int h) {
+  const int window = glutGetWindow();
+  if (GLUI_Master.find_glui_by_window_id(window)) resized_windows.insert(window);
+  GLUI_Master.on_reshape(window, w, h);
+}
+
+void on_mouse(int button, int state, int x, int y) {
+  if (state == GLUT_DOWN) release_keyboard_on_press(glutGetWindow());
+  GLUI_Master.on_mouse(glutGetWindow(), button, state, x, y, glutGetModifiers());
+}
+
+void on_motion(int x, int y) { GLUI_Master.on_motion(glutGetWindow(), x, y); }
+
+void on_passive_motion(int x, int y) { GLUI_Master.on_passive_motion(glutGetWindow(), x, y); }
+
+void on_keyboard(unsigned char key, int x, int y) {
+  GLUI_Master.on_keyboard(glutGetWindow(), key, x, y, glutGetModifiers());
+}
+
+void on_special(int key, int x, int y) {
+  GLUI_Master.on_special(glutGetWindow(), key, x, y, glutGetModifiers());
+}
+
+void on_idle() { GLUI_Master.on_idle(); }
+
+// ---- pop-up menus: one per window at most (a long one with its group menus); freeglut
+// forbids changing menus while one is open, so changes wait until it closes.
+
+bool menu_open = false;
+// The menus of each window, the one attached to its left button first; a menu stays
+// attached until it closes, and is destroyed when the window gets another.
+std::map<int, std::vector<int>> menus_of_window;
+
+// freeglut draws a menu that opens once, right after giving its window the menu's size;
+// Mesa may draw that first frame into a buffer of the window's old size, which leaves a
+// black band at the top and cuts the list short, and freeglut draws again only when the
+// highlighted item changes. So while a menu is open and not yet drawn whole, an Expose
+// event sent to its window every few milliseconds has freeglut draw it again. Drawn whole,
+// the menu's white top edge reaches its top-right corner.
+
+int menu_openings = 0;  // a tick of an earlier opening finds the number changed
+int menu_opened_at = 0;  // GLUT_ELAPSED_TIME
 
 // The open menu's window: the topmost viewable child of the root window that freeglut
 // named as its menus; 0 when there is none (yet).
@@ -150,18 +216,55 @@ void check_open_menu(int opening) {
   glutTimerFunc(5, check_open_menu, opening);
 }
 
-void on_menu_status(int status, int, int) {
+// When a menu closes, freeglut has the window it belongs to current. The menu is
+// detached at once: freeglut would open it again at once if the click that closed it
+// fell in its window (on the dialog's OK, say), instead of handing the click on.
+void on_menu_status(int status, int x, int y) {
   menu_open = status == GLUT_MENU_IN_USE;
-  if (!menu_open) return;
-  menu_opened_at = glutGet(GLUT_ELAPSED_TIME);
-  glutTimerFunc(5, check_open_menu, ++menu_openings);
+  if (menu_open) {
+    menu_opened_at = glutGet(GLUT_ELAPSED_TIME);
+    glutTimerFunc(5, check_open_menu, ++menu_openings);
+    return;
+  }
+  glutDetachMenu(GLUT_LEFT_BUTTON);
+  GLUI_Master.on_menu_closed(glutGetWindow(), x, y);
 }
 
 void on_menu_choice(int index) {
   const int menu = glutGetMenu();
-  for (const auto& [window, window_menu] : menu_of_window) {
-    if (window_menu == menu) GLUI_Master.on_menu_choice(window, index);
+  for (const auto& [window, menus] : menus_of_window) {
+    if (std::find(menus.begin(), menus.end(), menu) != menus.end()) GLUI_Master.on_menu_choice(window, index);
   }
+}
+
+// How many menu entries one column of the screen holds: freeglut's entries are as tall
+// as its menu font's lines and a border, inside a border round the menu.
+int menu_rows_on_screen() {
+  constexpr int border = 2;
+  const int entry = glutBitmapHeight(GLUT_BITMAP_HELVETICA_18) + border;
+  return (glutGet(GLUT_SCREEN_HEIGHT) - 4 * border) / entry;
+}
+
+// Makes the menus of `items` (one, or a menu of groups and a menu for each group) and
+// answers their ids, the one to attach first.
+std::vector<int> make_menus(const std::vector<std::string>& items) {
+  const std::vector<int> starts = menu_groups(static_cast<int>(items.size()), menu_rows_on_screen());
+  std::vector<int> groups;
+  for (size_t g = 0; g < starts.size(); ++g) {
+    const size_t end = g + 1 < starts.size() ? static_cast<size_t>(starts[g + 1]) : items.size();
+    groups.push_back(glutCreateMenu(on_menu_choice));
+    for (size_t i = static_cast<size_t>(starts[g]); i < end; ++i) {
+      glutAddMenuEntry(items[i].c_str(), static_cast<int>(i));
+    }
+  }
+  if (groups.size() == 1) return groups;
+  const int top = glutCreateMenu(on_menu_choice);
+  for (size_t g = 0; g < starts.size(); ++g) {
+    const size_t last = g + 1 < starts.size() ? static_cast<size_t>(starts[g + 1]) - 1 : items.size() - 1;
+    glutAddSubMenu((items[static_cast<size_t>(starts[g])] + " - " + items[last]).c_str(), groups[g]);
+  }
+  groups.insert(groups.begin(), top);
+  return groups;
 }
 
 // Drops what the glue keeps for a window that freeglut is destroying, then tells the layer.
@@ -169,9 +272,11 @@ void on_close() {
   if (exiting) return;
   const int window = glutGetWindow();
   resized_windows.erase(window);
-  if (auto found = menu_of_window.find(window); found != menu_of_window.end()) {
-    if (!menu_open) glutDestroyMenu(found->second);
-    menu_of_window.erase(found);
+  if (auto found = menus_of_window.find(window); found != menus_of_window.end()) {
+    if (!menu_open) {
+      for (const int menu : found->second) glutDestroyMenu(menu);
+    }
+    menus_of_window.erase(found);
   }
   GLUI_Master.on_window_closed(window);
 }
@@ -269,7 +374,7 @@ class GlutPlatform : public GLUI_Platform {
 
   // A window the layer destroys itself is no close for the layer to handle.
   void destroy_window(int window) override {
-    menu_of_window.erase(window);
+    menus_of_window.erase(window);
     with_window(window, [] { glutCloseFunc(nullptr); });
     if (glut_running()) glutDestroyWindow(window);
   }
@@ -293,6 +398,38 @@ class GlutPlatform : public GLUI_Platform {
 
   void position_window(int window, int x, int y) override {
     with_window(window, [&] { glutPositionWindow(x, y); });
+  }
+
+  bool window_frame(int window, int* x, int* y, int* w, int* h) override {
+    *x = *y = *w = *h = 0;
+    Display* display = glut_running() ? glXGetCurrentDisplay() : nullptr;
+    if (!display) return false;
+    // The frame is the ancestor that is a child of the root window.
+    Window frame = x_window_of(window), root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    while (XQueryTree(display, frame, &root, &parent, &children, &count)) {
+      if (children) XFree(children);
+      if (parent == root || parent == 0) break;
+      frame = parent;
+    }
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, frame, &attributes)) return false;
+    *x = attributes.x;
+    *y = attributes.y;
+    *w = attributes.width + 2 * attributes.border_width;
+    *h = attributes.height + 2 * attributes.border_width;
+    return attributes.map_state == IsViewable;
+  }
+
+  void screen_size(int* w, int* h) override {
+    *w = glut_running() ? glutGet(GLUT_SCREEN_WIDTH) : 0;
+    *h = glut_running() ? glutGet(GLUT_SCREEN_HEIGHT) : 0;
+  }
+
+  void give_keyboard_focus(int window) override {
+    if (!glut_running()) return;
+    keyboard_window = window;
+    focus_keyboard_window();
   }
 
   void show_window(int window) override { with_window(window, [] { glutShowWindow(); }); }
@@ -332,7 +469,9 @@ class GlutPlatform : public GLUI_Platform {
     }
   }
 
-  void install_idle_handler() override { glutIdleFunc(on_idle); }
+  void set_idle_handler(bool installed) override {
+    if (glut_running()) glutIdleFunc(installed ? on_idle : nullptr);
+  }
 
   void set_transient_for(int window, int owner) override {
     // A GLUT window's X window is the drawable of its context, current while it is.
@@ -362,18 +501,16 @@ class GlutPlatform : public GLUI_Platform {
     if (menu_open) return false;
     glutMenuStatusFunc(on_menu_status);
     with_window(window, [&] {
-      if (auto found = menu_of_window.find(window); found != menu_of_window.end()) {
+      if (auto found = menus_of_window.find(window); found != menus_of_window.end()) {
         glutDetachMenu(GLUT_LEFT_BUTTON);
-        glutDestroyMenu(found->second);
-        menu_of_window.erase(found);
+        for (const int menu : found->second) glutDestroyMenu(menu);
+        menus_of_window.erase(found);
       }
       if (!items) return;
-      const int menu = glutCreateMenu(on_menu_choice);
-      for (size_t i = 0; i < items->size(); ++i) {
-        glutAddMenuEntry((*items)[i].c_str(), static_cast<int>(i));
-      }
+      const std::vector<int> menus = make_menus(*items);
+      glutSetMenu(menus.front());
       glutAttachMenu(GLUT_LEFT_BUTTON);
-      menu_of_window[window] = menu;
+      menus_of_window[window] = menus;
     });
     return true;
   }

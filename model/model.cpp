@@ -14,17 +14,26 @@
 namespace kelvaro {
 namespace {
 
-// Notes the lexer's line as the place where reading stopped, on success or failure.
+// Notes the lexer's line as the place where reading stopped, on success or failure (the
+// file's last line when the whole file was read in vain), and the character that stopped it.
 class StopLineRecorder {
 public:
-    StopLineRecorder(const ModelLexer& lexer, int& target) : lexer_(lexer), target_(target) {}
-    ~StopLineRecorder() { target_ = lexer_.line(); }
+    StopLineRecorder(const ModelLexer& lexer, int& line, std::string& character)
+        : lexer_(lexer), line_(line), character_(character) {}
+    ~StopLineRecorder() {
+        line_ = wholeFileRead_ ? lexer_.lastCharacterLine() : lexer_.line();
+        character_ = lexer_.invalidCharacter();
+    }
     StopLineRecorder(const StopLineRecorder&) = delete;
     StopLineRecorder& operator=(const StopLineRecorder&) = delete;
 
+    void wholeFileRead() { wholeFileRead_ = true; }
+
 private:
     const ModelLexer& lexer_;
-    int& target_;
+    int& line_;
+    std::string& character_;
+    bool wholeFileRead_ = false;
 };
 
 // Squared distance from `p` to the widened position of charge i: differences and sum in
@@ -40,18 +49,23 @@ double squaredDistance(const Vector3& p, const ChargeColumns& charges, int i) {
 
 Model::Model(std::FILE* stream, std::vector<ReadWarning>* warnings) {
     lastReadLine_ = 0;
+    lastInvalidCharacter_.clear();
     KeywordTable& keywords = KeywordTable::processTable();
     if (keywords.count() == 0) keywords.fillKeywords();
     bounds_ = create<ABox>();
     if (!bounds_) failRead(ReadError::OutOfMemory);
 
     ModelLexer lexer(stream);
-    const StopLineRecorder recorder(lexer, lastReadLine_);
+    StopLineRecorder recorder(lexer, lastReadLine_, lastInvalidCharacter_);
     ModelReader reader(lexer, keywords, *this, warnings);
     while (reader.readStatement() != StatementOutcome::EndOfInput) {
     }
     // A box with unset corners would make every evaluation meaningless.
-    if (!reader.boundsRead()) failRead(ReadError::MissingBounds);
+    if (!reader.boundsRead()) {
+        recorder.wholeFileRead();
+        failRead(ReadError::MissingBounds);
+    }
+    reader.warnChargesOutsideBox();
     finishModel();
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -35,9 +36,10 @@ public:
     // word, a file without BOUNDS or exhausted memory it raises the ReadError code as a
     // plain int (see read_errors.h; readErrorWords in read_report.h gives its words); the
     // partly built model is destroyed then. Statements with wrong arguments are dropped,
-    // and so is the line after a statement that ended with its line; when `warnings` is
-    // given, one ReadWarning for each is appended to it, in file order (also those read
-    // before a failure). The model is the same with or without them. Either way
+    // and so is the line after a statement that ended with its line (or in a comment that
+    // took its line feed); when `warnings` is given, one ReadWarning for each is appended
+    // to it, and one for each charge that lies outside the box, in file order (also those
+    // read before a failure). The model is the same with or without them. Either way
     // lastReadLine() tells where reading stopped.
     explicit Model(std::FILE* stream, std::vector<ReadWarning>* warnings = nullptr);
     // Makes a model from values, stored and finished as the reading constructor stores and
@@ -54,9 +56,14 @@ public:
     Model& operator=(const Model&) = delete;
 
     // The line (1 = first) on which the most recent run of the reading constructor
-    // stopped: the line of the offending character or token after a failure, the last line
-    // after success. 0 before any read.
+    // stopped: the line of the offending character or token after a failure, the file's
+    // last line when it has no BOUNDS, the line after the last line feed after success. 0
+    // before any read.
     static int lastReadLine() { return lastReadLine_; }
+    // The bytes of the character that stopped the most recent read with
+    // ReadError::InvalidCharacter (all bytes of a character written in UTF-8); empty after
+    // any other end of a read.
+    static const std::string& lastInvalidCharacter() { return lastInvalidCharacter_; }
 
     // The potential at `p`: the sum of value / distance over the charges in order, in
     // double precision, times potentialScale. Infinite (or not a number) at a charge.
@@ -134,6 +141,7 @@ private:
     void finishModel();
 
     static inline int lastReadLine_ = 0;
+    static inline std::string lastInvalidCharacter_;
 
     char name_[maxNameLength + 1] = {};
     std::uint8_t nameLength_ = 0;

@@ -86,7 +86,10 @@ int ModelLexer::getChar() {
                 std::ungetc(after, stream_);
             }
         }
-        if (c != 0) record(c);
+        if (c != 0) {
+            record(c);
+            lastCharacterLine_ = nextLine_;
+        }
     }
     current_ = c;
     charLine_ = nextLine_;
@@ -193,8 +196,18 @@ const Token& ModelLexer::nextToken() {
             case CharClass::Invalid:
                 break;
         }
-        failRead(ReadError::InvalidCharacter);
+        failInvalidCharacter(c);
     }
+}
+
+void ModelLexer::failInvalidCharacter(int first) {
+    invalidCharacter_.assign(1, static_cast<char>(first));
+    // A UTF-8 lead byte says how many continuation bytes (10xxxxxx) belong to it.
+    const int continuations = (first & 0xE0) == 0xC0 ? 1 : (first & 0xF0) == 0xE0 ? 2 : (first & 0xF8) == 0xF0 ? 3 : 0;
+    for (int i = 0; i < continuations && (peekChar() & 0xC0) == 0x80; ++i) {
+        invalidCharacter_ += static_cast<char>(getChar());
+    }
+    failRead(ReadError::InvalidCharacter);
 }
 
 void ModelLexer::readIdentifier(int first) {
@@ -308,6 +321,7 @@ void ModelLexer::skipBackslash() {
     const int c = getChar();
     if (c == '\\') {
         skipLine();  // a comment: the rest of the line, its line feed included
+        if (current_ == '\n') ++commentLineFeeds_;
     } else if (c == '\n') {
         int next;
         do {
@@ -324,6 +338,7 @@ void ModelLexer::skipQuotedComment() {
     do {
         c = getChar();
         if (c == '\0') failRead(ReadError::UnterminatedQuotedComment);
+        if (c == '\n') ++commentLineFeeds_;
     } while (c != '\'');
 }
 

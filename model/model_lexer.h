@@ -98,6 +98,15 @@ public:
 
     // The line of the character read most recently (1 before anything is read).
     int line() const { return charLine_; }
+    // The line of the last character read from the stream: the file's last line once
+    // everything is read (1 before anything is read).
+    int lastCharacterLine() const { return lastCharacterLine_; }
+    // How many line feeds comments have swallowed so far: a comment's own line feed
+    // (\\ ... to the end of a line) and those inside a quoted comment.
+    int commentLineFeeds() const { return commentLineFeeds_; }
+    // The bytes of the character that stopped the reading with ReadError::InvalidCharacter
+    // (several for a character written in UTF-8); empty before such a stop.
+    const std::string& invalidCharacter() const { return invalidCharacter_; }
 
     // The text of `line` from its first non-blank character on, at most lineTextLimit
     // characters of it, as far as it has been read (whole once its line feed has been
@@ -123,6 +132,8 @@ private:
     void skipQuotedComment();
     void store(int c);
     void setKind(TokenKind kind);
+    // Notes `first` and the UTF-8 continuation bytes after it, then fails.
+    [[noreturn]] void failInvalidCharacter(int first);
 
     std::FILE* stream_;
     int current_ = 0;
@@ -131,6 +142,9 @@ private:
     int pendingCount_ = 0;
     int nextLine_ = 1;  // line of the next character to be read from the stream
     int charLine_ = 1;
+    int lastCharacterLine_ = 1;
+    int commentLineFeeds_ = 0;
+    std::string invalidCharacter_;
     Token token_;
     // Each character is recorded once, when it comes from the stream (push-back aside).
     int streamLine_ = 1;  // the line being read from the stream

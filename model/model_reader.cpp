@@ -1,5 +1,7 @@
 #include "model/model_reader.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "model/read_errors.h"
@@ -31,6 +33,8 @@ StatementOutcome ModelReader::readStatement() {
     if (!keyword) failRead(ReadError::UnknownKeyword);
     const int line = first.line;
     if (warnings_) lexer_.keepLine(line);
+    const int commentLineFeedsBefore = lexer_.commentLineFeeds();
+    const int chargesBefore = model_.chargeCount_;
 
     problem_.clear();
     bool done = false;
@@ -45,18 +49,56 @@ StatementOutcome ModelReader::readStatement() {
             break;
     }
     // Also when the statement's last token was already its line's end, which then
-    // discards the following line as well.
+    // discards the following line as well; or when a comment at the end of its line took
+    // the line feed with it, so that the token that cut the statement short stands on a
+    // following line, whose rest is discarded.
     const bool endedWithItsLine = lexer_.token().kind == TokenKind::EndOfLine;
+    const bool endedInComment = !problem_.empty() && lexer_.commentLineFeeds() != commentLineFeedsBefore &&
+                                lexer_.token().line != line;
     lexer_.skipLine();
     if (warnings_) {
         if (!problem_.empty()) warn(line, std::move(problem_));
         const int discarded = lexer_.line();
-        if (endedWithItsLine && discarded != line && !warningText(lexer_.lineText(discarded)).empty()) {
-            warn(discarded, "skipped as well, because the statement on line " + std::to_string(line) +
-                                " stopped at the end of its line");
+        if ((endedWithItsLine || endedInComment) && discarded != line &&
+            !warningText(lexer_.lineText(discarded)).empty()) {
+            warn(discarded, "skipped as well, because the statement on line " + std::to_string(line) + " stopped at " +
+                                (endedWithItsLine ? "the end of its line" : "the comment at the end of its line"));
+        }
+        if (model_.chargeCount_ != chargesBefore) {
+            statedCharges_.push_back({line, warningText(lexer_.lineText(line))});
         }
     }
     return done ? StatementOutcome::Done : StatementOutcome::Dropped;
+}
+
+void ModelReader::warnChargesOutsideBox() {
+    if (!warnings_ || !boundsRead_) return;
+    const ABox& box = *model_.bounds_;
+    const char axisNames[] = {'x', 'y', 'z'};
+    bool told = false;
+    for (std::size_t i = 0; i < statedCharges_.size(); ++i) {
+        const Vector3& p = model_.charges_[i].position;
+        const float coordinates[] = {p.x, p.y, p.z};
+        const float lows[] = {box.min.x, box.min.y, box.min.z};
+        const float highs[] = {box.max.x, box.max.y, box.max.z};
+        for (int axis = 0; axis < 3; ++axis) {
+            const bool below = coordinates[axis] < lows[axis], above = coordinates[axis] > highs[axis];
+            if (!below && !above) continue;
+            char reason[200];
+            std::snprintf(reason, sizeof reason,
+                          "this charge lies outside the box (%c = %g is beyond %g); it is kept, but no field line "
+                          "or surface reaches it",
+                          axisNames[axis], static_cast<double>(coordinates[axis]),
+                          static_cast<double>(below ? lows[axis] : highs[axis]));
+            warnings_->push_back(ReadWarning{statedCharges_[i].line, statedCharges_[i].text, reason, false});
+            told = true;
+            break;
+        }
+    }
+    if (told) {
+        std::stable_sort(warnings_->begin(), warnings_->end(),
+                         [](const ReadWarning& a, const ReadWarning& b) { return a.line < b.line; });
+    }
 }
 
 void ModelReader::warn(int line, std::string reason) {

@@ -37,6 +37,9 @@ public:
 
     // Whether a BOUNDS statement has set the model's box.
     bool boundsRead() const { return boundsRead_; }
+    // Once every statement is read: a warning for each stored charge that lies outside the
+    // box (its faces count as inside), at the charge's line, the warnings kept in file order.
+    void warnChargesOutsideBox();
 
 private:
     std::optional<float> readNumber();
@@ -55,6 +58,12 @@ private:
     bool boundsRead_ = false;
     bool chargeLimitTold_ = false;  // the first charge past the limit says so, once
     std::string problem_;           // why the statement being read had no effect
+    // Where each stored charge was stated (with warnings only): its line and that line's text.
+    struct StatedCharge {
+        int line;
+        std::string text;
+    };
+    std::vector<StatedCharge> statedCharges_;
 };
 
 }  // namespace kelvaro

@@ -34,13 +34,41 @@ std::optional<std::string> pointText(const Vector3& p) {
     return *x + ", " + *y + ", " + *z;
 }
 
+constexpr std::string_view ownComment = "\\\\ A model saved by Kelvaro.";
+
+// Whether `line` (without its line feed) is a comment line: blanks, then two backslashes.
+bool isCommentLine(std::string_view line) {
+    const std::size_t start = line.find_first_not_of(" \t");
+    return start != std::string_view::npos && line.substr(start, 2) == "\\\\";
+}
+
 }  // namespace
 
-std::optional<std::string> modelFileText(const Model& model) {
+std::string leadingCommentLines(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return {};
+    std::string comments, line;
+    int c;
+    while ((c = std::fgetc(file)) != EOF) {
+        if (c != '\n') {
+            line += static_cast<char>(c);
+            continue;
+        }
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!isCommentLine(line) || line.find('\0') != std::string::npos) break;
+        if (line != ownComment) comments += line + "\n";
+        line.clear();
+    }
+    std::fclose(file);
+    return comments;
+}
+
+std::optional<std::string> modelFileText(const Model& model, std::string_view leadingComments) {
     const auto name = quoted(model.name());
     const auto low = pointText(model.bounds().min), high = pointText(model.bounds().max);
     if (!name || !low || !high) return std::nullopt;
-    std::string text = "\\\\ A model saved by Kelvaro.\n";
+    std::string text(leadingComments);
+    text += std::string(ownComment) + "\n";
     text += "MODEL " + *name + "\n";
     text += "BOUNDS FROM " + *low + " TO " + *high + "\n";
     if (model.axesOn()) text += "AXES ON\n";
@@ -54,11 +82,11 @@ std::optional<std::string> modelFileText(const Model& model) {
     return text;
 }
 
-std::string saveModelFile(const Model& model, const std::string& path) {
+std::string saveModelFile(const Model& model, const std::string& path, std::string_view leadingComments) {
     if (path.empty()) return "the file name is empty";
     std::error_code ignored;
     if (std::filesystem::is_directory(path, ignored)) return "it is a folder";
-    const std::optional<std::string> text = modelFileText(model);
+    const std::optional<std::string> text = modelFileText(model, leadingComments);
     if (!text) return "the model holds a value that a model file cannot state";
     WholeFile file(path);
     if (!file.stream()) return file.error();

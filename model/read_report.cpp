@@ -2,8 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
+#include "model/character_words.h"
 #include "model/read_errors.h"
 
 namespace kelvaro {
@@ -64,9 +67,11 @@ std::string formatReadWarning(std::string_view file, const ReadWarning& warning)
     return line;
 }
 
-std::string formatReadFailure(std::string_view file, int code, int line) {
-    return std::string(file) + ":" + std::to_string(line) + ": " + readErrorWords(code) + " (error " +
-           std::to_string(code) + ")";
+std::string formatReadFailure(std::string_view file, int code, int line, std::string_view character) {
+    std::string text = std::string(file) + ":" + std::to_string(line) + ": " + readErrorWords(code) + " (error " +
+                       std::to_string(code) + ")";
+    if (!character.empty() && !isPlainCharacter(character)) text += ": " + describeCharacter(character);
+    return text;
 }
 
 ModelFileRead readModelFile(std::FILE* file) {
@@ -76,6 +81,7 @@ ModelFileRead readModelFile(std::FILE* file) {
     } catch (int code) {
         read.error = code;
         read.errorLine = Model::lastReadLine();
+        read.errorCharacter = Model::lastInvalidCharacter();
     }
     return read;
 }
@@ -115,10 +121,46 @@ std::string modelReadReport(const ModelFileRead& read, std::string_view name) {
     if (read.openError != 0) return "Could not open file " + std::string(name) + ".\n";
     std::string report;
     if (!read.model) {
-        report = "Failed to read in model correctly.\n" + formatReadFailure(name, read.error, read.errorLine) + "\n";
+        report = "Failed to read in model correctly.\n" + formatReadFailure(name, read.error, read.errorLine, read.errorCharacter) + "\n";
     }
     for (const ReadWarning& warning : read.warnings) report += formatReadWarning(name, warning) + "\n";
     return report;
+}
+
+}  // namespace kelvaro
+
+namespace kelvaro {
+namespace {
+
+// "1 charge" or "2 charges".
+std::string counted(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string loadSummary(const ModelFileRead& read, std::string_view name, bool modelKept) {
+    const std::string file(name);
+    const std::string kept = modelKept ? ", and the current model is kept" : "";
+    if (read.openError != 0) {
+        return file + " was not loaded" + kept + ": it could not be opened (" + std::strerror(read.openError) + ").\n";
+    }
+    if (!read.model) {
+        return file + " was not loaded" + kept + ":\n" +
+               formatReadFailure(name, read.error, read.errorLine, read.errorCharacter) + "\n";
+    }
+    const std::size_t skipped = static_cast<std::size_t>(
+        std::count_if(read.warnings.begin(), read.warnings.end(), [](const ReadWarning& w) { return w.lineSkipped; }));
+    const std::size_t outside = read.warnings.size() - skipped;
+    std::string told;
+    if (skipped > 0) told = counted(skipped, "line was skipped", "lines were skipped");
+    if (outside > 0) {
+        told += (told.empty() ? "" : ", ") + counted(outside, "charge lies", "charges lie") + " outside the box";
+    }
+    const std::string loaded = counted(static_cast<std::size_t>(read.model->chargeCount()), "charge", "charges") +
+                               " loaded.\n";
+    if (told.empty()) return file + ": " + loaded;
+    return file + ": " + told + "; " + loaded + formatReadWarning(name, read.warnings.front()) + "\n";
 }
 
 }  // namespace kelvaro

@@ -24,8 +24,10 @@ const char* readErrorWords(int code);
 
 // "FILE:LINE: REASON: TEXT" (": TEXT" only when the text is not empty).
 std::string formatReadWarning(std::string_view file, const ReadWarning& warning);
-// "FILE:LINE: WORDS (error CODE)", for a read that failed with `code` on `line`.
-std::string formatReadFailure(std::string_view file, int code, int line);
+// "FILE:LINE: WORDS (error CODE)", for a read that failed with `code` on `line`; when
+// `character` (the one that stopped the read) is not printable ASCII, it follows in words
+// (": U+2212 MINUS SIGN, bytes E2 88 92"), as it would not show otherwise.
+std::string formatReadFailure(std::string_view file, int code, int line, std::string_view character = {});
 
 // What reading one model file gave.
 struct ModelFileRead {
@@ -33,6 +35,7 @@ struct ModelFileRead {
     std::vector<ReadWarning> warnings;  // in file order, also those before a failure
     int error = 0;                      // the read error code when the read failed
     int errorLine = 0;                  // and the line where it stopped
+    std::string errorCharacter;         // and the character that stopped it, if one did
     int openError = 0;                  // errno's code when the file could not be opened (then
                                         // nothing was read): EISDIR for a folder
 };
@@ -48,6 +51,12 @@ ModelFileRead readModelText(std::string_view text);
 // on this platform but reads as an empty file, is refused like a file that cannot be
 // opened.
 ModelFileRead readModelFile(const std::string& path);
+
+// What a load of the file `name` comes to, for the window's message line: how many
+// charges were loaded, or that the file was not loaded (`modelKept`: and the model
+// loaded before stays); after a read that lost lines, how many, and the first warning.
+// Lines ending with a line feed.
+std::string loadSummary(const ModelFileRead& read, std::string_view name, bool modelKept);
 
 // What the read of the file `name` lost, in the lines the program's load prints: a file
 // that could not be opened as "Could not open file NAME."; after a failed read the line

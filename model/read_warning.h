@@ -1,6 +1,7 @@
 #pragma once
-// ReadWarning: one statement that the model reader dropped, or one line that it discarded
-// (see read_report.h for its words and the reads that collect them).
+// ReadWarning: one statement that the model reader dropped, one line that it discarded, or
+// one charge it kept outside the box (see read_report.h for its words and the reads that
+// collect them).
 
 #include <string>
 
@@ -12,6 +13,8 @@ struct ReadWarning {
                          // maxTextLength characters (a longer one ends in "..."), any
                          // character that is not printable ASCII shown as '?'
     std::string reason;  // what was wrong and what the reader did, in plain words
+    bool lineSkipped = true;  // the line counted for nothing (false: it was read, as a
+                              // charge outside the box is)
     static constexpr int maxTextLength = 60;
 };
 

@@ -15,6 +15,7 @@
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
 #include "viz/request_grammar.h"
+#include "viz/visualisation_request.h"
 
 namespace kelvaro::python {
 namespace {
@@ -185,7 +186,15 @@ Surface surface(const Model& model, const py::object& level, const py::object& n
     // Single precision, as the dialog's field holds it.
     const auto potential = static_cast<double>(static_cast<float>(value));
     const int direction = side == "enter" ? 1 : 0;
-    return surfaceOf(*built([&] { return makePotentialSurface(model, potential, direction); }), flagOf(weld, "weld"));
+    const Ref<Group> result = built([&] { return makePotentialSurface(model, potential, direction); });
+    const VisualisationRequest request{VisualisationRequest::Kind::Surface, 0, static_cast<float>(potential), direction};
+    std::string note = emptyResultNote(request, *result, model);
+    if (!note.empty()) {
+        note.pop_back();  // the line feed
+        // A warning filter may make it an error; then it propagates.
+        if (PyErr_WarnEx(PyExc_UserWarning, note.c_str(), 1) != 0) throw py::error_already_set();
+    }
+    return surfaceOf(*result, flagOf(weld, "weld"));
 }
 
 std::string plural(py::ssize_t count, const char* one, const char* many) {

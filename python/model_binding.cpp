@@ -26,8 +26,8 @@ static_assert(sizeof(Vector3) == 3 * sizeof(float), "a (N, 3) float32 array is r
 PyObject* modelErrorClass = nullptr;
 PyObject* modelWarningClass = nullptr;
 
-[[noreturn]] void raiseModelError(const std::string& path, int code, int line) {
-    const std::string message = "Failed to read in model correctly. " + formatReadFailure(path, code, line);
+[[noreturn]] void raiseModelError(const std::string& path, int code, int line, const std::string& character) {
+    const std::string message = "Failed to read in model correctly. " + formatReadFailure(path, code, line, character);
     const py::object error = py::reinterpret_borrow<py::object>(modelErrorClass)(message);
     error.attr("code") = code;
     error.attr("line") = line;
@@ -59,7 +59,7 @@ std::unique_ptr<Model> load(const py::object& given) {
     warnAbout(read.warnings, path);
     if (read.model) return std::move(read.model);
     if (read.error == static_cast<int>(ReadError::OutOfMemory)) throw std::bad_alloc();
-    raiseModelError(shownPath(path), read.error, read.errorLine);
+    raiseModelError(shownPath(path), read.error, read.errorLine, read.errorCharacter);
 }
 
 void save(const Model& model, const py::object& given) {

@@ -3,7 +3,9 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 #include "render/print_colours.h"
@@ -58,6 +60,26 @@ void turnCamera(Camera& camera, double degreesAboutVertical, double degreesAbout
     for (int i = 0; i < 16; ++i) present[i] = camera.rotation[i];
     multiply(turn, present, turned);
     for (int i = 0; i < 16; ++i) camera.rotation[i] = static_cast<float>(turned[i]);
+}
+
+void lookAlong(Camera& camera, ViewAxis axis) {
+    // Where the scene's x, y and z axes point in eye space (x right, y up, z at the eye),
+    // the columns of the rotation.
+    struct Columns {
+        float x[3], y[3], z[3];
+    };
+    static constexpr Columns columns[] = {
+        {{0, 0, 1}, {0, 1, 0}, {-1, 0, 0}},   // X: x at the eye, z to the left
+        {{1, 0, 0}, {0, 0, 1}, {0, -1, 0}},   // Y: y at the eye, z down
+        {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},    // Z: the start view
+        {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}},   // -X
+        {{1, 0, 0}, {0, 0, -1}, {0, 1, 0}},   // -Y: z up
+        {{-1, 0, 0}, {0, 1, 0}, {0, 0, -1}},  // -Z
+    };
+    const Columns& c = columns[static_cast<int>(axis)];
+    const float rotation[16] = {c.x[0], c.x[1], c.x[2], 0, c.y[0], c.y[1], c.y[2], 0,
+                                c.z[0], c.z[1], c.z[2], 0, 0,      0,      0,      1};
+    std::copy(std::begin(rotation), std::end(rotation), camera.rotation);
 }
 
 void setUpLighting() {

@@ -34,6 +34,16 @@ float aspectRatio(int width, int height);
 // the front of the scene to the right and then down), on top of its present rotation.
 void turnCamera(Camera& camera, double degreesAboutVertical, double degreesAboutHorizontal);
 
+// The axis a view looks along: from the positive side of x, y or z towards the origin
+// (z is the start view's direction), or from the negative side.
+enum class ViewAxis { X, Y, Z, MinusX, MinusY, MinusZ };
+
+// Turns the scene so that the eye looks along `axis`: from +x with y up and z to the left,
+// from +y with x to the right and z down the picture (a view from above), from +z as at
+// start; from the negative side the same, turned half round the vertical (about the
+// horizontal for -y). The other camera values stay.
+void lookAlong(Camera& camera, ViewAxis axis);
+
 // Light 0 (white, from a fixed direction relative to the eye), normalised normals and the
 // depth test. Set once in each context, before its first frame.
 void setUpLighting();

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <span>
 
 #include "scene/primitives.h"
 
@@ -50,43 +51,26 @@ std::string unframeable(const ABox& box) {
     return {};
 }
 
-// Where the camera stands: the eye-space shift of the box's centre off the view axis,
-// its distance in front of the eye, and the nearest and farthest depths of the box.
+// Where the camera stands: the box's centre straight ahead of the eye, `distance` away,
+// and the nearest and farthest depths of the box.
 struct Placement {
-    double shiftX, shiftY, distance, nearest, farthest;
+    double distance, nearest, farthest;
 };
 
 // The placement from which all `offsets` (corners relative to the box's centre, already
 // turned into eye space) lie within the filled share of the picture, as near as possible,
-// with their projection centred. A point at (x, y, z) from the centre, the centre shifted
-// by (sx, sy) and `distance` away, appears at f (x - sx) / aspect / (distance - z)
-// across and f (y - sy) / (distance - z) up, f being the cotangent of half the 30 degree
-// field of view; it stays within the share when |x - sx| <= s (distance - z) with
-// s = fitFill aspect / f (and likewise up). Two points j and k then need
-// 2 distance >= (x_j - x_k) / s + z_j + z_k, and the least distance for all pairs is
-// half of max(x / s + z) + max(-x / s + z); the shift is the middle of what is left.
-Placement placement(const std::vector<Point3>& offsets, double aspect) {
-    const double f = 1.0 / std::tan(degreesToRadians(15.0));
+// with the centre in the middle of the picture. A point at (x, y, z) from the centre, the
+// centre `distance` away, appears at f x / aspect / (distance - z) across and
+// f y / (distance - z) up, f being the cotangent of half the field of view; it stays
+// within the share when |x| <= s (distance - z) with s = fitFill aspect / f (and likewise
+// up), that is when distance >= |x| / s + z.
+Placement placement(const std::vector<Point3>& offsets, double aspect, double halfViewTangent) {
+    const double f = 1.0 / halfViewTangent;
     const double across = fitFill * aspect / f, up = fitFill / f;
-    const auto leastDistance = [&](double Point3::*axis, double share) {
-        double plus = -1e300, minus = -1e300;
-        for (const Point3& p : offsets) {
-            plus = std::max(plus, (p.*axis) / share + p.z);
-            minus = std::max(minus, -(p.*axis) / share + p.z);
-        }
-        return 0.5 * (plus + minus);
-    };
-    Placement result{0.0, 0.0, std::max(leastDistance(&Point3::x, across), leastDistance(&Point3::y, up)), 1e300, -1e300};
-    const auto middleShift = [&](double Point3::*axis, double share) {
-        double low = -1e300, high = 1e300;
-        for (const Point3& p : offsets) {
-            low = std::max(low, p.*axis - share * (result.distance - p.z));
-            high = std::min(high, p.*axis + share * (result.distance - p.z));
-        }
-        return 0.5 * (low + high);
-    };
-    result.shiftX = middleShift(&Point3::x, across);
-    result.shiftY = middleShift(&Point3::y, up);
+    Placement result{-1e300, 1e300, -1e300};
+    for (const Point3& p : offsets) {
+        result.distance = std::max({result.distance, std::fabs(p.x) / across + p.z, std::fabs(p.y) / up + p.z});
+    }
     for (const Point3& p : offsets) {
         result.nearest = std::min(result.nearest, result.distance - p.z);
         result.farthest = std::max(result.farthest, result.distance - p.z);
@@ -98,8 +82,8 @@ Placement placement(const std::vector<Point3>& offsets, double aspect) {
 // Answers false when single precision cannot hold that place closely enough.
 bool placeCamera(Camera& camera, const Point3& centre, const Placement& place) {
     const Point3 turnedCentre = rotated(camera.rotation, centre);
-    camera.pan[0] = static_cast<float>(-turnedCentre.x - place.shiftX);
-    camera.pan[1] = static_cast<float>(-turnedCentre.y - place.shiftY);
+    camera.pan[0] = static_cast<float>(-turnedCentre.x);
+    camera.pan[1] = static_cast<float>(-turnedCentre.y);
     camera.dolly = static_cast<float>(place.distance - fixedDistance + turnedCentre.z);
     camera.nearPlane = static_cast<float>(0.9 * place.nearest);
     camera.farPlane = static_cast<float>(1.1 * place.farthest);
@@ -107,9 +91,36 @@ bool placeCamera(Camera& camera, const Point3& centre, const Placement& place) {
     const float depth = -fixedDistance - camera.dolly;
     const double tolerance = 1e-3 * place.distance;
     return std::isfinite(camera.dolly) && camera.nearPlane > 0.0f && std::isfinite(camera.farPlane) &&
-           std::fabs(camera.pan[0] + turnedCentre.x + place.shiftX) <= tolerance &&
-           std::fabs(camera.pan[1] + turnedCentre.y + place.shiftY) <= tolerance &&
+           std::fabs(camera.pan[0] + turnedCentre.x) <= tolerance &&
+           std::fabs(camera.pan[1] + turnedCentre.y) <= tolerance &&
            std::fabs(depth + turnedCentre.z + place.distance) <= tolerance;
+}
+
+// Places every camera (its rotation and aspect set) at one place from which the box, its
+// centre in the middle, fits the picture of each, seen with a field of view whose half has
+// the tangent `halfViewTangent`. Answers why it cannot, or an empty text.
+std::string fitCameras(std::span<Camera> cameras, const ABox& bounds, double halfViewTangent) {
+    std::string error = unframeable(bounds);
+    if (!error.empty()) return error;
+    const Point3 low{bounds.min.x, bounds.min.y, bounds.min.z}, high{bounds.max.x, bounds.max.y, bounds.max.z};
+    const Point3 centre{0.5 * (low.x + high.x), 0.5 * (low.y + high.y), 0.5 * (low.z + high.z)};
+    // The corners of every picture, turned into eye space, framed together: one place
+    // for all, so that a turntable turns about a fixed point of the picture.
+    std::vector<Point3> turnedCorners;
+    for (const Camera& camera : cameras) {
+        for (int k = 0; k < 8; ++k) {
+            const Point3 corner{(k & 1 ? high.x : low.x) - centre.x, (k & 2 ? high.y : low.y) - centre.y,
+                                (k & 4 ? high.z : low.z) - centre.z};
+            turnedCorners.push_back(rotated(camera.rotation, corner));
+        }
+    }
+    const Placement place = placement(turnedCorners, static_cast<double>(cameras.front().aspect), halfViewTangent);
+    for (Camera& camera : cameras) {
+        if (!std::isfinite(place.distance) || !placeCamera(camera, centre, place)) {
+            return "the model's box is too small for its distance from the origin to frame it";
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -124,34 +135,25 @@ std::optional<std::vector<Camera>> pictureCameras(const PictureOptions& options,
     for (std::size_t i = 0; i < cameras.size(); ++i) {
         Camera& camera = cameras[i];
         camera.aspect = aspectRatio(options.width, options.height);
+        if (options.view) lookAlong(camera, *options.view);
         turnCamera(camera, options.turnAboutVertical + 360.0 * static_cast<double>(i) / static_cast<double>(cameras.size()),
                    options.turnAboutHorizontal);
         camera.zoom = zoomForScale(options.zoom);
     }
     if (!options.fit) return cameras;
-
-    error = unframeable(bounds);
+    // Framed in the start view's field of view; the zoom scales the framed picture.
+    error = fitCameras(cameras, bounds, std::tan(degreesToRadians(15.0)));
     if (!error.empty()) return std::nullopt;
-    const Point3 low{bounds.min.x, bounds.min.y, bounds.min.z}, high{bounds.max.x, bounds.max.y, bounds.max.z};
-    const Point3 centre{0.5 * (low.x + high.x), 0.5 * (low.y + high.y), 0.5 * (low.z + high.z)};
-    // The corners of every picture, turned into eye space, framed together: one place
-    // for all, so that a turntable turns about a fixed point of the picture.
-    std::vector<Point3> turnedCorners;
-    for (const Camera& camera : cameras) {
-        for (int k = 0; k < 8; ++k) {
-            const Point3 corner{(k & 1 ? high.x : low.x) - centre.x, (k & 2 ? high.y : low.y) - centre.y,
-                                (k & 4 ? high.z : low.z) - centre.z};
-            turnedCorners.push_back(rotated(camera.rotation, corner));
-        }
-    }
-    const Placement place = placement(turnedCorners, static_cast<double>(cameras.front().aspect));
-    for (Camera& camera : cameras) {
-        if (!std::isfinite(place.distance) || !placeCamera(camera, centre, place)) {
-            error = "the model's box is too small for its distance from the origin to frame it";
-            return std::nullopt;
-        }
-    }
     return cameras;
+}
+
+std::string fitCamera(Camera& camera, const ABox& bounds) {
+    const double halfViewTangent = std::tan(degreesToRadians((static_cast<double>(camera.zoom) + 30.0) / 2.0));
+    if (!(halfViewTangent > 0.0) || !std::isfinite(halfViewTangent)) return "the zoom leaves no field of view";
+    Camera fitted = camera;
+    const std::string error = fitCameras(std::span<Camera>(&fitted, 1), bounds, halfViewTangent);
+    if (error.empty()) camera = fitted;
+    return error;
 }
 
 bool drawSampled(int width, int height, int samples, const DrawArea& area, const std::function<void()>& draw,

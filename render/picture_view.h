@@ -24,6 +24,9 @@ inline constexpr std::pair<const char*, PictureStyle> pictureStyleNames[] = {{"p
                                                                           {"teaching", PictureStyle::Teaching}};
 inline constexpr std::pair<const char*, PictureBackground> pictureBackgroundNames[] = {
     {"dark", PictureBackground::Dark}, {"light", PictureBackground::Light}};
+inline constexpr std::pair<const char*, ViewAxis> viewAxisNames[] = {
+    {"x", ViewAxis::X},        {"y", ViewAxis::Y},        {"z", ViewAxis::Z},
+    {"-x", ViewAxis::MinusX}, {"-y", ViewAxis::MinusY}, {"-z", ViewAxis::MinusZ}};
 
 // The largest width or height of a picture.
 inline constexpr int maxPictureSide = 8192;
@@ -35,6 +38,7 @@ inline constexpr double maxZoom = 100.0;
 struct PictureOptions {
     int width = startSceneWidth;
     int height = startSceneHeight;
+    std::optional<ViewAxis> view;      // the axis looked along before any turn (none: the start view)
     double turnAboutVertical = 0.0;    // degrees, first
     double turnAboutHorizontal = 0.0;  // degrees, then
     bool fit = false;                  // the camera placed so that the model's box fills the picture
@@ -50,12 +54,18 @@ FrameLook frameLook(const PictureOptions& options);
 // The cameras of `frames` pictures that turn the scene once about the vertical axis:
 // picture i is turned 360 i / frames degrees further about it than `options` asks (one
 // picture: just as asked). With `fit` the camera stands, for all pictures alike, where
-// the box's projection is centred and, in the picture where it is largest, fills the
-// picture up to a small margin on its nearer pair of edges. Answers none, with the reason in `error`, when the
-// box cannot be framed (flat, empty, not finite, or too small for its distance from the
-// origin to place the camera in single precision).
+// the box's centre is in the middle of the picture and, in the picture where the box is
+// largest, the box fills the picture up to a small margin at its nearest edge. Answers
+// none, with the reason in `error`, when the box cannot be framed (flat, empty, not
+// finite, or too small for its distance from the origin to place the camera in single
+// precision).
 std::optional<std::vector<Camera>> pictureCameras(const PictureOptions& options, const ABox& bounds, int frames,
                                                   std::string& error);
+
+// Frames the box as `fit` does, in the camera's own direction and field of view: sets
+// its pan, dolly and clipping planes. Answers why it cannot (the camera stays as it was),
+// or an empty text.
+std::string fitCamera(Camera& camera, const ABox& bounds);
 
 // The part of the current drawable that the tiles of a picture are drawn in, in GL's
 // window coordinates (y up).

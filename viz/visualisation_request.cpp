@@ -1,7 +1,9 @@
 #include "viz/visualisation_request.h"
 
+#include <cmath>
 #include <cstdio>
 
+#include "common/number_text.h"
 #include "viz/field_lines.h"
 #include "viz/gauss_flux.h"
 #include "viz/hedgehog.h"
@@ -78,6 +80,36 @@ std::string readingLine(const VisualisationRequest& request, const Model& model,
         default:
             return "";
     }
+}
+
+namespace {
+
+// Whether `object` is or holds a triangle.
+bool holdsTriangle(const SceneObject& object) {
+    if (object.typeCode() == TriangleType) return true;
+    if (object.typeCode() != GroupType) return false;
+    const auto& group = static_cast<const Group&>(object);
+    for (std::int32_t i = 0; i < group.count(); ++i) {
+        if (holdsTriangle(group.child(i))) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string emptyResultNote(const VisualisationRequest& request, const Group& built, const Model& model) {
+    if (request.kind != VisualisationRequest::Kind::Surface || holdsTriangle(built)) return {};
+    // Numbers in the "C" locale's form whatever the process's locale (a Python host may set
+    // a decimal comma).
+    std::string note = std::string("No surface at V = ") + numberText(request.potential).c_str() + " inside the box: ";
+    const double low = model.potentialMin(), high = model.potentialMax();
+    if (std::isfinite(low) && std::isfinite(high)) {
+        note += std::string("the potential there runs from ") + numberText(low, 3).c_str() + " to " +
+                numberText(high, 3).c_str() + ".\n";
+    } else {
+        note += "the potential there is no finite number.\n";
+    }
+    return note;
 }
 
 Ref<Group> buildRequest(const VisualisationRequest& request, const Model& model, Random15* generator,

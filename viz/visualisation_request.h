@@ -50,6 +50,12 @@ std::string requestProblem(const VisualisationRequest& request, const Model& mod
 // feed (probeLine, fluxLine); empty for the other kinds.
 std::string readingLine(const VisualisationRequest& request, const Model& model, const BuildOptions& options = {});
 
+// Why `built`, what the request gave on `model`, shows nothing though it was built: for a
+// surface without a triangle, "No surface at V = 20 inside the box: the potential there
+// runs from -56.7 to 56.7.\n" (the model's range of the potential, near its charges
+// included; "is no finite number" when that range is not). Empty for everything else.
+std::string emptyResultNote(const VisualisationRequest& request, const Group& built, const Model& model);
+
 // Builds the request on `model`: a new Group (one reference, the caller's), or none when
 // the builder answers none. A hedgehog draws from `generator` and leaves it where its draws
 // end, or from the process-wide generator when `generator` is null; generatorState is not

@@ -37,6 +37,13 @@ def test_surfaces_are_indexed_meshes_on_their_level(examples):
     np.testing.assert_array_equal(enter.normals, -welded.normals)
 
 
+def test_a_surface_without_a_triangle_warns_why():
+    model = kelvaro.Model(((-1, -1, -1), (1, 1, 1)), [(1, (0, 0, 0))])  # the potential is positive everywhere
+    with pytest.warns(UserWarning, match=r"^No surface at V = -1 inside the box: the potential there runs from "
+                                         r"0\.577 to 57\.\d\.$"):
+        assert len(model.surface(-1)) == 0
+
+
 def test_lines_start_at_the_charge_radius_from_the_installed_seed_file(tmp_path, monkeypatch):
     monkeypatch.chdir(tmp_path)  # no ElectronData here
     model = kelvaro.load(EXAMPLES / "quadrupole.txt")

@@ -8,12 +8,15 @@
 #include <string>
 
 #include "app/load_model_dialog.h"
+#include "app/message_line.h"
+#include "app/messages.h"
 #include "app/panels.h"
 #include "app/placement_dialogs.h"
 #include "app/save_model_dialog.h"
 #include "app/session.h"
 #include "app/shell.h"
 #include "app/visualisation_dialogs.h"
+#include "model/read_report.h"
 #include "glui/glui.h"
 #include "tests/glui/fake_platform.h"
 #include "viz/field_lines.h"
@@ -34,19 +37,18 @@ protected:
 
         programSession = &session_;
         GLUI_Master.set_platform(&platform_);
-        mainWindow = platform_.make_main_window(800, 600);
+        mainWindow = platform_.make_main_window(mainWindowWidth, mainWindowHeight);
         buildCommandPanel(mainWindow);
+        buildMessageLine(mainWindow);
         buildViewPanel(mainWindow);
+        setMessageListener(showLatestMessage);
     }
 
     void TearDown() override {
         cleanupAtExit();
         // Closed windows are destroyed at their next display.
-        for (int window : std::vector<int>{commandPanel->get_glut_window_id(), viewPanel->get_glut_window_id()}) {
-            GLUI_Master.prepare_display(window);
-        }
         while (!GLUI_Master.windows().empty()) GLUI_Master.prepare_display(GLUI_Master.windows().front()->window_id);
-        commandPanel = viewPanel = nullptr;
+        commandPanel = viewPanel = messageLine = nullptr;
         GLUI_Master.set_platform(nullptr);
         fs::current_path(previous_);
         fs::remove_all(directory_);
@@ -151,12 +153,14 @@ TEST_F(DialogsTest, TheViewPanelHoldsTheCameraControlsEachInAColumn) {
     EXPECT_EQ(viewPanel->parent_window, mainWindow);
     EXPECT_EQ(viewPanel->main_gfx_window, mainWindow);
     const std::vector<GLUI_Control*> controls = controlsOf(viewPanel);
-    ASSERT_EQ(controls.size(), 2 * std::size(cameraControls) + 2);
-    auto* teaching = dynamic_cast<GLUI_Checkbox*>(controls[controls.size() - 2]);
+    ASSERT_EQ(controls.size(), 2 * std::size(cameraControls) + 3);
+    auto* teaching = dynamic_cast<GLUI_Checkbox*>(controls[controls.size() - 3]);
     ASSERT_NE(teaching, nullptr) << "the teaching style's check box after the camera controls";
     EXPECT_EQ(teaching->name.str(), "Teaching style");
     EXPECT_EQ(teaching->live, &teachingStyle);
-    EXPECT_EQ(controls.back()->name.str(), "Reset View");
+    EXPECT_EQ(controls[controls.size() - 2]->name.str(), "Reset View");
+    EXPECT_EQ(controls.back()->name.str(), "Fit");
+    EXPECT_EQ(controls.back()->x_abs, controls[controls.size() - 2]->x_abs) << "below Reset View";
     EXPECT_EQ(viewPanel->win_h, 80) << "the scene keeps its height";
     for (size_t i = 0; i < std::size(cameraControls); ++i) {
         const auto& expected = cameraControls[i];
@@ -181,6 +185,48 @@ TEST_F(DialogsTest, TheViewPanelHoldsTheCameraControlsEachInAColumn) {
         ASSERT_NE(column, nullptr);
         EXPECT_FALSE(column->draw_bar);
     }
+}
+
+// The message line lies below the view panel, which stays where it was: the scene keeps
+// the area it has in the first version's 800 x 600 window, and so does every picture.
+TEST_F(DialogsTest, TheMessageLineLiesBelowTheViewPanelAndTheSceneKeepsItsArea) {
+    EXPECT_EQ(viewPanel->win_y, 520);
+    EXPECT_EQ(messageLine->win_y, 600);
+    EXPECT_EQ(messageLine->win_h, messageLineHeight);
+    EXPECT_EQ(messageLine->win_w, mainWindowWidth);
+    int x = 0, y = 0, width = 0, height = 0;
+    platform_.current = mainWindow;
+    GLUI_Master.get_viewport_area(&x, &y, &width, &height);
+    EXPECT_EQ(width, 626);
+    EXPECT_EQ(height, 520);
+    EXPECT_EQ(y, 80 + messageLineHeight) << "OpenGL's y: the scene area ends at the window's top";
+}
+
+// The line shows the latest message whole, wrapped into its rows, and says when there is
+// more than it shows.
+TEST_F(DialogsTest, TheMessageLineShowsTheLatestMessageWrapped) {
+    std::vector<std::string> rows;
+    const auto shownRows = [&] {
+        rows.clear();
+        messageLine->for_each_control([&](GLUI_Control* control) {
+            if (dynamic_cast<GLUI_StaticText*>(control)) rows.push_back(control->name.str());
+        });
+        return rows;
+    };
+    say("dipole.txt: 2 charges loaded.\n", Echo::WindowOnly);
+    EXPECT_EQ(shownRows(), (std::vector<std::string>{"dipole.txt: 2 charges loaded.", "", ""}));
+    const std::string warning =
+        "dipole.txt:3: POINT needs a number (with no + before it), then AT and three numbers separated by commas; "
+        "the line was skipped: POINT +1 AT 0, 0, 0";
+    ::testing::internal::CaptureStdout();
+    say("dipole.txt: 1 line was skipped; 2 charges loaded.\n" + warning + "\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "dipole.txt: 1 line was skipped; 2 charges loaded.\n" + warning + "\n");
+    shownRows();
+    EXPECT_EQ(rows[0], "dipole.txt: 1 line was skipped; 2 charges loaded.");
+    EXPECT_EQ(rows[1] + " " + rows[2], warning);
+    say(warning + "\n" + warning + "\n", Echo::WindowOnly);
+    EXPECT_EQ(shownRows()[0] + " " + rows[1], warning);
+    EXPECT_EQ(rows[2].substr(rows[2].size() - 4), " ...") << "a third row that cannot hold the rest says so";
 }
 
 TEST_F(DialogsTest, DialogsStartHiddenWithTheirDefaults) {
@@ -304,6 +350,69 @@ TEST_F(DialogsTest, AFailedLoadStillClosesTheDialog) {
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Could not open file missing.txt.\n");
     EXPECT_EQ(activeDialog, nullptr);
     EXPECT_TRUE(panelsEnabled());
+}
+
+// A file that cannot be read changes nothing the user sees but the message line.
+TEST_F(DialogsTest, AFailedLoadKeepsTheChargeListAndSaysSo) {
+    write("dipole.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT -0.5, 0, 0\nPOINT -1 AT 0.5, 0, 0\n");
+    write("broken.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\n\n");
+    makeDialogs();
+    loadModelFile("dipole.txt");
+    EXPECT_EQ(latestMessage(), std::vector<std::string>{"dipole.txt: 2 charges loaded."});
+    ::testing::internal::CaptureStdout();
+    loadModelFile("broken.txt");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "Failed to read in model correctly.\nbroken.txt:2: " + std::string(readErrorWords(37010)) + " (error 37010)\n");
+    EXPECT_EQ(fieldLinesDialog->chargeList()->item_texts(), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(session_.model()->chargeCount(), 2);
+    EXPECT_EQ(latestMessage().front(), "broken.txt was not loaded, and the current model is kept:");
+}
+
+// A number that a field's limits changed is told with the value used instead, once.
+TEST_F(DialogsTest, AValueBeyondAFieldsLimitsIsToldWithTheValueUsed) {
+    write("dipole.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT -0.5, 0, 0\nPOINT -1 AT 0.5, 0, 0\n");
+    makeDialogs();
+    loadModelFile("dipole.txt");
+    const auto okWith = [&](GLUI_EditText* field, const char* typed, int okId) {
+        field->set_text(typed);
+        field->commit();  // as when the user leaves the field or presses Return
+        dialogButtonControl(okId);
+    };
+    commandButtonPressed(AddHedgehogCommand);
+    okWith(hedgehogDialog->countField(), "200000", HedgehogDialog::OkId);
+    EXPECT_EQ(latestMessage(), std::vector<std::string>{
+                                   "Number of lines: 200000 is outside 1 to 100000; 100000 was used instead."});
+    commandButtonPressed(AddPotentialSurfaceCommand);
+    okWith(potentialSurfaceDialog->potentialField(), "-25", PotentialSurfaceDialog::OkId);
+    EXPECT_EQ(latestMessage(), std::vector<std::string>{
+                                   "Potential: -25 is outside -10.0 to 10.0; -10.0 was used instead."});
+    const std::size_t said = linesSaid();
+    commandButtonPressed(AddHedgehogCommand);
+    dialogButtonControl(HedgehogDialog::OkId);  // the 100000 kept in the field is no news
+    EXPECT_EQ(linesSaid(), said);
+}
+
+// Saved under a name without an extension, a model gets ".txt", keeps the comments at the
+// head of the file it came from, and the load dialog lists it when it opens next.
+TEST_F(DialogsTest, ASavedModelKeepsItsCommentsAndTheLoadDialogListsIt) {
+    write("lecture.txt", "\\\\ Field of two charges, lecture 3\nBOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT 0, 0, 0\n");
+    makeDialogs();
+    saveModelDialog = std::make_unique<SaveModelDialog>("Save Model As", saveModelAction);
+    loadModelDialog->fillFileList("*.txt");
+    loadModelFile("lecture.txt");
+    commandButtonPressed(SaveModelCommand);
+    saveModelDialog->nameField()->set_text("copy");
+    ::testing::internal::CaptureStdout();
+    saveDialogControl(SaveModelDialog::OkId);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Model saved as copy.txt.\n");
+    std::string head;
+    std::getline(std::ifstream("copy.txt"), head);
+    EXPECT_EQ(head, "\\\\ Field of two charges, lecture 3");
+    EXPECT_EQ(latestMessage().front(), "Saved in " + (fs::current_path() / "copy.txt").string());
+    commandButtonPressed(LoadModelCommand);
+    EXPECT_EQ(loadModelDialog->fileList()->item_texts(),
+              (std::vector<std::string>{"Click to see files", "copy.txt", "lecture.txt"}));
+    fileDialogControl(LoadModelDialog::CancelId);
 }
 
 TEST_F(DialogsTest, TheChargeListFollowsTheChargeCount) {

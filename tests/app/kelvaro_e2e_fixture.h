@@ -2,13 +2,18 @@
 // folder of its own that holds some example models, driven with real X input, its windows
 // read back pixel by pixel.
 //
-// Places in the 800 x 600 main window, from the layout of its panels:
+// Places in the 800 x 657 main window, from the layout of its panels:
 //   the command panel fills x 626..799; its buttons are centred at x 713, 23 px apart
 //   from y 16, the Explore panel's from y 148; the view panel fills y 520..599 with the Spin ball centred at (30, 551)
-//   and the translation controls centred at y 553, 62 px apart from x 77; the free area
-//   where the scene is drawn is x 0..625, y 0..519.
-// Dialogs have no window manager to place them and open at the screen's top-left; their
-// OK and Cancel buttons sit 28 px above the bottom edge at x 60 and 172.
+//   and the translation controls centred at y 553, 62 px apart from x 77, Reset View and
+//   Fit at x 438 (y 556 and 579); the message line fills y 600..656, its Messages... button
+//   at (56, 616) and its three rows of text from x 118; the free area where the scene is
+//   drawn is x 0..625, y 0..519.
+// Dialogs have no window manager to place them: those that wait for an answer open at the
+// screen's top-left, their OK and Cancel buttons 28 px above the bottom edge at x 60 and
+// 172; Edit Charges and Messages open right of the main window.
+// Every test runs with XDG_CONFIG_HOME in its own folder: the program's settings never
+// touch the real home.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -41,6 +46,8 @@ inline const Place surfaceButton{713, 85};
 inline const Place quitButton{713, 108};
 inline const Place editChargesButton{713, 148};
 inline const Place visualisationsButton{713, 171};
+inline const Place fitButton{438, 579};
+inline const Place messagesButton{56, 616};
 inline const Place spinBall{30, 551};
 inline const Place dollyControl{139, 553};
 inline const Place sceneCentre{313, 260};
@@ -49,7 +56,8 @@ inline constexpr int freeLeft = 260, freeTop = 150, freeRight = 620, freeBottom 
 
 inline const char* const dialogTitles[] = {"Load Model File",      "Add Field Lines to Charge", "Add Hedgehog Lines",
                                            "Add Equipotential Surface", "Edit Charges", "Visualisations",
-                                           "Save Model As", "Probe", "Add Gauss Surface"};
+                                           "Save Model As", "Probe", "Add Gauss Surface", "Messages"};
+inline constexpr int mainWidth = 800, mainHeight = 657;
 
 inline const e2e::Pixel background{26, 26, 26};
 inline const e2e::Pixel panelGrey{200, 200, 200};
@@ -69,6 +77,9 @@ protected:
             fs::copy_file(fs::path(KELVARO_EXAMPLES_DIR) / model, workDirectory_ / model);
         }
         std::ofstream(workDirectory_ / "broken.txt") << "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\n\nPOINT 1 AT 0, 0, 0\n";
+        configDirectory_ = workDirectory_.string() + "-config";
+        fs::remove_all(configDirectory_);
+        setenv("XDG_CONFIG_HOME", configDirectory_.c_str(), 1);
         display_ = std::make_unique<e2e::XDisplay>();
     }
 
@@ -76,6 +87,7 @@ protected:
         program_.reset();
         windowManager_.reset();
         if (!workDirectory_.empty()) fs::remove_all(workDirectory_);
+        if (!configDirectory_.empty()) fs::remove_all(configDirectory_);
     }
 
     void withSeedFile() {
@@ -98,7 +110,8 @@ protected:
         ASSERT_TRUE(e2e::click(frame, width - 11, 8));
     }
 
-    void start() { startUnder(KELVARO_PATH, {}); }
+    // Starts the program with `arguments` on its command line.
+    void start(const std::vector<std::string>& arguments = {}) { startUnder(KELVARO_PATH, arguments); }
 
     // Starts `launcher` with `arguments` (which end with the program) instead of the
     // program itself; a launcher may slow everything down, so `waitSeconds` bounds each wait.
@@ -196,6 +209,31 @@ protected:
         closeDialog(dialog, true);
     }
 
+    // Starts the program with the seed file, loads `model` and adds field lines at the
+    // dialog's default; answers the picture once they show.
+    e2e::Image startWithFieldLines(const std::string& model, const std::string& step) {
+        withSeedFile();
+        start();
+        loadByName(model);
+        closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
+        return screenshotWhen(step, fieldLinesShown);
+    }
+
+    // Ctrl+S over the scene, the name typed and Return; answers what "kelvaro-batch info"
+    // reads back from the saved file.
+    std::string saveAndReadBack(const std::string& name) {
+        pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+s"});
+        const e2e::WindowId save = shownDialog("Save Model As");
+        EXPECT_TRUE(e2e::move_pointer(save, 5, 5));
+        EXPECT_TRUE(e2e::type_text(name));
+        EXPECT_TRUE(e2e::press_keys({"Return"}));
+        EXPECT_TRUE(program_->wait_for_output("Model saved as " + name + ".\n", waitSeconds_)) << program_->output();
+        EXPECT_TRUE(display_->wait_until_viewable(save, false, waitSeconds_));
+        e2e::ChildProcess info(KELVARO_BATCH_PATH, {"info", name}, workDirectory_.string());
+        EXPECT_EQ(info.wait_for_exit(waitSeconds_), 0) << info.errors();
+        return info.output();
+    }
+
     // Field lines at the dialog's default, then `hedgehogLines` hedgehog lines and the
     // surface at `level`, each through its dialog and OK.
     void addEveryVisualisation(const std::string& hedgehogLines, const std::string& level) {
@@ -207,6 +245,10 @@ protected:
         typeIntoField(surface, {100, 14}, level);
         closeDialog(surface, true);
     }
+
+    // The dark pixels of the message line's text.
+    static int messageTextPixels(const e2e::Image& image) { return image.count({0, 0, 0}, 60, 118, 602, 795, 654); }
+    static bool messageShown(const e2e::Image& image) { return messageTextPixels(image) > 100; }
 
     static int countInFreeArea(const e2e::Image& image, e2e::Pixel colour, int tolerance) {
         return image.count(colour, tolerance, freeLeft, freeTop, freeRight, freeBottom);
@@ -252,6 +294,7 @@ protected:
     std::unique_ptr<e2e::ChildProcess> windowManager_;
     e2e::WindowId main_ = 0;
     fs::path workDirectory_;
+    std::string configDirectory_;
     double waitSeconds_ = timeout;
 };
 

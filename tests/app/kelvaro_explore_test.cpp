@@ -16,23 +16,7 @@ using namespace kelvaro_e2e;
 // Where the dipole's first charge, at (-0.5, 0, 0), appears in the start view.
 const Place firstDipoleCharge{282, 260};
 
-class KelvaroExploreTest : public KelvaroTest {
-protected:
-    // Ctrl+S over the scene, the name typed and Return; answers what "kelvaro-batch info"
-    // reads back from the saved file.
-    std::string saveAndReadBack(const std::string& name) {
-        pressKeysOver(main_, sceneCentre.x, sceneCentre.y, {"ctrl+s"});
-        const e2e::WindowId save = shownDialog("Save Model As");
-        EXPECT_TRUE(e2e::move_pointer(save, 5, 5));
-        EXPECT_TRUE(e2e::type_text(name));
-        EXPECT_TRUE(e2e::press_keys({"Return"}));
-        EXPECT_TRUE(program_->wait_for_output("Model saved as " + name + ".\n", timeout)) << program_->output();
-        EXPECT_TRUE(display_->wait_until_viewable(save, false, timeout));
-        e2e::ChildProcess info(KELVARO_BATCH_PATH, {"info", name}, workDirectory_.string());
-        EXPECT_EQ(info.wait_for_exit(timeout), 0) << info.errors();
-        return info.output();
-    }
-};
+using KelvaroExploreTest = KelvaroTest;
 
 TEST_F(KelvaroExploreTest, AnEditedChargeIsSavedAndUndoBringsThePictureBack) {
     withSeedFile();

@@ -1,8 +1,9 @@
 // A random-input storm over the real program: thousands of random but reproducible X
 // events (clicks, right clicks, drags with Ctrl or Shift held or the middle button, the
-// wheel, hovering and keys, among them those that edit charges, undo, redo and save) over
-// the main window, its panels and the corner where the dialogs open, with the example
-// models to load. Afterwards the program must still answer: with any open dialog
+// wheel, hovering and keys, among them those that edit charges, undo, redo, save, frame
+// the view, look along the axes and open the messages) over the main window, its panels
+// and message line, the corner where the dialogs open and the place beside the main
+// window where Edit Charges and Messages open, with the example models to load. Afterwards the program must still answer: with any open dialog
 // cancelled, Quit ends it with status 0, and nothing came on standard error (no sanitizer
 // report, no toolkit warning).
 //
@@ -31,16 +32,19 @@ unsigned long fromEnvironment(const char* name, unsigned long fallback) {
 }
 
 // Screen rectangles without a window manager, where the events land: the main window's
-// top-left lies at (50, 50), the dialogs open at the screen's top-left corner, over it.
+// top-left lies at (50, 50), the dialogs that wait for an answer open at the screen's
+// top-left corner, over it, Edit Charges and Messages right of it.
 struct Area {
     int x, y, width, height;
     int percent;  // of the events that land in it
 };
 const Area areas[] = {
-    {0, 0, 260, 210, 30},     // the dialogs
-    {676, 50, 174, 210, 20},  // the command buttons and the Explore panel's
-    {50, 570, 800, 80, 15},   // the view panel
-    {50, 50, 800, 600, 35},   // anywhere in the main window
+    {0, 0, 260, 210, 25},     // the dialogs that wait for an answer
+    {676, 50, 174, 210, 15},  // the command buttons and the Explore panel's
+    {50, 570, 800, 80, 12},   // the view panel, Fit among its controls
+    {50, 650, 800, 57, 5},    // the message line and its Messages... button
+    {858, 50, 422, 650, 8},   // Edit Charges and Messages beside the main window
+    {50, 50, 800, 657, 35},   // anywhere in the main window
 };
 const Place quitOnScreen{50 + quitButton.x, 50 + quitButton.y};
 
@@ -54,7 +58,9 @@ const char* const keys[] = {"0",     "1",    "2",      "5",         "9",        
                             "a",     "x",    "Z",      "space",     "Tab",       "shift+Tab", "Return",
                             "BackSpace", "Delete", "Left", "Right", "Up",        "Down",   "Home",
                             "End",   "shift+Home", "shift+End", "ctrl+a", "ctrl+e", "ctrl+k", "ctrl+u",
-                            "e",     "r",    "ctrl+s", "ctrl+z",    "ctrl+y",    "ctrl+shift+z"};
+                            "e",     "r",    "ctrl+s", "ctrl+z",    "ctrl+y",    "ctrl+shift+z",
+                            "m",     "f",    "3",      "exclam",    "at",        "numbersign",
+                            "Page_Up", "Page_Down"};
 
 // Makes the events, as xdotool commands, from a seed.
 class Storm {

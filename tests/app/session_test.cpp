@@ -104,8 +104,58 @@ TEST_F(SessionTest, AFailedReadKeepsTheModelItsSceneAndItsWork) {
     EXPECT_EQ(session.model(), model);
     EXPECT_EQ(exactForm(*session.scene()), scene);
     EXPECT_EQ(session.visualisations().size(), 1u);
+    // The window says what happened to the file and to the model.
+    EXPECT_EQ(latestMessage(), (std::vector<std::string>{"broken.txt was not loaded, and the current model is kept:",
+                                                         "broken.txt:3: " + std::string(readErrorWords(37010)) +
+                                                             " (error 37010)"}));
     ASSERT_TRUE(session.undo());
     EXPECT_EQ(session.model()->charges()[0].value, 1.0);
+}
+
+// What a load comes to, for the message line: standard output keeps its lines as they were.
+TEST_F(SessionTest, TheWindowIsToldWhatALoadCameTo) {
+    EXPECT_EQ(output([&] { session.load("missing.txt"); }), "Could not open file missing.txt.\n");
+    EXPECT_EQ(latestMessage(), std::vector<std::string>{
+                                   "missing.txt was not loaded: it could not be opened (No such file or directory)."});
+    write("dipole.txt", dipole);
+    EXPECT_EQ(output([&] { session.load("dipole.txt"); }), "");
+    EXPECT_EQ(latestMessage(), std::vector<std::string>{"dipole.txt: 2 charges loaded."});
+    write("triangle.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT 0, 0, 0\nPOINT +1 AT 0.5, 0, 0\n"
+                          "POINT 1 AT 0.5, 0, 0 \\\\ y missing\nPOINT 1 AT 3, 0, 0\n");
+    session.load("triangle.txt");
+    EXPECT_EQ(latestMessage(), (std::vector<std::string>{
+                                   "triangle.txt: 1 line was skipped, 1 charge lies outside the box; 3 charges loaded.",
+                                   "triangle.txt:3: " + std::string(malformedCharge) + ": POINT +1 AT 0.5, 0, 0"}));
+    const std::size_t said = linesSaid();
+    session.load("missing.txt");
+    EXPECT_EQ(latestMessage(), std::vector<std::string>{"missing.txt was not loaded, and the current model is kept: it "
+                                                         "could not be opened (No such file or directory)."});
+    EXPECT_EQ(linesSaid(), said + 2);
+    EXPECT_EQ(messageLog().back(), latestMessage().back());
+    EXPECT_EQ(messageLog()[messageLog().size() - 2], "Could not open file missing.txt.");
+}
+
+TEST_F(SessionTest, AnEmptySurfaceIsAddedAndSaysWhy) {
+    write("one.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT 0, 0, 0\n");
+    session.load("one.txt");
+    EXPECT_EQ(output([&] { EXPECT_TRUE(addSurface(-1.0f)); }),
+              "No surface at V = -1 inside the box: the potential there runs from 0.577 to 57.7.\n");
+    EXPECT_EQ(latestMessage(), std::vector<std::string>{
+                                   "No surface at V = -1 inside the box: the potential there runs from 0.577 to 57.7."});
+    EXPECT_EQ(session.visualisations().size(), 1u);
+}
+
+TEST(MessageLog, KeepsTheLastLinesAndCountsThemAll) {
+    const std::size_t before = linesSaid();
+    for (std::size_t i = 0; i < messageLogLines + 5; ++i) say("line " + std::to_string(i) + "\n", Echo::WindowOnly);
+    say("two\nlines", Echo::WindowOnly);
+    EXPECT_EQ(linesSaid(), before + messageLogLines + 7);
+    ASSERT_EQ(messageLog().size(), messageLogLines);
+    EXPECT_EQ(messageLog().front(), "line 7");
+    EXPECT_EQ(messageLog().back(), "lines");
+    EXPECT_EQ(latestMessage(), (std::vector<std::string>{"two", "lines"}));
+    say("", Echo::WindowOnly);
+    EXPECT_EQ(latestMessage(), (std::vector<std::string>{"two", "lines"})) << "nothing said, nothing changed";
 }
 
 // The browser edition reads a chosen file from memory and shows the messages on its page.

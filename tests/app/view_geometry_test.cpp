@@ -6,17 +6,12 @@
 #include <numbers>
 #include <vector>
 
+#include "tests/app/start_view.h"
+
 namespace kelvaro {
 namespace {
 
-// The start view in the scene area of the 800 x 600 window.
-const SceneArea area{0, 0, startSceneWidth, startSceneHeight};
-
-Camera startCamera() {
-    Camera camera;
-    camera.aspect = aspectRatio(startSceneWidth, startSceneHeight);
-    return camera;
-}
+const SceneArea& area = startArea;
 
 // Pixels per model unit at the scene's origin in the start view: 15.6 units from the eye,
 // with 30 degrees across the 520 pixels of the area's height.
@@ -60,6 +55,19 @@ TEST(ViewGeometry, ADraggedPointFollowsThePointerInThePlaneFacingTheViewer) {
     const float* r = camera.rotation;
     const double along = r[2] * (moved.x - start.x) + r[6] * (moved.y - start.y) + r[10] * (moved.z - start.z);
     EXPECT_NEAR(along, 0.0, 1e-6);
+}
+
+// A large ball (the teaching style's) is taken wherever it shows, beyond the 6 pixels
+// that a tiny sphere needs.
+TEST(ViewGeometry, ABallIsTakenWhereverItShows) {
+    const Camera camera = startCamera();
+    const std::vector<Charge> one{{1.0, {0, 0, 0}}};
+    const std::vector<double> ball{0.2};  // 0.2 units: 12.4 pixels at the origin
+    EXPECT_NEAR(0.2 * pixelsPerUnit, 12.4, 0.1);
+    EXPECT_EQ(chargeNear(camera, area, one, 313 + 11, 260, 6.0, ball), 0);
+    EXPECT_EQ(chargeNear(camera, area, one, 313 + 11, 260, 6.0), std::nullopt);
+    EXPECT_EQ(chargeNear(camera, area, one, 313 + 14, 260, 6.0, ball), std::nullopt);
+    EXPECT_EQ(chargeNear(camera, area, one, 313 + 5, 260, 6.0, std::vector<double>{0.001}), 0);
 }
 
 TEST(ViewGeometry, PanningMovesTheOriginWithThePointer) {

@@ -3,6 +3,8 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <string>
+#include <string_view>
 
 #include "glui/edit_buffer.h"
 #include "glui/glui_font.h"
@@ -323,6 +325,43 @@ TEST_F(EditTextTest, LongTextScrollsToKeepTheCaretVisible) {
   click(field);
   special(dialog, glui_keys::home);
   EXPECT_EQ(field->scroll, 0);
+}
+
+// However long the text typed, the field shows as much of it before the caret as fits:
+// one character more would not.
+TEST_F(EditTextTest, TypedTextShowsAllThatFitsBeforeTheCaret) {
+  GLUI_EditText* field = dialog->add_edittext("File name");
+  click(field);
+  const std::string typed = "model-file-of-a-lecture_" + std::string(300, 'i') + "WWW.txt";
+  type(dialog, typed);
+  const int visible = field->w - field->text_x_offset - 10;
+  const std::string_view text = field->get_text();
+  ASSERT_EQ(text, typed);
+  ASSERT_GT(field->scroll, 0);
+  EXPECT_LE(glui_text_width(text.substr(field->scroll)), visible);
+  EXPECT_GT(glui_text_width(text.substr(field->scroll - 1)), visible);
+  special(dialog, glui_keys::left);  // the caret stays in view, nothing more moves
+  EXPECT_LE(glui_text_width(text.substr(field->scroll, field->buffer.caret() - field->scroll)), visible);
+}
+
+// The text typed is kept when the limits change the number it states, so that the program
+// can tell which value it used instead.
+TEST_F(EditTextTest, ACommitThatAppliesTheLimitsKeepsWhatWasTyped) {
+  GLUI_EditText* lines = dialog->add_edittext("Lines", GLUI_EDITTEXT_INT);
+  lines->set_int_limits(1, 100);
+  GLUI_EditText* level = dialog->add_edittext("Potential", GLUI_EDITTEXT_FLOAT);
+  level->set_float_limits(-10.0f, 10.0f);
+  key(dialog, glui_keys::tab);  // Tab selects the whole text: typing replaces it
+  type(dialog, "500");
+  key(dialog, glui_keys::tab);  // commits the lines field
+  EXPECT_EQ(lines->get_int_val(), 100);
+  EXPECT_EQ(lines->limited_text, "500");
+  type(dialog, "-2.5");
+  key(dialog, glui_keys::tab);
+  EXPECT_EQ(level->limited_text, "");
+  EXPECT_EQ(level->get_float_val(), -2.5f);
+  lines->set_int_val(5);
+  EXPECT_EQ(lines->limited_text, "");
 }
 
 TEST_F(EditTextTest, ADoubleClickSelectsTheWholeTextAndASlowSecondClickPlacesTheCaret) {

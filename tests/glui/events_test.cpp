@@ -43,6 +43,29 @@ TEST_F(EventsTest, HandlersAreInstalledOnTheCurrentWindow) {
   EXPECT_EQ(idle_calls, 1);
 }
 
+// Without work for idle time the event loop waits: the idle handler is there only while
+// the program has an idle function or a released ball spins on.
+TEST_F(EventsTest, TheIdleHandlerIsThereOnlyWhileSomethingNeedsIt) {
+  EXPECT_FALSE(platform.idle_installed);
+  master.set_glutIdleFunc(main_idle);
+  master.set_glutIdleFunc(nullptr);
+  EXPECT_FALSE(platform.idle_installed);
+
+  GLUI_Rotation* ball = panel->add_rotation("Spin");
+  ball->set_spin(1.0f);
+  const int cx = ball->x_abs + ball->w / 2, cy = ball->y_abs + 25;
+  press(panel, cx, cy);
+  drag_to(panel, cx + 10, cy);
+  EXPECT_FALSE(platform.idle_installed) << "held, the ball turns only as the pointer moves";
+  release(panel, cx + 10, cy);
+  EXPECT_TRUE(platform.idle_installed) << "released while turning, it spins on";
+  master.on_idle();
+  EXPECT_TRUE(platform.idle_installed);
+  panel->set_focus(nullptr, false);  // losing the focus stops the spin
+  master.on_idle();
+  EXPECT_FALSE(platform.idle_installed);
+}
+
 TEST_F(EventsTest, ButtonFiresOnceOnReleaseInsideWithItsIdAndTheMainWindowCurrent) {
   GLUI_Button* button = panel->add_button("Load Model...", 1000, record);
   const int x = button->x_abs + 10, y = button->y_abs + 10;

@@ -55,3 +55,12 @@ bool FakePlatform::set_popup_menu(int window, const std::vector<std::string>* it
   found.menu = items ? *items : std::vector<std::string>{};
   return true;
 }
+
+bool FakePlatform::window_frame(int window, int* x, int* y, int* w, int* h) {
+  const FakeWindow& found = windows.at(window);
+  *x = found.x;
+  *y = found.y;
+  *w = found.w;
+  *h = found.h;
+  return found.shown;
+}

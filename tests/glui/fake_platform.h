@@ -32,12 +32,18 @@ class FakePlatform : public GLUI_Platform {
   void window_size(int window, int* w, int* h) override;
   void reshape_window(int window, int w, int h) override;
   void position_window(int window, int x, int y) override;
+  bool window_frame(int window, int* x, int* y, int* w, int* h) override;
+  void screen_size(int* w, int* h) override {
+    *w = 1280;
+    *h = 1024;
+  }
+  void give_keyboard_focus(int window) override { keyboard_focus = window; }
   void show_window(int window) override { windows.at(window).shown = true; }
   void hide_window(int window) override { windows.at(window).shown = false; }
   void post_redisplay(int window) override { ++windows.at(window).redisplays; }
   void draw_window_now(int) override {}
   void install_main_handler(Handler handler) override { installed.push_back(handler); }
-  void install_idle_handler() override { idle_installed = true; }
+  void set_idle_handler(bool on) override { idle_installed = on; }
   bool set_popup_menu(int window, const std::vector<std::string>* items) override;
   void set_transient_for(int window, int owner) override { windows.at(window).transient_for = owner; }
   void raise_window(int) override {}
@@ -53,6 +59,7 @@ class FakePlatform : public GLUI_Platform {
   bool main_loop_left = false;
   bool menu_open = false;  // while true, menus cannot change (as in freeglut)
   int current = 0;
+  int keyboard_focus = 0;
   int bells = 0;
   long long clock_ms = 0;
   long long clock_step_ms = 10000;

@@ -9,6 +9,11 @@ class ListboxTest : public GluiTest {
     GluiTest::SetUp();
     dialog = master.create_glui("Dialog");
   }
+  // As the freeglut glue does when a menu closes: it detaches the menu, then tells.
+  void close_menu(int window, int x, int y) {
+    platform.windows.at(window).has_menu = false;
+    master.on_menu_closed(window, x, y);
+  }
   GLUI* dialog = nullptr;
 };
 
@@ -109,6 +114,58 @@ TEST_F(ListboxTest, HoveringAttachesAMenuOfTheItemsAndAChoiceSelects) {
   EXPECT_EQ(fired_ids(), std::vector<int>{6});
   master.on_passive_motion(window, 1, 1);
   EXPECT_FALSE(platform.windows.at(window).has_menu);
+}
+
+// freeglut closes an open menu at a click outside it and keeps the click for itself; the
+// layer hands it on as a press where it fell, so that OK is pressed, and a choice made in
+// the menu is no press at all. The list under the pointer gets its menu again at once.
+TEST_F(ListboxTest, AClickThatClosesTheMenuReachesTheButtonUnderIt) {
+  int live = 0;
+  GLUI_Listbox* list = dialog->add_listbox("File", &live, 6, record);
+  list->add_item(0, "a.txt");
+  list->add_item(1, "b.txt");
+  GLUI_Button* ok = dialog->add_button("OK", 7, record);
+  const int window = dialog->get_glut_window_id();
+  const int listX = list->x_abs + list->w - 5, listY = list->y_abs + 5;
+  master.on_passive_motion(window, listX, listY);
+  ASSERT_TRUE(platform.windows.at(window).has_menu);
+
+  const int okX = ok->x_abs + 10, okY = ok->y_abs + 10;
+  close_menu(window, okX, okY);  // the press on OK went to the menu
+  release(dialog, okX, okY);
+  EXPECT_EQ(fired_ids(), std::vector<int>{7});
+  EXPECT_EQ(live, 0);
+
+  master.on_passive_motion(window, listX, listY);
+  EXPECT_TRUE(platform.windows.at(window).has_menu);
+  close_menu(window, listX, listY);
+  master.on_menu_choice(window, 1);
+  EXPECT_EQ(live, 1);
+  EXPECT_EQ(fired_ids(), (std::vector<int>{7, 6}));
+  EXPECT_TRUE(platform.windows.at(window).has_menu) << "the pointer still lies over the list";
+  release(dialog, listX, listY);  // freeglut's own release of the choice
+  EXPECT_EQ(fired_ids(), (std::vector<int>{7, 6}));
+}
+
+// A click closing the menu of one window in another window reaches that window as it is.
+TEST_F(ListboxTest, AClickInAnotherWindowClosesTheMenuAndActsOnce) {
+  GLUI_Listbox* list = dialog->add_listbox("File", nullptr, 6, record);
+  list->add_item(0, "a.txt");
+  GLUI* other = master.create_glui("Other");
+  GLUI_Button* button = other->add_button("Go", 8, record);
+  const int window = dialog->get_glut_window_id();
+  master.on_passive_motion(window, list->x_abs + list->w - 5, list->y_abs + 5);
+  close_menu(window, 3, 3);
+  click(button);
+  EXPECT_EQ(fired_ids(), std::vector<int>{8});
+}
+
+TEST(MenuGroups, ALongListOpensInGroupsThatFitAColumn) {
+  EXPECT_EQ(menu_groups(20, 38), std::vector<int>{0});
+  EXPECT_EQ(menu_groups(38, 38), std::vector<int>{0});
+  EXPECT_EQ(menu_groups(99, 38), (std::vector<int>{0, 33, 66}));
+  EXPECT_EQ(menu_groups(99, 10), (std::vector<int>{0, 9, 19, 29, 39, 49, 59, 69, 79, 89}));
+  EXPECT_EQ(menu_groups(5, 0), std::vector<int>{0});
 }
 
 TEST_F(ListboxTest, EmptyAndDisabledListsOfferNoMenu) {

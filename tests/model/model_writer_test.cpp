@@ -1,6 +1,7 @@
 #include "model/model_writer.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <bit>
 #include <cfloat>
@@ -81,6 +82,26 @@ TEST(ModelWriter, WritesTheShortestTextAndRefusesWhatNoFileStates) {
     const Charge notANumber{std::nan(""), {0, 0, 0}};
     EXPECT_FALSE(modelFileText(Model("", {-1, -1, -1}, {1, 1, 1}, {&notANumber, 1}, false, false)));
     EXPECT_FALSE(modelFileText(Model(std::string_view("a\0b", 3), {-1, -1, -1}, {1, 1, 1}, {}, false, false)));
+}
+
+// A saved copy keeps the comments at the head of the file the model came from, then its
+// own line; a copy of a copy does not repeat that line.
+TEST(ModelWriter, ACopyKeepsTheCommentsAtTheHeadOfItsFile) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("kelvaro-comments-" + std::to_string(::getpid()) + ".txt")).string();
+    std::ofstream(path, std::ios::binary) << "\\\\ Two charges, for lecture 3\r\n  \\\\ by the physics group\n"
+                                             "\\\\ A model saved by Kelvaro.\nBOUNDS FROM -1, -1, -1 TO 1, 1, 1\n"
+                                             "\\\\ not at the head\nPOINT 1 AT 0, 0, 0\n";
+    const std::string comments = leadingCommentLines(path);
+    EXPECT_EQ(comments, "\\\\ Two charges, for lecture 3\n  \\\\ by the physics group\n");
+    const auto model = readModel("BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT 0, 0, 0\n");
+    ASSERT_TRUE(model);
+    const std::optional<std::string> text = modelFileText(*model, comments);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->rfind(comments + "\\\\ A model saved by Kelvaro.\nMODEL", 0), 0u) << *text;
+    EXPECT_EQ(describe(*readModel(*text)), describe(*model));
+    EXPECT_EQ(leadingCommentLines(path + ".missing"), "");
+    std::filesystem::remove(path);
 }
 
 TEST(ModelNumbers, ReadsOneNumberAsTheReaderDoes) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -44,6 +45,21 @@ std::pair<double, double> spannedShares(const e2e::Image& image) {
         }
     }
     return {double(right - left + 1) / image.width(), double(bottom - top + 1) / image.height()};
+}
+
+// How far from the picture's middle its pixels unlike the corner's reach, as a share of
+// the half width or half height, whichever is the larger share.
+double reachFromMiddle(const e2e::Image& image) {
+    const e2e::Pixel corner = image.at(0, 0);
+    const double halfWidth = image.width() / 2.0, halfHeight = image.height() / 2.0;
+    double reach = 0.0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (e2e::near(image.at(x, y), corner, 0)) continue;
+            reach = std::max({reach, std::fabs(x + 0.5 - halfWidth) / halfWidth, std::fabs(y + 0.5 - halfHeight) / halfHeight});
+        }
+    }
+    return reach;
 }
 
 int distinctColours(const e2e::Image& image) {
@@ -97,12 +113,57 @@ TEST_F(BatchPictures, FitFillsThePictureAndZoomScalesIt) {
     ASSERT_EQ(batch(with(lines, {"--fit", "--turn", "30", "20", "-o", "fit.png"})).status, 0);
     ASSERT_EQ(batch(with(lines, {"--zoom", "0.5", "-o", "far.png"})).status, 0);
     const auto [startWidth, startHeight] = spannedShares(e2e::Image::read_png("start.png"));
-    const auto [fitWidth, fitHeight] = spannedShares(e2e::Image::read_png("fit.png"));
     const auto [farWidth, farHeight] = spannedShares(e2e::Image::read_png("far.png"));
     EXPECT_LT(std::max(startWidth, startHeight), 0.75);
-    EXPECT_GT(std::max(fitWidth, fitHeight), 0.9);
-    EXPECT_LE(std::max(fitWidth, fitHeight), 1.0);
+    // The box's centre in the middle, its nearest corner near an edge.
+    const double fitReach = reachFromMiddle(e2e::Image::read_png("fit.png"));
+    EXPECT_GT(fitReach, 0.9);
+    EXPECT_LE(fitReach, 1.0);
     EXPECT_NEAR(farHeight, startHeight / 2, 0.03);
+}
+
+// Where the red ball of the teaching style's one positive charge appears: the middle of
+// its pixels.
+std::pair<double, double> redCentre(const e2e::Image& image) {
+    double x = 0, y = 0;
+    int count = 0;
+    for (int row = 0; row < image.height(); ++row) {
+        for (int column = 0; column < image.width(); ++column) {
+            if (!red(image.at(column, row))) continue;
+            x += column, y += row, ++count;
+        }
+    }
+    return {x / std::max(count, 1), y / std::max(count, 1)};
+}
+
+// A box off the origin with one charge: at its centre, then in the middle of its +x face.
+// --fit puts the box's centre in the middle of the picture whatever the turn; --view
+// looks along an axis, as the window's keys 1, 2 and 3 do, and --view z is the start view.
+TEST_F(BatchPictures, FitCentresTheBoxForAnyTurnAndViewLooksAlongAnAxis) {
+    std::ofstream("centred.txt") << "BOUNDS FROM 0, 0, 0 TO 2, 2, 2\nPOINT 1 AT 1, 1, 1\n";
+    std::ofstream("on_face.txt") << "BOUNDS FROM 0, 0, 0 TO 2, 2, 2\nPOINT 1 AT 2, 1, 1\n";
+    const std::vector<std::string> teaching{"--style", "teaching", "--fit", "--size", "400x300"};
+    const auto centreOf = [&](const char* model, const std::vector<std::string>& options) {
+        EXPECT_EQ(batch(with(with({"png", model}, teaching), with(options, {"-o", "a.png"}))).status, 0);
+        return redCentre(e2e::Image::read_png("a.png"));
+    };
+    for (const auto& turn : std::vector<std::vector<std::string>>{{}, {"--turn", "20", "20"}, {"--turn", "-70", "35"}}) {
+        const auto [x, y] = centreOf("centred.txt", turn);
+        EXPECT_NEAR(x, 199.5, 1.0) << (turn.empty() ? "" : turn[1]);
+        EXPECT_NEAR(y, 149.5, 1.0) << (turn.empty() ? "" : turn[1]);
+    }
+    for (const char* axis : {"x", "-x"}) {
+        const auto [x, y] = centreOf("on_face.txt", {"--view", axis});
+        EXPECT_NEAR(x, 199.5, 1.0) << axis << ": the charge lies on the axis looked along";
+        EXPECT_NEAR(y, 149.5, 1.0) << axis;
+    }
+    EXPECT_GT(centreOf("on_face.txt", {"--view", "y"}).first, 240) << "seen from above, +x is to the right";
+    EXPECT_LT(centreOf("on_face.txt", {"--view", "-z"}).first, 160) << "seen from behind, +x is to the left";
+
+    const std::vector<std::string> scene{"png", examplePath("dipole.txt"), "lines", "4"};
+    ASSERT_EQ(batch(with(scene, {"-o", "start.png"})).status, 0);
+    ASSERT_EQ(batch(with(scene, {"--view", "z", "-o", "z.png"})).status, 0);
+    EXPECT_EQ(fileContents("start.png"), fileContents("z.png"));
 }
 
 TEST_F(BatchPictures, SamplesSmoothLinesAndLightBackgroundsKeepThemVisible) {
@@ -178,6 +239,10 @@ TEST_F(BatchPictures, BadOptionsAndImpossiblePicturesLeaveNoFile) {
              {"png", model, "-o", "a.png", "--zoom", "nan"},
              {"png", model, "-o", "a.png", "--style", "fancy"},
              {"png", model, "-o", "a.png", "--background", "grey"},
+             {"png", model, "-o", "a.png", "--view", "w"},
+             {"obj", model, "--view", "x"},
+             {"png", model, "-o", "slide.jpg"},
+             {"gif", model, "-o", "turn.png"},
              {"png", model, "-o", "a.png", "--frames", "10"},
              {"gif", model},
              {"gif", model, "-o", "a.gif", "--frames", "1"},
@@ -189,6 +254,11 @@ TEST_F(BatchPictures, BadOptionsAndImpossiblePicturesLeaveNoFile) {
         EXPECT_EQ(run.status, 2) << wrong.back();
         EXPECT_NE(run.err.find("usage:"), std::string::npos) << wrong.back();
     }
+
+    EXPECT_EQ(batch({"png", model, "-o", "slide.jpg"}).err.rfind(
+                  "kelvaro-batch: png writes PNG pictures: -o needs a name that ends in .png (or .PNG), not slide.jpg\n",
+                  0),
+              0u);
 
     std::ofstream("flat.txt") << "BOUNDS FROM -1, -1, 0 TO 1, 1, 0\nPOINT 1 AT 0, 0, 0\n";
     BatchRun run = batch({"png", "flat.txt", "--fit", "-o", "a.png"});

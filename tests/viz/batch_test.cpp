@@ -194,6 +194,18 @@ TEST_F(Batch, ReportsFailuresWithTheProgramsMessagesAndStatuses) {
     }
 }
 
+// A surface without a triangle is no failure, but standard error says why it is empty.
+TEST_F(Batch, AnEmptySurfaceSaysWhereThePotentialRuns) {
+    std::ofstream("positive.txt") << "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT 0, 0, 0\n";
+    BatchRun run = runBatch("obj positive.txt surface -1 leave surface 1 leave");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "No surface at V = -1 inside the box: the potential there runs from 0.577 to 57.7.\n");
+    EXPECT_EQ(occurrences(run.out, "g surface_"), 2);
+    run = runBatch("obj '" + testing::degenerateModelPath("overflowed_numbers") + "' surface 1 leave");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "No surface at V = 1 inside the box: the potential there is no finite number.\n");
+}
+
 // The lines of `text` that start with `key` followed by ": ", without it.
 std::vector<std::string> valuesOf(const std::string& text, const std::string& key) {
     std::vector<std::string> values;

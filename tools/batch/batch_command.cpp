@@ -1,7 +1,10 @@
 #include "tools/batch/batch_command.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <filesystem>
+#include <string_view>
 #include <utility>
 
 #include "common/number_text.h"
@@ -43,14 +46,24 @@ std::optional<Value> choice(const std::string& word, const std::pair<const char*
     return std::nullopt;
 }
 
-// An option that takes one word of two, `value` (none when the arguments end); answers
+// The words of `choices` for a message: "a" or "b", or "a", "b" or "c".
+template <class Value, std::size_t count>
+std::string choiceWords(const std::pair<const char*, Value> (&choices)[count]) {
+    std::string words;
+    for (std::size_t i = 0; i < count; ++i) {
+        words += std::string(i == 0 ? "" : i + 1 == count ? " or " : ", ") + "\"" + choices[i].first + "\"";
+    }
+    return words;
+}
+
+// An option that takes one word of a few, `value` (none when the arguments end); answers
 // as parseOption does.
-template <class Value>
-int parseChoiceOption(const std::string& option, const std::string* value, const std::pair<const char*, Value> (&choices)[2],
-                      Value& target, std::string& error) {
+template <class Value, std::size_t count, class Target>
+int parseChoiceOption(const std::string& option, const std::string* value,
+                      const std::pair<const char*, Value> (&choices)[count], Target& target, std::string& error) {
     const auto chosen = value ? choice(*value, choices) : std::nullopt;
     if (!chosen) {
-        error = option + " needs \"" + choices[0].first + "\" or \"" + choices[1].first + "\"";
+        error = option + " needs " + choiceWords(choices);
         return -1;
     }
     target = *chosen;
@@ -83,6 +96,7 @@ int parsePictureOption(const std::vector<std::string>& arguments, std::size_t at
         return 2;
     }
     if (word == "--style") return parseChoiceOption(word, value, pictureStyleNames, picture.style, error);
+    if (word == "--view") return parseChoiceOption(word, value, viewAxisNames, picture.view, error);
     if (word == "--background") {
         return parseChoiceOption(word, value, pictureBackgroundNames, picture.background, error);
     }
@@ -142,6 +156,18 @@ int parseOption(const std::vector<std::string>& arguments, std::size_t at, Comma
     return parsePictureOption(arguments, at, command.picture, error);
 }
 
+// Whether `path` names a file of the kind `extension` (".png"), in any letter case, or a
+// file without an extension (a device such as /dev/stdout, a FIFO).
+bool hasExtensionOrNone(const std::string& path, std::string_view extension) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    const std::size_t point = name.rfind('.');
+    if (point == std::string::npos || point == 0) return true;
+    const std::string_view given = std::string_view(name).substr(point);
+    return given.size() == extension.size() &&
+           std::equal(given.begin(), given.end(), extension.begin(),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
 // The options that the mode does not take, or that it lacks.
 bool optionsFitMode(const std::vector<std::string>& arguments, const Command& command, std::string& error) {
     const auto given = [&](std::initializer_list<const char*> options) {
@@ -155,8 +181,12 @@ bool optionsFitMode(const std::vector<std::string>& arguments, const Command& co
         error = "png needs -o FILE.png";
     } else if (command.mode == Mode::Gif && command.outputPath.empty()) {
         error = "gif needs -o FILE.gif";
-    } else if (!picture && given({"--size", "--turn"})) {
-        error = "--size and --turn are for png and gif";
+    } else if (command.mode == Mode::Png && !hasExtensionOrNone(command.outputPath, ".png")) {
+        error = "png writes PNG pictures: -o needs a name that ends in .png (or .PNG), not " + command.outputPath;
+    } else if (command.mode == Mode::Gif && !hasExtensionOrNone(command.outputPath, ".gif")) {
+        error = "gif writes GIF animations: -o needs a name that ends in .gif (or .GIF), not " + command.outputPath;
+    } else if (!picture && given({"--size", "--turn", "--view"})) {
+        error = "--size, --turn and --view are for png and gif";
     } else if (!picture && given({"--fit", "--zoom", "--samples", "--style", "--background"})) {
         error = "--fit, --zoom, --samples, --style and --background are for png and gif";
     } else if (command.mode != Mode::Gif && given({"--frames", "--seconds"})) {
@@ -231,7 +261,8 @@ const char* usageText() {
            "gif turns the scene once about the vertical axis in N frames (2 to 360, default 36) over S seconds\n"
            "(default 6), looping forever. PICTURE OPTION is one of:\n"
            "  --size WxH, --turn X Y   as above\n"
-           "  --fit                    the model's box fills the picture\n"
+           "  --view A                 looks along the axis A (x, y, z, -x, -y or -z) before any turn\n"
+           "  --fit                    the model's box fills the picture, its centre in the middle\n"
            "  --zoom F                 scales the view (0.01 to 100, above 1 nearer)\n"
            "  --samples N              draws N x N times larger and averages down (1 to 4, default 1)\n"
            "  --style S                plain (default) or teaching: red and blue charges, arrows, wide smooth lines\n"

@@ -38,7 +38,8 @@ struct Visualisation {
     Ref<Group> group;
 };
 
-// The builder of one request; when it answers none, its failure lines go to `err`.
+// The builder of one request; when it answers none, its failure lines go to `err`, and so
+// does the note of a surface that has no triangle (which is no failure).
 Visualisation build(const Model& model, const ParsedRequest& request, int number, const BuildOptions& options,
                     std::FILE* err) {
     Visualisation result;
@@ -51,7 +52,11 @@ Visualisation build(const Model& model, const ParsedRequest& request, int number
         case VisualisationRequest::Kind::GaussSphere: result.name = "gauss_sphere" + suffix; break;
     }
     result.group = buildRequest(request, model, nullptr, options);
-    if (!result.group) std::fputs(failureLines(request, &model).c_str(), err);
+    if (!result.group) {
+        std::fputs(failureLines(request, &model).c_str(), err);
+    } else {
+        std::fputs(emptyResultNote(request, *result.group, model).c_str(), err);
+    }
     return result;
 }
 

@@ -106,6 +106,9 @@ class XDisplay {
   // The same for a viewable window of that name (of several so named, such as freeglut's
   // menus, the one shown).
   WindowId wait_for_shown_window(const std::string& title, double timeout_seconds);
+  // Every viewable window of that name now (freeglut's menu and its group menus), the
+  // lowest in the stack first.
+  std::vector<WindowId> shown_windows(const std::string& title);
   // Asks the window's program to close it, as a window manager's close button does
   // (a WM_DELETE_WINDOW message).
   void request_close(WindowId window);
@@ -152,6 +155,8 @@ bool mouse_up();
 bool drag(WindowId window, int x0, int y0, int x1, int y1, int steps);
 // Resizes a top-level window.
 bool resize_window(WindowId window, int width, int height);
+// Moves a top-level window to (x, y) of the screen, as a user moves it.
+bool move_window(WindowId window, int x, int y);
 // Raises a top-level window to the top of the stack.
 bool raise_window(WindowId window);
 // Types text into whatever has the keyboard (the window under the pointer).

@@ -143,6 +143,10 @@ bool resize_window(WindowId window, int width, int height) {
   return xdotool({{"windowsize", std::to_string(window), std::to_string(width), std::to_string(height)}});
 }
 
+bool move_window(WindowId window, int x, int y) {
+  return xdotool({{"windowmove", std::to_string(window), std::to_string(x), std::to_string(y)}});
+}
+
 bool raise_window(WindowId window) { return xdotool({{"windowraise", std::to_string(window)}}); }
 
 bool type_text(const std::string& text) { return xdotool({{"type", "--delay", "30", text}}); }

@@ -41,6 +41,21 @@ Window find_named(Display* display, Window under, const std::string& title, bool
   return found;
 }
 
+// Every viewable window named title below `under`, in the order of the tree (a parent's
+// children bottom of the stack first).
+void find_all_shown(Display* display, Window under, const std::string& title, std::vector<WindowId>& found) {
+  char* name = nullptr;
+  if (XFetchName(display, under, &name) && name) {
+    if (title == name && viewable(display, under)) found.push_back(under);
+    XFree(name);
+  }
+  Window root, parent, *children = nullptr;
+  unsigned int count = 0;
+  if (!XQueryTree(display, under, &root, &parent, &children, &count)) return;
+  for (unsigned int i = 0; i < count; ++i) find_all_shown(display, children[i], title, found);
+  if (children) XFree(children);
+}
+
 // Xlib's default handler ends the process on errors such as a window that vanished
 // while it was being looked at; the harness answers "not found" instead.
 int ignore_x_error(Display*, XErrorEvent*) { return 0; }
@@ -87,6 +102,12 @@ WindowId XDisplay::wait_for_shown_window(const std::string& title, double timeou
   Window found = 0;
   wait_until([&] { return (found = find_named(impl_->display, DefaultRootWindow(impl_->display), title, true)); },
              timeout_seconds);
+  return found;
+}
+
+std::vector<WindowId> XDisplay::shown_windows(const std::string& title) {
+  std::vector<WindowId> found;
+  find_all_shown(impl_->display, DefaultRootWindow(impl_->display), title, found);
   return found;
 }
 
