@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real program at rest and under a flood of keys, under its own Xvfb:
-#   idle    the dipole with field lines, 2000 hedgehog lines and a surface shown, nothing
-#           moving: the share of one core that the program uses over SECONDS (default 10),
+#   idle    the dipole with field lines, 2000 hedgehog lines, a surface, a probe and a Gauss
+#           sphere shown, nothing moving: the share of one core that the program uses over SECONDS (default 10),
 #           from the CPU times in /proc/PID/stat (target: under 2 %)
 #   typing  4000 characters typed at once into Save Model As's name field: how long the
 #           program takes after the last key is sent until it has handled them all and
@@ -42,7 +42,8 @@ wait_for() {
 }
 
 # Clicks the command button at $1, $2 of the main window, types $4 into the first field
-# of the dialog titled $3 (nothing when empty) and presses Return (OK).
+# of the dialog titled $3 (nothing when empty: the fields keep what they show) and presses
+# Return (OK).
 add() {
   xdotool mousemove --window "$main" "$1" "$2" click 1
   wait_for "$3"
@@ -61,6 +62,8 @@ if [ "$what" = idle ] || [ "$what" = all ]; then
   add 713 39 "Add Field Lines to Charge" ""
   add 713 62 "Add Hedgehog Lines" 2000
   add 713 85 "Add Equipotential Surface" 5
+  add 706 231 "Probe" ""
+  add 706 254 "Add Gauss Surface" ""
   xdotool mousemove --window "$main" 313 260
   sleep 1
   before=$(cpu_ticks)
