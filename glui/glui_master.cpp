@@ -323,7 +323,9 @@ void GLUI_Master_Object::on_mouse(int window, int button, int state, int x, int 
   deliver_menu_closing_press();
   GLUI* gui = find_glui_by_window_id(window);
   if (!gui) {
-    deactivate_all();
+    // A press commits the focused field; a release only ends that press, and a field
+    // focused meanwhile (a key held during a drag opened its dialog) keeps its keys.
+    if (state == button_down) deactivate_all();
     if (const UserHandlers* user = find_handlers(window); user && user->mouse) {
       user->mouse(button, state, x, y);
     }

@@ -1,11 +1,13 @@
 // A random-input storm over the real program: thousands of random but reproducible X
 // events (clicks, right clicks, drags with Ctrl or Shift held or the middle button, the
 // wheel, hovering and keys, among them those that edit charges, undo, redo, save, frame
-// the view, look along the axes and open the messages) over the main window, its panels
+// the view, look along the axes, switch the teaching style and open the messages) over
+// the main window, its panels (the Explore panel's probe and Gauss controls among them)
 // and message line, the corner where the dialogs open and the place beside the main
-// window where Edit Charges and Messages open, with the example models to load. Afterwards the program must still answer: with any open dialog
-// cancelled, Quit ends it with status 0, and nothing came on standard error (no sanitizer
-// report, no toolkit warning).
+// window where Edit Charges and Messages open, with the example models to load.
+// Afterwards the program must still answer: with any open dialog cancelled, Quit ends it
+// with status 0, and nothing came on standard error (no sanitizer report, no toolkit
+// warning).
 //
 // Each run prints its seed. The test command always sends the same events (seed 11), so that
 // a red run can be repeated; KELVARO_STORM_SEED picks other events (the program's timing may
@@ -40,7 +42,7 @@ struct Area {
 };
 const Area areas[] = {
     {0, 0, 260, 210, 25},     // the dialogs that wait for an answer
-    {676, 50, 174, 210, 15},  // the command buttons and the Explore panel's
+    {676, 50, 174, 265, 15},  // the command buttons and the Explore panel's, down to Add Gauss Surface
     {50, 570, 800, 80, 12},   // the view panel, Fit among its controls
     {50, 650, 800, 57, 5},    // the message line and its Messages... button
     {858, 50, 422, 650, 8},   // Edit Charges and Messages beside the main window
@@ -59,7 +61,7 @@ const char* const keys[] = {"0",     "1",    "2",      "5",         "9",        
                             "BackSpace", "Delete", "Left", "Right", "Up",        "Down",   "Home",
                             "End",   "shift+Home", "shift+End", "ctrl+a", "ctrl+e", "ctrl+k", "ctrl+u",
                             "e",     "r",    "ctrl+s", "ctrl+z",    "ctrl+y",    "ctrl+shift+z",
-                            "m",     "f",    "3",      "exclam",    "at",        "numbersign",
+                            "m",     "f",    "3",      "exclam",    "at",        "numbersign", "t",
                             "Page_Up", "Page_Down"};
 
 // Makes the events, as xdotool commands, from a seed.

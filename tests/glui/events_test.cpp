@@ -176,6 +176,15 @@ TEST_F(EventsTest, AClickInTheMainWindowCommitsTheFieldBeforeTheProgramSeesIt) {
   EXPECT_EQ(field->get_int_val(), 3);
 }
 
+TEST_F(EventsTest, AReleaseInTheMainWindowLeavesAFieldFocusedDuringThePress) {
+  GLUI_EditText* field = panel->add_edittext("n", GLUI_EDITTEXT_TEXT, nullptr, 7, nullptr);
+  master.on_mouse(main_window, 0, 0, 100, 100, 0);
+  panel->set_focus(field, true);  // a key during the drag opened a dialog at its field
+  master.on_mouse(main_window, 0, 1, 120, 90, 0);
+  EXPECT_EQ(panel->focus, field);
+  EXPECT_EQ(main_events, (std::vector<std::string>{"mouse 0", "mouse 1"}));
+}
+
 TEST_F(EventsTest, ReshapeCallsTheProgramFirstThenPlacesSubwindows) {
   panel->add_button("A");
   reshape_probe = panel;
