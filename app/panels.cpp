@@ -4,6 +4,7 @@
 
 #include "app/explore_commands.h"
 #include "app/load_model_dialog.h"
+#include "app/plane_dialog.h"
 #include "app/save_model_dialog.h"
 #include "app/shell.h"
 #include "app/visualisation_dialogs.h"
@@ -38,6 +39,8 @@ void buildCommandPanel(int window) {
     commandPanel->add_button_to_panel(explore, "Edit Charges...", EditChargesCommand, exploreCommand);
     commandPanel->add_button_to_panel(explore, "Visualisations...", VisualisationsCommand, commandButtonPressed);
     commandPanel->add_button_to_panel(explore, "Save Model As...", SaveModelCommand, commandButtonPressed);
+    commandPanel->add_button_to_panel(explore, "Add Plane...", AddPlaneCommand, commandButtonPressed);
+    commandPanel->add_checkbox_to_panel(explore, "Charge labels", &chargeLabels);
     commandPanel->set_main_gfx_window(window);
 }
 
@@ -65,6 +68,7 @@ void commandButtonPressed(int id) {
         case AddPotentialSurfaceCommand: potentialSurfaceDialog->show(); break;
         case VisualisationsCommand: visualisationsDialog->show(); break;
         case SaveModelCommand: saveModelDialog->show(); break;
+        case AddPlaneCommand: planeDialog->show(); break;
         default: break;
     }
 }

@@ -13,7 +13,9 @@ enum CommandId { LoadModelCommand = 1000, AddFieldLinesCommand = 1001, AddHedgeh
                  AddPotentialSurfaceCommand = 1003,
                  // The Explore panel below the five buttons, and the view panel's Reset View.
                  EditChargesCommand = 1004, VisualisationsCommand = 1005, SaveModelCommand = 1006,
-                 ResetViewCommand = 1007 };
+                 ResetViewCommand = 1007,
+                 // The Explore panel's plane and charge labels.
+                 AddPlaneCommand = 1010 };
 
 // Builds the command panel on the right side of `window`: the five buttons, then the
 // Explore panel below them.

@@ -54,7 +54,7 @@ bool Session::add(VisualisationRequest request) {
     Random15 generator = generator_;
     const Ref<Group> group = buildRequest(request, *model_, &generator);
     if (!group) {
-        say(failureLines(request));
+        say(failureLines(request, model_.get()));
         return false;
     }
     try {
@@ -167,7 +167,7 @@ void Session::assembleScene() {
             } catch (const std::bad_alloc&) {  // the scene's array could not grow
             }
         }
-        if (!added) say(failureLines(request));
+        if (!added) say(failureLines(request, model_.get()));
     }
     generator_ = generator;
     if (!scene) say("Failed to render model");

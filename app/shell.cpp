@@ -11,6 +11,7 @@
 #include "app/explore_commands.h"
 #include "app/load_model_dialog.h"
 #include "app/panels.h"
+#include "app/plane_dialog.h"
 #include "render/picture_file.h"
 #include "render/picture_view.h"
 #include "app/save_model_dialog.h"
@@ -33,6 +34,7 @@ float& viewZoom = mainView.zoom;
 float& viewNear = mainView.nearPlane;
 float& viewFar = mainView.farPlane;
 int teachingStyle = 0;
+int chargeLabels = 0;
 
 std::unique_ptr<LoadModelDialog> loadModelDialog;
 std::unique_ptr<FieldLinesDialog> fieldLinesDialog;
@@ -54,7 +56,7 @@ constexpr unsigned char teachingStyleKey = 't';
 constexpr int largePictureScale = 2;
 constexpr int largePictureSamples = 2;
 
-FrameLook windowLook(int lineScale = 1) { return {teachingStyle != 0, false, lineScale}; }
+FrameLook windowLook(int lineScale = 1) { return {teachingStyle != 0, false, lineScale, chargeLabels != 0}; }
 
 void createDialogs() {
     loadModelDialog = std::make_unique<LoadModelDialog>("Load Model File", loadModelAction);
@@ -65,6 +67,7 @@ void createDialogs() {
     editChargesDialog = std::make_unique<EditChargesDialog>("Edit Charges");
     visualisationsDialog = std::make_unique<VisualisationsDialog>("Visualisations", visualisationsAction);
     saveModelDialog = std::make_unique<SaveModelDialog>("Save Model As", saveModelAction);
+    planeDialog = std::make_unique<PlaneDialog>("Add Plane", addPlaneAction);
 }
 
 // Draws the current view into the main window's back buffer, reads the scene area back
@@ -105,7 +108,7 @@ std::vector<int> programWindows() {
     }
     for (const Dialog* dialog : std::initializer_list<const Dialog*>{
              loadModelDialog.get(), fieldLinesDialog.get(), hedgehogDialog.get(), potentialSurfaceDialog.get(),
-             editChargesDialog.get(), visualisationsDialog.get(), saveModelDialog.get()}) {
+             editChargesDialog.get(), visualisationsDialog.get(), saveModelDialog.get(), planeDialog.get()}) {
         if (dialog) windows.push_back(dialog->window()->get_glut_window_id());
     }
     return windows;
@@ -160,6 +163,7 @@ void cleanupAtExit() {
     editChargesDialog.reset();
     visualisationsDialog.reset();
     saveModelDialog.reset();
+    planeDialog.reset();
 }
 
 void buildUserInterface(int argc, char** argv) {

@@ -34,6 +34,9 @@ extern float& viewFar;             // far clipping distance
 // The teaching style of the main window (1 on, 0 off): the live variable of the view
 // panel's "Teaching style" check box, also switched by the key "t".
 extern int teachingStyle;
+// Each charge's value beside it (1 on, 0 off): the live variable of the Explore panel's
+// "Charge labels" check box.
+extern int chargeLabels;
 
 // The four dialogs, made at start and deleted at exit.
 extern std::unique_ptr<LoadModelDialog> loadModelDialog;

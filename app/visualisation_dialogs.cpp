@@ -3,6 +3,7 @@
 #include "app/busy_cursor.h"
 #include "app/session.h"
 #include "glui/glui.h"
+#include "viz/visualisation_request.h"
 #include "viz/request_grammar.h"
 
 namespace kelvaro {
@@ -13,6 +14,8 @@ FieldLinesDialog::FieldLinesDialog(const char* title, Action action) : Dialog(ti
     linesField_->set_int_limits(1, maxLinesPerCharge, GLUI_LIMIT_CLAMP);
     linesField_->set_int_val(10);
     chargeList_ = window()->add_listbox("Start round charge #", nullptr, ChargeListId, dialogButtonControl);
+    proportionalBox_ = window()->add_checkbox("In proportion to charge", nullptr, ProportionalBoxId, dialogButtonControl);
+    strengthBox_ = window()->add_checkbox("Colour by strength", nullptr, StrengthBoxId, dialogButtonControl);
     buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
 }
 
@@ -24,6 +27,7 @@ void FieldLinesDialog::setChargeCount(int n) {
 HedgehogDialog::HedgehogDialog(const char* title, Action action) : Dialog(title, action) {
     countField_ = window()->add_edittext("Number of lines", GLUI_EDITTEXT_INT, nullptr, CountFieldId, dialogButtonControl);
     countField_->set_int_limits(1, maxHedgehogLines, GLUI_LIMIT_CLAMP);
+    strengthBox_ = window()->add_checkbox("Colour by strength", nullptr, StrengthBoxId, dialogButtonControl);
     buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
 }
 
@@ -70,16 +74,21 @@ void buildWhileBusy(Dialog* dialog, Build build) {
 void addFieldLinesAction(Dialog* dialog, int id) {
     if (id == FieldLinesDialog::OkId) {
         // Lines start round every charge; the charge list only shows which charges exist.
-        const int linesPerCharge = static_cast<FieldLinesDialog*>(dialog)->linesField()->get_int_val();
-        buildWhileBusy(dialog, [&] { programSession->add({VisualisationRequest::Kind::FieldLines, linesPerCharge}); });
+        const auto* lines = static_cast<FieldLinesDialog*>(dialog);
+        VisualisationRequest request{VisualisationRequest::Kind::FieldLines, lines->linesField()->get_int_val()};
+        request.proportional = lines->proportionalBox()->get_int_val() != 0;
+        request.strengthColours = lines->strengthBox()->get_int_val() != 0;
+        buildWhileBusy(dialog, [&] { programSession->add(request); });
     }
     closeDialog(dialog);
 }
 
 void addHedgehogAction(Dialog* dialog, int id) {
     if (id == HedgehogDialog::OkId) {
-        const int count = static_cast<HedgehogDialog*>(dialog)->countField()->get_int_val();
-        buildWhileBusy(dialog, [&] { programSession->add({VisualisationRequest::Kind::Hedgehog, count}); });
+        const auto* hedgehog = static_cast<HedgehogDialog*>(dialog);
+        VisualisationRequest request{VisualisationRequest::Kind::Hedgehog, hedgehog->countField()->get_int_val()};
+        request.strengthColours = hedgehog->strengthBox()->get_int_val() != 0;
+        buildWhileBusy(dialog, [&] { programSession->add(request); });
     }
     closeDialog(dialog);
 }

@@ -4,6 +4,7 @@
 
 #include "app/dialog.h"
 
+class GLUI_Checkbox;
 class GLUI_EditText;
 class GLUI_Listbox;
 
@@ -11,7 +12,8 @@ namespace kelvaro {
 
 class FieldLinesDialog : public Dialog {
 public:
-    enum ControlId { LinesFieldId = 2100, ChargeListId = 2101, OkId = 2102, CancelId = 2103 };
+    enum ControlId { LinesFieldId = 2100, ChargeListId = 2101, OkId = 2102, CancelId = 2103,
+                     ProportionalBoxId = 2110, StrengthBoxId = 2111 };
 
     FieldLinesDialog(const char* title, Action action);
 
@@ -22,24 +24,31 @@ public:
     GLUI_EditText* linesField() const { return linesField_; }
     GLUI_Listbox* chargeList() const { return chargeList_; }
     int listedCharges() const { return listedCharges_; }
+    // "In proportion to charge": the number is that of the largest charge.
+    GLUI_Checkbox* proportionalBox() const { return proportionalBox_; }
+    GLUI_Checkbox* strengthBox() const { return strengthBox_; }
 
 private:
     GLUI_EditText* linesField_;
     GLUI_Listbox* chargeList_;
+    GLUI_Checkbox* proportionalBox_;
+    GLUI_Checkbox* strengthBox_;
     ButtonRow buttons_;
     int listedCharges_ = 0;
 };
 
 class HedgehogDialog : public Dialog {
 public:
-    enum ControlId { CountFieldId = 2200, OkId = 2202, CancelId = 2203 };
+    enum ControlId { CountFieldId = 2200, OkId = 2202, CancelId = 2203, StrengthBoxId = 2210 };
 
     HedgehogDialog(const char* title, Action action);
 
     GLUI_EditText* countField() const { return countField_; }
+    GLUI_Checkbox* strengthBox() const { return strengthBox_; }
 
 private:
     GLUI_EditText* countField_;
+    GLUI_Checkbox* strengthBox_;
     ButtonRow buttons_;
 };
 

@@ -115,7 +115,8 @@ bool placeCamera(Camera& camera, const Point3& centre, const Placement& place) {
 }  // namespace
 
 FrameLook frameLook(const PictureOptions& options) {
-    return {options.style == PictureStyle::Teaching, options.background == PictureBackground::Light, options.samples};
+    return {options.style == PictureStyle::Teaching, options.background == PictureBackground::Light, options.samples,
+            options.chargeLabels, options.legend};
 }
 
 std::optional<std::vector<Camera>> pictureCameras(const PictureOptions& options, const ABox& bounds, int frames,

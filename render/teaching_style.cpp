@@ -7,12 +7,16 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <string>
 
 #include "model/model.h"
 #include "model/model_colors.h"
+#include "render/overlays.h"
+#include "render/stroke_text.h"
 #include "scene/attribute_set.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "scene/shaded_primitives.h"
 
 namespace kelvaro {
 namespace {
@@ -42,19 +46,44 @@ void setBallMaterial(const float (&color)[3]) {
     glMaterialf(GL_FRONT, GL_SHININESS, 30.0f);
 }
 
-void drawChargeBalls(const Model& model, double diagonal) {
+const float (&ballColour(double value))[3] {
+    return value > 0.0 ? positiveColor : value < 0.0 ? negativeColor : neutralColor;
+}
+
+double largestCharge(const Model& model) {
     double largest = 0.0;
     for (const Charge& charge : model.charges()) largest = std::max(largest, std::fabs(charge.value));
+    return largest;
+}
+
+double diagonalOf(const Model& model) {
+    const ABox& box = model.bounds();
+    const double dx = double(box.max.x) - box.min.x, dy = double(box.max.y) - box.min.y,
+                 dz = double(box.max.z) - box.min.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+// The radius of a charge's ball: never smaller than the model's own white sphere, which it hides.
+double ballRadius(const Model& model, const Charge& charge, double diagonal, double largest) {
+    return std::max(chargeBallRadius(diagonal, charge.value, largest), 1.25 * model.chargeRadius());
+}
+
+// The height of a charge's value beside it, its strokes' width and the width of the
+// halo round them in the background's colour, in picture pixels.
+constexpr double labelHeight = 16.0;
+constexpr float labelStroke = 2.0f;
+constexpr float labelHalo = 4.5f;
+
+void drawChargeBalls(const Model& model, double diagonal) {
+    const double largest = largestCharge(model);
     const std::unique_ptr<GLUquadric, void (*)(GLUquadric*)> quadric(gluNewQuadric(), gluDeleteQuadric);
     if (!quadric) return;
     glEnable(GL_LIGHTING);
     for (const Charge& charge : model.charges()) {
-        setBallMaterial(charge.value > 0.0 ? positiveColor : charge.value < 0.0 ? negativeColor : neutralColor);
+        setBallMaterial(ballColour(charge.value));
         glPushMatrix();
         glTranslatef(charge.position.x, charge.position.y, charge.position.z);
-        // Never smaller than the model's own white sphere, which it hides.
-        const double radius = std::max(chargeBallRadius(diagonal, charge.value, largest), 1.25 * model.chargeRadius());
-        gluSphere(quadric.get(), radius, 24, 16);
+        gluSphere(quadric.get(), ballRadius(model, charge, diagonal, largest), 24, 16);
         glPopMatrix();
     }
 }
@@ -114,9 +143,12 @@ void drawLineArrows(const Model& model, const PolyLine& line, double spacing, do
                               ? line.attributes()->color()
                               : fieldLineColor;
     glColor3f(color.x, color.y, color.z);
+    // A line coloured by strength gives each arrowhead the colour where it sits.
+    const auto* shaded = dynamic_cast<const ShadedPolyLine*>(&line);
     std::size_t next = 0;
     double travelled = 0.0;
     for (std::int32_t i = 1; i < line.count() && next < places.size(); ++i) {
+        if (shaded) glColor3f(shaded->colour(i - 1).x, shaded->colour(i - 1).y, shaded->colour(i - 1).z);
         const Vector3& from = line.point(i - 1);
         const Vector3& to = line.point(i);
         const double dx = double(to.x) - from.x, dy = double(to.y) - from.y, dz = double(to.z) - from.z;
@@ -139,7 +171,7 @@ void drawArrows(const Model& model, const Group& group, double spacing, double l
         const SceneObject& child = group.child(i);
         if (child.typeCode() == GroupType) {
             drawArrows(model, static_cast<const Group&>(child), spacing, length);
-        } else if (child.typeCode() == PolyLineType) {
+        } else if (child.typeCode() == PolyLineType && dynamic_cast<const LevelLine*>(&child) == nullptr) {
             drawLineArrows(model, static_cast<const PolyLine&>(child), spacing, length);
         }
     }
@@ -162,10 +194,7 @@ std::vector<double> arrowPlaces(double length, double spacing, double headLength
 }
 
 void drawTeachingMarks(const Model& model, const Group* scene) {
-    const ABox& box = model.bounds();
-    const double dx = double(box.max.x) - box.min.x, dy = double(box.max.y) - box.min.y,
-                 dz = double(box.max.z) - box.min.z;
-    const double diagonal = std::sqrt(dx * dx + dy * dy + dz * dz);
+    const double diagonal = diagonalOf(model);
     if (!(diagonal > 0.0) || !std::isfinite(diagonal)) return;
     glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT);
     drawChargeBalls(model, diagonal);
@@ -174,6 +203,46 @@ void drawTeachingMarks(const Model& model, const Group* scene) {
         drawArrows(model, *scene, arrowSpacingFraction * diagonal, arrowLengthFraction * diagonal);
     }
     glPopAttrib();
+}
+
+void drawChargeLabels(const Model& model, int scale, const float (&background)[3]) {
+    GLdouble modelView[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const double diagonal = diagonalOf(model), largest = largestCharge(model);
+    // The eye's horizontal axis in the model's coordinates: the first row of the model view.
+    const Direction right = unitOrZero(modelView[0], modelView[4], modelView[8]);
+    struct Label {
+        double x, y;
+        const float* colour;
+        std::string text;
+    };
+    std::vector<Label> labels;
+    for (const Charge& charge : model.charges()) {
+        const Vector3& p = charge.position;
+        double x = 0, y = 0, depth = 0, edgeX = 0, edgeY = 0, edgeDepth = 0;
+        if (!gluProject(p.x, p.y, p.z, modelView, projection, viewport, &x, &y, &depth) || !(depth >= 0.0 && depth <= 1.0))
+            continue;
+        const double radius = std::isfinite(diagonal) ? ballRadius(model, charge, diagonal, largest) : model.chargeRadius();
+        if (!gluProject(p.x + right.x * radius, p.y + right.y * radius, p.z + right.z * radius, modelView, projection,
+                        viewport, &edgeX, &edgeY, &edgeDepth))
+            continue;
+        const double shift = 0.75 * std::hypot(edgeX - x, edgeY - y) + 2.0 * scale;
+        if (!std::isfinite(shift)) continue;
+        labels.push_back({x - viewport[0] + shift, y - viewport[1] + shift, ballColour(charge.value),
+                          chargeLabelText(charge.value)});
+    }
+    const PixelOverlay overlay;
+    glLineWidth(labelHalo * static_cast<float>(scale));
+    glColor3f(background[0], background[1], background[2]);
+    for (const Label& label : labels) drawStrokeText(label.text, label.x, label.y, labelHeight * scale);
+    glLineWidth(labelStroke * static_cast<float>(scale));
+    for (const Label& label : labels) {
+        glColor3f(label.colour[0], label.colour[1], label.colour[2]);
+        drawStrokeText(label.text, label.x, label.y, labelHeight * scale);
+    }
 }
 
 }  // namespace kelvaro

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "common/number_words.h"
+#include "viz/field_plane.h"
 
 namespace kelvaro {
 namespace {
@@ -26,6 +27,118 @@ std::optional<float> clampedFloat(const std::string& text, float low, float high
     return std::clamp(*value, low, high);
 }
 
+// The word at words[at], or null past the end.
+const std::string* wordAt(const std::vector<std::string>& words, std::size_t at) {
+    return at < words.size() ? &words[at] : nullptr;
+}
+
+// The option words that may follow "lines N" (`lines`) or "hedgehog N": "proportional"
+// (lines only) and "strength", in any order, each once. Moves `at` past them.
+void parseLineOptions(const std::vector<std::string>& words, std::size_t& at, bool lines, ParsedRequest& request) {
+    for (const std::string* word; (word = wordAt(words, at)) != nullptr; ++at) {
+        if (lines && *word == "proportional" && !request.proportional) {
+            request.proportional = true;
+        } else if (*word == "strength" && !request.strengthColours) {
+            request.strengthColours = true;
+        } else {
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+std::optional<std::vector<float>> parsePotentialList(std::string_view text, std::string& error) {
+    std::vector<float> levels;
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t comma = std::min(text.find(',', from), text.size());
+        std::string_view item = text.substr(from, comma - from);
+        while (!item.empty() && (item.front() == ' ' || item.front() == '\t')) item.remove_prefix(1);
+        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
+        const std::optional<float> level = floatFromWord(item);
+        if (!level || !std::isfinite(*level)) {
+            error = "potentials must be finite numbers separated by commas, such as -1,0,1 (not \"" +
+                    std::string(text) + "\")";
+            return std::nullopt;
+        }
+        levels.push_back(*level);
+        if (comma == text.size()) break;
+        from = comma + 1;
+    }
+    if (levels.size() > static_cast<std::size_t>(maxPlaneLevels)) {
+        error = "a plane takes at most " + std::to_string(maxPlaneLevels) + " potentials";
+        return std::nullopt;
+    }
+    return levels;
+}
+
+namespace {
+
+// "plane AXIS [OFFSET] [levels N | potentials V,V,...] [fieldlines N] [strength]", from
+// words[at] on (words[at] is "plane"); moves `at` past it. The options in any order, each once.
+bool parsePlane(const std::vector<std::string>& words, std::size_t& at, ParsedRequest& request, std::string& error) {
+    request.kind = VisualisationRequest::Kind::Plane;
+    const std::string* axis = wordAt(words, at + 1);
+    if (!axis || (*axis != "x" && *axis != "y" && *axis != "z")) {
+        error = "plane needs an axis, x, y or z, and then its offset (default: the box's centre)";
+        return false;
+    }
+    request.plane.axis = *axis == "x" ? 0 : *axis == "y" ? 1 : 2;
+    at += 2;
+    if (const std::string* word = wordAt(words, at)) {
+        if (const std::optional<float> offset = floatFromWord(*word)) {
+            if (!std::isfinite(*offset)) {
+                error = "a plane's offset must be a finite number, not \"" + *word + "\"";
+                return false;
+            }
+            request.plane.offset = *offset;
+            ++at;
+        }
+    }
+    bool levelsGiven = false, linesGiven = false;
+    for (const std::string* word; (word = wordAt(words, at)) != nullptr;) {
+        const std::string* value = wordAt(words, at + 1);
+        if ((*word == "levels" || *word == "potentials") && !levelsGiven) {
+            levelsGiven = true;
+            if (*word == "levels") {
+                const auto count = value ? clampedInteger(*value, 0, maxPlaneLevels, request.clamped) : std::nullopt;
+                if (!count) {
+                    error = "levels needs a whole number of levels (0 to " + std::to_string(maxPlaneLevels) + ")";
+                    return false;
+                }
+                request.plane.levelCount = *count;
+            } else {
+                const auto levels = value ? parsePotentialList(*value, error) : std::nullopt;
+                if (!levels) {
+                    if (!value) error = "potentials needs finite numbers separated by commas, such as -1,0,1";
+                    return false;
+                }
+                request.plane.levels = *levels;
+            }
+            at += 2;
+        } else if (*word == "fieldlines" && !linesGiven) {
+            linesGiven = true;
+            bool clamped = false;
+            const auto count = value ? clampedInteger(*value, 0, maxPlaneLinesPerCharge, clamped) : std::nullopt;
+            if (!count) {
+                error = "fieldlines needs a whole number of lines a charge (0 to " +
+                        std::to_string(maxPlaneLinesPerCharge) + ")";
+                return false;
+            }
+            request.clamped = request.clamped || clamped;
+            request.plane.linesPerCharge = *count;
+            at += 2;
+        } else if (*word == "strength" && !request.strengthColours) {
+            request.strengthColours = true;
+            ++at;
+        } else {
+            break;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<ParsedRequest> parseRequest(const std::vector<std::string>& words, std::size_t& at, std::string& error) {
@@ -43,6 +156,9 @@ std::optional<ParsedRequest> parseRequest(const std::vector<std::string>& words,
         request.kind = lines ? VisualisationRequest::Kind::FieldLines : VisualisationRequest::Kind::Hedgehog;
         request.count = *count;
         at += 2;
+        parseLineOptions(words, at, lines, request);
+    } else if (word == "plane") {
+        if (!parsePlane(words, at, request, error)) return std::nullopt;
     } else if (word == "surface" && left >= 2) {
         const auto potential = clampedFloat(words[at + 1], minSurfaceLevel, maxSurfaceLevel, request.clamped);
         const std::string& direction = words[at + 2];

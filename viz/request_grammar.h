@@ -1,7 +1,13 @@
 #pragma once
 // The words of a visualisation request, as kelvaro-batch, the Python module and the web
 // page read them: "lines N", "hedgehog N", "surface V leave" and "surface V enter", with the
-// dialogs' limits. Numbers are read the same in every locale.
+// dialogs' limits. Numbers are read the same in every locale. Options follow:
+//   lines N [proportional] [strength]    in proportion to charge; coloured by strength
+//   hedgehog N [strength]
+//   plane AXIS [OFFSET] [levels N | potentials V,V,...] [fieldlines N] [strength]
+// where AXIS is x, y or z, OFFSET (default: the box's centre) a finite number, levels 0 to
+// 100, potentials finite numbers separated by commas (at most 100), fieldlines 0 to 100
+// lines round each charge in the plane; the options in any order, each once.
 
 #include <cstddef>
 #include <optional>
@@ -29,6 +35,11 @@ struct ParsedRequest : VisualisationRequest {
 // there are no valid request (then `error` says why). A number outside the dialog's limits
 // is clamped to them, as the dialogs clamp what is typed.
 std::optional<ParsedRequest> parseRequest(const std::vector<std::string>& words, std::size_t& at, std::string& error);
+
+// A plane's own levels from "V,V,...": finite numbers separated by commas (blanks around
+// them are allowed, as a dialog's field may hold them), at most maxPlaneLevels; none, with
+// `error` set, for anything else.
+std::optional<std::vector<float>> parsePotentialList(std::string_view text, std::string& error);
 
 // The one request that `text` states (words separated by blanks); none, with `error` set,
 // when it states none, or more than one.

@@ -7,22 +7,29 @@
 
 #include "model/model.h"
 #include "scene/group.h"
+#include "viz/field_plane.h"
 #include "viz/hedgehog.h"
 #include "viz/worker_threads.h"
 
 namespace kelvaro {
 
 struct VisualisationRequest {
-    enum class Kind { FieldLines, Hedgehog, Surface };
+    enum class Kind { FieldLines, Hedgehog, Surface, Plane };
     Kind kind = Kind::FieldLines;
     int count = 0;                     // lines per charge, or hedgehog lines
     float potential = 0.0f;            // a surface's value, single precision as the dialog reads it
     int direction = 0;                 // a surface's normals: 0 "Leave", 1 "Enter"
     std::uint32_t generatorState = 1;  // a hedgehog's generator where the request first drew from it
+
+    // ---- Lines in proportion to charge, colour by strength, and a plane through the field.
+    bool proportional = false;     // field lines: round(count |q| / max |q|) a charge (see makeProportionalFieldLines)
+    bool strengthColours = false;  // field lines, hedgehog lines and a plane's field lines coloured by log10 |E|
+    FieldPlane plane{};            // a plane's place, levels and field lines
 };
 
 // The request in words: "Field lines, 20 per charge", "Hedgehog, 1000 lines",
-// "Surface at 5 (leave)".
+// "Surface at 5 (leave)", "Plane z = 0, 15 levels"; the options follow after commas
+// ("Field lines, 20 per charge, in proportion, by strength").
 std::string describe(const VisualisationRequest& request);
 
 // The line the dialogs print when the request's builder answers none ("Cannot render
@@ -30,8 +37,10 @@ std::string describe(const VisualisationRequest& request);
 const char* failureLine(VisualisationRequest::Kind kind);
 // The lines to print when the request's builder answered none: the failure line, and for
 // field lines that failed for the seed file, a line naming it and its folder
-// (seedFileProblem). Each ends with a line feed.
-std::string failureLines(const VisualisationRequest& request);
+// (seedFileProblem). Each ends with a line feed. Given the `model` the request was built
+// on, a plane adds why it cannot be made there (planeProblem) and lines in proportion the
+// problem of the first set they could not read.
+std::string failureLines(const VisualisationRequest& request, const Model* model = nullptr);
 
 // Builds the request on `model`: a new Group (one reference, the caller's), or none when
 // the builder answers none. A hedgehog draws from `generator` and leaves it where its draws

@@ -110,8 +110,8 @@ TEST_F(DialogsTest, TheCommandPanelHoldsItsButtonsInOrder) {
     EXPECT_EQ(commandPanel->parent_window, mainWindow);
     EXPECT_EQ(commandPanel->main_gfx_window, mainWindow);
     const std::vector<GLUI_Control*> controls = controlsOf(commandPanel);
-    // The five buttons first, then the Explore panel with its three.
-    ASSERT_EQ(controls.size(), std::size(buttons) + 4);
+    // The five buttons first, then the Explore panel with its four buttons and a check box.
+    ASSERT_EQ(controls.size(), std::size(buttons) + 6);
     for (size_t i = 0; i < std::size(buttons); ++i) {
         SCOPED_TRACE(buttons[i].label);
         ASSERT_NE(dynamic_cast<GLUI_Button*>(controls[i]), nullptr);
@@ -122,11 +122,15 @@ TEST_F(DialogsTest, TheCommandPanelHoldsItsButtonsInOrder) {
     }
     ASSERT_NE(dynamic_cast<GLUI_Panel*>(controls[5]), nullptr);
     EXPECT_EQ(controls[5]->name.str(), "Explore");
-    const char* const exploreLabels[] = {"Edit Charges...", "Visualisations...", "Save Model As..."};
-    for (int i = 0; i < 3; ++i) {
+    const char* const exploreLabels[] = {"Edit Charges...", "Visualisations...", "Save Model As...", "Add Plane...",
+                                         "Charge labels"};
+    for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(controls[6 + i]->name.str(), exploreLabels[i]);
         EXPECT_EQ(controls[6 + i]->parent_panel, controls[5]);
     }
+    auto* labels = dynamic_cast<GLUI_Checkbox*>(controls[10]);
+    ASSERT_NE(labels, nullptr);
+    EXPECT_EQ(labels->live, &chargeLabels);
     EXPECT_EQ(commandPanel->win_w, 174) << "the scene keeps its width";
 }
 

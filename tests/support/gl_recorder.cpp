@@ -43,6 +43,7 @@ std::string enumName(GLenum value) {
         case GL_MODELVIEW: return "GL_MODELVIEW";
         case GL_SRC_ALPHA: return "GL_SRC_ALPHA";
         case GL_ONE_MINUS_SRC_ALPHA: return "GL_ONE_MINUS_SRC_ALPHA";
+        case GL_POLYGON_OFFSET_FILL: return "GL_POLYGON_OFFSET_FILL";
         default: return std::to_string(value);
     }
 }
@@ -98,6 +99,7 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { record("glVertex3f", {number(
 void glVertex3fv(const GLfloat* v) { record("glVertex3fv", numbers(v, 3)); }
 void glNormal3fv(const GLfloat* v) { record("glNormal3fv", numbers(v, 3)); }
 void glColor3f(GLfloat r, GLfloat g, GLfloat b) { record("glColor3f", {number(r), number(g), number(b)}); }
+void glPolygonOffset(GLfloat factor, GLfloat units) { record("glPolygonOffset", {number(factor), number(units)}); }
 void glEnable(GLenum capability) { record("glEnable", {enumName(capability)}); }
 void glDisable(GLenum capability) { record("glDisable", {enumName(capability)}); }
 

@@ -63,9 +63,10 @@ Visualisation build(const Model& model, const ParsedRequest& request, int number
         case VisualisationRequest::Kind::FieldLines: result.name = "field_lines" + suffix; break;
         case VisualisationRequest::Kind::Hedgehog: result.name = "hedgehog" + suffix; break;
         case VisualisationRequest::Kind::Surface: result.name = "surface" + suffix; break;
+        case VisualisationRequest::Kind::Plane: result.name = "plane" + suffix; break;
     }
     result.group = buildRequest(request, model, nullptr, options);
-    if (!result.group) std::fputs(failureLines(request).c_str(), err);
+    if (!result.group) std::fputs(failureLines(request, &model).c_str(), err);
     return result;
 }
 
