@@ -3,6 +3,7 @@
 // The bindings only check Python's values and copy results into NumPy arrays: every
 // number comes from the C++ core unchanged.
 
+#include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
 #include <filesystem>
@@ -11,6 +12,7 @@
 
 #include "common/vector3.h"
 #include "model/model.h"
+#include "scene/group.h"
 
 namespace kelvaro::python {
 
@@ -25,6 +27,21 @@ void bindModel(py::module_& module, ModelClass& model);
 void bindBuilders(py::module_& module, ModelClass& model);
 // kelvaro.picture.
 void bindPicture(py::module_& module);
+// Plane, and Model.plane (plane_binding.cpp).
+void bindPlane(py::module_& module, ModelClass& model);
+
+// Lines as NumPy arrays (kelvaro.Lines): `points` (P, 3) float32 and `offsets` (L + 1,)
+// int64; line i is points[offsets[i]:offsets[i + 1]].
+struct Lines {
+    py::array_t<float> points;
+    py::array_t<std::int64_t> offsets;
+};
+// Every PolyLine below `built` as a line of its points and every Line as a line of two, in
+// drawing order.
+Lines linesOf(const Group& built);
+// Field lines in proportion to charge (makeProportionalFieldLines), their seed sets read
+// from the seed file at `seeds` first (OSError or ValueError as readSeeds raises them).
+Lines proportionalFieldLines(const Model& model, int linesForLargest, const std::filesystem::path& seeds);
 
 // The name of `value`'s type, for messages.
 std::string typeName(const py::handle& value);

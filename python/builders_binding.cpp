@@ -23,11 +23,6 @@
 namespace kelvaro::python {
 namespace {
 
-struct Lines {
-    py::array_t<float> points;
-    py::array_t<std::int64_t> offsets;
-};
-
 struct Surface {
     py::array_t<float> vertices;
     py::array_t<float> normals;
@@ -53,7 +48,8 @@ void store(float* to, const Vector3& p) {
     to[2] = p.z;
 }
 
-// Every PolyLine of `built` as a line of its points and every Line as a line of two.
+}  // namespace
+
 Lines linesOf(const Group& built) {
     py::ssize_t lineCount = 0;
     py::ssize_t pointCount = 0;
@@ -89,6 +85,8 @@ Lines linesOf(const Group& built) {
     forEachLeaf(built, copy);
     return lines;
 }
+
+namespace {
 
 // Every Triangle of `built`: its corners, and their normals, three rows each.
 Surface surfaceOf(const Group& built) {
@@ -127,8 +125,10 @@ Ref<Group> builtFreely(Build build) {
     return built;
 }
 
-Lines fieldLines(const Model& model, const py::object& perCharge, const std::optional<std::filesystem::path>& seeds) {
+Lines fieldLines(const Model& model, const py::object& perCharge, const std::optional<std::filesystem::path>& seeds,
+                 bool proportional) {
     const auto count = static_cast<int>(integerIn(perCharge, 1, 100, "per_charge (lines a charge)"));
+    if (proportional) return proportionalFieldLines(model, count, seeds.value_or(seedFileName));
     const std::unique_ptr<Vector3[]> directions = readSeeds(seeds.value_or(seedFileName), count);
     const std::span<const Vector3> seedSpan(directions.get(), static_cast<std::size_t>(count));
     return linesOf(*builtFreely([&] { return makeFieldLines(model, seedSpan, BuildOptions{}); }));
@@ -211,10 +211,13 @@ void bindBuilders(py::module_& module, ModelClass& model) {
             return "<kelvaro.Surface: " + plural(s.triangles.shape(0), "triangle", "triangles") + ">";
         });
 
-    model.def("field_lines", &fieldLines, py::arg("per_charge"), py::arg("seeds") = py::none(),
-              "field_lines(per_charge, seeds=None) -> Lines\n\n"
+    model.def("field_lines", &fieldLines, py::arg("per_charge"), py::arg("seeds") = py::none(), py::kw_only(),
+              py::arg("proportional") = false,
+              "field_lines(per_charge, seeds=None, *, proportional=False) -> Lines\n\n"
               "Traces per_charge lines (1 to 100) from every charge, as Add Field Lines does. `seeds` is\n"
-              "the path of the seed file (default: ElectronData in the current folder).");
+              "the path of the seed file (default: ElectronData in the current folder). With\n"
+              "`proportional`, a charge q gets round(per_charge |q| / max|q|) lines (at least one unless\n"
+              "q is 0), started at the seed file's set of that many directions.");
     model.def("hedgehog", &hedgehog, py::arg("count"), py::arg("generator") = py::none(),
               "hedgehog(count, generator=None) -> (Lines, generator)\n\n"
               "count (1 to 100000) hedgehog lines at random points of the box, as two-point lines.\n"

@@ -49,6 +49,7 @@ PYBIND11_MODULE(kelvaro, module) {
         "Model.field_lines(per_charge, seeds=None) -> Lines\n"
         "Model.hedgehog(count, generator=None) -> (Lines, generator)\n"
         "Model.surface(level, normals='leave') -> Surface\n"
+        "Model.plane(axis='z', offset=None, *, levels=15, lines=0) -> Plane\n"
         "picture(model, requests=(), size=(626, 520), turn=(0, 0))\n"
         "                                     the picture of kelvaro-batch png, (H, W, 3) uint8\n"
         "\n"
@@ -59,4 +60,5 @@ PYBIND11_MODULE(kelvaro, module) {
     bindModel(module, model);
     bindBuilders(module, model);
     bindPicture(module);
+    bindPlane(module, model);
 }

@@ -13,6 +13,7 @@
 
 #include "python/bindings.h"
 #include "render/offscreen_picture.h"
+#include "viz/field_plane.h"
 #include "viz/request_grammar.h"
 #include "viz/seed_directions.h"
 
@@ -30,7 +31,7 @@ ParsedRequest requestOf(const py::handle& given) {
     if (request->clamped) {
         throw py::value_error("request \"" + text +
                               "\": the number is outside the limits (1 to 100 lines a charge, 1 to 100000 "
-                              "hedgehog lines, levels from -10 to 10)");
+                              "hedgehog lines, levels from -10 to 10, 0 to 100 plane levels and field lines)");
     }
     return *request;
 }
@@ -51,7 +52,7 @@ Value named(const py::handle& word, const std::pair<const char*, Value> (&names)
 
 struct PictureArguments {
     py::object size, turn, zoom, samples, style, background;
-    bool fit;
+    bool fit, labels, legend;
 };
 
 PictureOptions optionsOf(const PictureArguments& given) {
@@ -75,6 +76,8 @@ PictureOptions optionsOf(const PictureArguments& given) {
     options.samples = static_cast<int>(integerIn(given.samples, 1, maxSamples, "samples"));
     options.style = named(given.style, pictureStyleNames, "style");
     options.background = named(given.background, pictureBackgroundNames, "background");
+    options.chargeLabels = given.labels;
+    options.legend = given.legend;
     return options;
 }
 
@@ -93,6 +96,11 @@ py::array_t<std::uint8_t> picture(const Model& model, const py::object& requestW
         // As the batch tool, field lines read ElectronData in the current folder; read here
         // first so that a missing one is told apart from a lack of memory.
         if (request.kind == VisualisationRequest::Kind::FieldLines) readSeeds(seedFileName, request.count);
+        // A plane that cannot be made on this model is told as such, not as a lack of memory.
+        if (request.kind == VisualisationRequest::Kind::Plane) {
+            const std::string problem = planeProblem(model, request.plane);
+            if (!problem.empty()) throw py::value_error("request \"" + request.text + "\": " + problem);
+        }
     }
     Ref<Group> scene;
     {
@@ -132,15 +140,16 @@ void bindPicture(py::module_& module) {
     module.def(
         "picture",
         [](const Model& model, const py::object& requests, const py::object& size, const py::object& turn, bool fit,
-           const py::object& zoom, const py::object& samples, const py::object& style, const py::object& background) {
-            return picture(model, requests, {size, turn, zoom, samples, style, background, fit});
+           const py::object& zoom, const py::object& samples, const py::object& style, const py::object& background,
+           bool labels, bool legend) {
+            return picture(model, requests, {size, turn, zoom, samples, style, background, fit, labels, legend});
         },
         py::arg("model"), py::arg("requests") = py::tuple(),
         py::arg("size") = py::make_tuple(startSceneWidth, startSceneHeight), py::arg("turn") = py::make_tuple(0, 0),
         py::kw_only(), py::arg("fit") = false, py::arg("zoom") = 1.0, py::arg("samples") = 1, py::arg("style") = "plain",
-        py::arg("background") = "dark",
+        py::arg("background") = "dark", py::arg("labels") = false, py::arg("legend") = false,
         "picture(model, requests=(), size=(626, 520), turn=(0, 0), *, fit=False, zoom=1.0, samples=1,\n"
-        "        style=\"plain\", background=\"dark\") -> (H, W, 3) uint8\n\n"
+        "        style=\"plain\", background=\"dark\", labels=False, legend=False) -> (H, W, 3) uint8\n\n"
         "The picture that kelvaro-batch png draws of `model` with `requests` and the same options,\n"
         "pixel for pixel: by default the program's start view at `size` (width, height; sides up to\n"
         "8192), turned by turn[0] degrees about the vertical axis and then turn[1] about the\n"
@@ -149,7 +158,9 @@ void bindPicture(py::module_& module) {
         "camera so that the model's box fills the picture, `zoom` scales the view (0.01 to 100, above\n"
         "1 nearer), `samples` (1 to 4) draws samples x samples times larger and averages down,\n"
         "`style` is \"plain\" or \"teaching\" (red and blue charges, arrows, wide smooth lines) and\n"
-        "`background` \"dark\" or \"light\" (white, with darker print colours). Drawn without a\n"
+        "`background` \"dark\" or \"light\" (white, with darker print colours), `labels` writes each\n"
+        "charge's value beside it and `legend` adds the colour bars of a plane's potential and of\n"
+        "lines coloured by strength (\"plane z 0\", \"lines 20 strength\"). Drawn without a\n"
         "display through EGL; ValueError when the box cannot be framed, RuntimeError when no GL\n"
         "context can be had or the picture is too large for it.");
 }

@@ -118,8 +118,7 @@ bool onPositiveCharge(const Model& model, const Vector3& p) {
 }
 
 // The lines of `traced` (traced from `starts`, in their order) but those traced against
-// the field that end on a positive charge: the line traced from that charge draws the
-// same field line, and the two would not quite meet.
+// the field that end on a positive charge.
 Ref<Group> withoutReturningLines(const Model& model, std::span<const LineStart> starts, const Group& traced) {
     Ref<Group> kept = create<Group>(20, 20);
     if (!kept) return {};
@@ -303,6 +302,16 @@ Ref<Group> tracePlaneFieldLines(const Model& model, std::span<const LineStart> s
     return traceFieldLines(model, starts, options);
 }
 
+Ref<Group> planeFieldLines(const Model& model, const FieldPlane& plane, const BuildOptions& options) {
+    try {
+        const std::vector<LineStart> starts = planeLineStarts(model, plane);
+        const Ref<Group> traced = tracePlaneFieldLines(model, starts, options);
+        return traced ? withoutReturningLines(model, starts, *traced) : Ref<Group>();
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
 Ref<Group> makeFieldPlane(const Model& model, const FieldPlane& plane, bool strengthColours, const BuildOptions& options) {
     if (!planeProblem(model, plane).empty()) return {};
     try {
@@ -344,9 +353,7 @@ Ref<Group> makeFieldPlane(const Model& model, const FieldPlane& plane, bool stre
         result->add(*equipotentials);
 
         if (plane.linesPerCharge > 0) {
-            const std::vector<LineStart> starts = planeLineStarts(model, plane);
-            Ref<Group> lines = tracePlaneFieldLines(model, starts, options);
-            if (lines) lines = withoutReturningLines(model, starts, *lines);
+            Ref<Group> lines = planeFieldLines(model, plane, options);
             if (lines && strengthColours) lines = shadedByStrength(model, *lines, options);
             if (!lines) return {};
             result->add(*lines);

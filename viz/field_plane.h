@@ -91,14 +91,18 @@ std::vector<LineStart> planeLineStarts(const Model& model, const FieldPlane& pla
 // here, the one place to change should the plane's lines be traced another way.
 Ref<Group> tracePlaneFieldLines(const Model& model, std::span<const LineStart> starts, const BuildOptions& options = {});
 
+// The field lines a plane shows: traced from planeLineStarts by tracePlaneFieldLines, less
+// each line from a charge that is not positive which ends on a positive charge (the line
+// from that charge draws it, and the two would not quite meet), so that each line from +
+// to - is drawn once. A new Group of PolyLines, or an empty Ref when memory runs out.
+Ref<Group> planeFieldLines(const Model& model, const FieldPlane& plane, const BuildOptions& options = {});
+
 // The plane as a scene: a new Group (one reference, the caller's) holding the ShadedGrid
 // of the samples' colours, a Group of the equipotential lines (LevelLines sharing one set
 // of equipotentialColor, level by level in planeLevels' order, each with the points of
 // traceEquipotentials spaced as a field line's are: the first, every one farther than the
 // model's point spacing from the last one kept, and the last), and, when linesPerCharge
-// is above 0, a Group of the field lines (coloured by strength when `strengthColours`);
-// a line from a charge that is not positive which ends on a positive charge is left out,
-// as the line from that charge draws it, so that each line from + to - is drawn once. An
+// is above 0, a Group of its planeFieldLines (coloured by strength when `strengthColours`). An
 // empty Ref when planeProblem is not empty or memory runs out. `options` choose how the
 // numbers are computed; every choice gives the same plane.
 Ref<Group> makeFieldPlane(const Model& model, const FieldPlane& plane, bool strengthColours = false,
