@@ -3,7 +3,6 @@
 #include "app/busy_cursor.h"
 #include "app/session.h"
 #include "glui/glui.h"
-#include "viz/visualisation_request.h"
 #include "viz/request_grammar.h"
 
 namespace kelvaro {
@@ -19,6 +18,14 @@ FieldLinesDialog::FieldLinesDialog(const char* title, Action action) : Dialog(ti
     buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
 }
 
+VisualisationRequest FieldLinesDialog::request() const {
+    // Lines start round every charge; the charge list only shows which charges exist.
+    VisualisationRequest request{VisualisationRequest::Kind::FieldLines, linesField_->get_int_val()};
+    request.proportional = proportionalBox_->get_int_val() != 0;
+    request.strengthColours = strengthBox_->get_int_val() != 0;
+    return request;
+}
+
 void FieldLinesDialog::setChargeCount(int n) {
     setNumberedItems(*chargeList_, listedCharges_, n);
     listedCharges_ = n;
@@ -29,6 +36,12 @@ HedgehogDialog::HedgehogDialog(const char* title, Action action) : Dialog(title,
     countField_->set_int_limits(1, maxHedgehogLines, GLUI_LIMIT_CLAMP);
     strengthBox_ = window()->add_checkbox("Colour by strength", nullptr, StrengthBoxId, dialogButtonControl);
     buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
+}
+
+VisualisationRequest HedgehogDialog::request() const {
+    VisualisationRequest request{VisualisationRequest::Kind::Hedgehog, countField_->get_int_val()};
+    request.strengthColours = strengthBox_->get_int_val() != 0;
+    return request;
 }
 
 PotentialSurfaceDialog::PotentialSurfaceDialog(const char* title, Action action) : Dialog(title, action) {
@@ -73,11 +86,7 @@ void buildWhileBusy(Dialog* dialog, Build build) {
 
 void addFieldLinesAction(Dialog* dialog, int id) {
     if (id == FieldLinesDialog::OkId) {
-        // Lines start round every charge; the charge list only shows which charges exist.
-        const auto* lines = static_cast<FieldLinesDialog*>(dialog);
-        VisualisationRequest request{VisualisationRequest::Kind::FieldLines, lines->linesField()->get_int_val()};
-        request.proportional = lines->proportionalBox()->get_int_val() != 0;
-        request.strengthColours = lines->strengthBox()->get_int_val() != 0;
+        const VisualisationRequest request = static_cast<FieldLinesDialog*>(dialog)->request();
         buildWhileBusy(dialog, [&] { programSession->add(request); });
     }
     closeDialog(dialog);
@@ -85,9 +94,7 @@ void addFieldLinesAction(Dialog* dialog, int id) {
 
 void addHedgehogAction(Dialog* dialog, int id) {
     if (id == HedgehogDialog::OkId) {
-        const auto* hedgehog = static_cast<HedgehogDialog*>(dialog);
-        VisualisationRequest request{VisualisationRequest::Kind::Hedgehog, hedgehog->countField()->get_int_val()};
-        request.strengthColours = hedgehog->strengthBox()->get_int_val() != 0;
+        const VisualisationRequest request = static_cast<HedgehogDialog*>(dialog)->request();
         buildWhileBusy(dialog, [&] { programSession->add(request); });
     }
     closeDialog(dialog);

@@ -3,6 +3,7 @@
 // lines, hedgehog lines and an equipotential surface.
 
 #include "app/dialog.h"
+#include "viz/visualisation_request.h"
 
 class GLUI_Checkbox;
 class GLUI_EditText;
@@ -27,6 +28,8 @@ public:
     // "In proportion to charge": the number is that of the largest charge.
     GLUI_Checkbox* proportionalBox() const { return proportionalBox_; }
     GLUI_Checkbox* strengthBox() const { return strengthBox_; }
+    // The field lines the controls ask for.
+    VisualisationRequest request() const;
 
 private:
     GLUI_EditText* linesField_;
@@ -45,6 +48,8 @@ public:
 
     GLUI_EditText* countField() const { return countField_; }
     GLUI_Checkbox* strengthBox() const { return strengthBox_; }
+    // The hedgehog the controls ask for.
+    VisualisationRequest request() const;
 
 private:
     GLUI_EditText* countField_;

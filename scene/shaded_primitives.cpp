@@ -17,6 +17,9 @@ void colouredVertex(const Vector3& colour, const Vector3& p) {
 
 double widened(float value) { return static_cast<double>(value); }
 
+// The share of the depth range by which a shaded grid's depths are moved back (2^-13).
+constexpr double gridDepthShift = 1.0 / 8192.0;
+
 }  // namespace
 
 void ShadedPolyLine::draw() const {
@@ -69,8 +72,13 @@ bool ShadedGrid::print(std::FILE* stream) const {
 void ShadedGrid::draw() const {
     drawAttributes();
     glDisable(GL_LIGHTING);
+    // Lines drawn in the plane must win the depth test against it wherever they lie on it.
+    // The polygon offset covers a plane seen at a slant; its constant part counts in the
+    // depth buffer's own steps, too fine in a 32-bit buffer for the rounding of a line's
+    // depth, so the plane's depths are also moved back a fixed share of the range.
     glEnable(GL_POLYGON_OFFSET_FILL);
     glPolygonOffset(1.0f, 1.0f);
+    glDepthRange(gridDepthShift, 1.0);
     for (int j = 0; j + 1 < rows(); ++j) {
         glBegin(GL_QUAD_STRIP);
         for (int i = 0; i < columns(); ++i) {
@@ -79,6 +87,7 @@ void ShadedGrid::draw() const {
         }
         glEnd();
     }
+    glDepthRange(0.0, 1.0);
     glDisable(GL_POLYGON_OFFSET_FILL);
 }
 

@@ -80,8 +80,8 @@ public:
     // "<first>, <last>, <nodes>", separated by "; ", and ")\n".
     bool print(std::FILE* stream) const override;
     // The attribute set, lighting off, then each row of cells as a GL_QUAD_STRIP of coloured
-    // nodes, with the polygon offset (1, 1) on meanwhile, so that lines drawn in the plane
-    // win the depth test against it.
+    // nodes, pushed back meanwhile (the polygon offset (1, 1) and the depth range from
+    // 2^-13 to 1), so that lines drawn in the plane win the depth test against it.
     void draw() const override;
 
 protected:

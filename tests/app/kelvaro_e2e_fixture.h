@@ -41,6 +41,8 @@ inline const Place surfaceButton{713, 85};
 inline const Place quitButton{713, 108};
 inline const Place editChargesButton{713, 148};
 inline const Place visualisationsButton{713, 171};
+inline const Place addPlaneButton{713, 217};
+inline const Place chargeLabelsBox{665, 236};
 inline const Place spinBall{30, 551};
 inline const Place dollyControl{139, 553};
 inline const Place sceneCentre{313, 260};
@@ -49,7 +51,7 @@ inline constexpr int freeLeft = 260, freeTop = 150, freeRight = 620, freeBottom 
 
 inline const char* const dialogTitles[] = {"Load Model File",      "Add Field Lines to Charge", "Add Hedgehog Lines",
                                            "Add Equipotential Surface", "Edit Charges", "Visualisations",
-                                           "Save Model As"};
+                                           "Save Model As", "Add Plane"};
 
 inline const e2e::Pixel background{26, 26, 26};
 inline const e2e::Pixel panelGrey{200, 200, 200};

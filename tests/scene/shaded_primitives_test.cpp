@@ -55,10 +55,11 @@ TEST(ShadedGrid, DrawsItsRowsAsColouredStripsPushedBehindLines) {
     EXPECT_EQ(grid->node(2, 1).z, 1.0f);
     EXPECT_EQ(drawCalls(*grid),
               (Calls{"glDisable(GL_LIGHTING)", "glEnable(GL_POLYGON_OFFSET_FILL)", "glPolygonOffset(1, 1)",
+                     "glDepthRange(0.00012207, 1)",
                      "glBegin(GL_QUAD_STRIP)", "glColor3f(0, 0, 0)", "glVertex3f(2, 0.5, -1)", "glColor3f(0.3, 0, 0)",
                      "glVertex3f(3, 0.5, -1)", "glColor3f(0.1, 0, 0)", "glVertex3f(2, 0.5, 0)", "glColor3f(0.4, 0, 0)",
                      "glVertex3f(3, 0.5, 0)", "glColor3f(0.2, 0, 0)", "glVertex3f(2, 0.5, 1)", "glColor3f(0.5, 0, 0)",
-                     "glVertex3f(3, 0.5, 1)", "glEnd()", "glDisable(GL_POLYGON_OFFSET_FILL)"}));
+                     "glVertex3f(3, 0.5, 1)", "glEnd()", "glDepthRange(0, 1)", "glDisable(GL_POLYGON_OFFSET_FILL)"}));
     grid->setColor({1, 1, 1});
     EXPECT_EQ(textOf(*grid), "ShadedGrid(AttributeSet(1, 0.0, 0.0, 0.0, 0.0)\ny = 0.5; -1, 1, 3; 2, 3, 2)\n");
     EXPECT_THROW(create<ShadedGrid>(1, 0.0f, std::vector<float>{0, 1}, std::vector<float>{0, 1}, std::vector<Vector3>(3)),

@@ -100,6 +100,7 @@ void glVertex3fv(const GLfloat* v) { record("glVertex3fv", numbers(v, 3)); }
 void glNormal3fv(const GLfloat* v) { record("glNormal3fv", numbers(v, 3)); }
 void glColor3f(GLfloat r, GLfloat g, GLfloat b) { record("glColor3f", {number(r), number(g), number(b)}); }
 void glPolygonOffset(GLfloat factor, GLfloat units) { record("glPolygonOffset", {number(factor), number(units)}); }
+void glDepthRange(GLclampd nearValue, GLclampd farValue) { record("glDepthRange", {number(nearValue), number(farValue)}); }
 void glEnable(GLenum capability) { record("glEnable", {enumName(capability)}); }
 void glDisable(GLenum capability) { record("glDisable", {enumName(capability)}); }
 
