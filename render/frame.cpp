@@ -57,12 +57,11 @@ void drawShadedGrids(const SceneObject& object) {
     }
 }
 
-// The colour of texts over a frame: dark grey on the light background, light grey on the dark one.
-constexpr float darkText[3] = {0.1f, 0.1f, 0.1f};
-constexpr float lightText[3] = {0.85f, 0.85f, 0.85f};
-// The backgrounds.
+// The backgrounds, and the light grey of texts over the dark one (over white they take
+// the dark one's grey).
 constexpr float white[3] = {1.0f, 1.0f, 1.0f};
 constexpr float darkGrey[3] = {0.1f, 0.1f, 0.1f};
+constexpr float lightGrey[3] = {0.85f, 0.85f, 0.85f};
 
 }  // namespace
 
@@ -109,10 +108,10 @@ void drawFrame(const Camera& camera, const Group* scene, const Model* model, con
         if (scene) scene->draw();
         return;
     }
-    glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT | GL_HINT_BIT | GL_POLYGON_BIT);
+    glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT | GL_HINT_BIT);
     if (look.light && scene) drawShadedGrids(*scene);
     const LegendBars bars = look.legend && scene && model ? legendBarsOf(*scene) : LegendBars{};
-    const float(&textColour)[3] = look.light ? darkText : lightText;
+    const float(&textColour)[3] = look.light ? darkGrey : lightGrey;
     {
         const PrintColours printColours(look.light);
         glLineWidth(static_cast<float>(look.lineScale * (look.teaching ? teachingLineWidth : 1)));
