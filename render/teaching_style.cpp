@@ -17,6 +17,7 @@
 #include "scene/group.h"
 #include "scene/primitives.h"
 #include "scene/shaded_primitives.h"
+#include "viz/colour_maps.h"
 
 namespace kelvaro {
 namespace {
@@ -50,19 +51,6 @@ const float (&ballColour(double value))[3] {
     return value > 0.0 ? positiveColor : value < 0.0 ? negativeColor : neutralColor;
 }
 
-double largestCharge(const Model& model) {
-    double largest = 0.0;
-    for (const Charge& charge : model.charges()) largest = std::max(largest, std::fabs(charge.value));
-    return largest;
-}
-
-double diagonalOf(const Model& model) {
-    const ABox& box = model.bounds();
-    const double dx = double(box.max.x) - box.min.x, dy = double(box.max.y) - box.min.y,
-                 dz = double(box.max.z) - box.min.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 // The radius of a charge's ball: never smaller than the model's own white sphere, which it hides.
 double ballRadius(const Model& model, const Charge& charge, double diagonal, double largest) {
     return std::max(chargeBallRadius(diagonal, charge.value, largest), 1.25 * model.chargeRadius());
@@ -75,7 +63,7 @@ constexpr float labelStroke = 2.0f;
 constexpr float labelHalo = 4.5f;
 
 void drawChargeBalls(const Model& model, double diagonal) {
-    const double largest = largestCharge(model);
+    const double largest = largestChargeMagnitude(model);
     const std::unique_ptr<GLUquadric, void (*)(GLUquadric*)> quadric(gluNewQuadric(), gluDeleteQuadric);
     if (!quadric) return;
     glEnable(GL_LIGHTING);
@@ -194,7 +182,7 @@ std::vector<double> arrowPlaces(double length, double spacing, double headLength
 }
 
 void drawTeachingMarks(const Model& model, const Group* scene) {
-    const double diagonal = diagonalOf(model);
+    const double diagonal = boxDiagonal(model);
     if (!(diagonal > 0.0) || !std::isfinite(diagonal)) return;
     glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT);
     drawChargeBalls(model, diagonal);
@@ -211,7 +199,7 @@ void drawChargeLabels(const Model& model, int scale, const float (&background)[3
     glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const double diagonal = diagonalOf(model), largest = largestCharge(model);
+    const double diagonal = boxDiagonal(model), largest = largestChargeMagnitude(model);
     // The eye's horizontal axis in the model's coordinates: the first row of the model view.
     const Direction right = unitOrZero(modelView[0], modelView[4], modelView[8]);
     struct Label {

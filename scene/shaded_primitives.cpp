@@ -51,12 +51,16 @@ ShadedGrid::ShadedGrid(int axis, float level, std::vector<float> us, std::vector
     }
 }
 
-Vector3 ShadedGrid::node(int i, int j) const {
+Vector3 pointInPlane(int axis, float level, float u, float v) {
     float coordinates[3];
-    coordinates[axis_] = level_;
-    coordinates[(axis_ + 1) % 3] = us_[static_cast<std::size_t>(i)];
-    coordinates[(axis_ + 2) % 3] = vs_[static_cast<std::size_t>(j)];
+    coordinates[axis] = level;
+    coordinates[(axis + 1) % 3] = u;
+    coordinates[(axis + 2) % 3] = v;
     return {coordinates[0], coordinates[1], coordinates[2]};
+}
+
+Vector3 ShadedGrid::node(int i, int j) const {
+    return pointInPlane(axis_, level_, us_[static_cast<std::size_t>(i)], vs_[static_cast<std::size_t>(j)]);
 }
 
 bool ShadedGrid::print(std::FILE* stream) const {

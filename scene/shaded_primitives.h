@@ -60,6 +60,10 @@ protected:
     ~ShadedLine() override = default;
 };
 
+// The point of the plane where coordinate `axis` (0 x, 1 y, 2 z) equals `level` whose next
+// two coordinates in turn (y and z for x, z and x for y, x and y for z) are u and v.
+Vector3 pointInPlane(int axis, float level, float u, float v);
+
 // A rectangle in the plane where coordinate `axis` (0 x, 1 y, 2 z) equals `level`,
 // tessellated along a grid with a colour at every node. The grid's first coordinate u and
 // second v are the next two axes in turn (y and z for x, z and x for y, x and y for z);

@@ -119,19 +119,6 @@ double chargeMagnitudes(const Model& model) {
     return sum;
 }
 
-double largestCharge(const Model& model) {
-    double largest = 0.0;
-    for (const Charge& charge : model.charges()) largest = std::max(largest, std::fabs(charge.value));
-    return largest;
-}
-
-double diagonalOf(const Model& model) {
-    const ABox& box = model.bounds();
-    const double dx = double(box.max.x) - box.min.x, dy = double(box.max.y) - box.min.y,
-                 dz = double(box.max.z) - box.min.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
 bool positiveFinite(double value) { return value > 0.0 && std::isfinite(value); }
 
 double clamped(double value, double low, double high) { return std::min(std::max(value, low), high); }
@@ -146,6 +133,19 @@ Vector3 mixed(const float from[3], const float to[3], double share) {
 
 PotentialScale::PotentialScale(double linear, double largest)
     : linear_(linear), largest_(largest), logRange_(std::log1p(largest / linear)) {}
+
+double largestChargeMagnitude(const Model& model) {
+    double largest = 0.0;
+    for (const Charge& charge : model.charges()) largest = std::max(largest, std::fabs(charge.value));
+    return largest;
+}
+
+double boxDiagonal(const Model& model) {
+    const ABox& box = model.bounds();
+    const double dx = double(box.max.x) - box.min.x, dy = double(box.max.y) - box.min.y,
+                 dz = double(box.max.z) - box.min.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
 
 bool PotentialScale::usable() const {
     return positiveFinite(linear_) && positiveFinite(largest_) && positiveFinite(logRange_);
@@ -171,8 +171,8 @@ std::vector<double> PotentialScale::spreadLevels(int count) const {
 }
 
 PotentialScale potentialScaleOf(const Model& model) {
-    return PotentialScale(chargeMagnitudes(model) / (linearDistance * diagonalOf(model)),
-                          largestCharge(model) / model.chargeRadius());
+    return PotentialScale(chargeMagnitudes(model) / (linearDistance * boxDiagonal(model)),
+                          largestChargeMagnitude(model) / model.chargeRadius());
 }
 
 double StrengthScale::position(double strength) const {
@@ -182,8 +182,8 @@ double StrengthScale::position(double strength) const {
 }
 
 StrengthScale strengthScaleOf(const Model& model) {
-    const double diagonal = diagonalOf(model);
-    const double field = largestCharge(model) / (diagonal * diagonal);
+    const double diagonal = boxDiagonal(model);
+    const double field = largestChargeMagnitude(model) / (diagonal * diagonal);
     if (!positiveFinite(field)) return {};
     const double low = std::log10(field);
     return {low, low + strengthDecades};

@@ -13,6 +13,11 @@
 
 namespace kelvaro {
 
+// The magnitude of the model's largest charge, and the length of its box's diagonal (in
+// double precision from the single-precision corners): the measures of both scales.
+double largestChargeMagnitude(const Model& model);
+double boxDiagonal(const Model& model);
+
 // Where a potential lies on the diverging map: from -1 (blue) through 0 (white) to 1
 // (red). position(V) = sign(V) log10(1 + |V| / linear) / log10(1 + largest / linear):
 // close to linear in V for |V| below `linear`, logarithmic above, so that the region

@@ -142,11 +142,7 @@ Ref<Group> withoutReturningLines(const Model& model, std::span<const LineStart> 
 }  // namespace
 
 Vector3 PlaneSamples::node(int i, int j) const {
-    float coordinates[3];
-    coordinates[axis] = level;
-    coordinates[(axis + 1) % 3] = us[static_cast<std::size_t>(i)];
-    coordinates[(axis + 2) % 3] = vs[static_cast<std::size_t>(j)];
-    return {coordinates[0], coordinates[1], coordinates[2]};
+    return pointInPlane(axis, level, us[static_cast<std::size_t>(i)], vs[static_cast<std::size_t>(j)]);
 }
 
 std::string planeProblem(const Model& model, const FieldPlane& plane) {
@@ -283,11 +279,8 @@ std::vector<LineStart> planeLineStarts(const Model& model, const FieldPlane& pla
     std::vector<Vector3> circle(static_cast<std::size_t>(plane.linesPerCharge));
     for (int k = 0; k < plane.linesPerCharge; ++k) {
         const double angle = 2.0 * std::numbers::pi * k / plane.linesPerCharge;
-        float direction[3];
-        direction[plane.axis] = 0.0f;
-        direction[(plane.axis + 1) % 3] = static_cast<float>(std::cos(angle));
-        direction[(plane.axis + 2) % 3] = static_cast<float>(std::sin(angle));
-        circle[static_cast<std::size_t>(k)] = {direction[0], direction[1], direction[2]};
+        circle[static_cast<std::size_t>(k)] =
+            pointInPlane(plane.axis, 0.0f, static_cast<float>(std::cos(angle)), static_cast<float>(std::sin(angle)));
     }
     for (int charge = 0; charge < model.chargeCount(); ++charge) {
         const Vector3& position = model.charges()[static_cast<std::size_t>(charge)].position;
