@@ -83,10 +83,11 @@ int main(int argc, char** argv) {
     setUpLighting();
     viewAspect = aspectRatio(sceneWidth, sceneHeight);
     glViewport(0, 0, sceneWidth, sceneHeight);
-    // GLUT shows the window on its first event pass; drawing before that is discarded.
-    glutMainLoopEvent();
+    // The display function draws the session's scene, from the first event pass on.
     Session session;
     programSession = &session;
+    // GLUT shows the window on its first event pass; drawing before that is discarded.
+    glutMainLoopEvent();
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -192,6 +192,19 @@ TEST_F(BatchPictures, BadOptionsAndImpossiblePicturesLeaveNoFile) {
     EXPECT_EQ(files(), (std::set<std::string>{"ElectronData", "flat.txt"}));
 }
 
+// On the light background everything turns into print colours but a plane's colour map,
+// whose white (a potential of 0, between the dipole's charges) stays white.
+TEST_F(BatchPictures, APlaneKeepsItsColoursOnTheLightBackground) {
+    ASSERT_EQ(batch({"png", examplePath("dipole.txt"), "plane", "z", "0", "levels", "0", "--background", "light", "-o",
+                     "light.png"}).status, 0);
+    const e2e::Image image = e2e::Image::read_png("light.png");
+    // Just beside the y axis (x = 313) and above the x axis (y = 260), inside the square.
+    EXPECT_TRUE(e2e::near(image.at(316, 200), {255, 255, 255}, 16)) << "print colours would make it a grey of 102";
+    EXPECT_GT(countWhere(image, 0, 313, [](e2e::Pixel p) { return p.r > p.b + 40; }), 10000)
+        << "the potential round the positive charge";
+    EXPECT_EQ(countWhere(image, 313, 626, [](e2e::Pixel p) { return p.r > p.b + 40; }), 0);
+}
+
 // FNV-1a (64 bits) of the picture's pixels, row by row from the top, r, g, b.
 std::uint64_t pixelHash(const e2e::Image& image) {
     std::uint64_t hash = 14695981039346656037ull;
