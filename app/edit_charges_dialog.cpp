@@ -91,11 +91,6 @@ void editChargesControl(int id) {
 
 namespace {
 
-std::vector<Charge> chargesOfTheModel() {
-    const std::span<const Charge> charges = programSession->model()->charges();
-    return {charges.begin(), charges.end()};
-}
-
 // Gives the model `charges` as one step of the history and shows charge `chosen`.
 void changeCharges(EditChargesDialog& dialog, const std::vector<Charge>& charges, int chosen) {
     endSceneDrag();
@@ -107,43 +102,29 @@ void changeCharges(EditChargesDialog& dialog, const std::vector<Charge>& charges
     dialog.showCharges(chosen);
 }
 
+// Makes the edit when it is allowed (and shows charge `chosen` after it), or says why not.
+void change(EditChargesDialog& dialog, const ChargeEdit& edit, int chosen) {
+    if (!edit.charges) {
+        say(edit.refusal);
+        return;
+    }
+    changeCharges(dialog, *edit.charges, chosen);
+}
+
 void applyTypedCharge(EditChargesDialog& dialog) {
     const std::optional<int> chosen = dialog.chosenCharge();
-    if (!chosen) {
-        say("There is no charge to change: Add Charge makes one.\n");
-        return;
-    }
-    const TypedCharge typed = readTypedCharge(dialog.typedTexts(), programSession->model()->bounds());
-    if (!typed.charge) {
-        say(typed.refusal);
-        return;
-    }
-    std::vector<Charge> charges = chargesOfTheModel();
-    charges[static_cast<std::size_t>(*chosen)] = *typed.charge;
-    changeCharges(dialog, charges, *chosen);
+    change(dialog, chargesWithTyped(*programSession->model(), chosen, dialog.typedTexts()), chosen.value_or(0));
 }
 
 void addCharge(EditChargesDialog& dialog) {
-    const TypedCharge added = newCharge(*programSession->model());
-    if (!added.charge) {
-        say(added.refusal);
-        return;
-    }
-    std::vector<Charge> charges = chargesOfTheModel();
-    charges.push_back(*added.charge);
-    changeCharges(dialog, charges, static_cast<int>(charges.size()) - 1);
-    dialog.focusValue();
+    const ChargeEdit edit = chargesWithNew(*programSession->model());
+    change(dialog, edit, edit.charges ? static_cast<int>(edit.charges->size()) - 1 : 0);
+    if (edit.charges) dialog.focusValue();
 }
 
 void deleteCharge(EditChargesDialog& dialog) {
     const std::optional<int> chosen = dialog.chosenCharge();
-    if (!chosen) {
-        say("There is no charge to delete.\n");
-        return;
-    }
-    std::vector<Charge> charges = chargesOfTheModel();
-    charges.erase(charges.begin() + *chosen);
-    changeCharges(dialog, charges, *chosen);
+    change(dialog, chargesWithout(*programSession->model(), chosen), chosen.value_or(0));
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 #include "app/session.h"
 
 #include <algorithm>
-#include <bit>
 #include <new>
 
 #include "app/messages.h"
-#include "model/read_report.h"
+#include "common/bit_cast.h"
 
 namespace kelvaro {
 
@@ -15,9 +14,9 @@ namespace {
 
 bool sameBits(std::span<const Charge> a, std::span<const Charge> b) {
     if (a.size() != b.size()) return false;
-    const auto bits = [](float value) { return std::bit_cast<std::uint32_t>(value); };
+    const auto bits = [](float value) { return bitCast<std::uint32_t>(value); };
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::bit_cast<std::uint64_t>(a[i].value) != std::bit_cast<std::uint64_t>(b[i].value) ||
+        if (bitCast<std::uint64_t>(a[i].value) != bitCast<std::uint64_t>(b[i].value) ||
             bits(a[i].position.x) != bits(b[i].position.x) || bits(a[i].position.y) != bits(b[i].position.y) ||
             bits(a[i].position.z) != bits(b[i].position.z)) {
             return false;
@@ -32,7 +31,10 @@ bool isHedgehog(const VisualisationRequest& request) { return request.kind == Vi
 
 LoadOutcome Session::load(const std::string& name) {
     if (name.empty()) return LoadOutcome::NoName;
-    ModelFileRead read = readModelFile(name);
+    return load(readModelFile(name), name);
+}
+
+LoadOutcome Session::load(ModelFileRead&& read, std::string_view name) {
     say(modelReadReport(read, name));
     if (read.openError != 0) return LoadOutcome::CannotOpen;
     if (!read.model) return LoadOutcome::ReadFailed;

@@ -15,11 +15,13 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
 #include "app/edit_history.h"
 #include "model/model.h"
+#include "model/read_report.h"
 #include "scene/group.h"
 #include "viz/hedgehog.h"
 #include "viz/visualisation_request.h"
@@ -57,6 +59,9 @@ public:
     // geometry). Every statement the reader dropped and every line it discarded is told on
     // a line of its own, "<name>:<line>: <reason>: <text>" (see read_report.h).
     LoadOutcome load(const std::string& name);
+    // The same with a file read already (read from memory, as the browser edition reads
+    // a chosen file); `name` names it in the messages.
+    LoadOutcome load(ModelFileRead&& read, std::string_view name);
 
     // Adds one visualisation of the current model to the scene and the list, as one step of
     // the history (a hedgehog draws from the generator where the last one left it). Without

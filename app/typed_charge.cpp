@@ -68,6 +68,41 @@ TypedCharge newCharge(const Model& model) {
     return {Charge{1.0, centre}, {}};
 }
 
+namespace {
+
+std::vector<Charge> chargesOf(const Model& model) { return {model.charges().begin(), model.charges().end()}; }
+
+// `chosen` when it names a charge of `model`.
+bool names(const Model& model, std::optional<int> chosen) {
+    return chosen && *chosen >= 0 && *chosen < model.chargeCount();
+}
+
+}  // namespace
+
+ChargeEdit chargesWithTyped(const Model& model, std::optional<int> chosen, const ChargeTexts& texts) {
+    if (!names(model, chosen)) return {std::nullopt, "There is no charge to change: Add Charge makes one.\n"};
+    const TypedCharge typed = readTypedCharge(texts, model.bounds());
+    if (!typed.charge) return {std::nullopt, typed.refusal};
+    std::vector<Charge> charges = chargesOf(model);
+    charges[static_cast<std::size_t>(*chosen)] = *typed.charge;
+    return {std::move(charges), {}};
+}
+
+ChargeEdit chargesWithNew(const Model& model) {
+    const TypedCharge added = newCharge(model);
+    if (!added.charge) return {std::nullopt, added.refusal};
+    std::vector<Charge> charges = chargesOf(model);
+    charges.push_back(*added.charge);
+    return {std::move(charges), {}};
+}
+
+ChargeEdit chargesWithout(const Model& model, std::optional<int> chosen) {
+    if (!names(model, chosen)) return {std::nullopt, "There is no charge to delete.\n"};
+    std::vector<Charge> charges = chargesOf(model);
+    charges.erase(charges.begin() + *chosen);
+    return {std::move(charges), {}};
+}
+
 Vector3 keptInBox(const Vector3& p, const ABox& box) {
     return {std::clamp(p.x, box.min.x, box.max.x), std::clamp(p.y, box.min.y, box.max.y),
             std::clamp(p.z, box.min.z, box.max.z)};

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/model.h"
 
@@ -31,6 +32,18 @@ TypedCharge readTypedCharge(const ChargeTexts& texts, const ABox& box);
 // The charge that Add Charge makes, of value 1 at the centre of the box, or none and the
 // reason (a full model, a box without a finite centre).
 TypedCharge newCharge(const Model& model);
+
+// The charges after one of the Edit Charges dialog's actions on `model`, or none and the
+// one-line reason it is refused (line end included): Apply puts the charge that `texts`
+// state in the place of charge `chosen`; Add Charge appends newCharge(model); Delete
+// Charge takes charge `chosen` away. `chosen` is none when the model has no charge.
+struct ChargeEdit {
+    std::optional<std::vector<Charge>> charges;
+    std::string refusal;
+};
+ChargeEdit chargesWithTyped(const Model& model, std::optional<int> chosen, const ChargeTexts& texts);
+ChargeEdit chargesWithNew(const Model& model);
+ChargeEdit chargesWithout(const Model& model, std::optional<int> chosen);
 
 // `p` with every coordinate that lies beyond the box moved onto its face: a dragged charge
 // stops there.

@@ -1,9 +1,13 @@
 #include "common/number_words.h"
 
 #include <clocale>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <locale.h>
 #include <string>
+
+#include "common/bit_cast.h"
 
 namespace kelvaro {
 namespace {
@@ -38,6 +42,23 @@ std::optional<float> floatFromWord(std::string_view word) {
 std::optional<long long> integerFromWord(std::string_view word) {
     // Digits do not depend on the locale; strtoll saturates at the ends of the range.
     return wholeWord<long long>(word, [](const char* text, char** end) { return std::strtoll(text, end, 10); });
+}
+
+std::string numberWord(double value, int digits) {
+    char text[40];
+    const locale_t before = uselocale(cLocale());  // this thread alone, for the one write
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    uselocale(before);
+    return text;
+}
+
+std::string shortestFloatWord(float value) {
+    for (int digits = 1; digits < 9; ++digits) {
+        std::string word = numberWord(value, digits);
+        const std::optional<float> back = floatFromWord(word);
+        if (back && bitCast<std::uint32_t>(*back) == bitCast<std::uint32_t>(value)) return word;
+    }
+    return numberWord(value, 9);
 }
 
 }  // namespace kelvaro

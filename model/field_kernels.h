@@ -54,7 +54,8 @@ struct FieldKernels {
     void (*stopPoints)(const ChargeColumns& charges, const Vector3* points, int count, std::uint8_t* out);
 };
 
-// The kernels for every x86-64 processor (SSE2); plain scalar code on other architectures.
+// The kernels for every x86-64 processor (SSE2); WebAssembly SIMD in the browser edition;
+// plain scalar code on other architectures.
 const FieldKernels& baselineKernels();
 // The AVX2 kernels, or null when the build has none (not x86-64). Wider vectors gain
 // nothing: square roots and divisions, which bound the work, take as long per lane.

@@ -1,10 +1,13 @@
-// The kernels every x86-64 processor runs (SSE2, two points at a time), plain scalar code
-// elsewhere, and the one-time choice of the fastest set.
+// The kernels every x86-64 processor runs (SSE2, two points at a time), WebAssembly SIMD
+// (two points at a time) in the browser edition, plain scalar code elsewhere, and the
+// one-time choice of the fastest set.
 
 #include "model/field_kernels.h"
 
 #if defined(__x86_64__)
 #include <emmintrin.h>
+#elif defined(__wasm_simd128__)
+#include <wasm_simd128.h>
 #endif
 
 namespace kelvaro {
@@ -18,6 +21,15 @@ using Floats = __m128;
 Doubles squareRoot(Doubles v) { return _mm_sqrt_pd(v); }
 Doubles widened(Floats v) { return _mm_cvtps_pd(v); }
 Floats narrowed(Doubles v) { return _mm_cvtpd_ps(v); }
+#elif defined(__wasm_simd128__)
+// As on x86-64: single-precision work uses the first two of four lanes. WebAssembly's
+// square root, promotion and demotion are correctly rounded, lane by lane.
+constexpr int lanes = 2;
+using Doubles = double __attribute__((vector_size(16)));
+using Floats = float __attribute__((vector_size(16)));
+Doubles squareRoot(Doubles v) { return Doubles(wasm_f64x2_sqrt(v128_t(v))); }
+Doubles widened(Floats v) { return Doubles(wasm_f64x2_promote_low_f32x4(v128_t(v))); }
+Floats narrowed(Doubles v) { return Floats(wasm_f32x4_demote_f64x2_zero(v128_t(v))); }
 #else
 constexpr int lanes = 1;
 using Doubles = double __attribute__((vector_size(8)));

@@ -1,11 +1,12 @@
 #include "model/model_numbers.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 
+#include "common/bit_cast.h"
+#include "common/number_words.h"
 #include "model/model_lexer.h"
 
 namespace kelvaro {
@@ -49,11 +50,10 @@ std::optional<float> readModelNumber(std::string_view text) {
 std::optional<std::string> modelNumberText(float value) {
     if (std::isnan(value)) return std::nullopt;
     if (std::isinf(value)) return value > 0.0f ? "1e300" : "-1e300";
-    char text[32];
     for (int digits = 1; digits <= 17; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+        std::string text = numberWord(static_cast<double>(value), digits);
         const std::optional<float> back = readModelNumber(text);
-        if (back && std::bit_cast<std::uint32_t>(*back) == std::bit_cast<std::uint32_t>(value)) return text;
+        if (back && bitCast<std::uint32_t>(*back) == bitCast<std::uint32_t>(value)) return text;
     }
     return std::nullopt;  // not reached: 17 digits state every float closely enough
 }

@@ -80,6 +80,21 @@ ModelFileRead readModelFile(std::FILE* file) {
     return read;
 }
 
+ModelFileRead readModelText(std::string_view text) {
+    std::string copy(text);
+    errno = 0;
+    // A stream on no bytes at all cannot be made in memory; an empty temporary file reads alike.
+    std::FILE* file = copy.empty() ? std::tmpfile() : fmemopen(copy.data(), copy.size(), "r");
+    if (file == nullptr) {
+        ModelFileRead refused;
+        refused.openError = errno != 0 ? errno : ENOMEM;
+        return refused;
+    }
+    ModelFileRead read = readModelFile(file);
+    std::fclose(file);
+    return read;
+}
+
 ModelFileRead readModelFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rt");
     struct stat status {};

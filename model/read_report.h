@@ -39,6 +39,10 @@ struct ModelFileRead {
 
 // Reads a model from `file` (left open) with the reading constructor of Model.
 ModelFileRead readModelFile(std::FILE* file);
+// Reads a model from `text`, the whole of a model file held in memory (a file chosen in a
+// browser). A stream on the text that cannot be made is reported as a file that cannot be
+// opened (openError).
+ModelFileRead readModelText(std::string_view text);
 // Opens the model file `path` in text mode, reads it and closes it: the one way the
 // program, kelvaro-batch and the Python module open a model file. A folder, which opens
 // on this platform but reads as an empty file, is refused like a file that cannot be

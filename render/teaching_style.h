@@ -4,27 +4,12 @@
 // the charge, red when positive and blue when negative, and small arrowheads at regular
 // intervals along every field line, pointing along the field.
 
-#include <vector>
+#include "render/teaching_marks.h"
 
 namespace kelvaro {
 
 class Group;
 class Model;
-
-// The width of the style's lines, in picture pixels.
-inline constexpr int teachingLineWidth = 2;
-
-// The radius of the ball of a charge of `value` in a model whose box has the diagonal
-// `diagonal` and whose largest charge magnitude is `largest`: a fixed fraction of the
-// diagonal for the largest charge, shrinking with the cube root of |value| down to two
-// fifths of that, so that the smallest charges stay visible.
-double chargeBallRadius(double diagonal, double value, double largest);
-
-// The distances along a line of `length` at which its arrowheads sit: every `spacing`,
-// symmetric about the line's middle (so that a line traced from each of its ends gets its
-// arrowheads in the same places), none closer than half a spacing to either end. A line
-// shorter than a spacing gets one in its middle if it is at least three heads long.
-std::vector<double> arrowPlaces(double length, double spacing, double headLength);
 
 // Draws the balls of the model's charges (never smaller than the model's own charge
 // spheres, which they hide, so that a tiny box still shows each charge's sign) and the arrowheads of the scene's field lines

@@ -1,7 +1,5 @@
 #include "scene/attribute_set.h"
 
-#include <GL/gl.h>
-
 #include "scene/print_checked.h"
 
 namespace kelvaro {
@@ -53,25 +51,6 @@ void AttributeSet::setAlpha(float alpha) {
 void AttributeSet::setColor(const Vector3& color) {
     color_ = color;
     flags_ |= ColorSet;
-}
-
-void AttributeSet::applyMaterial(std::uint32_t parameter, float factor) const {
-    const GLfloat value[4] = {color_.x * factor, color_.y * factor, color_.z * factor, has(AlphaSet) ? alpha_ : 0.0f};
-    glMaterialfv(GL_FRONT, parameter, value);
-}
-
-void AttributeSet::draw() const {
-    if (!has(ColorSet)) return;
-    if (!has(Lighting)) {
-        glDisable(GL_LIGHTING);
-        glColor3f(color_.x, color_.y, color_.z);
-        return;
-    }
-    glEnable(GL_LIGHTING);
-    if (has(AmbientSet)) applyMaterial(GL_AMBIENT, ambient_);
-    if (has(DiffuseSet)) applyMaterial(GL_DIFFUSE, diffuse_);
-    if (has(SpecularSet)) applyMaterial(GL_SPECULAR, specular_);
-    if (has(ShininessSet)) glMaterialf(GL_FRONT, GL_SHININESS, shininess_);
 }
 
 bool AttributeSet::print(std::FILE* stream) const {

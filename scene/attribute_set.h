@@ -59,8 +59,6 @@ protected:
     ~AttributeSet() override = default;
 
 private:
-    void applyMaterial(std::uint32_t parameter, float factor) const;
-
     std::uint32_t flags_;
     Vector3 color_;
     float ambient_ = 0.0f;

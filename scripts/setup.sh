@@ -3,7 +3,8 @@
 # installed; a machine that has them all is left untouched. Needs root or sudo.
 #
 #   scripts/setup.sh          what building and running the program and its tools needs
-#   scripts/setup.sh tests    that, and everything the tests, fuzzing and benchmarks need
+#   scripts/setup.sh web      what building and serving the browser edition needs
+#   scripts/setup.sh tests    all of the above, and everything the tests, fuzzing and benchmarks need
 set -euo pipefail
 
 # Building and running the program and its tools. Recommended packages are not installed,
@@ -50,11 +51,30 @@ test_packages=(
   python3-matplotlib
 )
 
+# The browser edition: Debian's emscripten (its clang, and node for its tools) and npm for
+# the page's packages. A Node.js from elsewhere that brings its own npm (as NodeSource's
+# package does, which conflicts with Debian's npm) is kept, and Debian's npm is then left out.
+web_packages=(
+  emscripten
+  nodejs
+)
+if ! command -v npm >/dev/null 2>&1; then
+  web_packages+=(npm)
+fi
+
+# The browser test and the page's benchmarks drive Debian's Chromium headless; a font so
+# that the page's text has its shapes.
+browser_test_packages=(
+  chromium
+  fonts-dejavu-core
+)
+
 case "${1:-}" in
   "") packages=("${program_packages[@]}") ;;
-  tests) packages=("${program_packages[@]}" "${test_packages[@]}") ;;
+  web) packages=("${web_packages[@]}") ;;
+  tests) packages=("${program_packages[@]}" "${test_packages[@]}" "${web_packages[@]}" "${browser_test_packages[@]}") ;;
   *)
-    echo "usage: scripts/setup.sh [tests]" >&2
+    echo "usage: scripts/setup.sh [web|tests]" >&2
     exit 2
     ;;
 esac

@@ -6,6 +6,8 @@
 #      the GL driver (end-to-end ones and kelvaro-batch's pictures) without leak checks
 #   3. the ThreadSanitizer build of the builders' tests (their worker threads), and those tests
 #   4. the libFuzzer build (clang): each fuzz target for a short, bounded time
+#   5. the browser edition (emscripten): the site built, its module under node against
+#      kelvaro-batch of step 1, and the site in headless Chromium
 # Exits non-zero when any step fails.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,3 +43,11 @@ echo "== fuzz build"
 CC=clang CXX=clang++ "$top/scripts/build.sh" build-fuzz -DKELVARO_FUZZ=ON
 echo "== fuzzing"
 (cd "$top/build-fuzz" && ctest --output-on-failure -j "$jobs" -L fuzz)
+
+echo "== browser edition: the site"
+"$top/scripts/web.sh" build
+echo "== the web module under node, against kelvaro-batch"
+(cd "$top/web" && KELVARO_BATCH="$top/build/tools/batch/kelvaro-batch" \
+  node --test tests/session.test.cjs tests/share_link.test.cjs tests/exactness.test.cjs)
+echo "== the site in headless Chromium"
+(cd "$top/web" && node --test tests/browser.test.cjs)

@@ -1,7 +1,5 @@
 #include "viz/potential_grid.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -81,8 +79,6 @@ void forEachEdgeSlot(int cellsX, int cellsY, int cellsZ, Visit visit) {
     }
 }
 
-void vertex(const Vector3& p) { glVertex3f(p.x, p.y, p.z); }
-
 // Models with overflowed numbers put grid nodes at infinity, and a field that vanishes or
 // overflows at a crossing gives no normal: GL cannot draw such a corner.
 bool isFinite(const Vector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
@@ -140,14 +136,6 @@ Ref<Group> cellGroup(const CellTriangle* triangles, int count, const Vector3& co
 }  // namespace
 
 bool GridEdge::print(std::FILE*) const { return false; }
-
-void GridEdge::draw() const {
-    glBegin(GL_LINES);
-    drawAttributes();
-    vertex(lower->position);
-    vertex(upper->position);
-    glEnd();
-}
 
 bool GridCell::print(std::FILE*) const { return false; }
 

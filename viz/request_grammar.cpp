@@ -195,4 +195,38 @@ std::optional<ParsedRequest> parseRequestText(std::string_view text, std::string
     return request;
 }
 
+namespace {
+
+// The words of a plane's place, levels and lines, defaults left out.
+std::string planeWords(const FieldPlane& plane) {
+    std::string words = std::string("plane ") + "xyz"[std::clamp(plane.axis, 0, 2)];
+    if (plane.offset) words += " " + shortestFloatWord(*plane.offset);
+    if (!plane.levels.empty()) {
+        words += " potentials ";
+        for (std::size_t i = 0; i < plane.levels.size(); ++i) words += (i > 0 ? "," : "") + shortestFloatWord(plane.levels[i]);
+    } else if (plane.levelCount != defaultPlaneLevels) {
+        words += " levels " + std::to_string(plane.levelCount);
+    }
+    if (plane.linesPerCharge > 0) words += " fieldlines " + std::to_string(plane.linesPerCharge);
+    return words;
+}
+
+// The option words of lines in proportion and colour by strength.
+std::string optionWords(const VisualisationRequest& request) {
+    return std::string(request.proportional ? " proportional" : "") + (request.strengthColours ? " strength" : "");
+}
+
+}  // namespace
+
+std::string requestWords(const VisualisationRequest& request) {
+    switch (request.kind) {
+        case VisualisationRequest::Kind::FieldLines: return "lines " + std::to_string(request.count) + optionWords(request);
+        case VisualisationRequest::Kind::Hedgehog: return "hedgehog " + std::to_string(request.count) + optionWords(request);
+        case VisualisationRequest::Kind::Surface:
+            return "surface " + shortestFloatWord(request.potential) + (request.direction == 0 ? " leave" : " enter");
+        case VisualisationRequest::Kind::Plane: return planeWords(request.plane) + optionWords(request);
+    }
+    return {};
+}
+
 }  // namespace kelvaro

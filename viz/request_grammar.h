@@ -45,4 +45,10 @@ std::optional<std::vector<float>> parsePotentialList(std::string_view text, std:
 // when it states none, or more than one.
 std::optional<ParsedRequest> parseRequestText(std::string_view text, std::string& error);
 
+// The words that state `request`, which parseRequestText reads back into the same request
+// ("lines 20", "hedgehog 1000", "surface 5 leave", "lines 20 proportional strength",
+// "plane z 0 potentials 0.5,1 fieldlines 8"): a surface's value, a plane's offset and its
+// own levels in the fewest digits that give their single-precision bits again.
+std::string requestWords(const VisualisationRequest& request);
+
 }  // namespace kelvaro

@@ -1,12 +1,13 @@
 #include "viz/seed_directions.h"
 
-#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <new>
+
+#include "common/bit_cast.h"
 
 namespace kelvaro {
 namespace {
@@ -54,8 +55,8 @@ std::unique_ptr<Vector3[]> readSeedDirections(std::FILE* file, int count) {
 
     for (int i = 0; i < count; ++i) {
         const unsigned char* triple = buffer.get() + 12 * static_cast<std::size_t>(i);
-        directions[i] = {std::bit_cast<float>(littleEndianWord(triple)), std::bit_cast<float>(littleEndianWord(triple + 4)),
-                         std::bit_cast<float>(littleEndianWord(triple + 8))};
+        directions[i] = {bitCast<float>(littleEndianWord(triple)), bitCast<float>(littleEndianWord(triple + 4)),
+                         bitCast<float>(littleEndianWord(triple + 8))};
     }
     return directions;
 }

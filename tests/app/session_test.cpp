@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/file_search.h"
+#include "app/messages.h"
 #include "model/read_report.h"
 #include "tests/app/session_fixture.h"
 #include "tests/support/scene_checks.h"
@@ -105,6 +106,24 @@ TEST_F(SessionTest, AFailedReadKeepsTheModelItsSceneAndItsWork) {
     EXPECT_EQ(session.visualisations().size(), 1u);
     ASSERT_TRUE(session.undo());
     EXPECT_EQ(session.model()->charges()[0].value, 1.0);
+}
+
+// The browser edition reads a chosen file from memory and shows the messages on its page.
+TEST_F(SessionTest, AModelReadFromTextLoadsAsItsFileAndItsMessagesGoToTheSink) {
+    const std::string text = std::string(dipole) + "POINT +1 AT 0, 0, 0\n";
+    write("dipole.txt", text);
+    Session fromFile;
+    output([&] { fromFile.load("dipole.txt"); });
+    static std::string heard;
+    const MessageSink before = setMessageSink([](std::string_view message) { heard += message; });
+    const std::string printed = output([&] { EXPECT_EQ(session.load(readModelText(text), "dipole.txt"), LoadOutcome::Loaded); });
+    const std::string failed = output([&] { EXPECT_EQ(session.load(readModelText(""), "empty.txt"), LoadOutcome::ReadFailed); });
+    setMessageSink(before);
+    EXPECT_EQ(printed + failed, "") << "nothing on standard output while a sink is set";
+    EXPECT_EQ(heard, "dipole.txt:5: " + std::string(malformedCharge) + ": POINT +1 AT 0, 0, 0\n"
+                     "Failed to read in model correctly.\nempty.txt:1: " + readErrorWords(37012) + " (error 37012)\n");
+    EXPECT_EQ(exactForm(*session.scene()), exactForm(*fromFile.scene()));
+    EXPECT_EQ(output([] { say("back\n"); }), "back\n");
 }
 
 TEST_F(SessionTest, WithoutAModelEveryAddSaysItCannot) {

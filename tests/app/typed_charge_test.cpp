@@ -55,5 +55,36 @@ TEST(TypedCharge, ANewChargeOfOneSitsAtTheCentreOfARoomyModel) {
               "The model's box has no finite centre.\n");
 }
 
+TEST(TypedCharge, EditActionsGiveTheChargesAfterThemOrTheirRefusal) {
+    const Charge charges[] = {{1.0, {0.0f, 0.0f, 0.0f}}, {-2.0, {0.5f, 0.0f, 0.0f}}};
+    const Model model("", {-1, -1, -1}, {1, 1, 1}, charges, false, false);
+    const ChargeEdit applied = chargesWithTyped(model, 1, {"3", "0", "0.25", "0"});
+    ASSERT_TRUE(applied.charges) << applied.refusal;
+    ASSERT_EQ(applied.charges->size(), 2u);
+    EXPECT_EQ((*applied.charges)[0].value, 1.0) << "the other charge as it was";
+    EXPECT_EQ((*applied.charges)[1].value, 3.0);
+    EXPECT_EQ((*applied.charges)[1].position.y, 0.25f);
+    EXPECT_EQ(chargesWithTyped(model, 1, {"x", "0", "0", "0"}).refusal, "Value \"x\" is not a number.\n");
+    for (const std::optional<int> chosen : {std::optional<int>{}, std::optional<int>{2}, std::optional<int>{-1}}) {
+        const ChargeEdit none = chargesWithTyped(model, chosen, {"1", "0", "0", "0"});
+        EXPECT_FALSE(none.charges);
+        EXPECT_EQ(none.refusal, "There is no charge to change: Add Charge makes one.\n");
+        EXPECT_EQ(chargesWithout(model, chosen).refusal, "There is no charge to delete.\n");
+    }
+
+    const ChargeEdit added = chargesWithNew(model);
+    ASSERT_TRUE(added.charges);
+    ASSERT_EQ(added.charges->size(), 3u);
+    EXPECT_EQ(added.charges->back().value, 1.0);
+    const ChargeEdit deleted = chargesWithout(model, 0);
+    ASSERT_TRUE(deleted.charges);
+    ASSERT_EQ(deleted.charges->size(), 1u);
+    EXPECT_EQ(deleted.charges->front().value, -2.0);
+
+    const std::vector<Charge> many(Model::maxCharges, Charge{1.0, {0.0f, 0.0f, 0.0f}});
+    const Model full("", {-1, -1, -1}, {1, 1, 1}, many, false, false);
+    EXPECT_EQ(chargesWithNew(full).refusal, "A model holds at most 99 charges.\n");
+}
+
 }  // namespace
 }  // namespace kelvaro

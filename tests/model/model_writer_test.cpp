@@ -15,6 +15,7 @@
 
 #include "model/model_numbers.h"
 #include "tests/model/model_text.h"
+#include "tests/support/comma_locale.h"
 
 namespace kelvaro::testing {
 namespace {
@@ -89,6 +90,25 @@ TEST(ModelNumbers, ReadsOneNumberAsTheReaderDoes) {
     for (const char* text : {"", " ", "abc", "+1", "1 2", "1e400", "1e", "-", "1,5", "nan", "inf", "1 \\\\ x"}) {
         EXPECT_EQ(readModelNumber(text), std::nullopt) << '"' << text << '"';
     }
+}
+
+// A host program (a Python session in a desktop program) may have chosen a locale whose
+// decimal point is a comma: the file is written with full stops all the same.
+TEST(ModelWriter, WritesFullStopsInALocaleWithADecimalComma) {
+    std::string why;
+    const auto locale = commaLocale(why);
+    if (!locale) GTEST_SKIP() << why;
+    const Charge charges[] = {{0.5, {-0.25f, 0.1f, 0.0f}}};
+    const Model model("Comma", {-1.5f, -1.5f, -1.5f}, {1.5f, 1.5f, 1.5f}, charges, false, false);
+    std::optional<std::string> text;
+    {
+        const CommaLocaleScope scope(*locale);
+        ASSERT_TRUE(CommaLocaleScope::active());
+        text = modelFileText(model);
+    }
+    ASSERT_TRUE(text);
+    EXPECT_NE(text->find("BOUNDS FROM -1.5, -1.5, -1.5 TO 1.5, 1.5, 1.5\n"), std::string::npos) << *text;
+    EXPECT_NE(text->find("POINT 0.5 AT -0.25, 0.1, 0\n"), std::string::npos) << *text;
 }
 
 }  // namespace

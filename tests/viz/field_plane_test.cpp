@@ -326,6 +326,36 @@ TEST(Requests, PlaneWordsReadWithTheirOptionsInAnyOrder) {
     EXPECT_EQ(parsePotentialList(" 0.5 , -1 ", error), (std::vector<float>{0.5f, -1.0f}));
 }
 
+// The words of a request read back into the same request, options and all.
+TEST(Requests, EveryRequestsWordsReadBackIntoIt) {
+    std::vector<VisualisationRequest> requests(5);
+    requests[0] = {VisualisationRequest::Kind::FieldLines, 12};
+    requests[0].proportional = requests[0].strengthColours = true;
+    requests[1] = {VisualisationRequest::Kind::Hedgehog, 300};
+    requests[1].strengthColours = true;
+    requests[2].kind = requests[3].kind = requests[4].kind = VisualisationRequest::Kind::Plane;
+    requests[3].plane = {0, -0.1f, 0, {}, 0};
+    requests[4].plane = {1, 1.0f / 3.0f, 15, {0.1f, -2.5e-7f, 7.0f}, 16};
+    requests[4].strengthColours = true;
+    for (const VisualisationRequest& request : requests) {
+        const std::string words = requestWords(request);
+        std::string error;
+        const auto read = parseRequestText(words, error);
+        ASSERT_TRUE(read) << words << ": " << error;
+        EXPECT_EQ(read->kind, request.kind) << words;
+        EXPECT_EQ(read->count, request.count) << words;
+        EXPECT_EQ(read->proportional, request.proportional) << words;
+        EXPECT_EQ(read->strengthColours, request.strengthColours) << words;
+        EXPECT_EQ(read->plane.axis, request.plane.axis) << words;
+        EXPECT_EQ(read->plane.offset, request.plane.offset) << words;
+        EXPECT_EQ(read->plane.levelCount, request.plane.levelCount) << words;
+        EXPECT_EQ(read->plane.levels, request.plane.levels) << words;
+        EXPECT_EQ(read->plane.linesPerCharge, request.plane.linesPerCharge) << words;
+    }
+    EXPECT_EQ(requestWords(requests[2]), "plane z");
+    EXPECT_EQ(requestWords(requests[3]), "plane x -0.1 levels 0");
+}
+
 TEST(Requests, AFailedPlaneSaysWhyOnItsModel) {
     const auto model = modelFromText(dipoleText);
     std::string error;

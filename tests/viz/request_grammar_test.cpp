@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+#include <string>
+
 #include "tests/support/comma_locale.h"
 
 namespace kelvaro {
@@ -49,6 +53,27 @@ TEST(RequestGrammar, ReadsNumbersAlikeInALocaleWithADecimalComma) {
     ASSERT_TRUE(testing::CommaLocaleScope::active());
     EXPECT_EQ(parsed("surface 1.5 leave").potential, 1.5f);
     EXPECT_EQ(parsed("surface 2.5e-1 enter").potential, 0.25f);
+}
+
+TEST(RequestGrammar, RequestWordsReadBackIntoTheSameRequest) {
+    EXPECT_EQ(requestWords({VisualisationRequest::Kind::FieldLines, 20}), "lines 20");
+    EXPECT_EQ(requestWords({VisualisationRequest::Kind::Hedgehog, 1000}), "hedgehog 1000");
+    EXPECT_EQ(requestWords({VisualisationRequest::Kind::Surface, 0, 5.0f, 0}), "surface 5 leave");
+    EXPECT_EQ(requestWords({VisualisationRequest::Kind::Surface, 0, -0.1f, 1}), "surface -0.1 enter");
+    for (const float potential : {1.0f / 3.0f, -9.99999905f, 1e-30f, -0.0f, 0.30000001f, 7.00000048f}) {
+        for (const int direction : {0, 1}) {
+            const std::string words = requestWords({VisualisationRequest::Kind::Surface, 0, potential, direction});
+            const ParsedRequest back = parsed(words.c_str());
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(back.potential), std::bit_cast<std::uint32_t>(potential)) << words;
+            EXPECT_EQ(back.direction, direction) << words;
+        }
+    }
+    std::string why;
+    const auto locale = testing::commaLocale(why);
+    if (!locale) GTEST_SKIP() << why;
+    const testing::CommaLocaleScope scope(*locale);
+    ASSERT_TRUE(testing::CommaLocaleScope::active());
+    EXPECT_EQ(requestWords({VisualisationRequest::Kind::Surface, 0, 2.5f, 0}), "surface 2.5 leave");
 }
 
 }  // namespace
