@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/shell.h"
+#include "common/whole_file.h"
 
 namespace {
 
@@ -31,6 +32,9 @@ void explainMissingDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Ctrl+C, kill or a closed terminal while a model or picture is saved leaves no
+    // temporary file behind.
+    kelvaro::removeTemporaryFilesOnSignals();
     if (!initialiseApplicationFramework()) {
         std::fputs("Fatal Error: MFC initialization failed\n", stderr);
         explainMissingDisplay();

@@ -8,15 +8,18 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <csignal>
+#include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <utility>
 
 namespace kelvaro {
 namespace {
 
-// ---- the temporary files that SIGINT and SIGTERM remove
+// ---- the temporary files that a signal removes
+
+// The signals that end a process by default and that a user sends to end a program: Ctrl+C,
+// kill, a closed terminal, Ctrl+\.
+constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 // The paths of the temporary files that exist now. Slots are claimed and read without
 // locks, as a signal handler must; a file that finds no free slot is still written whole,
@@ -34,30 +37,15 @@ void removeTemporariesAndEnd(int signal) {
     raise(signal);
 }
 
-// Only where the signal's action is still the default one: a process that ignores
-// SIGINT (started in the background) or handles it itself keeps its own way.
-void installSignalHandlers() {
-    for (const int signal : {SIGINT, SIGTERM}) {
-        struct sigaction current {};
-        if (sigaction(signal, nullptr, &current) != 0) continue;
-        if ((current.sa_flags & SA_SIGINFO) != 0 || current.sa_handler != SIG_DFL) continue;
-        struct sigaction action {};
-        action.sa_handler = removeTemporariesAndEnd;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESETHAND;
-        sigaction(signal, &action, nullptr);
-    }
-}
-
-// Blocks SIGINT and SIGTERM on this thread while it lives: a temporary file is made and
-// noted, or its note dropped, before a signal can look.
+// Blocks the ending signals on this thread while it lives: a temporary file is made and
+// noted, or its note dropped, before a signal can look, and a file written in place is
+// written to its end unless another thread takes the signal.
 class SignalsHeld {
 public:
     SignalsHeld() {
         sigset_t held;
         sigemptyset(&held);
-        sigaddset(&held, SIGINT);
-        sigaddset(&held, SIGTERM);
+        for (const int signal : endingSignals) sigaddset(&held, signal);
         pthread_sigmask(SIG_BLOCK, &held, &previous_);
     }
     ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
@@ -69,8 +57,6 @@ private:
 };
 
 int noteTemporary(const char* path) {
-    static std::once_flag installed;
-    std::call_once(installed, installSignalHandlers);
     for (int slot = 0; slot < temporarySlots; ++slot) {
         const char* empty = nullptr;
         if (temporaries[slot].compare_exchange_strong(empty, path)) return slot;
@@ -103,6 +89,76 @@ std::string followLinks(std::string path) {
     return {};
 }
 
+// Creates a file of a new short name in the folder of `target`, so that a target name of
+// the longest length the file system allows still leaves room. Mode 0666 lets the umask
+// (or the folder's default ACL) give it the permissions of any new file. Answers its
+// descriptor, or -1 with errno set.
+int createTemporary(const std::string& target, std::string& path) {
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[8];
+        if (getentropy(random, sizeof random) != 0) return -1;
+        path = folder + ".kelvaro-";
+        for (const unsigned char byte : random) path += "abcdefghijklmnopqrstuvwxyz0123456789"[byte % 36];
+        const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+        if (descriptor >= 0 || errno != EEXIST) return descriptor;
+    }
+    return -1;  // errno is EEXIST
+}
+
+// ---- deciding how a file is replaced
+
+const char* const readOnly = "it is read-only";
+
+// Why the user may not write the existing regular file `path` (of `status`); empty when
+// they may.
+std::string writeRefusal(const std::string& path, const struct stat& status) {
+    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return readOnly;
+    if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0) return {};
+    return errno == EACCES ? readOnly : std::strerror(errno);
+}
+
+// Whether the file open at `temporary`, renamed over the existing target (of `target`),
+// leaves the target as its users know it: one name, the same owner and group, the same
+// permissions (given to the temporary file here).
+bool takesTargetsPlace(int temporary, const struct stat& target) {
+    if (target.st_nlink != 1) return false;
+    struct stat own {};
+    if (fstat(temporary, &own) != 0) return false;
+    const bool sameOwners = own.st_uid == target.st_uid && own.st_gid == target.st_gid;
+    if (!sameOwners && fchown(temporary, target.st_uid, target.st_gid) != 0) return false;
+    return fchmod(temporary, target.st_mode & 07777) == 0;
+}
+
+// The whole content of the file open at `descriptor`.
+bool readAll(int descriptor, std::string& content) {
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0) return false;
+    content.resize(static_cast<std::size_t>(status.st_size));
+    for (std::size_t done = 0; done < content.size();) {
+        const ssize_t got = pread(descriptor, content.data() + done, content.size() - done, static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            if (got == 0) errno = EIO;  // the file shrank meanwhile
+            return false;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+bool writeAll(int descriptor, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t put = write(descriptor, data, size);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) return false;
+        data += put;
+        size -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
 }  // namespace
 
 WholeFile::WholeFile(std::string path) {
@@ -116,6 +172,7 @@ WholeFile::WholeFile(std::string path) {
         return;
     }
     if (exists && !S_ISREG(status.st_mode)) {
+        special_ = true;
         target_ = std::move(path);
         const int descriptor = open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         stream_ = descriptor >= 0 ? fdopen(descriptor, "wb") : nullptr;
@@ -133,36 +190,40 @@ WholeFile::WholeFile(std::string path) {
         fail();  // a loop of links
         return;
     }
-    temporaryPath_ = target_ + ".XXXXXX";
+    if (exists) {
+        if (std::string refusal = writeRefusal(target_, status); !refusal.empty()) {
+            refuse(std::move(refusal));
+            return;
+        }
+    }
     int descriptor = -1;
     {
         const SignalsHeld held;
-        descriptor = mkstemp(temporaryPath_.data());
+        descriptor = createTemporary(target_, temporaryPath_);
         if (descriptor >= 0) temporarySlot_ = noteTemporary(temporaryPath_.c_str());
     }
     if (descriptor < 0) {
         temporaryPath_.clear();
-        fail();
+        // A folder that takes no new file: the file there can still be written in place.
+        const bool folderClosed = errno == EACCES || errno == EPERM;
+        if (exists && folderClosed) stream_ = open_memstream(&memory_, &memorySize_);
+        if (stream_ == nullptr) fail();
         return;
     }
-    stream_ = fdopen(descriptor, "wb");
+    stream_ = fdopen(descriptor, "w+b");
     if (stream_ == nullptr) {
         const int cause = errno;
         close(descriptor);
         errno = cause;
         fail();
-        return;
     }
-    // mkstemp makes the file private; give it the permissions of the file it replaces, or
-    // those a new file would have.
-    const mode_t mask = umask(0);
-    umask(mask);
-    const mode_t mode = exists ? status.st_mode & 07777 : 0666 & ~mask;
-    if (fchmod(descriptor, mode) != 0) fail();
 }
 
-WholeFile::~WholeFile() {
-    if (stream_) std::fclose(stream_);
+WholeFile::~WholeFile() { discard(); }
+
+void WholeFile::discard() {
+    if (stream_) std::fclose(std::exchange(stream_, nullptr));
+    std::free(std::exchange(memory_, nullptr));
     removeTemporary();
 }
 
@@ -175,26 +236,68 @@ void WholeFile::removeTemporary() {
 
 bool WholeFile::fail() {
     error_ = std::strerror(errno);
-    if (stream_) std::fclose(std::exchange(stream_, nullptr));
-    removeTemporary();
+    discard();
+    return false;
+}
+
+bool WholeFile::refuse(std::string reason) {
+    error_ = std::move(reason);
+    discard();
     return false;
 }
 
 bool WholeFile::finish() {
     if (stream_ == nullptr) return false;
     if (std::fflush(stream_) != 0) return fail();
-    // A FIFO or a device has no disk to wait for.
+    // A FIFO or a device has no disk to wait for, and its reader waits for the end.
+    if (special_) return std::fclose(std::exchange(stream_, nullptr)) == 0 || fail();
     if (!temporaryPath_.empty() && fsync(fileno(stream_)) != 0) return fail();
-    if (std::fclose(std::exchange(stream_, nullptr)) != 0) return fail();
     return true;
 }
 
 bool WholeFile::replace() {
-    if (temporaryPath_.empty()) return true;
+    if (special_) return true;
+    // The target as it is now: a chmod, a link or a read-only flag of the last minutes counts.
+    struct stat status {};
+    const bool exists = stat(target_.c_str(), &status) == 0;
+    if (exists && S_ISDIR(status.st_mode)) {
+        errno = EISDIR;
+        return fail();
+    }
+    if (exists) {
+        if (std::string refusal = writeRefusal(target_, status); !refusal.empty()) return refuse(std::move(refusal));
+    }
+    const bool renamed = !temporaryPath_.empty() && (!exists || takesTargetsPlace(fileno(stream_), status));
+    return renamed ? renameOverTarget() : writeInPlace();
+}
+
+bool WholeFile::renameOverTarget() {
+    if (std::fclose(std::exchange(stream_, nullptr)) != 0) return fail();
     if (std::rename(temporaryPath_.c_str(), target_.c_str()) != 0) return fail();
     // A signal that comes before the note is dropped finds no file under that name.
     forgetTemporary(std::exchange(temporarySlot_, -1));
     temporaryPath_.clear();
+    return true;
+}
+
+// The file keeps its inode. A failure midway (a full disk, the process killed) leaves it
+// partly written, which is why this way is taken only where a rename would change the file.
+bool WholeFile::writeInPlace() {
+    std::string fromTemporary;
+    if (!temporaryPath_.empty() && !readAll(fileno(stream_), fromTemporary)) return fail();
+    const char* content = temporaryPath_.empty() ? memory_ : fromTemporary.data();
+    const std::size_t size = temporaryPath_.empty() ? memorySize_ : fromTemporary.size();
+    const SignalsHeld held;
+    const int descriptor = open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY | O_CLOEXEC, 0666);
+    if (descriptor < 0) return fail();
+    const bool written = writeAll(descriptor, content, size) && fsync(descriptor) == 0;
+    const int cause = errno;
+    if (close(descriptor) != 0 && written) return fail();
+    if (!written) {
+        errno = cause;
+        return fail();
+    }
+    discard();
     return true;
 }
 
@@ -213,6 +316,19 @@ WholeFile* commitTogether(std::initializer_list<WholeFile*> files) {
     }
     for (WholeFile* file : files) file->removeTemporary();
     return failed;
+}
+
+void removeTemporaryFilesOnSignals() {
+    for (const int signal : endingSignals) {
+        struct sigaction current {};
+        if (sigaction(signal, nullptr, &current) != 0) continue;
+        if ((current.sa_flags & SA_SIGINFO) != 0 || current.sa_handler != SIG_DFL) continue;
+        struct sigaction action {};
+        action.sa_handler = removeTemporariesAndEnd;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        sigaction(signal, &action, nullptr);
+    }
 }
 
 }  // namespace kelvaro

@@ -3,11 +3,16 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "common/number_text.h"
+
 namespace kelvaro {
 namespace {
 
 const char* onOff(bool on) { return on ? "on" : "off"; }
-double wide(float value) { return static_cast<double>(value); }
+// Enough digits to give the number back exactly, in the same notation in any locale: 9
+// for a float, 17 for a double.
+NumberText exact(float value) { return numberText(value, 9); }
+NumberText exact(double value) { return numberText(value, 17); }
 
 void append(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void append(std::string& text, const char* format, ...) {
@@ -32,17 +37,18 @@ std::string modelInfoText(const Model& model) {
     std::string text;
     const ABox& box = model.bounds();
     append(text, "name: %.*s\n", static_cast<int>(model.name().size()), model.name().data());
-    append(text, "bounds: %.9g %.9g %.9g %.9g %.9g %.9g\n", wide(box.min.x), wide(box.min.y), wide(box.min.z),
-           wide(box.max.x), wide(box.max.y), wide(box.max.z));
+    append(text, "bounds: %s %s %s %s %s %s\n", exact(box.min.x).c_str(), exact(box.min.y).c_str(),
+           exact(box.min.z).c_str(), exact(box.max.x).c_str(), exact(box.max.y).c_str(), exact(box.max.z).c_str());
     append(text, "box: %s\naxes: %s\n", onOff(model.boxOn()), onOff(model.axesOn()));
     append(text, "charges: %d\n", static_cast<int>(model.chargeCount()));
     for (const Charge& charge : model.charges()) {
-        append(text, "charge: %.17g %.9g %.9g %.9g\n", charge.value, wide(charge.position.x), wide(charge.position.y),
-               wide(charge.position.z));
+        append(text, "charge: %s %s %s %s\n", exact(charge.value).c_str(), exact(charge.position.x).c_str(),
+               exact(charge.position.y).c_str(), exact(charge.position.z).c_str());
     }
-    append(text, "traceStep: %.17g\npointSpacing: %.17g\nchargeRadius: %.17g\n", model.traceStep(),
-           model.pointSpacing(), model.chargeRadius());
-    append(text, "potentialMin: %.17g\npotentialMax: %.17g\n", model.potentialMin(), model.potentialMax());
+    append(text, "traceStep: %s\npointSpacing: %s\nchargeRadius: %s\n", exact(model.traceStep()).c_str(),
+           exact(model.pointSpacing()).c_str(), exact(model.chargeRadius()).c_str());
+    append(text, "potentialMin: %s\npotentialMax: %s\n", exact(model.potentialMin()).c_str(),
+           exact(model.potentialMax()).c_str());
     return text;
 }
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "common/bit_cast.h"
-#include "common/number_words.h"
+#include "common/number_text.h"
 #include "model/model_lexer.h"
 
 namespace kelvaro {
@@ -51,9 +51,9 @@ std::optional<std::string> modelNumberText(float value) {
     if (std::isnan(value)) return std::nullopt;
     if (std::isinf(value)) return value > 0.0f ? "1e300" : "-1e300";
     for (int digits = 1; digits <= 17; ++digits) {
-        std::string text = numberWord(static_cast<double>(value), digits);
-        const std::optional<float> back = readModelNumber(text);
-        if (back && bitCast<std::uint32_t>(*back) == bitCast<std::uint32_t>(value)) return text;
+        const NumberText text = numberText(static_cast<double>(value), digits);
+        const std::optional<float> back = readModelNumber(text.c_str());
+        if (back && bitCast<std::uint32_t>(*back) == bitCast<std::uint32_t>(value)) return text.c_str();
     }
     return std::nullopt;  // not reached: 17 digits state every float closely enough
 }

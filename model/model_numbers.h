@@ -15,8 +15,9 @@ namespace kelvaro {
 // "+1" (a plus sign never starts a number), "1e400" (the reader refuses the exponent).
 std::optional<float> readModelNumber(std::string_view text);
 
-// The shortest "%.Ng" text (N = 1 to 17 significant digits) that readModelNumber reads
-// back to exactly the bits of `value`; the infinities as "1e300" and "-1e300", which the
+// The shortest "%.Ng" text (N = 1 to 17 significant digits, written as in the C locale
+// whatever the process's locale) that readModelNumber reads back to exactly the bits of
+// `value`; the infinities as "1e300" and "-1e300", which the
 // reader rounds to them. None for not-a-number, which no model file states.
 std::optional<std::string> modelNumberText(float value);
 

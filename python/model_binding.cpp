@@ -313,9 +313,10 @@ void bindModel(py::module_& module, ModelClass& model) {
     model.def("save", &save, py::arg("path"),
               "save(path)\n\n"
               "Writes the model as a model file that kelvaro.load (and the program) reads back into the\n"
-              "same model, bit for bit; whole or not at all. A file that exists is replaced; a symbolic\n"
-              "link is followed. OSError, with the reason, when the file cannot be written; ValueError\n"
-              "for an empty path or a name that no model file can state.");
+              "same model, bit for bit; whole or not at all. A file that exists is replaced and keeps its\n"
+              "owner, group, permissions and hard links; a symbolic link is followed. OSError, with the\n"
+              "reason, when the file cannot be written (\"it is read-only\" for a file that may not be\n"
+              "written); ValueError for an empty path or a name that no model file can state.");
     model.def("__len__", &Model::chargeCount, "The number of charges.");
     model.def("__repr__", &reprOf);
     model.def("potential", &potential, py::arg("points"),

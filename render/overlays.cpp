@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/number_text.h"
 #include "render/stroke_text.h"
 #include "scene/group.h"
 #include "scene/shaded_primitives.h"
@@ -22,13 +23,9 @@ constexpr int barSteps = 64;        // colours along a bar
 
 // A value for a mark: two significant digits, whole numbers from 100 on written out.
 std::string tickText(double value) {
-    char text[32];
-    if (std::fabs(value) >= 100.0 && std::fabs(value) < 1e6) {
-        std::snprintf(text, sizeof text, "%.0f", value);
-    } else {
-        std::snprintf(text, sizeof text, "%.2g", value);
-    }
-    return text;
+    const double magnitude = std::fabs(value);
+    const int digits = magnitude >= 100.0 && magnitude < 1e6 ? static_cast<int>(std::floor(std::log10(magnitude))) + 1 : 2;
+    return numberText(value, digits).c_str();
 }
 
 void legendFrom(const SceneObject& object, LegendBars& bars) {
@@ -80,9 +77,7 @@ void drawBar(double left, double bottom, double height, int scale, const std::ve
 
 std::string chargeLabelText(double value) {
     if (value == 0.0) return "0";
-    char text[32];
-    std::snprintf(text, sizeof text, "%+g", value);
-    return text;
+    return std::string(value > 0.0 ? "+" : "") + numberText(value).c_str();
 }
 
 std::vector<BarTick> potentialBarTicks(const PotentialScale& scale) {
@@ -99,9 +94,7 @@ std::vector<BarTick> strengthBarTicks(const StrengthScale& scale) {
     std::vector<BarTick> ticks;
     if (!(scale.high > scale.low) || !std::isfinite(scale.low) || !std::isfinite(scale.high)) return ticks;
     for (double power = std::ceil(scale.low); power <= scale.high; power += 1.0) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%g", std::pow(10.0, power));
-        ticks.push_back({(power - scale.low) / (scale.high - scale.low), text});
+        ticks.push_back({(power - scale.low) / (scale.high - scale.low), numberText(std::pow(10.0, power)).c_str()});
     }
     return ticks;
 }

@@ -1,5 +1,6 @@
 #include "scene/attribute_set.h"
 
+#include "common/number_text.h"
 #include "scene/print_checked.h"
 
 namespace kelvaro {
@@ -62,11 +63,11 @@ bool AttributeSet::print(std::FILE* stream) const {
         float value;
     } factors[] = {{AmbientSet, ambient_}, {DiffuseSet, diffuse_}, {SpecularSet, specular_}};
     for (const auto& factor : factors) {
-        const bool written = has(factor.flag) ? printChecked(stream, "%g, ", static_cast<double>(factor.value))
+        const bool written = has(factor.flag) ? printChecked(stream, "%s, ", numberText(factor.value).c_str())
                                               : printChecked(stream, "0.0, ");
         if (!written) return false;
     }
-    return has(ShininessSet) ? printChecked(stream, "%g)\n", static_cast<double>(shininess_))
+    return has(ShininessSet) ? printChecked(stream, "%s)\n", numberText(shininess_).c_str())
                              : printChecked(stream, "0.0)\n");
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/number_text.h"
 #include "scene/attribute_set.h"
 #include "scene/print_checked.h"
 
@@ -12,14 +13,13 @@ double widened(float value) { return static_cast<double>(value); }
 
 // Writes "<x>, <y>, <z><ending>" for one point.
 bool printPoint(std::FILE* stream, const Vector3& p, const char* ending) {
-    return printChecked(stream, "%g, %g, %g", widened(p.x), widened(p.y), widened(p.z)) &&
-           printChecked(stream, "%s", ending);
+    return printChecked(stream, "%s, %s, %s%s", numberText(p.x).c_str(), numberText(p.y).c_str(),
+                        numberText(p.z).c_str(), ending);
 }
 
 // Writes "<a x>, <a y>, <a z>; <b x>, <b y>, <b z>)\n", the values of lines and boxes.
 bool printPointPair(std::FILE* stream, const Vector3& a, const Vector3& b) {
-    return printChecked(stream, "%g, %g, %g; %g, %g, %g)\n", widened(a.x), widened(a.y), widened(a.z), widened(b.x),
-                        widened(b.y), widened(b.z));
+    return printPoint(stream, a, "; ") && printPoint(stream, b, ")\n");
 }
 
 }  // namespace
@@ -64,8 +64,7 @@ bool Sphere::print(std::FILE* stream) const {
     }
     const float radius = static_cast<float>(lengthSum / 3.0);
     return printChecked(stream, "Sphere(") && printAttributes(stream) &&
-           printChecked(stream, " %g, %g, %g, %g)\n", widened(radius), widened(center.x), widened(center.y),
-                        widened(center.z));
+           printChecked(stream, " %s, ", numberText(radius).c_str()) && printPoint(stream, center, ")\n");
 }
 
 Triangle::Triangle(const Vector3& a, const Vector3& b, const Vector3& c)

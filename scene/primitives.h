@@ -1,7 +1,8 @@
 #pragma once
 // The leaves of the scene tree: points, lines, polylines, boxes, spheres and triangles.
 // Each draws its attribute set (when it has one) and then its geometry; all coordinates
-// are single precision. Text forms write every number with "%g".
+// are single precision. Text forms write every number as "%g" does in the C locale
+// (numberText), whatever the process's locale.
 
 #include <memory>
 #include <utility>

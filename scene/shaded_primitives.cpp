@@ -3,15 +3,10 @@
 #include <stdexcept>
 #include <utility>
 
+#include "common/number_text.h"
 #include "scene/print_checked.h"
 
 namespace kelvaro {
-namespace {
-
-double widened(float value) { return static_cast<double>(value); }
-
-}  // namespace
-
 ShadedGrid::ShadedGrid(int axis, float level, std::vector<float> us, std::vector<float> vs, std::vector<Vector3> colours)
     : AttributedObject(ShadedGridType),
       axis_(axis),
@@ -39,11 +34,12 @@ Vector3 ShadedGrid::node(int i, int j) const {
 bool ShadedGrid::print(std::FILE* stream) const {
     const auto range = [&](const std::vector<float>& values, const char* ending) {
         return values.empty() ? printChecked(stream, "0%s", ending)
-                              : printChecked(stream, "%g, %g, %d%s", widened(values.front()), widened(values.back()),
-                                             static_cast<int>(values.size()), ending);
+                              : printChecked(stream, "%s, %s, %d%s", numberText(values.front()).c_str(),
+                                             numberText(values.back()).c_str(), static_cast<int>(values.size()), ending);
     };
     return printChecked(stream, "ShadedGrid(") && printAttributes(stream) &&
-           printChecked(stream, "%c = %g; ", "xyz"[axis_], widened(level_)) && range(us_, "; ") && range(vs_, ")\n");
+           printChecked(stream, "%c = %s; ", "xyz"[axis_], numberText(level_).c_str()) && range(us_, "; ") &&
+           range(vs_, ")\n");
 }
 
 }  // namespace kelvaro

@@ -7,6 +7,7 @@
 #include <new>
 #include <numbers>
 
+#include "common/number_text.h"
 #include "scene/attribute_set.h"
 #include "scene/primitives.h"
 #include "scene/shaded_primitives.h"
@@ -154,8 +155,8 @@ std::string planeProblem(const Model& model, const FieldPlane& plane) {
     const float at = planeLevel(model, plane);
     char text[200];
     if (!(at >= low && at <= high)) {
-        std::snprintf(text, sizeof text, "The plane %c = %g lies outside the box (%c from %g to %g).", name, double(at),
-                      name, double(low), double(high));
+        std::snprintf(text, sizeof text, "The plane %c = %s lies outside the box (%c from %s to %s).", name,
+                      numberText(at).c_str(), name, numberText(low).c_str(), numberText(high).c_str());
         return text;
     }
     for (float level : plane.levels) {

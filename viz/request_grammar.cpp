@@ -4,7 +4,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "common/number_words.h"
+#include "common/number_text.h"
 #include "viz/field_plane.h"
 
 namespace kelvaro {
@@ -200,10 +200,10 @@ namespace {
 // The words of a plane's place, levels and lines, defaults left out.
 std::string planeWords(const FieldPlane& plane) {
     std::string words = std::string("plane ") + "xyz"[std::clamp(plane.axis, 0, 2)];
-    if (plane.offset) words += " " + shortestFloatWord(*plane.offset);
+    if (plane.offset) words += std::string(" ") + shortestFloatText(*plane.offset).c_str();
     if (!plane.levels.empty()) {
         words += " potentials ";
-        for (std::size_t i = 0; i < plane.levels.size(); ++i) words += (i > 0 ? "," : "") + shortestFloatWord(plane.levels[i]);
+        for (std::size_t i = 0; i < plane.levels.size(); ++i) words += std::string(i > 0 ? "," : "") + shortestFloatText(plane.levels[i]).c_str();
     } else if (plane.levelCount != defaultPlaneLevels) {
         words += " levels " + std::to_string(plane.levelCount);
     }
@@ -223,7 +223,7 @@ std::string requestWords(const VisualisationRequest& request) {
         case VisualisationRequest::Kind::FieldLines: return "lines " + std::to_string(request.count) + optionWords(request);
         case VisualisationRequest::Kind::Hedgehog: return "hedgehog " + std::to_string(request.count) + optionWords(request);
         case VisualisationRequest::Kind::Surface:
-            return "surface " + shortestFloatWord(request.potential) + (request.direction == 0 ? " leave" : " enter");
+            return "surface " + std::string(shortestFloatText(request.potential).c_str()) + (request.direction == 0 ? " leave" : " enter");
         case VisualisationRequest::Kind::Plane: return planeWords(request.plane) + optionWords(request);
     }
     return {};

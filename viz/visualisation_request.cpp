@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/number_text.h"
 #include "viz/field_lines.h"
 #include "viz/field_plane.h"
 #include "viz/hedgehog.h"
@@ -27,7 +28,7 @@ std::string describePlane(const VisualisationRequest& request) {
     char text[96];
     const char axis = "xyz"[std::clamp(plane.axis, 0, 2)];
     if (plane.offset) {
-        std::snprintf(text, sizeof text, "Plane %c = %g", axis, static_cast<double>(*plane.offset));
+        std::snprintf(text, sizeof text, "Plane %c = %s", axis, numberText(*plane.offset).c_str());
     } else {
         std::snprintf(text, sizeof text, "Plane %c through the centre", axis);
     }
@@ -37,7 +38,7 @@ std::string describePlane(const VisualisationRequest& request) {
     } else {
         words += plane.levels.size() == 1 ? ", level" : ", levels";
         for (std::size_t i = 0; i < plane.levels.size(); ++i) {
-            std::snprintf(text, sizeof text, "%s %g", i == 0 ? "" : ",", static_cast<double>(plane.levels[i]));
+            std::snprintf(text, sizeof text, "%s %s", i == 0 ? "" : ",", numberText(plane.levels[i]).c_str());
             words += text;
         }
     }

@@ -73,6 +73,12 @@ def test_a_saved_model_loads_back_to_the_bit(examples, tmp_path):
         np.testing.assert_array_equal(again.charges, model.charges)
     with pytest.raises(OSError):
         cloud.save(tmp_path)
+    kept = tmp_path / "kept.txt"
+    kept.write_text("older")
+    kept.chmod(0o444)
+    with pytest.raises(OSError, match="kept.txt: it is read-only"):
+        cloud.save(kept)
+    assert kept.read_text() == "older"
     with pytest.raises(ValueError):
         cloud.save("")
 

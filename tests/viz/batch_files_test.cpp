@@ -197,5 +197,17 @@ TEST_F(BatchFiles, ObjNamesTheScenesColoursInTheMtlBesideIt) {
     EXPECT_EQ(toStandardOutput.out.find("mtl"), std::string::npos) << "without -o, plain OBJ as before";
 }
 
+// A surface of a model whose potentials overflowed has colours that are not numbers: they
+// share one material, rather than one material for each of the surface's cells.
+TEST_F(BatchFiles, ColoursThatAreNotNumbersShareOneMaterial) {
+    const BatchRun run = batch({"obj", KELVARO_DEGENERATE_MODELS_DIR "/overflowed_numbers.txt", "surface", "1", "leave",
+                                "-o", "scene.obj"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto materials = readMaterials("scene.mtl");
+    EXPECT_EQ(materials.size(), 2u);
+    ASSERT_EQ(materials.count("lit_000000"), 1u);
+    EXPECT_EQ(materials.at("lit_000000").at("Kd"), "nan nan nan");
+}
+
 }  // namespace
 }  // namespace kelvaro

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -84,18 +85,24 @@ TEST_F(BatchOutput, AFailureLeavesOlderFilesAsTheyWere) {
 }
 
 // The MTL file is a FIFO that nobody reads: the tool waits there, its temporary OBJ file
-// made, until the signal comes.
+// made, until the signal comes (a closed terminal sends SIGHUP, Ctrl+\\ SIGQUIT).
 TEST_F(BatchOutput, ASignalDuringAWriteLeavesNoTemporaryFile) {
     std::ofstream("big.obj") << "older scene";
     ASSERT_EQ(mkfifo("big.mtl", 0600), 0);
-    for (const int signal : {SIGTERM, SIGINT}) {
+    const rlimit noCore{0, 0};  // SIGQUIT would leave a core file
+    rlimit savedCore{};
+    getrlimit(RLIMIT_CORE, &savedCore);
+    setrlimit(RLIMIT_CORE, &noCore);
+    const int signals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+    for (const int signal : signals) {
         SCOPED_TRACE(signal);
-        // The tool keeps the action it inherits; it must not inherit SIGINT ignored.
-        struct sigaction defaultAction {}, saved {};
+        // The tool keeps the action it inherits; it must not inherit SIGINT ignored (a
+        // background job's) or SIGHUP ignored (nohup's).
+        struct sigaction defaultAction {}, saved[4] {};
         defaultAction.sa_handler = SIG_DFL;
-        sigaction(SIGINT, &defaultAction, &saved);
+        for (int i = 0; i < 4; ++i) sigaction(signals[i], &defaultAction, &saved[i]);
         e2e::ChildProcess tool(KELVARO_BATCH_PATH, {"obj", examplePath("cloud.txt"), "lines", "100", "-o", "big.obj"});
-        sigaction(SIGINT, &saved, nullptr);
+        for (int i = 0; i < 4; ++i) sigaction(signals[i], &saved[i], nullptr);
         const auto temporaryMade = [&] { return files().size() > 3; };
         ASSERT_TRUE(e2e::wait_until(temporaryMade, 60.0)) << tool.errors();
         kill(tool.pid(), signal);
@@ -103,6 +110,30 @@ TEST_F(BatchOutput, ASignalDuringAWriteLeavesNoTemporaryFile) {
         EXPECT_EQ(files(), (std::set<std::string>{"ElectronData", "big.mtl", "big.obj"}));
         EXPECT_EQ(fileContents("big.obj"), "older scene");
     }
+    setrlimit(RLIMIT_CORE, &savedCore);
+}
+
+// Refused with nothing written: a file nobody may write, and an OBJ name whose MTL file's
+// name OBJ readers would cut.
+TEST_F(BatchOutput, ReadOnlyFilesAndObjNamesThatReadersCutAreRefused) {
+    const std::string model = examplePath("dipole.txt");
+    std::ofstream("kept.obj") << "older scene";
+    ASSERT_EQ(chmod("kept.obj", 0444), 0);
+    BatchRun run = batch({"obj", model, "-o", "kept.obj"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kelvaro-batch: cannot write kept.obj: it is read-only\n");
+    EXPECT_EQ(fileContents("kept.obj"), "older scene");
+
+    for (const char* name : {"my scene.obj", "two\nlines.obj", "tab\t.obj"}) {
+        run = batch({"obj", model, "-o", name});
+        EXPECT_EQ(run.status, 2) << name;
+        EXPECT_NE(run.err.find("the name after -o holds a blank or a line break"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(files(), (std::set<std::string>{"ElectronData", "kept.obj"}));
+    fs::create_directory("my folder");
+    run = batch({"obj", model, "-o", "my folder/scene.obj"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(fileContents("my folder/scene.obj").rfind("mtllib scene.mtl\n", 0), 0u);
 }
 
 TEST_F(BatchOutput, AnswersGoToStandardOutputAndMessagesToStandardError) {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <utility>
 
-#include "common/number_words.h"
+#include "common/number_text.h"
 
 namespace kelvaro::batch {
 namespace {

@@ -56,6 +56,12 @@ Visualisation build(const Model& model, const ParsedRequest& request, int number
 
 int runCommand(const Command& command, std::FILE* out, std::FILE* err, const BuildOptions& options,
                PictureWriter writePicture) {
+    if (command.mode == Mode::Obj && !command.outputPath.empty()) {
+        if (const std::string problem = objNameProblem(command.outputPath); !problem.empty()) {
+            std::fprintf(err, "kelvaro-batch: %s\n", problem.c_str());
+            return BadArguments;
+        }
+    }
     const ModelFileRead read = readModel(command, err);
     if (!read.model) return Failure;
     const Model* model = read.model.get();

@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "common/whole_file.h"
 #include "tools/batch/batch_command.h"
 #include "tools/batch/batch_run.h"
 #include "tools/batch/picture_output.h"
 
 int main(int argc, char** argv) {
     using namespace kelvaro::batch;
+    // Ctrl+C, kill or a closed terminal during a write leaves no temporary file behind.
+    kelvaro::removeTemporaryFilesOnSignals();
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (isHelpRequest(arguments)) {
         std::fputs(usageText(), stdout);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "common/number_text.h"
+
 namespace kelvaro::batch {
 namespace {
 
@@ -10,9 +12,16 @@ constexpr std::uint32_t drawnFlags = ~static_cast<std::uint32_t>(AttributeSet::W
 
 int channel(float value) { return static_cast<int>(std::lround(std::fmin(std::fmax(value, 0.0f), 1.0f) * 255.0f)); }
 
-double wide(float value) { return static_cast<double>(value); }
+bool drawnAlike(float a, float b) { return a == b || (std::isnan(a) && std::isnan(b)); }
 
 }  // namespace
+
+bool MaterialLibrary::State::operator==(const State& other) const {
+    return flags == other.flags && drawnAlike(color[0], other.color[0]) && drawnAlike(color[1], other.color[1]) &&
+           drawnAlike(color[2], other.color[2]) && drawnAlike(ambient, other.ambient) &&
+           drawnAlike(diffuse, other.diffuse) && drawnAlike(specular, other.specular) &&
+           drawnAlike(shininess, other.shininess) && drawnAlike(alpha, other.alpha);
+}
 
 std::string MaterialLibrary::nameFor(const AttributeSet& set) {
     const Vector3& c = set.color();
@@ -44,24 +53,26 @@ bool MaterialLibrary::write(std::FILE* stream) const {
     const auto put = [&](const char* format, auto... values) {
         if (std::fprintf(stream, format, values...) < 0) good = false;
     };
-    put("# Kelvaro's colours and materials\n");
-    for (const auto& [m, name] : materials_) {
+    put("%s", "# Kelvaro's colours and materials\n");
+    for (const Material& material : materials_) {
+        const State& m = material.state;
         // Single-precision products, as the program hands them to OpenGL.
         const auto colorLine = [&](const char* key, float factor) {
-            put("%s %g %g %g\n", key, wide(m.color[0] * factor), wide(m.color[1] * factor), wide(m.color[2] * factor));
+            put("%s %s %s %s\n", key, numberText(m.color[0] * factor).c_str(), numberText(m.color[1] * factor).c_str(),
+                numberText(m.color[2] * factor).c_str());
         };
-        put("\nnewmtl %s\n", name.c_str());
+        put("\nnewmtl %s\n", material.name.c_str());
         if (!(m.flags & AttributeSet::Lighting)) {
             colorLine("Kd", 1.0f);
-            put("d 1\nillum 0\n");
+            put("%s", "d 1\nillum 0\n");
             continue;
         }
         if (m.flags & AttributeSet::AmbientSet) colorLine("Ka", m.ambient);
         if (m.flags & AttributeSet::DiffuseSet) colorLine("Kd", m.diffuse);
         if (m.flags & AttributeSet::SpecularSet) colorLine("Ks", m.specular);
-        if (m.flags & AttributeSet::ShininessSet) put("Ns %g\n", wide(m.shininess));
+        if (m.flags & AttributeSet::ShininessSet) put("Ns %s\n", numberText(m.shininess).c_str());
         // Without an alpha the program's materials have a fourth component of 0.
-        put("d %g\nillum 2\n", wide((m.flags & AttributeSet::AlphaSet) ? m.alpha : 0.0f));
+        put("d %s\nillum 2\n", numberText((m.flags & AttributeSet::AlphaSet) ? m.alpha : 0.0f).c_str());
     }
     return good;
 }

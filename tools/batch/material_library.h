@@ -33,7 +33,9 @@ private:
         std::uint32_t flags;
         float color[3];
         float ambient, diffuse, specular, shininess, alpha;
-        bool operator==(const State&) const = default;
+        // Equal values draw alike, and so do two values that are not numbers: the sets of a
+        // surface whose colour overflowed share one material.
+        bool operator==(const State& other) const;
     };
     struct Material {
         State state;

@@ -22,6 +22,13 @@ std::string materialPathFor(const std::string& objPath) {
 
 }  // namespace
 
+std::string objNameProblem(const std::string& objPath) {
+    const std::string name = std::filesystem::path(objPath).filename().string();
+    if (name.find_first_of(" \t\n\r\v\f") == std::string::npos) return {};
+    return "the name after -o holds a blank or a line break, where OBJ readers would cut the name of its MTL file "
+           "(on the OBJ file's mtllib line); choose a name without them";
+}
+
 bool writeObjFiles(const std::string& objPath, const std::function<void(ObjWriter&)>& writeElements, std::FILE* err) {
     const std::string mtlPath = materialPathFor(objPath);
     WholeFile objFile(objPath);

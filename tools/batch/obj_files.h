@@ -18,4 +18,11 @@ namespace kelvaro::batch {
 // files as they were.
 bool writeObjFiles(const std::string& objPath, const std::function<void(ObjWriter&)>& writeElements, std::FILE* err);
 
+
+// Why `objPath` cannot be the name of an OBJ file with its materials, or an empty text.
+// The OBJ file names its MTL file on its "mtllib" line, where OBJ readers end the name at a
+// blank and the statement at a line break: the file's own name (which the MTL file's
+// shares) may hold neither. The folders before it may.
+std::string objNameProblem(const std::string& objPath);
+
 }  // namespace kelvaro::batch

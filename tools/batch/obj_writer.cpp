@@ -2,17 +2,14 @@
 
 #include <cmath>
 #include <cstdarg>
-#include <numbers>
 
+#include "common/number_text.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "tools/batch/sphere_directions.h"
 
 namespace kelvaro::batch {
 namespace {
-
-// The mesh resolution of a charge sphere, as the program draws it.
-constexpr int sphereSlices = 10;
-constexpr int sphereStacks = 10;
 
 // The steps a channel of a vertex colour is rounded to for its material.
 constexpr float colourStep = 32.0f;
@@ -26,13 +23,18 @@ void ObjWriter::put(const char* format, ...) {
     va_end(arguments);
 }
 
+// Nine significant digits give every float back exactly.
+void ObjWriter::putVector(const char* key, const Vector3& v) {
+    put("%s %s %s %s\n", key, numberText(v.x, 9).c_str(), numberText(v.y, 9).c_str(), numberText(v.z, 9).c_str());
+}
+
 void ObjWriter::vertex(const Vector3& p) {
-    put("v %.9g %.9g %.9g\n", static_cast<double>(p.x), static_cast<double>(p.y), static_cast<double>(p.z));
+    putVector("v", p);
     ++vertices_;
 }
 
 void ObjWriter::normal(const Vector3& n) {
-    put("vn %.9g %.9g %.9g\n", static_cast<double>(n.x), static_cast<double>(n.y), static_cast<double>(n.z));
+    putVector("vn", n);
     ++normals_;
 }
 
@@ -180,21 +182,12 @@ void ObjWriter::writeSphere(const Sphere& sphere) {
     const double radius = sphere.axes[0].x;
     const long first = vertices_ + 1;
     const long firstNormal = normals_ + 1;
-    const auto point = [&](double polar, double azimuth) {
-        const Vector3 direction{static_cast<float>(std::sin(polar) * std::cos(azimuth)),
-                                static_cast<float>(std::sin(polar) * std::sin(azimuth)),
-                                static_cast<float>(std::cos(polar))};
+    for (const Vector3& direction : sphereDirections) {
         vertex({static_cast<float>(sphere.center.x + radius * direction.x),
                 static_cast<float>(sphere.center.y + radius * direction.y),
                 static_cast<float>(sphere.center.z + radius * direction.z)});
         normal(direction);
-    };
-    point(0.0, 0.0);  // north pole
-    for (int stack = 1; stack < sphereStacks; ++stack) {
-        for (int slice = 0; slice < sphereSlices; ++slice)
-            point(std::numbers::pi * stack / sphereStacks, 2.0 * std::numbers::pi * slice / sphereSlices);
     }
-    point(std::numbers::pi, 0.0);  // south pole
     const long south = first + 1 + static_cast<long>(sphereSlices) * (sphereStacks - 1);
     const auto ring = [&](int stack, int slice) { return first + 1 + (stack - 1) * sphereSlices + slice % sphereSlices; };
     const auto face = [&](long a, long b, long c) {

@@ -37,6 +37,7 @@ public:
 
 private:
     void element();  // before each element: its material, when that changed
+    void putVector(const char* key, const Vector3& v);
     void vertex(const Vector3& p);
     void normal(const Vector3& n);
     void writeSphere(const Sphere& sphere);

@@ -1,10 +1,10 @@
-#include "common/number_words.h"
+#include "common/number_text.h"
 
-#include <clocale>
+#include <locale.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <locale.h>
 #include <string>
 
 #include "common/bit_cast.h"
@@ -44,21 +44,23 @@ std::optional<long long> integerFromWord(std::string_view word) {
     return wholeWord<long long>(word, [](const char* text, char** end) { return std::strtoll(text, end, 10); });
 }
 
-std::string numberWord(double value, int digits) {
-    char text[40];
-    const locale_t before = uselocale(cLocale());  // this thread alone, for the one write
-    std::snprintf(text, sizeof text, "%.*g", digits, value);
+NumberText numberText(double value, int digits) {
+    NumberText result{};
+    // The "C" locale for this thread alone, for the one write (std::to_chars would do the
+    // same, but the browser edition's C++ library lacks it for floating point).
+    const locale_t before = uselocale(cLocale());
+    std::snprintf(result.text, sizeof result.text, "%.*g", digits, value);
     uselocale(before);
-    return text;
+    return result;
 }
 
-std::string shortestFloatWord(float value) {
+NumberText shortestFloatText(float value) {
     for (int digits = 1; digits < 9; ++digits) {
-        std::string word = numberWord(value, digits);
-        const std::optional<float> back = floatFromWord(word);
-        if (back && bitCast<std::uint32_t>(*back) == bitCast<std::uint32_t>(value)) return word;
+        const NumberText text = numberText(value, digits);
+        const std::optional<float> back = floatFromWord(text.c_str());
+        if (back && bitCast<std::uint32_t>(*back) == bitCast<std::uint32_t>(value)) return text;
     }
-    return numberWord(value, 9);
+    return numberText(value, 9);
 }
 
 }  // namespace kelvaro
