@@ -1,8 +1,9 @@
-// Benchmarks of the visualisation builders on the 99-charge cloud example, each on its
-// reference path (one thread, one point at a time) and its fast path (batched SIMD
-// evaluation on the default number of threads) side by side in one run, so that their
-// ratio holds even on a loaded machine. "threads" says how many threads a run used, "ms"
-// its wall time (the benchmark's own time column is wall time too).
+// Benchmarks of the visualisation builders on the 99-charge cloud example (and the dipole's
+// surface and hedgehog, where fixed costs show), each on its reference path (one thread,
+// one point at a time) and its fast path (batched SIMD evaluation on the default number of
+// threads) side by side in one run, so that their ratio holds even on a loaded machine.
+// "threads" says how many threads a run used, "ms" its wall time (the benchmark's own time
+// column is wall time too).
 //
 // The binary is linked with --wrap for Model::fieldAt, Model::potentialAt and
 // Model::isStopPoint, so every call of the reference path is counted here (the library
@@ -11,7 +12,10 @@
 // builder's thread CPU time. The per-point costs of the batched evaluations, for each
 // kernel set this processor runs, are measured beside the one-point ones.
 // Each builder benchmark also reports the heap it needs: the peak of bytes held during
-// the build above those held before it, and the bytes its result keeps.
+// the build above those held before it, and the bytes its result keeps. The blocks of the
+// scene arenas (hedgehog lines, surface cells) are kept by the process from one build to
+// the next, like a surface grid's storage, and so are left out once the warm-up build has
+// made them; the cold runs' peak memory below counts everything.
 //
 // The first surface of a process also meets memory the process has never used: a run
 // started as `viz_bench --cold-surfaces` builds the cloud's largest surface four times in a
@@ -122,23 +126,32 @@ void operator delete[](void* block, const std::nothrow_t&) noexcept { trackedRel
 
 namespace {
 
+// The example model of `file` in examples/, read once.
+std::unique_ptr<Model> readExample(const char* file) {
+    std::filesystem::current_path(KELVARO_EXAMPLES_DIR);
+    std::FILE* stream = std::fopen(file, "rt");
+    if (stream == nullptr) {
+        std::fprintf(stderr, "cannot open examples/%s\n", file);
+        std::exit(1);
+    }
+    try {
+        auto read = std::make_unique<Model>(stream);
+        std::fclose(stream);
+        return read;
+    } catch (int code) {
+        std::fprintf(stderr, "examples/%s: error %d\n", file, code);
+        std::exit(1);
+    }
+}
+
 const Model& cloudModel() {
-    static const std::unique_ptr<Model> model = [] {
-        std::filesystem::current_path(KELVARO_EXAMPLES_DIR);
-        std::FILE* file = std::fopen("cloud.txt", "rt");
-        if (file == nullptr) {
-            std::fprintf(stderr, "cannot open examples/cloud.txt\n");
-            std::exit(1);
-        }
-        try {
-            auto read = std::make_unique<Model>(file);
-            std::fclose(file);
-            return read;
-        } catch (int code) {
-            std::fprintf(stderr, "examples/cloud.txt: error %d\n", code);
-            std::exit(1);
-        }
-    }();
+    static const std::unique_ptr<Model> model = readExample("cloud.txt");
+    return *model;
+}
+
+// The smallest model, where a builder's fixed costs show.
+const Model& dipoleModel() {
+    static const std::unique_ptr<Model> model = readExample("dipole.txt");
     return *model;
 }
 
@@ -193,12 +206,13 @@ kelvaro::BuildOptions pathOf(const benchmark::State& state, int argument) {
     }
 }
 
-// Runs `build` once per iteration on the path `options` name and reports its time, its
-// heap and, on the reference path, its evaluations and their share of the time. One build
-// beforehand is not measured: the first also pays for pages the process has never used.
+// Runs `build` once per iteration on the path `options` name, on the cloud unless another
+// model is given, and reports its time, its heap and, on the reference path, its
+// evaluations and their share of the time. One build beforehand is not measured: the first
+// also pays for pages the process has never used.
 template <class Build>
-void measureBuilder(benchmark::State& state, const kelvaro::BuildOptions& options, Build build) {
-    const Model& model = cloudModel();
+void measureBuilder(benchmark::State& state, const kelvaro::BuildOptions& options, Build build,
+                    const Model& model = cloudModel()) {
     build(model, options).reset();
     long fields = 0, potentials = 0, stopTests = 0, peakBytes = 0, keptBytes = 0;
     double seconds = 0.0, cpuSeconds = 0.0, evaluationSeconds = 0.0, stopTestSeconds = 0.0;
@@ -473,6 +487,30 @@ void BM_Hedgehog100000(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_Hedgehog100000)->ArgName("path")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+// The dipole's surface at V = 1 and its hedgehog of 100000 lines: on the smallest model a
+// builder's fixed costs (its threads, the grid's memory, an allocation per object) are most
+// of its time. Argument 0: the path.
+void BM_DipoleSurface(benchmark::State& state) {
+    measureBuilder(
+        state, pathOf(state, 0),
+        [](const Model& model, const kelvaro::BuildOptions& options) {
+            return kelvaro::makePotentialSurface(model, 1.0, 0, options);
+        },
+        dipoleModel());
+}
+BENCHMARK(BM_DipoleSurface)->ArgName("path")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
+
+void BM_DipoleHedgehog100000(benchmark::State& state) {
+    measureBuilder(
+        state, pathOf(state, 0),
+        [](const Model& model, const kelvaro::BuildOptions& options) {
+            kelvaro::Random15 generator;
+            return kelvaro::makeHedgehog(model, 100000, generator, options);
+        },
+        dipoleModel());
+}
+BENCHMARK(BM_DipoleHedgehog100000)->ArgName("path")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 
 // The part of the hedgehog's time that is the result group's growth alone: adding 100000
 // children to a Group(20, 20), which grows 20 slots at a time.

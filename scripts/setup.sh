@@ -5,6 +5,7 @@
 #   scripts/setup.sh          what building and running the program and its tools needs
 #   scripts/setup.sh web      what building and serving the browser edition needs
 #   scripts/setup.sh tests    all of the above, and everything the tests, fuzzing and benchmarks need
+#   scripts/setup.sh bench    that, and the Python stack that bench/python_stack.py compares with
 set -euo pipefail
 
 # Building and running the program and its tools. Recommended packages are not installed,
@@ -69,12 +70,24 @@ browser_test_packages=(
   fonts-dejavu-core
 )
 
+# What a physicist would use instead of Kelvaro, for the comparison in bench/python_stack.py
+# (run by hand, never by the test command): marching cubes from scikit-image, flying edges
+# from VTK's Python bindings.
+bench_packages=(
+  python3-skimage
+  python3-vtk9
+)
+
 case "${1:-}" in
   "") packages=("${program_packages[@]}") ;;
   web) packages=("${web_packages[@]}") ;;
   tests) packages=("${program_packages[@]}" "${test_packages[@]}" "${web_packages[@]}" "${browser_test_packages[@]}") ;;
+  bench)
+    packages=("${program_packages[@]}" "${test_packages[@]}" "${web_packages[@]}" "${browser_test_packages[@]}"
+              "${bench_packages[@]}")
+    ;;
   *)
-    echo "usage: scripts/setup.sh [web|tests]" >&2
+    echo "usage: scripts/setup.sh [web|tests|bench]" >&2
     exit 2
     ;;
 esac

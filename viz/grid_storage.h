@@ -1,10 +1,11 @@
 #pragma once
-// The storage of potential grids' objects. A surface's grid needs some 28 MB, built and
-// dropped within one request; memory fresh from the system costs a page fault per page on
-// first touch, and the C library hands a large freed block straight back to the system, so
-// every grid would meet fresh pages. Instead the process keeps one block, handed to one grid
-// after another and freed at exit, and asks for it in large pages where the system offers
-// them (fewer faults when it is first touched).
+// The storage of potential grids: a surface's grid needs some 29 MB, its samples first and
+// then its node, edge and cell objects, which are constructed only when asked for (a
+// surface's own work writes the samples alone). Memory fresh from the system costs a page
+// fault per page on first touch, and the C library hands a large freed block straight back
+// to the system, so every grid would meet fresh pages. Instead the process keeps one block,
+// handed to one grid after another and freed at exit, and asks for it in large pages where
+// the system offers them (fewer faults when it is first touched).
 
 #include <cstddef>
 

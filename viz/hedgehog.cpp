@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <new>
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "scene/attribute_set.h"
 #include "viz/point_evaluation.h"
+#include "viz/scene_arena.h"
 
 namespace kelvaro {
 namespace {
@@ -17,19 +20,21 @@ Random15 processRandom;
 // Generous: a box with any room outside the charges gets a sample long before this.
 constexpr long maxDiscardedInARow = 1000000;
 
-// Samples per block: the first is small, so that the making of lines soon runs beside the
-// computing, and blocks then grow to keep the number of parallel steps (each starts and
-// joins its threads) small.
-constexpr int firstBlock = 2048;
-constexpr int maxBlock = 8192;
-// Samples per task of a parallel step.
-constexpr int samplesPerTask = 1024;
+// Samples a block of the fast path takes: a few per line wanted, for short requests, and
+// never so many that the making of lines waits long for the first block.
+int samplesPerBlock(int count) { return std::clamp(count / 8, 256, 4096); }
 
-// A new Line (one reference, the caller's) with a plain attribute set of hedgehogColor;
-// none when it cannot be created.
-Ref<Line> coloredLine(const Vector3& start, const Vector3& end) {
-    Ref<Line> line = create<Line>(start, end);
-    if (line) line->setColor(hedgehogColor);
+// A new Line (one reference, the caller's) with a plain attribute set of hedgehogColor,
+// both made in `arena` (from the heap without one). Raises std::bad_alloc when either
+// cannot be made: a hedgehog is made whole or not at all, never with lines left out.
+Ref<Line> coloredLine(const Vector3& start, const Vector3& end, SceneArena* arena = nullptr) {
+    Ref<Line> line = arena != nullptr ? arena->make<Line>(start, end) : create<Line>(start, end);
+    if (line && arena != nullptr) {
+        line->setAttributes(arena->make<AttributeSet>(hedgehogColor));
+    } else if (line) {
+        line->setColor(hedgehogColor);
+    }
+    if (!line || line->attributes() == nullptr) throw std::bad_alloc();
     return line;
 }
 
@@ -52,119 +57,81 @@ void addLinesOneByOne(const Model& model, int count, Random15& generator, Group&
             continue;
         }
         discardedInARow = 0;
-        const Ref<Line> line = makeHedgehogLine(model, sample);
-        if (line) result.add(*line);
+        const std::optional<Vector3> end = hedgehogLineEnd(model, sample, model.fieldAt(sample));
+        if (end) result.add(*coloredLine(sample, *end));
         ++accepted;
     }
 }
 
-// Where the sampling stands: accepted samples so far, discarded ones in a row, and the
-// size of the next block.
-struct SamplingState {
-    int accepted = 0;
-    long discardedInARow = 0;
-    bool gaveUp = false;
-    int blockSize = firstBlock;
-};
-
-// A block of samples drawn ahead from `start`, the generator where the previous block's
-// last taken sample left it, each with its stop test.
+// A block of consecutive samples of the sequence, drawn and stop-tested together, with the
+// line ends of those that are not stop points (computed together too).
 struct SampleBlock {
-    Random15 start;
     std::vector<Vector3> samples;
     std::vector<std::uint8_t> stops;
+    std::vector<Vector3> kept;  // the samples that are not stop points, in order
+    std::vector<std::optional<Vector3>> ends;  // of the kept samples
 
-    // Makes room for the block that follows the samples taken so far.
-    void prepare(const Random15& generator, int count, SamplingState& state) {
-        const int wanted = count - state.accepted;
-        // A few more than are wanted, since some samples may fall within charges.
-        const int size = std::min(state.blockSize, wanted + wanted / 4 + 64);
-        state.blockSize = std::min(2 * state.blockSize, maxBlock);
-        start = generator;
+    // Draws the samples [first, first + size) of the sequence that `start` begins: the
+    // generator skipped to the first of them (three draws a sample), so that blocks drawn
+    // on any threads in any order hold what one pass in order draws.
+    void fill(const Model& model, const Random15& start, std::uint64_t first, int size) {
+        Random15 generator = start.skipped(3u * first);
         samples.resize(static_cast<std::size_t>(size));
         stops.resize(samples.size());
-    }
-    // Draws and tests the samples [begin, end), from the generator skipped to the first of them
-    // (three draws a sample), so that tasks on any threads draw what one pass in order would.
-    void fill(const Model& model, int begin, int end) {
-        Random15 generator = start.skipped(3u * static_cast<std::uint64_t>(begin));
-        for (int b = begin; b < end; ++b) samples[b] = sampleIn(model.bounds(), generator);
-        const std::size_t from = static_cast<std::size_t>(begin), length = static_cast<std::size_t>(end - begin);
-        model.stopPointsAt(std::span(samples).subspan(from, length), stops.data() + from);
-    }
-    // Takes the samples in order as the plain path would, into `taken`, until `count` are
-    // accepted or the block ends, and leaves `generator` just after the last one taken: the
-    // samples drawn past it were never drawn by the plain path, so the next block, and the
-    // next request, start from there.
-    void take(int count, SamplingState& state, Random15& generator, std::vector<Vector3>& taken) const {
-        taken.clear();
-        std::size_t used = 0;
-        while (used < samples.size() && state.accepted < count) {
-            const std::size_t b = used++;
-            if (stops[b]) {
-                state.gaveUp = ++state.discardedInARow >= maxDiscardedInARow;
-                if (state.gaveUp) break;
-                continue;
-            }
-            state.discardedInARow = 0;
-            taken.push_back(samples[b]);
-            ++state.accepted;
+        for (Vector3& sample : samples) sample = sampleIn(model.bounds(), generator);
+        model.stopPointsAt(samples, stops.data());
+        kept.clear();
+        for (std::size_t b = 0; b < samples.size(); ++b) {
+            if (!stops[b]) kept.push_back(samples[b]);
         }
-        generator = start.skipped(3u * used);
+        std::vector<Vector3> fields(kept.size());
+        model.fieldsAt(kept, fields.data());
+        ends.resize(kept.size());
+        for (std::size_t k = 0; k < kept.size(); ++k) ends[k] = hedgehogLineEnd(model, kept[k], fields[k]);
     }
 };
 
-// The same lines in the same order as the plain path, by blocks of samples. Block k of the
-// pipeline computes the line ends of the samples taken from sample block k - 1 and draws and
-// tests sample block k; this thread makes the lines of block k - 1 meanwhile. Between the
-// steps it takes the samples of the block just drawn, which decides where the next begins.
+// The same lines in the same order as the plain path, and the generator left where it
+// leaves it. The sequence of samples from the generator's state is cut into blocks, which
+// the threads draw, test and compute ahead; the calling thread takes each block's samples
+// in order as the plain path does, making the lines, until `count` are accepted (or it
+// gives up), and moves the generator just past the last sample taken: the samples drawn
+// past it were never drawn by the plain path, so the next request starts from there.
 void addLinesByBlocks(const Model& model, int count, Random15& generator, const BuildOptions& options,
                       Group& result) {
-    struct Lines {
-        std::vector<Vector3> starts;
-        std::vector<std::optional<Vector3>> ends;
-    };
-    Lines lines[2];  // block k's in lines[k % 2]
-    SamplingState state;
-    SampleBlock block;
-    bool drawn = false;  // `block` holds samples drawn and tested by the last step
-    int endTasks = 0;
-    const auto taskCount = [](std::size_t samples) { return static_cast<int>((samples + samplesPerTask - 1) / samplesPerTask); };
-    consumeWhileProducingNext(
-        options.threadCount(),
+    if (count <= 0) return;
+    const Random15 start = generator;
+    const int blockSize = samplesPerBlock(count);
+    const int threads = options.threadCount();
+    // A block is drawn only once the one `threads` + 1 before it has been taken: so many buffers.
+    std::vector<SampleBlock> blocks(static_cast<std::size_t>(threads) + 1);
+    const auto blockOf = [&](int k) -> SampleBlock& { return blocks[static_cast<std::size_t>(k) % blocks.size()]; };
+    SceneArena arena(static_cast<std::size_t>(count) *
+                     (SceneArena::objectBytes<Line>() + SceneArena::objectBytes<AttributeSet>()));
+    int accepted = 0;
+    long discardedInARow = 0;
+    produceAndConsumeInOrder(
+        threads, std::numeric_limits<int>::max(), [&](int k) { return k - threads; },
+        [&](int k) { blockOf(k).fill(model, start, static_cast<std::uint64_t>(k) * blockSize, blockSize); },
         [&](int k) {
-            Lines& taken = lines[k % 2];
-            taken.starts.clear();
-            if (drawn) block.take(count, state, generator, taken.starts);
-            taken.ends.resize(taken.starts.size());
-            drawn = state.accepted < count && !state.gaveUp;
-            if (drawn) block.prepare(generator, count, state);
-            if (!drawn && taken.starts.empty()) return -1;
-            endTasks = taskCount(taken.starts.size());
-            return endTasks + (drawn ? taskCount(block.samples.size()) : 0);
-        },
-        [&](int k, int task) {
-            if (task >= endTasks) {
-                const int first = (task - endTasks) * samplesPerTask;
-                block.fill(model, first, std::min(first + samplesPerTask, static_cast<int>(block.samples.size())));
-                return;
+            const SampleBlock& block = blockOf(k);
+            std::size_t keptIndex = 0;
+            for (std::size_t b = 0; b < block.samples.size(); ++b) {
+                bool done = false;
+                if (block.stops[b]) {
+                    done = ++discardedInARow >= maxDiscardedInARow;
+                } else {
+                    discardedInARow = 0;
+                    const std::optional<Vector3>& end = block.ends[keptIndex++];
+                    if (end) result.add(*coloredLine(block.samples[b], *end, &arena));
+                    done = ++accepted == count;
+                }
+                if (done) {
+                    generator = start.skipped(3u * (static_cast<std::uint64_t>(k) * blockSize + b + 1));
+                    return false;
+                }
             }
-            Lines& taken = lines[k % 2];
-            const int first = task * samplesPerTask;
-            const int last = std::min(first + samplesPerTask, static_cast<int>(taken.starts.size()));
-            Vector3 fields[samplesPerTask];
-            model.fieldsAt(std::span(taken.starts).subspan(static_cast<std::size_t>(first),
-                                                           static_cast<std::size_t>(last - first)),
-                           fields);
-            for (int s = first; s < last; ++s) taken.ends[s] = hedgehogLineEnd(model, taken.starts[s], fields[s - first]);
-        },
-        [&](int k) {
-            const Lines& made = lines[k % 2];
-            for (std::size_t s = 0; s < made.starts.size(); ++s) {
-                if (!made.ends[s]) continue;
-                const Ref<Line> line = coloredLine(made.starts[s], *made.ends[s]);
-                if (line) result.add(*line);
-            }
+            return true;
         });
 }
 
@@ -198,7 +165,11 @@ float randomBetween(double low, double high) { return randomBetween(processRando
 
 Ref<Line> makeHedgehogLine(const Model& model, const Vector3& point) {
     const std::optional<Vector3> end = hedgehogLineEnd(model, point, model.fieldAt(point));
-    return end ? coloredLine(point, *end) : Ref<Line>{};
+    try {
+        return end ? coloredLine(point, *end) : Ref<Line>{};
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
 }
 
 std::optional<Vector3> hedgehogLineEnd(const Model& model, const Vector3& point, Vector3 field) {

@@ -47,12 +47,13 @@ float randomBetween(double low, double high);
 
 // Draws sample points in the model's box (x, y, z in that order) from the process-wide
 // generator until `count` are accepted: stop points are discarded, every other point
-// counts, and makes one line unless makeHedgehogLine answers none. Answers a new Group
-// (one reference, the caller's) of Lines, empty when `count` <= 0 (nothing is drawn
-// then); after a very long run of discarded samples in a row (a box that lies within a
-// charge) it gives up and answers the lines made so far. An empty Ref when memory runs
-// out. `options` choose how the numbers are computed: the same lines either way, and
-// the generator ends in the same state.
+// counts, and makes one line where the field has a direction (see makeHedgehogLine).
+// Answers a new Group (one reference, the caller's) of Lines, empty when `count` <= 0
+// (nothing is drawn then); after a very long run of discarded samples in a row (a box that
+// lies within a charge) it gives up and answers the lines made so far. An empty Ref when
+// memory runs out, for any line or the group. `options` choose how the numbers are
+// computed: the same lines either way, and the generator ends in the same state. The fast
+// path makes the lines and their attribute sets in a few large blocks (see SceneArena).
 Ref<Group> makeHedgehog(const Model& model, int count, const BuildOptions& options = {});
 // The same, drawing from `generator` instead of the process-wide one.
 Ref<Group> makeHedgehog(const Model& model, int count, Random15& generator, const BuildOptions& options = {});

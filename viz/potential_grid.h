@@ -1,8 +1,11 @@
 #pragma once
 // The potential sampling grid of an equipotential surface: nodes with sampled potentials,
-// edges that carry the iso crossings, cells that turn into triangles. Each kind lives in
-// one array in the grid's storage; its objects are constructed in place with one reference
-// and end with the grid, never released one by one. No grid class has a text form.
+// edges that carry the iso crossings, cells that turn into triangles. The grid computes on
+// plain arrays (the samples, and the crossings and cells of its last surface pass) and
+// shows them as scene objects: nodes, edges and cells, each kind in one array of the grid's
+// storage, constructed in place with one reference the first time they are asked for (the
+// surface's own work never asks) and ended with the grid, never released one by one. No
+// grid class has a text form.
 
 #include <array>
 #include <cstddef>
@@ -102,8 +105,8 @@ public:
     // this cell's corners (a corner counts as above when its potential is greater than
     // `iso`), with the crossings of the row's edges as corners and their normals as vertex
     // normals. A triangle with a corner or normal that is not finite is left out. Empty Ref
-    // when the group or its attribute set cannot be created. The surface pass's reference
-    // path polygonises each cell through it.
+    // when the group, its attribute set or a triangle cannot be created. The surface pass's
+    // reference path polygonises each cell through it.
     Ref<Group> polygonise(float iso, const Vector3& color) const;
 
 private:
@@ -174,13 +177,13 @@ inline constexpr bool freedWithoutDestructor<GridCellAttributes> =
 
 }  // namespace grid_layout
 
-// The objects of one kind of a grid: constructed in place one after the other in the
-// grid's storage, each with its one reference, and ended with the grid (never released one
-// by one). Grid objects hold nothing outside the grid: nodes and edges carry no attribute
-// set and a cell only its own set in the grid's storage. Their destructors would therefore
-// free nothing, and the grid ends their lives without running them (which would only walk
-// the grid's 28 MB once more). That holds only while no grid class, nor a scene class
-// beneath them, gains a member that owns something: grid_layout checks it at compile time.
+// The objects of one kind of a grid: constructed in place in the grid's storage, each at
+// its index and with its one reference, and ended with the grid (never released one by
+// one). Grid objects hold nothing outside the grid: nodes and edges carry no attribute set
+// and a cell only its own set in the grid's storage. Their destructors would therefore free
+// nothing, and the grid ends their lives without running them (which would only walk the
+// grid's 28 MB once more). That holds only while no grid class, nor a scene class beneath
+// them, gains a member that owns something: grid_layout checks it at compile time.
 template <class T>
 class GridObjects {
     static_assert(grid_layout::sceneBasesOwnNothingElse && grid_layout::freedWithoutDestructor<T>,
@@ -190,37 +193,49 @@ class GridObjects {
 public:
     // The bytes `count` objects take.
     static std::size_t bytesFor(int count) { return sizeof(T) * static_cast<std::size_t>(count); }
-    // The objects go to `storage`, aligned for T, with room for as many as will be constructed.
+    // The objects go to `storage`, aligned for T, with room for every index.
     void placeAt(std::byte* storage) { objects_ = reinterpret_cast<T*>(storage); }
-    // Constructs the next object in place.
+    // Constructs the object of `index` in place.
     template <class... Arguments>
-    void construct(Arguments&&... arguments) {
-        new (objects_ + constructed_) T(std::forward<Arguments>(arguments)...);
-        ++constructed_;
+    void constructAt(int index, Arguments&&... arguments) const {
+        new (objects_ + index) T(std::forward<Arguments>(arguments)...);
     }
     T& operator[](int index) const { return objects_[index]; }
 
 private:
     T* objects_ = nullptr;
-    int constructed_ = 0;
+};
+
+// Which objects of one kind a grid has constructed, one bit an index.
+class MadeObjects {
+public:
+    void resize(int count) { bits_.assign((static_cast<std::size_t>(count) + 63) / 64, 0); }
+    bool has(int index) const { return (bits_[static_cast<std::size_t>(index) / 64] >> (index % 64)) & 1u; }
+    void add(int index) { bits_[static_cast<std::size_t>(index) / 64] |= std::uint64_t{1} << (index % 64); }
+
+private:
+    std::vector<std::uint64_t> bits_;
 };
 
 class PotentialGrid : public AttributedObject {
 public:
     // Builds cellsX x cellsY x cellsZ cells over the model's bounds and samples the
     // potential at every node (computed as `options` say). The grid keeps a pointer to
-    // `model`, which must outlive it. When memory for the arrays runs out the grid is left
-    // without nodes (see complete()).
+    // `model`, which must outlive it. When memory for the grid's storage runs out the grid
+    // is left without nodes (see complete()).
     PotentialGrid(const Model& model, int cellsX, int cellsY, int cellsZ, const BuildOptions& options = {});
 
-    // False when the arrays could not be allocated; such a grid has no nodes, edges or cells.
+    // False when the grid's storage could not be reserved; such a grid has no nodes, edges or cells.
     bool complete() const;
 
-    // Marks every edge crossed by `iso`, locates its crossing and normal (reversed when
-    // `flipNormals`), and polygonises every cell with a crossed edge in the surface colour.
-    // Answers a new Group (one reference, the caller's) of the cells' groups, empty when
-    // `iso` lies outside the sampled potentials; an empty Ref when it cannot be created.
-    // Raises std::bad_alloc when memory for the other objects or the work runs out.
+    // Finds every edge crossed by `iso` (an end's potential equal to it included), locates
+    // its crossing and the normal there (reversed when `flipNormals`), and polygonises every
+    // cell with a crossed edge in the surface colour, in cell order. Answers a new Group (one
+    // reference, the caller's) of the cells' groups, empty when `iso` lies outside the
+    // sampled potentials; an empty Ref when it cannot be created. Raises std::bad_alloc when
+    // memory for the other objects or the work runs out. The fast path works on the plain
+    // arrays alone, layer by layer on the threads, and touches no grid object; the reference
+    // path polygonises each cell through its objects.
     Ref<Group> surface(float iso, bool flipNormals, const BuildOptions& options = {});
 
     // The surface colour for `iso`: a red deepening towards the model's extreme potential
@@ -229,7 +244,7 @@ public:
 
     // Writes nothing and answers false.
     bool print(std::FILE* stream) const override;
-    // Draws every polygonised cell in index order.
+    // Draws every cell polygonised by the last surface pass in index order.
     void draw() const override;
 
     int nodeIndex(int i, int j, int k) const { return i + (cellsX_ + 1) * (j + (cellsY_ + 1) * k); }
@@ -242,32 +257,70 @@ public:
     int cellsY() const { return cellsY_; }
     int cellsZ() const { return cellsZ_; }
     const Vector3& cellSize() const { return cellSize_; }
-    GridNode& node(int index) const { return nodes_[index]; }
-    GridEdge& edge(int index) const { return edges_[index]; }
-    GridCell& cell(int index) const { return cells_[index]; }
+    // The grid's objects, as the samples and the last surface pass make them: a node's
+    // position and sampled potential; an edge's ends (its nodes), whether the last pass
+    // crossed it and where (an edge crossed before keeps its crossing, its flag cleared); a
+    // cell's edges and own palette attribute set, and whether the last pass polygonised it.
+    // Each is constructed the first time it (or a cell or edge holding it) is asked for, and
+    // kept up to date from then on. Not for several threads at once.
+    GridNode& node(int index) const;
+    GridEdge& edge(int index) const;
+    GridCell& cell(int index) const;
 
 protected:
     ~PotentialGrid() override = default;
 
 private:
-    void constructObjects(const BuildOptions& options);
-    void linkEdges();
-    void assembleCells();
+    struct EdgeCrossing {
+        Vector3 crossing;
+        Vector3 normal;
+        float fieldStrength;
+    };
+    // The crossed edges whose lower node lies in one layer of nodes (fixed k), with how each
+    // node of the layer lies against the level, for the cells on either side.
+    struct LayerCrossings {
+        std::vector<int> slots;              // edge slots 3n + axis, increasing
+        std::vector<int> rowStarts;          // where the slots of each row of nodes start, and the end
+        std::vector<EdgeCrossing> crossings;  // of the slots, in their order
+        std::vector<std::uint8_t> sides;     // each node's side of the level, in index order
+        std::vector<std::uint8_t> rowSides;  // a row's side when all its nodes share it, else mixed
+    };
+    // The triangles of the cells with a crossed edge in one layer of cells.
+    struct LayerTriangles;
+
+    Vector3 position(int n) const;
+    // Samples the potential at every node into the storage.
+    void sample(const BuildOptions& options);
     // The node one step along `axis` (0 x, 1 y, 2 z) from node n, or -1 past the far face.
     int neighbour(int n, int axis) const;
-    void markCrossedEdges(float iso, const BuildOptions& options);
     // The offset of each of a cell's 12 edge slots from slot 3n of its lowest node n.
     std::array<int, 12> cellEdgeOffsets() const;
-    void locateCrossings(float iso, bool flipNormals, const BuildOptions& options);
-    void polygoniseCells(float iso, const Vector3& color, const BuildOptions& options, Group& result);
-    // The plain path: each cell polygonised in turn from the crossings stored in its edges.
-    void polygoniseCellByCell(float iso, const Vector3& color, Group& result);
-    // Copies the crossings of the last pass into their edges.
-    void storeCrossings();
-    // Sets `polygonised` on cell c, records it, and adds its group (when made) to `result`.
+    // The node sides of layer k, and of each of its rows.
+    void classifyLayer(int k, float iso, LayerCrossings& layer) const;
+    // The crossed edges of layer k and where they cross, the numbers computed as `evaluation` says.
+    void locateLayerCrossings(int k, float iso, bool flipNormals, const BuildOptions& evaluation,
+                              LayerCrossings& layer) const;
+    // The crossing of an edge slot in the last pass; null when it did not cross the slot.
+    const EdgeCrossing* crossingIn(int slot) const;
+    // The cells of layer k with a crossed edge, and their triangles.
+    void triangulateLayer(int k, LayerTriangles& out) const;
+    // The fast path: the crossings and triangles layer by layer on the threads.
+    void polygoniseInParallel(float iso, bool flipNormals, const Vector3& color, const BuildOptions& options,
+                              Group& result);
+    // The plain path: the crossings layer by layer, then each cell polygonised in turn from
+    // the crossings stored in its edges.
+    void polygoniseCellByCell(float iso, bool flipNormals, const Vector3& color, Group& result);
+    // Clears the flags that the last pass set on constructed edges and cells.
+    void clearPassFlags();
+    // Stores the last pass's crossings and flags in the constructed edges.
+    void storeCrossingsInEdges();
+    // Marks `edge` crossed at `crossing`.
+    static void storeCrossing(const EdgeCrossing& crossing, GridEdge& edge);
+    // Records cell c as polygonised and adds its group to `result`; raises std::bad_alloc
+    // when the group could not be made.
     void addPolygonisedCell(int c, const Ref<Group>& group, Group& result);
 
-    GridStorage storage_;  // the four arrays below, one after the other
+    GridStorage storage_;  // the samples and the object arrays below, one after the other
     GridObjects<GridNode> nodes_;
     int nodeCount_;
     GridObjects<GridEdge> edges_;
@@ -282,22 +335,18 @@ private:
     const Model* model_;
     Vector3 min_;
     Vector3 max_;
-    // The edges crossed and the cells polygonised in the last surface pass; every other
-    // edge and cell has its flag clear, so a pass need not visit them.
-    std::vector<int> crossedEdges_;
+    // The node coordinates along each axis.
+    std::vector<float> xs_, ys_, zs_;
+    // potentialAt at every node in double and in single precision (sampleValue), in the storage.
+    double* nodePotentials_ = nullptr;
+    float* nodeSamples_ = nullptr;
+    // The last surface pass: its crossed edges by layer of nodes, and the cells it
+    // polygonised, increasing. Every other edge and cell has its flag clear.
+    std::vector<LayerCrossings> crossed_;
     std::vector<int> polygonisedCells_;
-    // Plain copies of what the nodes and crossed edges hold, which the worker threads read
-    // (they never touch the grid's objects): node positions, potentialAt in double and in
-    // single precision (sampleValue), and what each crossed edge of the last pass carries.
-    std::vector<Vector3> positions_;
-    std::vector<double> nodePotentials_;
-    std::vector<float> nodeSamples_;
-    struct EdgeCrossing {
-        Vector3 crossing;
-        Vector3 normal;
-        float fieldStrength;
-    };
-    std::vector<EdgeCrossing> crossings_;  // in the order of crossedEdges_
+    // The objects constructed so far.
+    mutable MadeObjects madeNodes_, madeEdges_, madeCells_;
+    mutable bool anyMade_ = false;
 };
 
 }  // namespace kelvaro

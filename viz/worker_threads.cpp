@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -102,19 +104,57 @@ void forEachChunk(int threads, int count, int chunk, const std::function<void(in
     });
 }
 
-void consumeWhileProducingNext(int threads, const std::function<int(int block)>& prepare,
-                               const std::function<void(int block, int task)>& produce,
-                               const std::function<void(int block)>& consume, const std::function<void()>& first) {
-    int block = 0;
-    for (int tasks = prepare(block); tasks >= 0; tasks = prepare(++block)) {
-        const std::function<void()> alongside = block == 0 ? first : [&] { consume(block - 1); };
-        forEachChunk(threads, tasks, 1, [&](int task, int) { produce(block, task); }, alongside);
-    }
-    if (block > 0) {
-        consume(block - 1);
-    } else if (first) {
-        first();
-    }
+void produceAndConsumeInOrder(int threads, int count, const std::function<int(int task)>& consumedBefore,
+                              const std::function<void(int task)>& produce,
+                              const std::function<bool(int task)>& consume) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int claimed = 0;   // the tasks before it have been claimed
+    int consumed = 0;  // the tasks before it have been consumed
+    bool ended = count <= 0;  // by the last task, by consume, or by a failure
+    std::vector<std::uint8_t> produced;  // one entry a claimed task
+    // Claims the next task when it may start; -1 otherwise. Called with the lock held.
+    const auto claim = [&]() -> int {
+        if (ended || claimed >= count || consumed < std::min(consumedBefore(claimed), claimed)) return -1;
+        produced.push_back(0);
+        return claimed++;
+    };
+    // Runs `call` without the lock; a failure ends the sequence before it is raised.
+    const auto unlocked = [&](std::unique_lock<std::mutex>& lock, auto call) {
+        lock.unlock();
+        try {
+            call();
+        } catch (...) {
+            lock.lock();
+            ended = true;
+            changed.notify_all();
+            throw;
+        }
+        lock.lock();
+    };
+    runWorkers(std::max(1, std::min(threads, count)), [&](bool caller) {
+        std::unique_lock lock(mutex);
+        while (!ended) {
+            if (caller && consumed < claimed && produced[static_cast<std::size_t>(consumed)]) {
+                const int task = consumed;
+                bool more = true;
+                unlocked(lock, [&] { more = consume(task); });
+                ++consumed;
+                ended = ended || !more || consumed == count;
+                changed.notify_all();
+                continue;
+            }
+            if (const int task = claim(); task >= 0) {
+                unlocked(lock, [&] { produce(task); });
+                produced[static_cast<std::size_t>(task)] = 1;
+                changed.notify_all();
+                continue;
+            }
+            // A worker with nothing left to claim is done; the caller waits for what is in production.
+            if (!caller && claimed >= count) return;
+            changed.wait(lock);
+        }
+    });
 }
 
 }  // namespace kelvaro

@@ -40,20 +40,21 @@ int defaultThreadCount();
 void forEachChunk(int threads, int count, int chunk, const std::function<void(int begin, int end)>& work,
                   const std::function<void()>& alongside = {});
 
-// Overlaps the making of a sequence of blocks with their use: the calling thread consumes
-// block k while the threads produce block k + 1. For k = 0, 1, ... the calling thread asks
-// `prepare(k)` for the number of tasks of block k (-1: there is no block k, and the
-// sequence has ended), then runs one parallel step (forEachChunk, one task at a time) of
-// `produce(k, task)` for those tasks, doing meanwhile its own share first: `consume(k - 1)`,
-// or `first` (when given) beside block 0. The last block is consumed after its step; with
-// no block at all, `first` runs alone. Blocks are consumed in order, each once, on the
-// calling thread, and block k + 2 is prepared only after block k is consumed: two buffers,
-// block k in buffer k % 2, are enough. When any stage throws, nothing further starts and
-// the exception is raised again on the calling thread.
-void consumeWhileProducingNext(int threads, const std::function<int(int block)>& prepare,
-                               const std::function<void(int block, int task)>& produce,
-                               const std::function<void(int block)>& consume,
-                               const std::function<void()>& first = {});
+// A pipeline of tasks 0, 1, 2, ... in one parallel step. Up to `threads` threads, the
+// calling one included, claim the tasks in increasing order and run `produce(task)`; the
+// calling thread runs `consume(task)` for every task in order, each as soon as it has been
+// produced, and produces tasks itself while the next one to consume is not ready. Task t is
+// claimed only once the tasks before `consumedBefore(t)` (a number from 0 to t) have been
+// consumed: a task may then read what those left, and a bound such as t - 1 keeps the
+// production one task ahead of the consumption at most (two buffers, task t's in buffer
+// t % 2, are then enough: the task before it in that buffer has been consumed).
+// The sequence ends once task `count` - 1 has been consumed or when `consume` answers
+// false; a task produced past that end is never consumed. When any call throws, no further
+// task starts, every thread is joined and the first exception is raised again on the
+// calling thread.
+void produceAndConsumeInOrder(int threads, int count, const std::function<int(int task)>& consumedBefore,
+                              const std::function<void(int task)>& produce,
+                              const std::function<bool(int task)>& consume);
 
 // Runs `work(first)` on each of up to `threads` threads, `first` true on the calling
 // thread alone, which runs it after the others have been started. For workers that keep

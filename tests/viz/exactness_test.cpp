@@ -338,5 +338,44 @@ TEST(HedgehogExactness, ALongRunThroughDiscardedSamplesCrossesBlocksAsThePlainPa
     }
 }
 
+// One scene of several hedgehogs and surfaces, as the program holds its visualisations:
+// built on the fast path at several thread counts it has the reference path's exact form,
+// and what is left of it after parts are released in turn (the scene first, then the
+// second hedgehog, then the first surface) keeps that form, on a crowded box too.
+TEST(SceneExactness, ScenesOfSeveralHedgehogsAndSurfacesStayWholeWhateverGoesFirst) {
+    for (const char* name : {"cloud", "crowded_tiny_box"}) {
+        SCOPED_TRACE(name);
+        const auto model = std::string(name) == "cloud" ? readModel({name, testing::examplePath("cloud.txt")})
+                                                        : testing::degenerateModel(name);
+        ASSERT_TRUE(model);
+        // The scene's parts, kept apart too, and the exact forms of what is held at each step.
+        const auto steps = [&](const BuildOptions& options) {
+            Random15 generator;
+            std::vector<Ref<Group>> parts{makeHedgehog(*model, 900, generator, options),
+                                          makePotentialSurface(*model, 0.5, 0, options),
+                                          makeHedgehog(*model, 1500, generator, options),
+                                          makePotentialSurface(*model, -2.0, 1, options),
+                                          makeHedgehog(*model, 300, generator, options)};
+            Ref<Group> scene = create<Group>(20, 20);
+            for (const Ref<Group>& part : parts) scene->add(*part);
+            std::vector<std::string> forms{exactForm(*scene)};
+            scene.reset();
+            parts[2].reset();
+            forms.push_back(exactForm(*parts[0]) + exactForm(*parts[1]) + exactForm(*parts[3]) + exactForm(*parts[4]));
+            parts[1].reset();
+            parts[0].reset();
+            forms.push_back(exactForm(*parts[3]) + exactForm(*parts[4]));
+            return forms;
+        };
+        const std::vector<std::string> expected = steps(BuildOptions::referencePath());
+        for (int threads : {1, 2, 7}) {
+            const std::vector<std::string> built = steps({threads, false});
+            ASSERT_EQ(built.size(), expected.size());
+            for (std::size_t step = 0; step < built.size(); ++step)
+                EXPECT_EQ(firstDifference(expected[step], built[step]), "") << threads << " threads, step " << step;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kelvaro

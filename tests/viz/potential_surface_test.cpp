@@ -115,6 +115,52 @@ TEST(PotentialGrid, NodesGrowByRepeatedAddition) {
     EXPECT_EQ(fullSize->cellCount(), 64000);
 }
 
+// The grid's objects show its last surface pass however they came to be: asked for before
+// two passes at different levels (and so kept up to date through both), asked for only after
+// them, or after one pass of the reference path at the second level.
+TEST(PotentialGrid, ObjectsShowTheLastPassWhetherAskedForBeforeOrAfterIt) {
+    const auto model = unitCharge();
+    ASSERT_TRUE(model);
+    const auto everyObject = [](const PotentialGrid& grid) {
+        for (int e = 0; e < grid.edgeCount(); ++e) grid.edge(e);
+        for (int c = 0; c < grid.cellCount(); ++c) grid.cell(c);
+    };
+    const Ref<PotentialGrid> before = create<PotentialGrid>(*model, 12, 11, 10);
+    everyObject(*before);
+    const Ref<PotentialGrid> after = create<PotentialGrid>(*model, 12, 11, 10);
+    const Ref<PotentialGrid> reference = create<PotentialGrid>(*model, 12, 11, 10, BuildOptions::referencePath());
+    for (PotentialGrid* grid : {before.get(), after.get()}) {
+        ASSERT_TRUE(grid->surface(1.2f, false, {2, false}));
+        ASSERT_TRUE(grid->surface(2.5f, true, {2, false}));
+    }
+    ASSERT_TRUE(reference->surface(2.5f, true, BuildOptions::referencePath()));
+    everyObject(*after);
+    everyObject(*reference);
+    int crossed = 0, clearedSinceTheFirstPass = 0, polygonised = 0;
+    for (int e = 0; e < reference->edgeCount(); ++e) {
+        const GridEdge& expected = reference->edge(e);
+        crossed += expected.crossed;
+        clearedSinceTheFirstPass += !expected.crossed && before->edge(e).fieldStrength != 0.0f;
+        for (const PotentialGrid* grid : {before.get(), after.get()}) {
+            const GridEdge& edge = grid->edge(e);
+            ASSERT_EQ(edge.crossed, expected.crossed) << "edge " << e;
+            ASSERT_EQ(edge.exists, expected.exists) << "edge " << e;
+            if (!expected.crossed) continue;
+            EXPECT_EQ(edge.crossing.x, expected.crossing.x) << "edge " << e;
+            EXPECT_EQ(edge.normal.z, expected.normal.z) << "edge " << e;
+            EXPECT_EQ(edge.fieldStrength, expected.fieldStrength) << "edge " << e;
+        }
+    }
+    for (int c = 0; c < reference->cellCount(); ++c) {
+        polygonised += reference->cell(c).polygonised;
+        ASSERT_EQ(before->cell(c).polygonised, reference->cell(c).polygonised) << "cell " << c;
+        ASSERT_EQ(after->cell(c).polygonised, reference->cell(c).polygonised) << "cell " << c;
+    }
+    EXPECT_GT(crossed, 50);
+    EXPECT_GT(clearedSinceTheFirstPass, 100) << "the first pass's sphere is wider than the second's";
+    EXPECT_GT(polygonised, 50);
+}
+
 TEST(FindRoot, LocatesBracketedRootsWithinItsTolerance) {
     double root = -1.0;
     ASSERT_TRUE(findRoot([](double s) { return s * s - 0.36; }, 0.0, 1.0, root));

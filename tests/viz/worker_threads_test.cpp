@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -56,55 +57,86 @@ TEST(WorkerThreads, AFailingTaskFailsTheCallAfterEveryThreadHasStopped) {
     EXPECT_EQ(running, 1);  // only the failed task never came back
 }
 
-// The calling thread's steps in a pipeline of blocks of 2, 0, 5, 1 and 9 tasks, whose
-// tasks write their block k into buffer k % 2, which consume(k) must find whole; the
-// producer throws in block `failing`.
-std::vector<std::string> pipelineSteps(int threads, int failing = -1) {
+// Tasks that write their number into buffer t % 2, which the consumer must find whole and in
+// order on the calling thread; task t may start only once task t - 2 has been consumed
+// (its buffer is free): once the tasks before t - 1 have. Answers the tasks consumed, then -1 when the call failed.
+std::vector<int> consumedInOrder(int threads, int count, int failing = -1, int lastWanted = -1) {
     const std::thread::id caller = std::this_thread::get_id();
-    const std::vector<int> tasks{2, 0, 5, 1, 9};
     std::vector<int> buffers[2];
-    std::vector<std::string> steps;
-    const auto step = [&](const std::string& what) {
-        EXPECT_EQ(std::this_thread::get_id(), caller) << what;
-        steps.push_back(what);
-    };
+    buffers[0].assign(64, -1);
+    buffers[1].assign(64, -1);
+    std::atomic<int> consumedSoFar{0};
+    std::vector<int> consumed;
     try {
-        consumeWhileProducingNext(
-            threads,
-            [&](int k) {
-                step("prepare " + std::to_string(k));
-                if (k == static_cast<int>(tasks.size())) return -1;
-                buffers[k % 2].assign(static_cast<std::size_t>(tasks[k]), -1);
-                return tasks[k];
+        produceAndConsumeInOrder(
+            threads, count, [](int t) { return t - 1; },
+            [&](int t) {
+                EXPECT_GE(consumedSoFar.load(), t - 1) << "task " << t << " started before its buffer was free";
+                if (t == failing) throw std::runtime_error("producer failed");
+                for (int& slot : buffers[t % 2]) slot = t;
             },
-            [&](int k, int task) {
-                if (k == failing) throw std::runtime_error("producer failed");
-                buffers[k % 2][static_cast<std::size_t>(task)] = k;
-            },
-            [&](int k) {
-                step("consume " + std::to_string(k));
-                EXPECT_EQ(buffers[k % 2], std::vector<int>(static_cast<std::size_t>(tasks[k]), k)) << "block " << k;
-            },
-            [&] { step("first"); });
+            [&](int t) {
+                EXPECT_EQ(std::this_thread::get_id(), caller);
+                EXPECT_EQ(buffers[t % 2], std::vector<int>(64, t)) << "task " << t;
+                consumed.push_back(t);
+                ++consumedSoFar;
+                return t != lastWanted;
+            });
     } catch (const std::runtime_error&) {
-        step("failed");
+        consumed.push_back(-1);
     }
-    return steps;
+    return consumed;
 }
 
-TEST(WorkerThreads, PipelineConsumesEveryBlockWholeAndInOrderWhileTheNextIsProduced) {
+TEST(WorkerThreads, PipelineConsumesEveryTaskWholeAndInOrderOnTheCallingThread) {
     for (int threads : {1, 2, 7}) {
-        EXPECT_EQ(pipelineSteps(threads), (std::vector<std::string>{"prepare 0", "first", "prepare 1", "consume 0",
-                                                                    "prepare 2", "consume 1", "prepare 3", "consume 2",
-                                                                    "prepare 4", "consume 3", "prepare 5", "consume 4"}))
-            << threads << " threads";
-        EXPECT_EQ(pipelineSteps(threads, 2), (std::vector<std::string>{"prepare 0", "first", "prepare 1", "consume 0",
-                                                                       "prepare 2", "consume 1", "failed"}))
+        for (int count : {0, 1, 5, 300}) {
+            std::vector<int> expected(static_cast<std::size_t>(count));
+            for (int t = 0; t < count; ++t) expected[static_cast<std::size_t>(t)] = t;
+            EXPECT_EQ(consumedInOrder(threads, count), expected) << threads << " threads, " << count << " tasks";
+        }
+        // Without a last task, the consumer ends the sequence.
+        EXPECT_EQ(consumedInOrder(threads, std::numeric_limits<int>::max(), -1, 3), (std::vector<int>{0, 1, 2, 3}))
             << threads << " threads";
     }
-    bool firstRan = false;
-    consumeWhileProducingNext(2, [](int) { return -1; }, [](int, int) {}, [](int) {}, [&] { firstRan = true; });
-    EXPECT_TRUE(firstRan) << "with no block, the caller's first work runs alone";
+}
+
+TEST(WorkerThreads, PipelineTaskReadsWhatTheTasksItWaitsForLeft) {
+    // Tasks 0 to 9 each make a value that their consumption publishes; task 10 + k adds the
+    // values of k and k + 1, which must both be published by then.
+    for (int threads : {1, 2, 7}) {
+        std::vector<int> made(10, 0), published(10, 0), sums(9, 0);
+        produceAndConsumeInOrder(
+            threads, 19, [](int t) { return t < 10 ? 0 : t - 10 + 2; },
+            [&](int t) {
+                if (t < 10) {
+                    made[static_cast<std::size_t>(t)] = 100 + t;
+                } else {
+                    sums[static_cast<std::size_t>(t - 10)] = published[static_cast<std::size_t>(t - 10)] +
+                                                              published[static_cast<std::size_t>(t - 9)];
+                }
+            },
+            [&](int t) {
+                if (t < 10) published[static_cast<std::size_t>(t)] = made[static_cast<std::size_t>(t)];
+                return true;
+            });
+        for (int k = 0; k < 9; ++k) EXPECT_EQ(sums[static_cast<std::size_t>(k)], 201 + 2 * k) << threads << " threads";
+    }
+}
+
+TEST(WorkerThreads, AFailingPipelineTaskStopsTheSequenceAndFailsTheCall) {
+    for (int threads : {1, 2, 7}) {
+        const std::vector<int> consumed = consumedInOrder(threads, 100, 5);
+        EXPECT_EQ(consumed.back(), -1) << threads << " threads";
+        EXPECT_LE(consumed.size(), 6u) << "nothing after the failed task is consumed";
+        EXPECT_THROW(produceAndConsumeInOrder(
+                         threads, 100, [](int) { return 0; }, [](int) {},
+                         [](int t) -> bool {
+                             if (t == 7) throw std::runtime_error("consumer failed");
+                             return true;
+                         }),
+                     std::runtime_error);
+    }
 }
 
 }  // namespace
