@@ -4,8 +4,10 @@
 
 #include "app/explore_commands.h"
 #include "app/load_model_dialog.h"
+#include "app/placement_dialogs.h"
 #include "app/plane_dialog.h"
 #include "app/save_model_dialog.h"
+#include "app/scene_mouse.h"
 #include "app/shell.h"
 #include "app/visualisation_dialogs.h"
 #include "app/visualisations_dialog.h"
@@ -39,6 +41,9 @@ void buildCommandPanel(int window) {
     commandPanel->add_button_to_panel(explore, "Edit Charges...", EditChargesCommand, exploreCommand);
     commandPanel->add_button_to_panel(explore, "Visualisations...", VisualisationsCommand, commandButtonPressed);
     commandPanel->add_button_to_panel(explore, "Save Model As...", SaveModelCommand, commandButtonPressed);
+    commandPanel->add_checkbox_to_panel(explore, "Probe", &probeClicks);
+    commandPanel->add_button_to_panel(explore, "Probe...", ProbeCommand, commandButtonPressed);
+    commandPanel->add_button_to_panel(explore, "Add Gauss Surface...", GaussSphereCommand, commandButtonPressed);
     commandPanel->add_button_to_panel(explore, "Add Plane...", AddPlaneCommand, commandButtonPressed);
     commandPanel->add_checkbox_to_panel(explore, "Charge labels", &chargeLabels);
     commandPanel->set_main_gfx_window(window);
@@ -68,6 +73,8 @@ void commandButtonPressed(int id) {
         case AddPotentialSurfaceCommand: potentialSurfaceDialog->show(); break;
         case VisualisationsCommand: visualisationsDialog->show(); break;
         case SaveModelCommand: saveModelDialog->show(); break;
+        case ProbeCommand: probeDialog->show(); break;
+        case GaussSphereCommand: gaussSphereDialog->show(); break;
         case AddPlaneCommand: planeDialog->show(); break;
         default: break;
     }

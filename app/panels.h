@@ -14,8 +14,8 @@ enum CommandId { LoadModelCommand = 1000, AddFieldLinesCommand = 1001, AddHedgeh
                  // The Explore panel below the five buttons, and the view panel's Reset View.
                  EditChargesCommand = 1004, VisualisationsCommand = 1005, SaveModelCommand = 1006,
                  ResetViewCommand = 1007,
-                 // The Explore panel's plane and charge labels.
-                 AddPlaneCommand = 1010 };
+                 // The Explore panel's probe and Gauss sphere, plane and charge labels.
+                 ProbeCommand = 1010, GaussSphereCommand = 1011, AddPlaneCommand = 1012 };
 
 // Builds the command panel on the right side of `window`: the five buttons, then the
 // Explore panel below them.
@@ -24,7 +24,8 @@ void buildCommandPanel(int window);
 void buildViewPanel(int window);
 
 // Callback of the buttons that open a dialog which waits for its answer (the first four
-// and Visualisations... and Save Model As...): disables both panels and shows the dialog.
+// and Visualisations..., Save Model As..., Probe... and Add Gauss Surface...): disables
+// both panels and shows the dialog.
 void commandButtonPressed(int id);
 
 // Enables the command panel and then the view panel.

@@ -3,12 +3,16 @@
 #include <GL/freeglut.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "app/charge_drag.h"
 #include "app/dialog.h"
 #include "app/edit_charges_dialog.h"
 #include "app/explore_commands.h"
+#include "app/messages.h"
 #include "app/panels.h"
 #include "app/session.h"
 #include "app/shell.h"
@@ -26,7 +30,10 @@ constexpr float dollyPerWheelStep = 0.25f;
 // How near the pointer a charge's centre must appear to be taken: the spheres are tiny.
 constexpr double pickRadius = 6.0;
 
-enum class Gesture { None, Turn, Pan, MoveCharge };
+// How far the pointer may move between the press and the release of a click.
+constexpr double clickSlack = 3.0;
+
+enum class Gesture { None, Turn, Pan, MoveCharge, ProbeClick };
 
 Gesture gesture = Gesture::None;
 int lastX = 0, lastY = 0;
@@ -64,13 +71,39 @@ void beginGesture(int button, int x, int y) {
         gesture = Gesture::MoveCharge;
         if (editChargesDialog->shown()) editChargesDialog->showCharges(*charge);  // it shows the dragged charge
     } else if (button == GLUT_LEFT_BUTTON) {
-        gesture = Gesture::Turn;
+        gesture = probeClicks != 0 ? Gesture::ProbeClick : Gesture::Turn;
     }
     lastX = pressX = x;
     lastY = pressY = y;
 }
 
+// Places a probe on the drawn surface under (x, y), or says why none was placed.
+void placeProbe(int x, int y) {
+    const Group* scene = programSession->scene();
+    const Model* model = programSession->model();
+    if (!scene || !model) return;
+    const PickRay ray = rayThrough(mainView, sceneArea(), x, y);
+    const std::optional<double> along = nearestPick(*scene, ray);
+    if (!along) {
+        say("No drawn surface under the pointer: a probe is placed on a surface, or anywhere in the box with "
+            "Probe....\n");
+        return;
+    }
+    VisualisationRequest request{VisualisationRequest::Kind::Probe};
+    request.point = {static_cast<float>(ray.origin.x + *along * ray.direction.x),
+                     static_cast<float>(ray.origin.y + *along * ray.direction.y),
+                     static_cast<float>(ray.origin.z + *along * ray.direction.z)};
+    const std::string problem = requestProblem(request, *model);
+    if (!problem.empty()) {
+        say(problem);
+        return;
+    }
+    programSession->add(request);
+}
+
 }  // namespace
+
+int probeClicks = 0;
 
 void sceneMouse(int button, int state, int x, int y) {
     if (state == GLUT_DOWN) raiseActiveDialog();
@@ -86,7 +119,9 @@ void sceneMouse(int button, int state, int x, int y) {
         }
         return;
     }
+    const bool click = state == GLUT_UP && gesture == Gesture::ProbeClick;
     endSceneDrag();
+    if (click) placeProbe(x, y);
     if (state == GLUT_DOWN && sceneArea().contains(x, y)) beginGesture(button, x, y);
 }
 
@@ -102,6 +137,16 @@ void sceneMotion(int x, int y) {
             break;
         case Gesture::MoveCharge:
             chargeDrag.moveTo(draggedInViewPlane(mainView, sceneArea(), chargeAtPress, pressX, pressY, x, y));
+            break;
+        case Gesture::ProbeClick:
+            // Moved too far for a click: a drag that turns the view from where it began.
+            if (std::hypot(x - pressX, y - pressY) > clickSlack) {
+                gesture = Gesture::Turn;
+                lastX = pressX;
+                lastY = pressY;
+                sceneMotion(x, y);
+                return;
+            }
             break;
         case Gesture::None:
             break;

@@ -69,7 +69,16 @@ bool Session::add(VisualisationRequest request) {
     }
     generator_ = generator;
     history_.record(ListStep{visualisations_.size() - 1, request, false, false});
+    const std::string reading = readingLine(request, *model_);
+    if (!reading.empty()) say(reading);
     return true;
+}
+
+void Session::tellReadings() const {
+    for (const Visualisation& visualisation : visualisations_) {
+        const std::string reading = visualisation.hidden ? "" : readingLine(visualisation.request, *model_);
+        if (!reading.empty()) say(reading);
+    }
 }
 
 std::vector<Charge> Session::presentCharges() const { return {model_->charges().begin(), model_->charges().end()}; }
@@ -92,12 +101,14 @@ bool Session::editCharges(std::span<const Charge> charges) {
     std::vector<Charge> before = presentCharges();
     if (!setCharges(charges)) return false;
     history_.record(ChargeStep{std::move(before), {charges.begin(), charges.end()}});
+    tellReadings();
     return true;
 }
 
 void Session::recordChargeStep(std::vector<Charge> before) {
     if (!model_ || sameBits(before, model_->charges())) return;
     history_.record(ChargeStep{std::move(before), presentCharges()});
+    tellReadings();
 }
 
 bool Session::setHidden(std::size_t index, bool hidden) {
@@ -131,7 +142,11 @@ void Session::applyListStep(const ListStep& step, bool forwards) {
 bool Session::undo() {
     const EditStep* step = model_ ? history_.undo() : nullptr;
     if (step == nullptr) return false;
-    if (const auto* charges = std::get_if<ChargeStep>(step)) return setCharges(charges->before);
+    if (const auto* charges = std::get_if<ChargeStep>(step)) {
+        if (!setCharges(charges->before)) return false;
+        tellReadings();
+        return true;
+    }
     applyListStep(std::get<ListStep>(*step), false);
     return true;
 }
@@ -139,7 +154,11 @@ bool Session::undo() {
 bool Session::redo() {
     const EditStep* step = model_ ? history_.redo() : nullptr;
     if (step == nullptr) return false;
-    if (const auto* charges = std::get_if<ChargeStep>(step)) return setCharges(charges->after);
+    if (const auto* charges = std::get_if<ChargeStep>(step)) {
+        if (!setCharges(charges->after)) return false;
+        tellReadings();
+        return true;
+    }
     applyListStep(std::get<ListStep>(*step), true);
     return true;
 }

@@ -64,21 +64,24 @@ public:
     LoadOutcome load(ModelFileRead&& read, std::string_view name);
 
     // Adds one visualisation of the current model to the scene and the list, as one step of
-    // the history (a hedgehog draws from the generator where the last one left it). Without
-    // a model or a scene, or when the builder answers none, says the failure lines ("Cannot
-    // render field lines. Sorry." and so on; for the seed file a line naming it and its
-    // folder) and changes nothing.
+    // the history (a hedgehog draws from the generator where the last one left it); a probe
+    // or a Gauss sphere then says what it reads (readingLine). Without a model or a scene, or
+    // when the builder answers none, says the failure lines ("Cannot render field lines.
+    // Sorry." and so on; for the seed file a line naming it and its folder, for a probe
+    // outside the box why) and changes nothing.
     bool add(VisualisationRequest request);
 
     // Gives the model these charges (at most Model::maxCharges; the caller checks the values
-    // and places) and builds the scene again; no step of the history. False, changing
+    // and places) and builds the scene again, the probes' labels and the Gauss spheres'
+    // colours with it; no step of the history, and nothing is said. False, changing
     // nothing, without a model or with too many charges or when memory runs out.
     bool setCharges(std::span<const Charge> charges);
     // The same as one step of the history; false, with no step, when the charges are already
-    // these to the bit.
+    // these to the bit. Every shown probe and Gauss sphere then says what it reads now.
     bool editCharges(std::span<const Charge> charges);
     // Records the change from `before` to the present charges as one step (a drag, whose
-    // moves went through setCharges); nothing when they are the same.
+    // moves went through setCharges), and then the shown probes and Gauss spheres say what
+    // they read; nothing when the charges are the same.
     void recordChargeStep(std::vector<Charge> before);
 
     // Hides or shows visualisation `index` (0 = the first added); a hidden one leaves the
@@ -88,7 +91,8 @@ public:
     bool removeVisualisation(std::size_t index);
 
     // Takes back the last step, or does again the last one taken back (up to 100 steps);
-    // false when there is none.
+    // false when there is none. A step of the charges ends with the shown probes and Gauss
+    // spheres saying what they read.
     bool undo();
     bool redo();
 
@@ -114,6 +118,8 @@ private:
     using EditStep = std::variant<ChargeStep, ListStep>;
 
     std::vector<Charge> presentCharges() const;
+    // Says what every shown probe and Gauss sphere reads, in list order.
+    void tellReadings() const;
     // Applies a list step forwards (`redo`) or backwards.
     void applyListStep(const ListStep& step, bool forwards);
     // Builds the scene anew: the model's geometry, then each visualisation in list order,

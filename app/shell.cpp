@@ -10,6 +10,7 @@
 #include "app/edit_charges_dialog.h"
 #include "app/explore_commands.h"
 #include "app/load_model_dialog.h"
+#include "app/placement_dialogs.h"
 #include "app/panels.h"
 #include "app/plane_dialog.h"
 #include "render/picture_file.h"
@@ -43,6 +44,8 @@ std::unique_ptr<PotentialSurfaceDialog> potentialSurfaceDialog;
 std::unique_ptr<EditChargesDialog> editChargesDialog;
 std::unique_ptr<VisualisationsDialog> visualisationsDialog;
 std::unique_ptr<SaveModelDialog> saveModelDialog;
+std::unique_ptr<PlacementDialog> probeDialog;
+std::unique_ptr<PlacementDialog> gaussSphereDialog;
 
 namespace {
 
@@ -67,6 +70,8 @@ void createDialogs() {
     editChargesDialog = std::make_unique<EditChargesDialog>("Edit Charges");
     visualisationsDialog = std::make_unique<VisualisationsDialog>("Visualisations", visualisationsAction);
     saveModelDialog = std::make_unique<SaveModelDialog>("Save Model As", saveModelAction);
+    probeDialog = std::make_unique<PlacementDialog>("Probe", placeProbeAction, false);
+    gaussSphereDialog = std::make_unique<PlacementDialog>("Add Gauss Surface", addGaussSphereAction, true);
     planeDialog = std::make_unique<PlaneDialog>("Add Plane", addPlaneAction);
 }
 
@@ -108,7 +113,8 @@ std::vector<int> programWindows() {
     }
     for (const Dialog* dialog : std::initializer_list<const Dialog*>{
              loadModelDialog.get(), fieldLinesDialog.get(), hedgehogDialog.get(), potentialSurfaceDialog.get(),
-             editChargesDialog.get(), visualisationsDialog.get(), saveModelDialog.get(), planeDialog.get()}) {
+             editChargesDialog.get(), visualisationsDialog.get(), saveModelDialog.get(), probeDialog.get(),
+             gaussSphereDialog.get(), planeDialog.get()}) {
         if (dialog) windows.push_back(dialog->window()->get_glut_window_id());
     }
     return windows;
@@ -163,6 +169,8 @@ void cleanupAtExit() {
     editChargesDialog.reset();
     visualisationsDialog.reset();
     saveModelDialog.reset();
+    probeDialog.reset();
+    gaussSphereDialog.reset();
     planeDialog.reset();
 }
 

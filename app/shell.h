@@ -16,6 +16,7 @@ class PotentialSurfaceDialog;
 class EditChargesDialog;
 class VisualisationsDialog;
 class SaveModelDialog;
+class PlacementDialog;
 
 // The GLUT identifier of the main window.
 extern int mainWindow;
@@ -47,6 +48,9 @@ extern std::unique_ptr<PotentialSurfaceDialog> potentialSurfaceDialog;
 extern std::unique_ptr<EditChargesDialog> editChargesDialog;
 extern std::unique_ptr<VisualisationsDialog> visualisationsDialog;
 extern std::unique_ptr<SaveModelDialog> saveModelDialog;
+// The Explore panel's Probe... and Add Gauss Surface..., made after those.
+extern std::unique_ptr<PlacementDialog> probeDialog;
+extern std::unique_ptr<PlacementDialog> gaussSphereDialog;
 
 // The GLUT identifiers of every window of the program: the main window, the panels and
 // the dialogs.

@@ -10,23 +10,10 @@ namespace {
 
 std::string numberText(float value) { return modelNumberText(value).value_or("nan"); }
 
-// The finite number `text` states, or none with the reason in `refusal`.
-std::optional<float> readField(const char* name, const std::string& text, std::string& refusal) {
-    const std::optional<float> number = readModelNumber(text);
-    if (!number) {
-        refusal = std::string(name) + " \"" + text + "\" is not a number.\n";
-    } else if (!std::isfinite(*number)) {
-        refusal = std::string(name) + " \"" + text + "\" is not a finite number.\n";
-    } else {
-        return number;
-    }
-    return std::nullopt;
-}
-
 // The coordinate of the field `name`, also inside [low, high], or none with the reason.
 std::optional<float> readCoordinate(const char* name, const std::string& text, float low, float high,
                                     std::string& refusal) {
-    const std::optional<float> coordinate = readField(name, text, refusal);
+    const std::optional<float> coordinate = readTypedNumber(name, text, refusal);
     if (coordinate && (*coordinate < low || *coordinate > high)) {
         refusal = std::string(name) + " \"" + text + "\" lies outside the model's box, " + numberText(low) + " to " +
                   numberText(high) + ".\n";
@@ -39,6 +26,18 @@ bool finite(const Vector3& p) { return std::isfinite(p.x) && std::isfinite(p.y) 
 
 }  // namespace
 
+std::optional<float> readTypedNumber(const char* name, const std::string& text, std::string& refusal) {
+    const std::optional<float> number = readModelNumber(text);
+    if (!number) {
+        refusal = std::string(name) + " \"" + text + "\" is not a number.\n";
+    } else if (!std::isfinite(*number)) {
+        refusal = std::string(name) + " \"" + text + "\" is not a finite number.\n";
+    } else {
+        return number;
+    }
+    return std::nullopt;
+}
+
 ChargeTexts chargeTexts(const Charge& charge) {
     return {numberText(static_cast<float>(charge.value)), numberText(charge.position.x),
             numberText(charge.position.y), numberText(charge.position.z)};
@@ -46,7 +45,7 @@ ChargeTexts chargeTexts(const Charge& charge) {
 
 TypedCharge readTypedCharge(const ChargeTexts& texts, const ABox& box) {
     TypedCharge result;
-    const auto value = readField("Value", texts.value, result.refusal);
+    const auto value = readTypedNumber("Value", texts.value, result.refusal);
     if (!value) return result;
     const auto x = readCoordinate("X", texts.x, box.min.x, box.max.x, result.refusal);
     if (!x) return result;

@@ -20,6 +20,10 @@ struct ChargeTexts {
 // The texts that show `charge` exactly: each reads back to the same bits.
 ChargeTexts chargeTexts(const Charge& charge);
 
+// The finite number that the text of the field `name` states, read as a model file reads
+// numbers; none, with the one-line reason in `refusal` (`X "abc" is not a number.`).
+std::optional<float> readTypedNumber(const char* name, const std::string& text, std::string& refusal);
+
 // The charge that `texts` state, or none and the one-line reason it is refused, line end
 // included (`Value "abc" is not a number.`, `X "2" lies outside the model's box, -1.5 to
 // 1.5.`).

@@ -84,6 +84,15 @@ Vector3 draggedInViewPlane(const Camera& camera, const SceneArea& area, const Ve
             static_cast<float>(start.z + move.z)};
 }
 
+PickRay rayThrough(const Camera& camera, const SceneArea& area, double x, double y) {
+    const Eye shift = viewShift(camera);
+    const Eye eye = toModelDirection(camera, {-shift.x, -shift.y, -shift.z});
+    const Eye ahead = eyePointAt(camera, area, x, y, -1.0);
+    const Eye along = toModelDirection(camera, ahead);
+    const double length = std::sqrt(along.x * along.x + along.y * along.y + along.z * along.z);
+    return {{eye.x, eye.y, eye.z}, {along.x / length, along.y / length, along.z / length}};
+}
+
 void panByPixels(Camera& camera, const SceneArea& area, double dx, double dy) {
     if (area.height <= 0) return;
     const double unitsPerPixel = 2.0 * -viewShift(camera).z * halfViewTangent(camera) / area.height;

@@ -6,8 +6,9 @@
 #include <optional>
 #include <span>
 
-#include "render/frame.h"
 #include "model/model.h"
+#include "render/frame.h"
+#include "scene/scene_pick.h"
 
 namespace kelvaro {
 
@@ -35,6 +36,9 @@ std::optional<int> chargeNear(const Camera& camera, const SceneArea& area, std::
 // from the eye's plane.
 Vector3 draggedInViewPlane(const Camera& camera, const SceneArea& area, const Vector3& start, double fromX,
                            double fromY, double toX, double toY);
+
+// The ray from the eye through the pixel (x, y) of `area`, in model coordinates.
+PickRay rayThrough(const Camera& camera, const SceneArea& area, double x, double y);
 
 // Pans the view so that the scene's origin follows the pointer moved by (dx, dy) pixels.
 void panByPixels(Camera& camera, const SceneArea& area, double dx, double dy);

@@ -2,6 +2,7 @@
 
 #include "app/busy_cursor.h"
 #include "app/session.h"
+#include "app/shell.h"
 #include "glui/glui.h"
 #include "viz/request_grammar.h"
 
@@ -13,6 +14,9 @@ FieldLinesDialog::FieldLinesDialog(const char* title, Action action) : Dialog(ti
     linesField_->set_int_limits(1, maxLinesPerCharge, GLUI_LIMIT_CLAMP);
     linesField_->set_int_val(10);
     chargeList_ = window()->add_listbox("Start round charge #", nullptr, ChargeListId, dialogButtonControl);
+    tracerList_ = window()->add_listbox("Tracer", nullptr, TracerListId, dialogButtonControl);
+    tracerList_->add_item(0, "Euler steps");
+    tracerList_->add_item(1, "Accurate");
     proportionalBox_ = window()->add_checkbox("In proportion to charge", nullptr, ProportionalBoxId, dialogButtonControl);
     strengthBox_ = window()->add_checkbox("Colour by strength", nullptr, StrengthBoxId, dialogButtonControl);
     buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
@@ -20,10 +24,17 @@ FieldLinesDialog::FieldLinesDialog(const char* title, Action action) : Dialog(ti
 
 VisualisationRequest FieldLinesDialog::request() const {
     // Lines start round every charge; the charge list only shows which charges exist.
-    VisualisationRequest request{VisualisationRequest::Kind::FieldLines, linesField_->get_int_val()};
-    request.proportional = proportionalBox_->get_int_val() != 0;
-    request.strengthColours = strengthBox_->get_int_val() != 0;
-    return request;
+    VisualisationRequest lines{VisualisationRequest::Kind::FieldLines, linesField_->get_int_val()};
+    lines.method = tracerList_->get_int_val() == 1 ? FieldLineMethod::Accurate : FieldLineMethod::Euler;
+    lines.proportional = proportionalBox_->get_int_val() != 0;
+    lines.strengthColours = strengthBox_->get_int_val() != 0;
+    return lines;
+}
+
+bool FieldLinesDialog::show() {
+    if (!Dialog::show()) return false;
+    tracerList_->set_int_val(teachingStyle != 0 ? 1 : 0);
+    return true;
 }
 
 void FieldLinesDialog::setChargeCount(int n) {

@@ -13,27 +13,36 @@ namespace kelvaro {
 
 class FieldLinesDialog : public Dialog {
 public:
-    enum ControlId { LinesFieldId = 2100, ChargeListId = 2101, OkId = 2102, CancelId = 2103,
+    enum ControlId { LinesFieldId = 2100, ChargeListId = 2101, OkId = 2102, CancelId = 2103, TracerListId = 2104,
                      ProportionalBoxId = 2110, StrengthBoxId = 2111 };
 
     FieldLinesDialog(const char* title, Action action);
+
+    // Shows the dialog as Dialog::show does, its tracer list set to the look's default: the
+    // program's own (Euler steps) in the window's look, Accurate in the teaching style.
+    bool show() override;
 
     // Makes the charge list hold exactly the items with ids 0 to n - 1, shown as the
     // charge numbers 1 to n; items are added or removed at the end only.
     void setChargeCount(int n);
 
+    // The field lines that the controls ask for: their number a charge, their tracer, and
+    // whether they are in proportion to charge and coloured by strength.
+    VisualisationRequest request() const;
+
     GLUI_EditText* linesField() const { return linesField_; }
     GLUI_Listbox* chargeList() const { return chargeList_; }
+    // The tracer: item 0 the program's own (Euler steps), item 1 Accurate.
+    GLUI_Listbox* tracerList() const { return tracerList_; }
     int listedCharges() const { return listedCharges_; }
     // "In proportion to charge": the number is that of the largest charge.
     GLUI_Checkbox* proportionalBox() const { return proportionalBox_; }
     GLUI_Checkbox* strengthBox() const { return strengthBox_; }
-    // The field lines the controls ask for.
-    VisualisationRequest request() const;
 
 private:
     GLUI_EditText* linesField_;
     GLUI_Listbox* chargeList_;
+    GLUI_Listbox* tracerList_;
     GLUI_Checkbox* proportionalBox_;
     GLUI_Checkbox* strengthBox_;
     ButtonRow buttons_;

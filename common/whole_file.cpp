@@ -207,7 +207,12 @@ WholeFile::WholeFile(std::string path) {
         // A folder that takes no new file: the file there can still be written in place.
         const bool folderClosed = errno == EACCES || errno == EPERM;
         if (exists && folderClosed) stream_ = open_memstream(&memory_, &memorySize_);
-        if (stream_ == nullptr) fail();
+        if (stream_ == nullptr) {
+            fail();
+            // The file is there, and may well be writable: say that its folder is the cause
+            // (/proc, for one, takes no new files and answers "No such file or directory").
+            if (exists) error_ = "no file can be made beside it to replace it whole (" + error_ + ")";
+        }
         return;
     }
     stream_ = fdopen(descriptor, "w+b");

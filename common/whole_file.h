@@ -40,7 +40,9 @@ class WholeFile {
 public:
     // Follows the links and creates the temporary file (or opens the special file, which
     // for a FIFO waits for a reader). On failure stream() is null and error() says why
-    // ("it is read-only", or the system's words: "No such file or directory" and the like).
+    // ("it is read-only", or the system's words: "No such file or directory" and the like;
+    // for a regular file whose folder takes no file beside it, words that say so, with the
+    // system's).
     explicit WholeFile(std::string path);
     ~WholeFile();
     WholeFile(const WholeFile&) = delete;

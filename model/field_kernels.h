@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "common/vector3.h"
+#include "common/vector3d.h"
 
 namespace kelvaro {
 
@@ -45,6 +46,14 @@ struct ChargeColumns {
     Vector3 boxMax;
 };
 
+// The field at a point in double precision, and beside it the sum of the magnitudes of the
+// charges' separate fields there: where no charge's field cancels another's, the field's
+// own magnitude; where the field is much weaker than that sum, it nearly vanishes.
+struct PreciseField {
+    Vector3d field;
+    double separateSum = 0.0;
+};
+
 // One set of kernels. Each fills out[0 .. count - 1] for points[0 .. count - 1].
 struct FieldKernels {
     const char* name;
@@ -52,6 +61,7 @@ struct FieldKernels {
     void (*fields)(const ChargeColumns& charges, const Vector3* points, int count, Vector3* out);
     // 1 for a stop point, 0 otherwise.
     void (*stopPoints)(const ChargeColumns& charges, const Vector3* points, int count, std::uint8_t* out);
+    void (*preciseFields)(const ChargeColumns& charges, const Vector3d* points, int count, PreciseField* out);
 };
 
 // The kernels for every x86-64 processor (SSE2); WebAssembly SIMD in the browser edition;

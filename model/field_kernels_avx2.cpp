@@ -20,7 +20,7 @@ using LaneMask = decltype(Doubles{} < Doubles{});
 
 #include "model/field_kernels.inc"
 
-const FieldKernels avx2{"avx2", potentials, fields, stopPoints};
+const FieldKernels avx2{"avx2", potentials, fields, stopPoints, preciseFields};
 
 }  // namespace
 

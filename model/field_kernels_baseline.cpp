@@ -42,7 +42,7 @@ using LaneMask = decltype(Doubles{} < Doubles{});
 
 #include "model/field_kernels.inc"
 
-const FieldKernels baseline{"baseline", potentials, fields, stopPoints};
+const FieldKernels baseline{"baseline", potentials, fields, stopPoints, preciseFields};
 
 }  // namespace
 

@@ -147,6 +147,32 @@ void Model::stopPointsAt(const FieldKernels& kernels, std::span<const Vector3> p
     kernels.stopPoints(columns_, points.data(), static_cast<int>(points.size()), out);
 }
 
+PreciseField Model::preciseFieldAt(const Vector3d& p) const {
+    PreciseField result;
+    Vector3d& field = result.field;
+    for (std::int32_t i = 0; i < chargeCount_; ++i) {
+        const double dx = p.x - columns_.x[i];
+        const double dy = p.y - columns_.y[i];
+        const double dz = p.z - columns_.z[i];
+        const double r = std::sqrt(dx * dx + dy * dy + dz * dz);
+        const double scale = columns_.value[i] / (r * r * r);
+        field.x = field.x + dx * scale;
+        field.y = field.y + dy * scale;
+        field.z = field.z + dz * scale;
+        const double sign = columns_.value[i] < 0.0 ? -1.0 : 1.0;
+        result.separateSum = result.separateSum + scale * (r * sign);
+    }
+    return result;
+}
+
+void Model::preciseFieldsAt(std::span<const Vector3d> points, PreciseField* out) const {
+    preciseFieldsAt(bestKernels(), points, out);
+}
+
+void Model::preciseFieldsAt(const FieldKernels& kernels, std::span<const Vector3d> points, PreciseField* out) const {
+    kernels.preciseFields(columns_, points.data(), static_cast<int>(points.size()), out);
+}
+
 void Model::finishModel() {
     columns_.count = chargeCount_;
     for (std::int32_t i = 0; i < chargeCount_; ++i) {

@@ -80,6 +80,15 @@ public:
     void fieldsAt(const FieldKernels& kernels, std::span<const Vector3> points, Vector3* out) const;
     void stopPointsAt(const FieldKernels& kernels, std::span<const Vector3> points, std::uint8_t* out) const;
 
+    // The field at `p` in double precision (the charges' positions widened, every sum in
+    // double precision), for the work that needs more than fieldAt's single precision
+    // where fields cancel; with the sum of the magnitudes of the charges' separate fields
+    // (PreciseField). Not a number at a charge's exact position. The batched forms answer
+    // the same bits, as above.
+    PreciseField preciseFieldAt(const Vector3d& p) const;
+    void preciseFieldsAt(std::span<const Vector3d> points, PreciseField* out) const;
+    void preciseFieldsAt(const FieldKernels& kernels, std::span<const Vector3d> points, PreciseField* out) const;
+
     // A new Group (reference count 1, owned by the caller) holding a white sphere of radius
     // chargeRadius for every charge, in charge order, then the x, y and z axis lines when
     // axesOn. Each child has its own attribute set; the group holds their only references.

@@ -18,8 +18,12 @@ struct Picture {
 // double-buffered window: what the last frame drew before it is shown).
 Picture readViewport();
 
-// Writes `picture` to `path` as a PNG file, whole or not at all (see WholeFile). Answers
-// an empty text on success, else why it failed.
+// `picture` as the bytes of a PNG file; empty, with the reason in `error`, when it cannot be
+// encoded.
+std::vector<std::uint8_t> pngBytes(const Picture& picture, std::string& error);
+
+// Writes `picture` to `path` as a PNG file (pngBytes), whole or not at all (see
+// WholeFile). Answers an empty text on success, else why it failed.
 std::string writePng(const Picture& picture, const std::string& path);
 
 // The first of kelvaro-001.png, kelvaro-002.png, ... that names nothing in the working

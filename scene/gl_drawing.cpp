@@ -6,7 +6,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cmath>
+
 #include "scene/attribute_set.h"
+#include "scene/label.h"
 #include "scene/primitives.h"
 
 namespace kelvaro {
@@ -106,6 +109,21 @@ void Sphere::draw() const {
         gluDeleteQuadric(quadric);
     }
     glPopMatrix();
+}
+
+void Label::draw() const {
+    drawAttributes();
+    GLfloat view[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, view);
+    // Rows of the rotation part: the eye's right and up in model coordinates.
+    const auto eyeAxis = [&](int row) {
+        const double x = view[row], y = view[row + 4], z = view[row + 8];
+        const double length = std::sqrt(x * x + y * y + z * z);
+        return length > 0.0 ? Vector3d{x / length, y / length, z / length} : Vector3d{};
+    };
+    glBegin(GL_LINES);
+    for (const Vector3& end : strokeEnds(eyeAxis(0), eyeAxis(1))) vertex(end);
+    glEnd();
 }
 
 void Triangle::draw() const {

@@ -29,8 +29,9 @@ enum TypeCode : std::int32_t {
     GridEdgeType = 14,
     GridCellType = 15,
     PotentialGridType = 16,
+    LabelType = 17,
     // The colour map of a plane through the field (a grid of coloured nodes).
-    ShadedGridType = 17,
+    ShadedGridType = 18,
 };
 
 class SceneObject {

@@ -50,6 +50,14 @@ test_packages=(
   python3-numpy
   python3-pytest
   python3-matplotlib
+  # pip install . of the module (offline, --no-build-isolation), its notebook run by
+  # nbclient in a kernel, and mypy for its type stubs.
+  python3-pip
+  python3-setuptools
+  python3-pybind11
+  python3-nbclient
+  python3-ipykernel
+  mypy
 )
 
 # The browser edition: Debian's emscripten (its clang, and node for its tools) and npm for

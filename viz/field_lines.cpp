@@ -13,7 +13,9 @@
 
 #include "model/model_colors.h"
 #include "scene/attribute_set.h"
+#include "viz/accurate_field_lines.h"
 #include "viz/seed_directions.h"
+#include "viz/side_by_side_traces.h"
 
 namespace kelvaro {
 namespace {
@@ -155,63 +157,66 @@ struct GrowingPoints {
     }
 };
 
+// One trace of the program's own tracer with its points, traced side by side with others.
+struct SteppedJob {
+    using Point = Vector3;
+    using Field = Vector3;
+    static constexpr bool wantsStopTests = true;
+
+    SteppedJob(const Vector3& start, double sign, const Model& model)
+        : line{{start}}, trace(line, start, sign, model.traceStep(), model.pointSpacing(), maxFieldLinePoints) {}
+    SteppedJob(const SteppedJob&) = delete;
+    SteppedJob& operator=(const SteppedJob&) = delete;
+
+    bool done() const { return trace.done(); }
+    const Vector3& query() const { return trace.query(); }
+    void supply(const Vector3& field, bool stop) { trace.supply(field, stop); }
+
+    GrowingPoints line;
+    FieldLineTrace<GrowingPoints> trace;
+};
+
 // The traced lines of a request: the points of line i in exactly-sized storage, or null
-// for a line that recorded at most one point and is not kept.
+// for a line that is not kept.
 struct TracedLines {
     explicit TracedLines(int total) : points(static_cast<std::size_t>(total)), counts(points.size()) {}
     std::vector<std::unique_ptr<Vector3[]>> points;
     std::vector<std::int32_t> counts;
+
+    void keep(int index, const std::vector<Vector3>& line) {
+        auto exact = std::make_unique<Vector3[]>(line.size());
+        std::copy(line.begin(), line.end(), exact.get());
+        points[static_cast<std::size_t>(index)] = std::move(exact);
+        counts[static_cast<std::size_t>(index)] = static_cast<std::int32_t>(line.size());
+    }
 };
 
-// Traces, side by side, the lines whose indices it takes from `next`, and keeps in `traced`
-// every line that records more than one point.
-void traceTogether(const Model& model, std::span<const LineStart> starts, std::atomic<int>& next, TracedLines& traced) {
-    constexpr int slots = 32;
+// Traces every line from `starts` with the program's own tracer on the threads, keeping
+// each that records more than one point.
+void traceStepped(const Model& model, std::span<const LineStart> starts, const BuildOptions& options,
+                  TracedLines& traced) {
     const int total = static_cast<int>(traced.points.size());
-    struct Slot {
-        int index = -1;
-        GrowingPoints line;
-        std::optional<FieldLineTrace<GrowingPoints>> trace;
-    };
-    std::vector<Slot> active(slots);
-    std::vector<Vector3> points(slots);
-    std::vector<Vector3> fields(slots);
-    std::vector<std::uint8_t> stops(slots);
-    bool more = true;
-    while (true) {
-        int count = 0;
-        for (Slot& slot : active) {
-            if (slot.index < 0 && more) {
-                const int index = next++;
-                more = index < total;
-                if (more) {
-                    slot.index = index;
-                    const LineStart& start = starts[static_cast<std::size_t>(index)];
-                    slot.line.points.assign(1, start.point);
-                    slot.trace.emplace(slot.line, start.point, start.sign, model.traceStep(), model.pointSpacing(),
-                                       maxFieldLinePoints);
-                }
-            }
-            if (slot.index >= 0) points[count++] = slot.trace->query();
-        }
-        if (count == 0) return;
-        model.fieldsAt(std::span(points.data(), count), fields.data());
-        model.stopPointsAt(std::span(points.data(), count), stops.data());
-        int k = 0;
-        for (Slot& slot : active) {
-            if (slot.index < 0) continue;
-            slot.trace->supply(fields[k], stops[k] != 0);
-            ++k;
-            if (!slot.trace->done()) continue;
-            if (slot.trace->recordedCount() > 1) {
-                const std::vector<Vector3>& recorded = slot.line.points;
-                auto exact = std::make_unique<Vector3[]>(recorded.size());
-                std::copy(recorded.begin(), recorded.end(), exact.get());
-                traced.points[slot.index] = std::move(exact);
-                traced.counts[slot.index] = static_cast<std::int32_t>(recorded.size());
-            }
-            slot.index = -1;
-        }
+    std::atomic<int> next{0};
+    runWorkers(std::min(options.threadCount(), std::max(total, 1)), [&](bool) {
+        traceSideBySide<SteppedJob>(
+            model, next, total,
+            [&](int index, std::optional<SteppedJob>& slot) {
+                const LineStart& start = starts[static_cast<std::size_t>(index)];
+                slot.emplace(start.point, start.sign, model);
+            },
+            [&](int index, SteppedJob& job) {
+                if (job.trace.recordedCount() > 1) traced.keep(index, job.line.points);
+            });
+    });
+}
+
+// Traces every line from `starts` accurately, on the reference path or the threads as
+// `options` say, keeping each that holds more than one point.
+void traceAccurately(const Model& model, std::span<const LineStart> starts, const BuildOptions& options,
+                     TracedLines& traced) {
+    const std::vector<std::vector<Vector3>> lines = traceAccurateLines(model, starts, options);
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        if (lines[index].size() > 1) traced.keep(static_cast<int>(index), lines[index]);
     }
 }
 
@@ -227,9 +232,7 @@ unsigned traceFieldLine(const Model& model, PointArray& line, double sign, doubl
 }
 
 Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, const BuildOptions& options) {
-    const std::unique_ptr<Vector3[]> seeds = readSeedDirections(linesPerCharge);
-    if (!seeds) return {};
-    return makeFieldLines(model, std::span(seeds.get(), static_cast<std::size_t>(linesPerCharge)), options);
+    return makeFieldLines(model, linesPerCharge, FieldLineMethod::Euler, options);
 }
 
 void appendChargeStarts(const Model& model, int charge, std::span<const Vector3> seedDirections,
@@ -240,23 +243,35 @@ void appendChargeStarts(const Model& model, int charge, std::span<const Vector3>
     for (const Vector3& seed : seedDirections) {
         const Vector3 scaledSeed{static_cast<float>(seed.x * radius), static_cast<float>(seed.y * radius),
                                  static_cast<float>(seed.z * radius)};
-        starts.push_back({sum(from.position, scaledSeed), sign});
+        starts.push_back({sum(from.position, scaledSeed), sign, charge});
     }
 }
 
 Ref<Group> makeFieldLines(const Model& model, std::span<const Vector3> seedDirections, const BuildOptions& options) {
+    return makeFieldLines(model, seedDirections, FieldLineMethod::Euler, options);
+}
+
+Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, FieldLineMethod method, const BuildOptions& options) {
+    const std::unique_ptr<Vector3[]> seeds = readSeedDirections(linesPerCharge);
+    if (!seeds) return {};
+    return makeFieldLines(model, std::span(seeds.get(), static_cast<std::size_t>(linesPerCharge)), method, options);
+}
+
+Ref<Group> makeFieldLines(const Model& model, std::span<const Vector3> seedDirections, FieldLineMethod method,
+                          const BuildOptions& options) {
     try {
         std::vector<LineStart> starts;
         starts.reserve(static_cast<std::size_t>(model.chargeCount()) * seedDirections.size());
         for (int charge = 0; charge < model.chargeCount(); ++charge)
             appendChargeStarts(model, charge, seedDirections, starts);
-        return traceFieldLines(model, starts, options);
+        return traceFieldLines(model, starts, method, options);
     } catch (const std::bad_alloc&) {
         return {};
     }
 }
 
-Ref<Group> traceFieldLines(const Model& model, std::span<const LineStart> starts, const BuildOptions& options) {
+Ref<Group> traceFieldLines(const Model& model, std::span<const LineStart> starts, FieldLineMethod method,
+                           const BuildOptions& options) {
     try {
         Ref<Group> result = create<Group>(20, 20);
         if (!result) return {};
@@ -265,7 +280,7 @@ Ref<Group> traceFieldLines(const Model& model, std::span<const LineStart> starts
         working->setColor(fieldLineColor);
         const auto total = static_cast<int>(starts.size());
 
-        if (options.reference) {
+        if (options.reference && method == FieldLineMethod::Euler) {
             for (const LineStart& start : starts) {
                 working->clear();
                 working->append(start.point);
@@ -281,9 +296,11 @@ Ref<Group> traceFieldLines(const Model& model, std::span<const LineStart> starts
         }
 
         TracedLines traced(total);
-        std::atomic<int> next{0};
-        runWorkers(std::min(options.threadCount(), std::max(total, 1)),
-                   [&](bool) { traceTogether(model, starts, next, traced); });
+        if (method == FieldLineMethod::Euler) {
+            traceStepped(model, starts, options, traced);
+        } else {
+            traceAccurately(model, starts, options, traced);
+        }
         for (int index = 0; index < total; ++index) {
             if (!traced.points[index]) continue;
             // The traced points, exactly sized, become the line's own; it shares the working set.
@@ -313,8 +330,8 @@ std::vector<int> proportionalLineCounts(const Model& model, int linesForLargest)
     return counts;
 }
 
-Ref<Group> makeProportionalFieldLines(const Model& model, int linesForLargest, const SeedReader& readSeeds,
-                                      const BuildOptions& options) {
+Ref<Group> makeProportionalFieldLines(const Model& model, int linesForLargest, FieldLineMethod method,
+                                      const SeedReader& readSeeds, const BuildOptions& options) {
     try {
         const std::vector<int> counts = proportionalLineCounts(model, linesForLargest);
         std::map<int, std::unique_ptr<Vector3[]>> sets;  // one read for each count
@@ -327,15 +344,16 @@ Ref<Group> makeProportionalFieldLines(const Model& model, int linesForLargest, c
             if (!set) return {};
             appendChargeStarts(model, charge, std::span(set.get(), static_cast<std::size_t>(count)), starts);
         }
-        return traceFieldLines(model, starts, options);
+        return traceFieldLines(model, starts, method, options);
     } catch (const std::bad_alloc&) {
         return {};
     }
 }
 
-Ref<Group> makeProportionalFieldLines(const Model& model, int linesForLargest, const BuildOptions& options) {
-    return makeProportionalFieldLines(model, linesForLargest, [](int count) { return readSeedDirections(count); },
-                                      options);
+Ref<Group> makeProportionalFieldLines(const Model& model, int linesForLargest, FieldLineMethod method,
+                                      const BuildOptions& options) {
+    return makeProportionalFieldLines(
+        model, linesForLargest, method, [](int count) { return readSeedDirections(count); }, options);
 }
 
 }  // namespace kelvaro

@@ -108,12 +108,14 @@ std::vector<Vector3> thinned(const std::vector<Vector3>& points, double spacing)
     return kept;
 }
 
-// Whether `p` lies within the charge radius of a positive charge (as isStopPoint measures it).
+// Whether `p` ends a line on a positive charge: the accurate tracer sets a line's end on the
+// charge's stop distance (the charge radius), which single precision may put a hair outside.
 bool onPositiveCharge(const Model& model, const Vector3& p) {
+    const double reach = 1.001 * model.chargeRadius();
     for (const Charge& charge : model.charges()) {
         const double dx = double(p.x) - charge.position.x, dy = double(p.y) - charge.position.y,
                      dz = double(p.z) - charge.position.z;
-        if (charge.value > 0.0 && dx * dx + dy * dy + dz * dz < model.chargeRadiusSquared()) return true;
+        if (charge.value > 0.0 && dx * dx + dy * dy + dz * dz < reach * reach) return true;
     }
     return false;
 }
@@ -293,7 +295,7 @@ std::vector<LineStart> planeLineStarts(const Model& model, const FieldPlane& pla
 }
 
 Ref<Group> tracePlaneFieldLines(const Model& model, std::span<const LineStart> starts, const BuildOptions& options) {
-    return traceFieldLines(model, starts, options);
+    return traceFieldLines(model, starts, FieldLineMethod::Accurate, options);
 }
 
 Ref<Group> planeFieldLines(const Model& model, const FieldPlane& plane, const BuildOptions& options) {

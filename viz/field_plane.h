@@ -87,8 +87,8 @@ std::vector<Equipotential> traceEquipotentials(const Model& model, const PlaneSa
 // u axis towards its v axis, traced as field lines from that charge are (appendChargeStarts).
 std::vector<LineStart> planeLineStarts(const Model& model, const FieldPlane& plane);
 
-// The plane's field lines from those starts. They are traced with the program's tracer
-// here, the one place to change should the plane's lines be traced another way.
+// The plane's field lines from those starts, traced accurately in 3D (traceAccurateLines):
+// a line that starts in a plane of symmetry stays in it.
 Ref<Group> tracePlaneFieldLines(const Model& model, std::span<const LineStart> starts, const BuildOptions& options = {});
 
 // The field lines a plane shows: traced from planeLineStarts by tracePlaneFieldLines, less

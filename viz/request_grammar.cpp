@@ -32,18 +32,53 @@ const std::string* wordAt(const std::vector<std::string>& words, std::size_t at)
     return at < words.size() ? &words[at] : nullptr;
 }
 
-// The option words that may follow "lines N" (`lines`) or "hedgehog N": "proportional"
-// (lines only) and "strength", in any order, each once. Moves `at` past them.
-void parseLineOptions(const std::vector<std::string>& words, std::size_t& at, bool lines, ParsedRequest& request) {
+// The words that begin a request.
+bool startsRequest(const std::string& word) {
+    return word == "lines" || word == "hedgehog" || word == "surface" || word == "plane" || word == "probe" ||
+           word == "gauss";
+}
+
+// Whether the word after a request's options may follow it: a word of letters that does
+// not begin the next request is a mistyped or misplaced option of this one, and `error`
+// says so; anything else (nothing, a number, an option of the caller's such as "-o") is
+// left to the caller. `request` names the request ("lines 20"), `options` its option words.
+bool optionsEnd(const std::vector<std::string>& words, std::size_t at, const std::string& request,
+                const char* options, std::string& error) {
+    const std::string* word = wordAt(words, at);
+    const char first = word ? word->front() : '\0';
+    const bool letters = (first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z');
+    if (!letters || startsRequest(*word)) return true;
+    error = "\"" + *word + "\" is no option of " + request + " (its options: " + options + ")";
+    return false;
+}
+
+// The option words that may follow "lines N" (`lines`) or "hedgehog N", in any order, each
+// once: after lines the tracer (accurate or euler), proportional and strength; after a
+// hedgehog strength. Moves `at` past them.
+bool parseLineOptions(const std::vector<std::string>& words, std::size_t& at, bool lines, ParsedRequest& request,
+                      std::string& error) {
+    const std::string name = words[at - 2] + " " + words[at - 1];
     for (const std::string* word; (word = wordAt(words, at)) != nullptr; ++at) {
-        if (lines && *word == "proportional" && !request.proportional) {
-            request.proportional = true;
-        } else if (*word == "strength" && !request.strengthColours) {
-            request.strengthColours = true;
-        } else {
-            return;
+        bool* given = nullptr;
+        if (lines && (*word == "accurate" || *word == "euler")) {
+            if (request.methodStated) {
+                error = name + " names its tracer once, accurate or euler";
+                return false;
+            }
+            request.method = *word == "accurate" ? FieldLineMethod::Accurate : FieldLineMethod::Euler;
+            request.methodStated = true;
+            continue;
         }
+        if (lines && *word == "proportional") given = &request.proportional;
+        if (*word == "strength") given = &request.strengthColours;
+        if (!given) break;
+        if (*given) {
+            error = name + " takes \"" + *word + "\" once";
+            return false;
+        }
+        *given = true;
     }
+    return optionsEnd(words, at, name, lines ? "accurate or euler, proportional, strength" : "strength", error);
 }
 
 }  // namespace
@@ -97,9 +132,14 @@ bool parsePlane(const std::vector<std::string>& words, std::size_t& at, ParsedRe
         }
     }
     bool levelsGiven = false, linesGiven = false;
+    const std::string name = "plane " + *axis;
     for (const std::string* word; (word = wordAt(words, at)) != nullptr;) {
         const std::string* value = wordAt(words, at + 1);
-        if ((*word == "levels" || *word == "potentials") && !levelsGiven) {
+        if (*word == "levels" || *word == "potentials") {
+            if (levelsGiven) {
+                error = name + " takes its levels once, as levels N or as potentials V,V,...";
+                return false;
+            }
             levelsGiven = true;
             if (*word == "levels") {
                 const auto count = value ? clampedInteger(*value, 0, maxPlaneLevels, request.clamped) : std::nullopt;
@@ -117,8 +157,17 @@ bool parsePlane(const std::vector<std::string>& words, std::size_t& at, ParsedRe
                 request.plane.levels = *levels;
             }
             at += 2;
-        } else if (*word == "fieldlines" && !linesGiven) {
-            linesGiven = true;
+        } else if (*word == "fieldlines" || *word == "strength") {
+            bool& given = *word == "fieldlines" ? linesGiven : request.strengthColours;
+            if (given) {
+                error = name + " takes \"" + *word + "\" once";
+                return false;
+            }
+            given = true;
+            if (*word == "strength") {
+                ++at;
+                continue;
+            }
             bool clamped = false;
             const auto count = value ? clampedInteger(*value, 0, maxPlaneLinesPerCharge, clamped) : std::nullopt;
             if (!count) {
@@ -129,17 +178,51 @@ bool parsePlane(const std::vector<std::string>& words, std::size_t& at, ParsedRe
             request.clamped = request.clamped || clamped;
             request.plane.linesPerCharge = *count;
             at += 2;
-        } else if (*word == "strength" && !request.strengthColours) {
-            request.strengthColours = true;
-            ++at;
         } else {
             break;
         }
     }
+    return optionsEnd(words, at, name, "levels N or potentials V,V,..., fieldlines N, strength", error);
+}
+
+// The words of probes and Gauss spheres.
+
+// `count` finite numbers read in single precision from words[at] on; none for anything else.
+std::optional<std::vector<float>> finiteNumbers(const std::vector<std::string>& words, std::size_t at, std::size_t count) {
+    if (words.size() - at < count) return std::nullopt;
+    std::vector<float> numbers;
+    for (std::size_t i = at; i < at + count; ++i) {
+        const std::optional<float> value = floatFromWord(words[i]);
+        if (!value || !std::isfinite(*value)) return std::nullopt;
+        numbers.push_back(*value);
+    }
+    return numbers;
+}
+
+// "probe X Y Z" and "gauss X Y Z R" at words[at] (whose first word is one of them).
+bool readPlacedRequest(const std::vector<std::string>& words, std::size_t& at, ParsedRequest& request,
+                       std::string& error) {
+    const bool probe = words[at] == "probe";
+    const std::optional<std::vector<float>> numbers = finiteNumbers(words, at + 1, probe ? 3 : 4);
+    if (!numbers || (!probe && !((*numbers)[3] > 0.0f))) {
+        error = probe ? "probe needs three finite numbers X Y Z"
+                      : "gauss needs three finite numbers X Y Z for the centre and a radius above 0";
+        return false;
+    }
+    request.kind = probe ? VisualisationRequest::Kind::Probe : VisualisationRequest::Kind::GaussSphere;
+    request.point = {(*numbers)[0], (*numbers)[1], (*numbers)[2]};
+    if (!probe) request.radius = (*numbers)[3];
+    at += probe ? 4 : 5;
     return true;
 }
 
 }  // namespace
+
+void settleLineMethod(ParsedRequest& request, bool teachingStyle) {
+    if (request.kind == VisualisationRequest::Kind::FieldLines && !request.methodStated) {
+        request.method = teachingStyle ? FieldLineMethod::Accurate : FieldLineMethod::Euler;
+    }
+}
 
 std::optional<ParsedRequest> parseRequest(const std::vector<std::string>& words, std::size_t& at, std::string& error) {
     const std::string& word = words[at];
@@ -156,7 +239,7 @@ std::optional<ParsedRequest> parseRequest(const std::vector<std::string>& words,
         request.kind = lines ? VisualisationRequest::Kind::FieldLines : VisualisationRequest::Kind::Hedgehog;
         request.count = *count;
         at += 2;
-        parseLineOptions(words, at, lines, request);
+        if (!parseLineOptions(words, at, lines, request, error)) return std::nullopt;
     } else if (word == "plane") {
         if (!parsePlane(words, at, request, error)) return std::nullopt;
     } else if (word == "surface" && left >= 2) {
@@ -170,6 +253,8 @@ std::optional<ParsedRequest> parseRequest(const std::vector<std::string>& words,
         request.potential = *potential;
         request.direction = direction == "enter" ? 1 : 0;
         at += 3;
+    } else if (word == "probe" || word == "gauss") {
+        if (!readPlacedRequest(words, at, request, error)) return std::nullopt;
     } else {
         error = "bad request \"" + word + "\"";
         return std::nullopt;
@@ -219,12 +304,18 @@ std::string optionWords(const VisualisationRequest& request) {
 }  // namespace
 
 std::string requestWords(const VisualisationRequest& request) {
+    const auto word = [](float value) { return std::string(shortestFloatText(value).c_str()); };
+    const auto place = [&] { return word(request.point.x) + " " + word(request.point.y) + " " + word(request.point.z); };
     switch (request.kind) {
-        case VisualisationRequest::Kind::FieldLines: return "lines " + std::to_string(request.count) + optionWords(request);
+        case VisualisationRequest::Kind::FieldLines:
+            return "lines " + std::to_string(request.count) +
+                   (request.method == FieldLineMethod::Accurate ? " accurate" : "") + optionWords(request);
         case VisualisationRequest::Kind::Hedgehog: return "hedgehog " + std::to_string(request.count) + optionWords(request);
         case VisualisationRequest::Kind::Surface:
-            return "surface " + std::string(shortestFloatText(request.potential).c_str()) + (request.direction == 0 ? " leave" : " enter");
+            return "surface " + word(request.potential) + (request.direction == 0 ? " leave" : " enter");
         case VisualisationRequest::Kind::Plane: return planeWords(request.plane) + optionWords(request);
+        case VisualisationRequest::Kind::Probe: return "probe " + place();
+        case VisualisationRequest::Kind::GaussSphere: return "gauss " + place() + " " + word(request.radius);
     }
     return {};
 }

@@ -6,8 +6,10 @@
 #include "common/number_text.h"
 #include "viz/field_lines.h"
 #include "viz/field_plane.h"
+#include "viz/gauss_flux.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
+#include "viz/probe.h"
 #include "viz/seed_directions.h"
 #include "viz/strength_colours.h"
 
@@ -60,10 +62,12 @@ std::string proportionalSeedProblem(const VisualisationRequest& request, const M
 }  // namespace
 
 std::string describe(const VisualisationRequest& request) {
-    char text[96];
+    char text[128];
+    const auto wide = [](float value) { return static_cast<double>(value); };
     switch (request.kind) {
         case VisualisationRequest::Kind::FieldLines:
-            std::snprintf(text, sizeof text, "Field lines, %d per charge", request.count);
+            std::snprintf(text, sizeof text, "Field lines, %d per charge%s", request.count,
+                          request.method == FieldLineMethod::Accurate ? ", accurate" : "");
             break;
         case VisualisationRequest::Kind::Hedgehog:
             std::snprintf(text, sizeof text, "Hedgehog, %d %s", request.count, request.count == 1 ? "line" : "lines");
@@ -74,6 +78,14 @@ std::string describe(const VisualisationRequest& request) {
             break;
         case VisualisationRequest::Kind::Plane:
             return describePlane(request) + optionWords(request);
+        case VisualisationRequest::Kind::Probe:
+            std::snprintf(text, sizeof text, "Probe at (%g, %g, %g)", wide(request.point.x), wide(request.point.y),
+                          wide(request.point.z));
+            break;
+        case VisualisationRequest::Kind::GaussSphere:
+            std::snprintf(text, sizeof text, "Gauss sphere at (%g, %g, %g), radius %g", wide(request.point.x),
+                          wide(request.point.y), wide(request.point.z), wide(request.radius));
+            break;
     }
     return text + optionWords(request);
 }
@@ -84,21 +96,47 @@ const char* failureLine(VisualisationRequest::Kind kind) {
         case VisualisationRequest::Kind::Hedgehog: return "Cannot render hedgehog lines. Sorry.\n";
         case VisualisationRequest::Kind::Surface: return "Cannot render potential. Sorry.\n";
         case VisualisationRequest::Kind::Plane: return "Cannot render plane. Sorry.\n";
+        case VisualisationRequest::Kind::Probe: return "Cannot place the probe. Sorry.\n";
+        case VisualisationRequest::Kind::GaussSphere: return "Cannot render the Gauss sphere. Sorry.\n";
     }
     return "";
 }
 
 std::string failureLines(const VisualisationRequest& request, const Model* model) {
     std::string lines = failureLine(request.kind);
-    std::string problem;
     if (request.kind == VisualisationRequest::Kind::FieldLines) {
-        problem = request.proportional ? (model ? proportionalSeedProblem(request, *model) : std::string())
-                                       : seedFileProblem(request.count);
-    } else if (request.kind == VisualisationRequest::Kind::Plane && model) {
-        problem = planeProblem(*model, request.plane);
+        const std::string problem = request.proportional
+                                        ? (model ? proportionalSeedProblem(request, *model) : std::string())
+                                        : seedFileProblem(request.count);
+        if (!problem.empty()) lines += problem + "\n";
     }
-    if (!problem.empty()) lines += problem + "\n";
+    if (model) lines += requestProblem(request, *model);
     return lines;
+}
+
+std::string requestProblem(const VisualisationRequest& request, const Model& model) {
+    switch (request.kind) {
+        case VisualisationRequest::Kind::Probe: return probePlaceProblem(model, request.point);
+        case VisualisationRequest::Kind::GaussSphere: return gaussSphereProblem(request.point, request.radius);
+        case VisualisationRequest::Kind::Plane: {
+            const std::string problem = planeProblem(model, request.plane);
+            return problem.empty() ? problem : problem + "\n";
+        }
+        default: return "";
+    }
+}
+
+std::string readingLine(const VisualisationRequest& request, const Model& model, const BuildOptions& options) {
+    switch (request.kind) {
+        case VisualisationRequest::Kind::Probe:
+            return requestProblem(request, model).empty() ? probeLine(probeAt(model, request.point)) : "";
+        case VisualisationRequest::Kind::GaussSphere:
+            return requestProblem(request, model).empty()
+                       ? fluxLine(fluxThroughSphere(model, request.point, request.radius, options))
+                       : "";
+        default:
+            return "";
+    }
 }
 
 Ref<Group> buildRequest(const VisualisationRequest& request, const Model& model, Random15* generator,
@@ -106,8 +144,8 @@ Ref<Group> buildRequest(const VisualisationRequest& request, const Model& model,
     Ref<Group> built;
     switch (request.kind) {
         case VisualisationRequest::Kind::FieldLines:
-            built = request.proportional ? makeProportionalFieldLines(model, request.count, options)
-                                         : makeFieldLines(model, request.count, options);
+            built = request.proportional ? makeProportionalFieldLines(model, request.count, request.method, options)
+                                         : makeFieldLines(model, request.count, request.method, options);
             break;
         case VisualisationRequest::Kind::Hedgehog:
             built = generator != nullptr ? makeHedgehog(model, request.count, *generator, options)
@@ -117,6 +155,10 @@ Ref<Group> buildRequest(const VisualisationRequest& request, const Model& model,
             return makePotentialSurface(model, static_cast<double>(request.potential), request.direction, options);
         case VisualisationRequest::Kind::Plane:
             return makeFieldPlane(model, request.plane, request.strengthColours, options);
+        case VisualisationRequest::Kind::Probe:
+            return makeProbe(model, request.point);
+        case VisualisationRequest::Kind::GaussSphere:
+            return makeGaussSphere(model, request.point, request.radius, options);
     }
     if (built && request.strengthColours) built = shadedByStrength(model, *built, options);
     return built;

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace kelvaro {
@@ -35,9 +36,20 @@ private:
     std::atomic<bool> failed_{false};
 };
 
+// The stop flag of the BuildStopScope of this thread (or of the thread that started it).
+thread_local const std::atomic<bool>* stopOfThisThread = nullptr;
+
 int hardwareThreadCount() { return std::max(1, static_cast<int>(std::thread::hardware_concurrency())); }
 
 }  // namespace
+
+BuildStopScope::BuildStopScope(const std::atomic<bool>& stop) : outer_(std::exchange(stopOfThisThread, &stop)) {}
+
+BuildStopScope::~BuildStopScope() { stopOfThisThread = outer_; }
+
+void stopIfAsked() {
+    if (stopOfThisThread != nullptr && stopOfThisThread->load(std::memory_order_relaxed)) throw BuildStopped();
+}
 
 std::optional<int> parseThreadCount(const char* text) {
     if (text == nullptr || *text < '0' || *text > '9') return std::nullopt;
@@ -63,8 +75,11 @@ int BuildOptions::threadCount() const { return threads > 0 ? threads : defaultTh
 
 void runWorkers(int threads, const std::function<void(bool first)>& work) {
     FirstFailure failure;
+    const std::atomic<bool>* const stop = stopOfThisThread;
     const auto guarded = [&](bool first) {
         try {
+            // A started thread looks at the caller's stop flag too.
+            stopOfThisThread = stop;
             work(first);
         } catch (...) {
             failure.record(std::current_exception());
@@ -94,6 +109,7 @@ void forEachChunk(int threads, int count, int chunk, const std::function<void(in
         try {
             if (first && alongside) alongside();
             for (int c = next++; c < chunks && !stopped; c = next++) {
+                stopIfAsked();
                 const int begin = c * chunk;
                 work(begin, std::min(begin + chunk, count));
             }
@@ -119,10 +135,12 @@ void produceAndConsumeInOrder(int threads, int count, const std::function<int(in
         produced.push_back(0);
         return claimed++;
     };
-    // Runs `call` without the lock; a failure ends the sequence before it is raised.
+    // Runs `call` without the lock, unless a stop is asked for; a failure (or the stop) ends
+    // the sequence before it is raised.
     const auto unlocked = [&](std::unique_lock<std::mutex>& lock, auto call) {
         lock.unlock();
         try {
+            stopIfAsked();
             call();
         } catch (...) {
             lock.lock();

@@ -4,6 +4,8 @@
 // Workers only compute numbers into plain arrays; every scene object, attribute set and
 // group is created by the calling thread (reference counts are not atomic).
 
+#include <atomic>
+#include <exception>
 #include <functional>
 #include <optional>
 
@@ -22,6 +24,31 @@ struct BuildOptions {
     int threadCount() const;
 };
 
+// Stopping a build midway, for a caller that lets its user interrupt one (the Python
+// module on Ctrl+C). While a BuildStopScope lives on a thread, the builds that thread runs
+// look at `stop`: forEachChunk (and so consumeWhileProducingNext) before each chunk of
+// tasks, a long task through stopIfAsked(), on the calling thread and on every thread
+// started by runWorkers. Once `stop` is true no further chunk starts and the builder call
+// ends with BuildStopped on the calling thread, through the builders (which answer nothing
+// partial). Without a scope the checks cost a test of a null pointer and change nothing.
+class BuildStopScope {
+public:
+    explicit BuildStopScope(const std::atomic<bool>& stop);
+    ~BuildStopScope();
+    BuildStopScope(const BuildStopScope&) = delete;
+    BuildStopScope& operator=(const BuildStopScope&) = delete;
+
+private:
+    const std::atomic<bool>* outer_;
+};
+
+struct BuildStopped : std::exception {
+    const char* what() const noexcept override { return "the build was stopped"; }
+};
+
+// Raises BuildStopped when the thread's BuildStopScope has been told to stop.
+void stopIfAsked();
+
 // A KELVARO_THREADS value: the positive integer it spells, or none for anything else.
 std::optional<int> parseThreadCount(const char* text);
 
@@ -35,8 +62,9 @@ int defaultThreadCount();
 // The calling thread first runs `alongside` (when given; also when there are no tasks),
 // work of its own such as making scene objects, and then joins in the tasks. A thread
 // that cannot be started leaves its share to the others, the calling thread at least.
-// When a task throws, no further chunk starts, every thread is joined, and the first
-// exception is raised again on the calling thread.
+// When a task throws (or the build is stopped, see BuildStopScope), no further chunk
+// starts, every thread is joined, and the first exception is raised again on the calling
+// thread.
 void forEachChunk(int threads, int count, int chunk, const std::function<void(int begin, int end)>& work,
                   const std::function<void()>& alongside = {});
 

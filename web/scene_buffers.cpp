@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "scene/attribute_set.h"
+#include "scene/label.h"
 #include "scene/primitives.h"
 #include "scene/shaded_primitives.h"
 #include "viz/potential_grid.h"
@@ -91,6 +92,13 @@ void Line::draw() const {
     addSegment(start, end);
 }
 
+// The page's camera is not known here: a label faces the start view (along z).
+void Label::draw() const {
+    drawAttributes();
+    const std::vector<Vector3> ends = strokeEnds({1.0, 0.0, 0.0}, {0.0, 1.0, 0.0});
+    for (std::size_t i = 0; i + 1 < ends.size(); i += 2) addSegment(ends[i], ends[i + 1]);
+}
+
 void PolyLine::draw() const {
     drawAttributes();
     if (filling == nullptr) return;
@@ -155,8 +163,8 @@ void GridEdge::draw() const {
 }
 
 // The primitives with a colour at every vertex (colour by strength, a plane's colour map):
-// a batch holds one colour, so their lines draw in their attribute sets' colour, and the
-// colour map, which one colour cannot show, draws nothing.
+// a batch holds one colour, so the page refuses the requests that make them (web_session.cpp);
+// drawn all the same, their lines take their attribute sets' colour and the map draws nothing.
 void ShadedPolyLine::draw() const { PolyLine::draw(); }
 
 void ShadedLine::draw() const { Line::draw(); }

@@ -1,7 +1,7 @@
 """The dipole's field lines, projected on the x-y plane, over a colour map of the potential
 in that plane, written as a PNG figure.
 
-    PYTHONPATH=build/python /usr/bin/python3 python/examples/dipole_plots.py [FIGURE.png]
+    python3 python/examples/dipole_plots.py [FIGURE.png]
 """
 
 import pathlib
@@ -20,13 +20,12 @@ examples = pathlib.Path(__file__).resolve().parents[2] / "examples"
 figure_path = sys.argv[1] if len(sys.argv) > 1 else "dipole_plots.png"
 
 model = kelvaro.load(examples / "dipole.txt")
-lines = model.field_lines(20, seeds=examples / "ElectronData")
+lines = model.field_lines(20)
 
-# The potential on a 600 x 600 grid of the plane z = 0 across the box.
+# The potential on a 600 x 600 grid of the plane z = 0 across the box: a (600, 600) map.
 (x0, y0, _), (x1, y1, _) = model.bounds
 x, y = np.meshgrid(np.linspace(x0, x1, 600), np.linspace(y0, y1, 600))
-plane = np.stack([x, y, np.zeros_like(x)], axis=-1).reshape(-1, 3)
-potential = model.potential(plane).reshape(x.shape)
+potential = model.potential(np.stack([x, y, np.zeros_like(x)], axis=-1))
 
 figure, axes = plt.subplots(figsize=(7.5, 6))
 colours = axes.pcolormesh(x, y, potential, cmap="RdBu_r", shading="auto",

@@ -1,20 +1,17 @@
-"""What the tests of the module kelvaro share: the example models and kelvaro-batch.
-
-CTest runs them with PYTHONPATH at the build's python/ folder and KELVARO_BATCH naming
-the batch tool of the same build."""
+"""What the tests of the package kelvaro share as fixtures: the example models and
+kelvaro-batch (helpers.py holds the rest)."""
 
 import os
-import pathlib
 import subprocess
 
 import pytest
 
-EXAMPLES = pathlib.Path(__file__).resolve().parents[2] / "examples"
+from helpers import EXAMPLES
 
 
 @pytest.fixture
 def examples(monkeypatch):
-    """The examples folder, made the current one (field lines read ElectronData there)."""
+    """The examples folder, made the current one (kelvaro-batch reads ElectronData there)."""
     monkeypatch.chdir(EXAMPLES)
     return EXAMPLES
 

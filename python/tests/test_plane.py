@@ -1,5 +1,8 @@
 """Model.plane, lines in proportion to charge, and the legend and labels of pictures."""
 
+import copy
+import pickle
+
 import numpy as np
 import pytest
 from PIL import Image
@@ -83,3 +86,23 @@ def test_legend_and_labels_add_to_the_batch_tools_picture(examples, batch, tmp_p
     assert changed[:, 300:].sum() > 500, "the colour bars along the right edge"
     with pytest.raises(ValueError, match="outside the box"):
         kelvaro.picture(model, ["plane x 3"])
+
+
+def test_lines_coloured_by_strength_come_with_a_colour_a_point(examples):
+    lines, colours = DIPOLE.field_lines(4, method="accurate", proportional=True, strength=True)
+    assert isinstance(lines, kelvaro.Lines) and colours.shape == lines.points.shape and colours.dtype == np.float32
+    # Viridis grows greener with strength: the strongest point is greener than the weakest.
+    strength = np.linalg.norm(DIPOLE.field(lines.points), axis=1)
+    assert colours[np.argmax(strength), 1] > colours[np.argmin(strength), 1]
+    np.testing.assert_array_equal(lines.points, DIPOLE.field_lines(4, method="accurate", proportional=True).points)
+    with pytest.raises(TypeError):
+        DIPOLE.field_lines(4, strength=1)
+
+
+def test_a_plane_copies_and_pickles_whole():
+    plane = DIPOLE.plane(levels=3, lines=4)
+    again = pickle.loads(pickle.dumps(plane))
+    assert (again.axis, again.offset, repr(again)) == (plane.axis, plane.offset, repr(plane))
+    for name in ("u", "v", "potential", "levels", "equipotential_levels"):
+        np.testing.assert_array_equal(getattr(again, name), getattr(plane, name))
+    np.testing.assert_array_equal(copy.deepcopy(plane).field_lines.points, plane.field_lines.points)

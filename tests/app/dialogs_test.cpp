@@ -9,6 +9,7 @@
 
 #include "app/load_model_dialog.h"
 #include "app/panels.h"
+#include "app/placement_dialogs.h"
 #include "app/plane_dialog.h"
 #include "app/save_model_dialog.h"
 #include "app/session.h"
@@ -16,6 +17,7 @@
 #include "app/visualisation_dialogs.h"
 #include "glui/glui.h"
 #include "tests/glui/fake_platform.h"
+#include "viz/field_lines.h"
 
 namespace kelvaro {
 namespace {
@@ -111,8 +113,8 @@ TEST_F(DialogsTest, TheCommandPanelHoldsItsButtonsInOrder) {
     EXPECT_EQ(commandPanel->parent_window, mainWindow);
     EXPECT_EQ(commandPanel->main_gfx_window, mainWindow);
     const std::vector<GLUI_Control*> controls = controlsOf(commandPanel);
-    // The five buttons first, then the Explore panel with its four buttons and a check box.
-    ASSERT_EQ(controls.size(), std::size(buttons) + 6);
+    // The five buttons first, then the Explore panel with its eight.
+    ASSERT_EQ(controls.size(), std::size(buttons) + 9);
     for (size_t i = 0; i < std::size(buttons); ++i) {
         SCOPED_TRACE(buttons[i].label);
         ASSERT_NE(dynamic_cast<GLUI_Button*>(controls[i]), nullptr);
@@ -123,13 +125,14 @@ TEST_F(DialogsTest, TheCommandPanelHoldsItsButtonsInOrder) {
     }
     ASSERT_NE(dynamic_cast<GLUI_Panel*>(controls[5]), nullptr);
     EXPECT_EQ(controls[5]->name.str(), "Explore");
-    const char* const exploreLabels[] = {"Edit Charges...", "Visualisations...", "Save Model As...", "Add Plane...",
-                                         "Charge labels"};
-    for (int i = 0; i < 5; ++i) {
+    const char* const exploreLabels[] = {"Edit Charges...", "Visualisations...",    "Save Model As...", "Probe",
+                                         "Probe...",        "Add Gauss Surface...", "Add Plane...",     "Charge labels"};
+    ASSERT_NE(dynamic_cast<GLUI_Checkbox*>(controls[9]), nullptr) << "Probe is a check box";
+    for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(controls[6 + i]->name.str(), exploreLabels[i]);
         EXPECT_EQ(controls[6 + i]->parent_panel, controls[5]);
     }
-    auto* labels = dynamic_cast<GLUI_Checkbox*>(controls[10]);
+    auto* labels = dynamic_cast<GLUI_Checkbox*>(controls[13]);
     ASSERT_NE(labels, nullptr);
     EXPECT_EQ(labels->live, &chargeLabels);
     EXPECT_EQ(commandPanel->win_w, 174) << "the scene keeps its width";
@@ -409,6 +412,67 @@ TEST_F(DialogsTest, SaveModelAsAsksBeforeReplacingAndSaysWhyItCannotWrite) {
     EXPECT_EQ(okOn("missing/new.txt"), "Could not save model missing/new.txt: No such file or directory.\n");
     EXPECT_EQ(activeDialog, nullptr);
     EXPECT_FALSE(fs::exists("missing"));
+}
+
+// The tracer list opens at the look's default, and the lines asked for take the one chosen.
+TEST_F(DialogsTest, TheFieldLinesTracerOpensAtTheLooksDefault) {
+    makeDialogs();
+    EXPECT_EQ(fieldLinesDialog->tracerList()->item_texts(), (std::vector<std::string>{"Euler steps", "Accurate"}));
+    for (const int teaching : {0, 1}) {
+        teachingStyle = teaching;
+        commandButtonPressed(AddFieldLinesCommand);
+        EXPECT_EQ(fieldLinesDialog->request().method, teaching ? FieldLineMethod::Accurate : FieldLineMethod::Euler);
+        dialogButtonControl(FieldLinesDialog::CancelId);
+    }
+    teachingStyle = 0;
+    commandButtonPressed(AddFieldLinesCommand);
+    fieldLinesDialog->tracerList()->set_int_val(1);  // chosen against the look
+    EXPECT_EQ(fieldLinesDialog->request().method, FieldLineMethod::Accurate);
+    EXPECT_EQ(fieldLinesDialog->request().count, 10);
+    dialogButtonControl(FieldLinesDialog::CancelId);
+}
+
+// Probe... and Add Gauss Surface...: a field that cannot be read, a probe outside the box or
+// a radius not above 0 is told and the dialog stays open; good numbers make the request.
+TEST_F(DialogsTest, PlacementDialogsRefuseWhatCannotBePlaced) {
+    makeDialogs();
+    probeDialog = std::make_unique<PlacementDialog>("Probe", placeProbeAction, false);
+    gaussSphereDialog = std::make_unique<PlacementDialog>("Add Gauss Surface", addGaussSphereAction, true);
+    write("one.txt", "BOUNDS FROM -1, -1, -1 TO 3, 1, 1\nPOINT 2 AT 0, 0, 0\n");
+    session_.load("one.txt");
+    const auto typed = [&](PlacementDialog& dialog, std::vector<const char*> texts,
+                           std::optional<VisualisationRequest>& request) {
+        for (std::size_t i = 0; i < texts.size(); ++i) dialog.field(static_cast<int>(i))->set_text(texts[i]);
+        ::testing::internal::CaptureStdout();
+        request = dialog.typedRequest();
+        return ::testing::internal::GetCapturedStdout();
+    };
+    std::optional<VisualisationRequest> request;
+    commandButtonPressed(ProbeCommand);
+    EXPECT_EQ(probeDialog->field(0)->get_text(), std::string("1"));  // the box's centre
+    EXPECT_EQ(typed(*probeDialog, {"abc", "0", "0"}, request), "X \"abc\" is not a number.\n");
+    EXPECT_EQ(typed(*probeDialog, {"4", "0", "0"}, request),
+              "The probe at (4, 0, 0) would lie outside the box; it was not placed.\n");
+    ::testing::internal::CaptureStdout();
+    placementControl(PlacementDialog::ProbeOkId);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "The probe at (4, 0, 0) would lie outside the box; it was not placed.\n");
+    EXPECT_EQ(activeDialog, probeDialog.get());  // open for a correction
+    EXPECT_EQ(typed(*probeDialog, {"1", "0", "-1e-1"}, request), "");
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->kind, VisualisationRequest::Kind::Probe);
+    EXPECT_EQ(request->point.z, -0.1f);
+    placementControl(PlacementDialog::ProbeCancelId);
+    EXPECT_TRUE(panelsEnabled());
+
+    commandButtonPressed(GaussSphereCommand);
+    EXPECT_EQ(gaussSphereDialog->field(3)->get_text(), std::string("0.5"));  // a quarter of the shortest side
+    EXPECT_EQ(typed(*gaussSphereDialog, {"0", "0", "0", "0"}, request), "A Gauss sphere needs a radius above 0.\n");
+    EXPECT_EQ(typed(*gaussSphereDialog, {"0", "0", "0", "0.25"}, request), "");
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->kind, VisualisationRequest::Kind::GaussSphere);
+    EXPECT_EQ(request->radius, 0.25f);
+    EXPECT_EQ(session_.visualisations().size(), 0u);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ inline constexpr int freeLeft = 260, freeTop = 150, freeRight = 620, freeBottom 
 
 inline const char* const dialogTitles[] = {"Load Model File",      "Add Field Lines to Charge", "Add Hedgehog Lines",
                                            "Add Equipotential Surface", "Edit Charges", "Visualisations",
-                                           "Save Model As", "Add Plane"};
+                                           "Save Model As", "Probe", "Add Gauss Surface", "Add Plane"};
 
 inline const e2e::Pixel background{26, 26, 26};
 inline const e2e::Pixel panelGrey{200, 200, 200};

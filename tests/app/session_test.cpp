@@ -190,5 +190,36 @@ TEST_F(SessionTest, FileSearchListsMatchingRegularFilesInNameOrder) {
     EXPECT_EQ(findFiles("*.*"), (std::vector<std::string>{"A.TXT", "a.txt", "b.txt", "c.dat"}));
 }
 
+// A probe and a Gauss sphere say what they read when added and after every step of the
+// charges, but not while a charge is dragged; their labels and colours follow every move.
+TEST_F(SessionTest, ProbesAndGaussSpheresSayWhatTheyReadAfterEachStepOfTheCharges) {
+    write("one.txt", "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 2 AT 0, 0, 0\n");
+    ASSERT_EQ(session.load("one.txt"), LoadOutcome::Loaded);
+    VisualisationRequest probe{VisualisationRequest::Kind::Probe};
+    probe.point = {1, 0, 0};
+    EXPECT_EQ(output([&] { EXPECT_TRUE(session.add(probe)); }),
+              "Probe at (1, 0, 0): V = 2, |E| = 2, E = (2, 0, 0)\n");
+    VisualisationRequest sphere{VisualisationRequest::Kind::GaussSphere};
+    sphere.radius = 0.5f;
+    EXPECT_EQ(output([&] { EXPECT_TRUE(session.add(sphere)); }),
+              "Flux through the sphere: 25.133 (enclosed charge 2 × 4πk = 25.133)\n");
+
+    const Charge moved[] = {{2.0, {0.0f, 0.75f, 0.0f}}};
+    const std::string label = exactForm(*session.scene());
+    EXPECT_EQ(output([&] { EXPECT_TRUE(session.setCharges(moved)); }), "");  // a move of a drag
+    EXPECT_NE(exactForm(*session.scene()), label);
+    EXPECT_EQ(output([&] { session.recordChargeStep({{2.0, {0.0f, 0.0f, 0.0f}}}); }),
+              "Probe at (1, 0, 0): V = 1.6, |E| = 1.28, E = (1.024, -0.768, 0)\n"
+              "Flux through the sphere: 0 (enclosed charge 0 × 4πk = 0)\n");
+    EXPECT_EQ(output([&] { EXPECT_TRUE(session.undo()); }),
+              "Probe at (1, 0, 0): V = 2, |E| = 2, E = (2, 0, 0)\n"
+              "Flux through the sphere: 25.133 (enclosed charge 2 × 4πk = 25.133)\n");
+
+    probe.point = {0, 0, 0};  // on the charge
+    EXPECT_EQ(output([&] { EXPECT_FALSE(session.add(probe)); }),
+              "Cannot place the probe. Sorry.\nThe probe at (0, 0, 0) would sit on charge 1, where the field is not "
+              "defined; it was not placed.\n");
+}
+
 }  // namespace
 }  // namespace kelvaro

@@ -1,5 +1,6 @@
 // WholeFile: several files replaced all together or none of them; a replaced file keeps its
-// owner, group, permissions and links; a read-only file refused; long names; signals.
+// owner, group, permissions and links; a read-only file refused; long names; signals; the
+// reason a file cannot be written.
 
 #include "common/whole_file.h"
 
@@ -216,6 +217,16 @@ TEST_F(WholeFileTest, OnlyAProgramThatAsksHasTemporaryFilesRemovedBySignals) {
         EXPECT_EQ(names(folder_), std::set<std::string>{"scene.obj"}) << signal;
     }
     EXPECT_EQ(contents(file), "new");
+}
+
+// /proc takes no new files: a file there that may be written (this process's name) cannot
+// be replaced, and its folder is the cause; a read-only one says so first.
+TEST(WholeFile, AFileThatCannotBeReplacedSaysWhy) {
+    const WholeFile name("/proc/self/comm");  // nothing is written: the object is never committed
+    EXPECT_EQ(name.stream(), nullptr);
+    EXPECT_EQ(name.error().rfind("no file can be made beside it to replace it whole (", 0), 0) << name.error();
+    EXPECT_EQ(WholeFile("/proc/version").error(), "it is read-only");
+    EXPECT_EQ(WholeFile("/proc/no-such-folder/new.txt").error(), "No such file or directory");
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // from its last bytes the requests, kept small enough for thousands of runs: a few field
 // lines per charge, a few hundred hedgehog lines (up to 20,100 for one input in eight on
 // models that field lines are traced for, so that runs pass from one block of samples to
-// the next), a surface on a coarse grid at a fuzzed level or exactly at a node's potential. Every builder must end and give only finite
+// the next), a surface on a coarse grid at a fuzzed level or exactly at a node's potential,
+// accurate field lines, and a Gauss sphere round the box's centre (the fuzzed level's
+// magnitude its radius) with its flux. Every builder must end and give only finite
 // coordinates, and its fast path (two worker threads) exactly what its reference path
 // gives. The seed file is the bundled one.
 
@@ -10,8 +12,10 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -20,6 +24,7 @@
 #include "model/model.h"
 #include "tests/support/scene_checks.h"
 #include "viz/field_lines.h"
+#include "viz/gauss_flux.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_grid.h"
 
@@ -119,6 +124,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const Ref<Group> lines = makeFieldLines(model, linesPerCharge, fast);
             requireSound(lines, "field lines");
             requireSame(lines, makeFieldLines(model, linesPerCharge, reference), "field lines");
+            const Ref<Group> accurate = makeFieldLines(model, linesPerCharge, FieldLineMethod::Accurate, fast);
+            requireSound(accurate, "accurate field lines");
+            requireSame(accurate, makeFieldLines(model, linesPerCharge, FieldLineMethod::Accurate, reference),
+                        "accurate field lines");
+        }
+        const ABox& box = model.bounds();
+        const Vector3 middle = scaled(sum(box.min, box.max), 0.5f);
+        const Ref<Group> sphere = makeGaussSphere(model, middle, std::fabs(level), fast);
+        if (sphere) requireSound(sphere, "gauss sphere");
+        requireSame(sphere, makeGaussSphere(model, middle, std::fabs(level), reference), "gauss sphere");
+        if (model.chargeCount() <= maxChargesTraced && gaussSphereProblem(middle, std::fabs(level)).empty()) {
+            const SphereFlux flux = fluxThroughSphere(model, middle, std::fabs(level), fast);
+            const SphereFlux plain = fluxThroughSphere(model, middle, std::fabs(level), reference);
+            require(flux.known == plain.known && std::memcmp(&flux.flux, &plain.flux, sizeof flux.flux) == 0);
         }
         const int hedgehogLines =
             manyHedgehogLines && model.chargeCount() <= maxChargesTraced ? 67 * fewHedgehogLines : fewHedgehogLines;

@@ -43,6 +43,7 @@ std::string enumName(GLenum value) {
         case GL_MODELVIEW: return "GL_MODELVIEW";
         case GL_SRC_ALPHA: return "GL_SRC_ALPHA";
         case GL_ONE_MINUS_SRC_ALPHA: return "GL_ONE_MINUS_SRC_ALPHA";
+        case GL_MODELVIEW_MATRIX: return "GL_MODELVIEW_MATRIX";
         case GL_POLYGON_OFFSET_FILL: return "GL_POLYGON_OFFSET_FILL";
         default: return std::to_string(value);
     }
@@ -120,6 +121,13 @@ void glLightfv(GLenum light, GLenum parameter, const GLfloat* values) {
     record("glLightfv", arguments);
 }
 
+// The model view matrix of a frame that has set no camera: the identity.
+void glGetFloatv(GLenum parameter, GLfloat* values) {
+    record("glGetFloatv", {enumName(parameter)});
+    if (parameter == GL_MODELVIEW_MATRIX) {
+        for (int i = 0; i < 16; ++i) values[i] = i % 5 == 0 ? 1.0f : 0.0f;
+    }
+}
 void glPushAttrib(GLbitfield mask) { record("glPushAttrib", {number(mask)}); }
 void glPopAttrib() { record("glPopAttrib", {}); }
 void glPushMatrix() { record("glPushMatrix", {}); }

@@ -14,6 +14,7 @@
 #include "model/read_report.h"
 #include "scene/primitives.h"
 #include "tests/viz/viz_test_support.h"
+#include "tools/batch/batch_command.h"
 #include "viz/field_lines.h"
 #include "viz/potential_surface.h"
 
@@ -255,6 +256,74 @@ std::vector<std::string> valuesOf(const std::string& text, const std::string& ke
         if (line.rfind(key + ": ", 0) == 0) values.push_back(line.substr(key.size() + 2));
     }
     return values;
+}
+
+TEST_F(Batch, ProbeAndFluxTellTheNumbersOfTheModel) {
+    const auto model = readExample("dipole.txt");
+    ASSERT_TRUE(model);
+    BatchRun run = runBatch("probe '" + examplePath("dipole.txt") + "' 0.25 0.5 -1 1e9 0 0");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> potentials = valuesOf(run.out, "potential");
+    const std::vector<std::string> fields = valuesOf(run.out, "field");
+    ASSERT_EQ(potentials.size(), 2u);
+    EXPECT_EQ(valuesOf(run.out, "point")[0], "0.25 0.5 -1");
+    EXPECT_EQ(std::stod(potentials[0]), model->potentialAt({0.25f, 0.5f, -1.0f}));  // every digit
+    const Vector3 field = model->fieldAt({0.25f, 0.5f, -1.0f});
+    std::istringstream components(fields[0]);
+    float x = 0, y = 0, z = 0;
+    components >> x >> y >> z;
+    EXPECT_EQ(x, field.x);
+    EXPECT_EQ(y, field.y);
+    EXPECT_EQ(z, field.z);
+
+    run = runBatch("flux '" + examplePath("dipole.txt") + "' -0.5 0 0 0.5");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("Flux through the sphere: 12.566 (enclosed charge 1 × 4πk = 12.566)\nflux: ", 0), 0u);
+    EXPECT_NEAR(std::stod(valuesOf(run.out, "flux")[0]), 4.0 * M_PI, std::stod(valuesOf(run.out, "error_bound")[0]));
+
+    run = runBatch("flux '" + examplePath("dipole.txt") + "' 0 0 0 0.5");  // through both charges
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("No flux through the sphere: it passes through charge 1", 0), 0u) << run.err;
+    run = runBatch("print '" + examplePath("dipole.txt") + "' probe 3 0 0");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("outside the box"), std::string::npos);
+
+    for (const char* wrong : {"probe x.txt", "probe x.txt 1 2", "probe x.txt 1 2 nan", "flux x.txt 0 0 0",
+                              "flux x.txt 0 0 0 0", "flux x.txt 0 0 0 -2", "flux x.txt 0 0 0 1 2", "print x.txt gauss 0 0 0 0",
+                              "print x.txt lines 3 exactly"}) {
+        run = runBatch(wrong);
+        EXPECT_EQ(run.status, 2) << wrong;
+        EXPECT_NE(run.err.find("usage:"), std::string::npos) << wrong;
+    }
+}
+
+TEST_F(Batch, LinesOfTheTeachingStyleAreAccurateUnlessTheirWordsSayOtherwise) {
+    std::string error;
+    const auto teaching = batch::parseCommand({"png", "m.txt", "lines", "3", "lines", "3", "euler", "--style", "teaching",
+                                               "-o", "x.png"},
+                                              error);
+    ASSERT_TRUE(teaching) << error;
+    EXPECT_EQ(teaching->requests[0].method, FieldLineMethod::Accurate);
+    EXPECT_EQ(teaching->requests[1].method, FieldLineMethod::Euler);
+    const auto plain = batch::parseCommand({"png", "m.txt", "lines", "3", "lines", "3", "accurate", "-o", "x.png"}, error);
+    ASSERT_TRUE(plain) << error;
+    EXPECT_EQ(plain->requests[0].method, FieldLineMethod::Euler);
+    EXPECT_EQ(plain->requests[1].method, FieldLineMethod::Accurate);
+
+    // The accurate lines of print are those of the builder.
+    const BatchRun run = runBatch("print '" + examplePath("dipole.txt") + "' lines 3 accurate");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto model = readExample("dipole.txt");
+    const Ref<Group> lines = makeFieldLines(*model, 3, FieldLineMethod::Accurate);
+    ASSERT_TRUE(lines);
+    std::FILE* text = std::tmpfile();
+    lines->print(text);
+    std::rewind(text);
+    std::string printed;
+    for (int c; (c = std::fgetc(text)) != EOF;) printed += static_cast<char>(c);
+    std::fclose(text);
+    EXPECT_NE(run.out.find(printed), std::string::npos);
 }
 
 TEST_F(Batch, StatsTellTheThreadsAndTheTimeAndSizeOfEveryRequest) {

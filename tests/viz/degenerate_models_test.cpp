@@ -44,6 +44,9 @@ TEST_P(DegenerateModel, EveryBuilderEndsWithFiniteGeometry) {
             EXPECT_GT(line->count(), 1);
             EXPECT_LE(line->count(), maxFieldLinePoints);
         }
+        const Ref<Group> accurate = makeFieldLines(*model, linesPerCharge, FieldLineMethod::Accurate);
+        expectSound(accurate, "accurate field lines");
+        for (const PolyLine* line : childrenOf<PolyLine>(*accurate)) EXPECT_GT(line->count(), 1);
     }
 
     const Ref<Group> hedgehog = makeHedgehog(*model, 300);

@@ -27,6 +27,7 @@
 #include "tools/batch/batch_run.h"
 #include "viz/field_lines.h"
 #include "viz/field_plane.h"
+#include "viz/gauss_flux.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
 #include "viz/visualisation_request.h"
@@ -141,6 +142,20 @@ TEST_P(Exactness, BatchedEvaluationsHaveTheBitsOfTheOnePointOnes) {
                     << fields[i].x << " " << fields[i].y << " " << fields[i].z;
                 EXPECT_EQ(stops[i] != 0, model.isStopPoint(p));
             }
+            // The fields in double precision, at the same points and at points between floats.
+            std::vector<Vector3d> precise(length);
+            for (std::size_t i = 0; i < length; ++i) {
+                precise[i] = {points[i].x, points[i].y + (i % 2 == 1 ? 1e-9 : 0.0), points[i].z};
+            }
+            std::vector<PreciseField> preciseFields(length);
+            model.preciseFieldsAt(*kernels, precise, preciseFields.data());
+            for (std::size_t i = 0; i < length; ++i) {
+                const PreciseField one = model.preciseFieldAt(precise[i]);
+                EXPECT_TRUE(sameBits(preciseFields[i].field.x, one.field.x) && sameBits(preciseFields[i].field.y, one.field.y) &&
+                            sameBits(preciseFields[i].field.z, one.field.z) &&
+                            sameBits(preciseFields[i].separateSum, one.separateSum))
+                    << kernels->name << ", point " << i << " of " << length;
+            }
         }
     }
 }
@@ -151,15 +166,19 @@ float nodeLevel(const Model& model) {
     return std::isfinite(level) ? level : 1.0f;
 }
 
-// Every request the dialogs make, the hedgehog twice in a row from one generator (its
-// sequence must go on exactly as the plain path leaves it), built as `options` say: the
-// exact forms of the results, one after the other.
+// Every request the dialogs make (field lines by either tracer, and a Gauss sphere), the
+// hedgehog twice in a row from one generator (its sequence must go on exactly as the plain
+// path leaves it), built as `options` say: the exact forms of the results, one after the other.
 std::string everyRequest(const Model& model, const BuildOptions& options, Random15& generator) {
     std::string forms;
     const auto add = [&](const char* what, const Ref<Group>& built) {
         forms += std::string("== ") + what + "\n" + (built ? exactForm(*built) : "none\n");
     };
     add("lines", makeFieldLines(model, 3, options));
+    add("accurate lines", makeFieldLines(model, 3, FieldLineMethod::Accurate, options));
+    const ABox& box = model.bounds();
+    const Vector3 middle = scaled(sum(box.min, box.max), 0.5f);
+    add("gauss sphere", makeGaussSphere(model, middle, 0.3 * (static_cast<double>(box.max.x) - box.min.x) + 0.1, options));
     add("hedgehog", makeHedgehog(model, 700, generator, options));
     add("more hedgehog", makeHedgehog(model, 300, generator, options));
     add("surface leave", makePotentialSurface(model, 0.5, 0, options));
@@ -232,7 +251,8 @@ TEST_P(Exactness, EveryBuilderAtEveryThreadCountBuildsWhatTheReferencePathBuilds
     char level[32];
     std::snprintf(level, sizeof level, "%.9g", static_cast<double>(nodeLevel(model)));
     const std::vector<std::string> words{"obj",     GetParam().path, "lines", "20", "hedgehog", "700", "hedgehog", "300",
-                                         "surface", "1", "leave", "surface", "-1", "enter", "surface", level, "leave"};
+                                         "surface", "1", "leave", "surface", "-1", "enter", "surface", level, "leave",
+                                         "lines",   "5", "accurate"};
     const auto reference = referenceRun(words);
     ASSERT_TRUE(reference);
     EXPECT_EQ(reference->status, 0) << reference->out;

@@ -210,6 +210,32 @@ TEST(FieldPlane, TheDipolesLinesStayInItsPlaneAndAreDrawnOnce) {
     EXPECT_EQ(testing::firstNonFiniteVertex(*built), std::nullopt);
 }
 
+// The plane's lines are traced accurately in 3D: a dipole along z in the plane x = 0.25,
+// off the box's centre, keeps every point of every line in that plane, and a line that
+// runs into the negative charge ends on its stop distance, where the accurate tracer puts
+// a line's end (the program's tracer stops anywhere inside it).
+TEST(FieldPlane, LinesInAPlaneOfSymmetryAreTracedAccuratelyAndStayInIt) {
+    const auto model = modelFromText(
+        "BOUNDS FROM -1, -1, -1 TO 1.5, 1, 1\nPOINT 2 AT 0.25, 0, -0.4\nPOINT -1 AT 0.25, 0, 0.4\n");
+    FieldPlane plane;
+    plane.axis = 0;
+    plane.offset = 0.25f;
+    plane.linesPerCharge = 12;
+    const Ref<Group> lines = planeFieldLines(*model, plane);
+    ASSERT_TRUE(lines);
+    int endingOnNegative = 0;
+    for (const PolyLine* line : childrenOf<PolyLine>(*lines)) {
+        for (std::int32_t i = 0; i < line->count(); ++i) ASSERT_LE(std::fabs(line->point(i).x - 0.25), 1e-6) << i;
+        const Vector3& end = line->point(line->count() - 1);
+        const double toNegative = std::hypot(end.x - 0.25, end.y, end.z - 0.4);
+        if (toNegative < 0.02) {
+            ++endingOnNegative;
+            EXPECT_NEAR(toNegative, model->chargeRadius(), 1e-6);
+        }
+    }
+    EXPECT_GT(endingOnNegative, 0);
+}
+
 TEST(FieldPlane, PlanesThatCannotBeMadeSayWhyAndBuildNothing) {
     const auto model = modelFromText(dipoleText);
     const auto problem = [&](auto change) {
@@ -250,7 +276,7 @@ TEST(ProportionalLines, EachChargeGetsItsShareRoundedAndAtLeastOne) {
         }
         return set;
     };
-    const Ref<Group> lines = makeProportionalFieldLines(*model, 10, evenSets);
+    const Ref<Group> lines = makeProportionalFieldLines(*model, 10, FieldLineMethod::Euler, evenSets);
     ASSERT_TRUE(lines);
     EXPECT_EQ(readCount, 4) << "one read for each count: 5, 10, 3, 1";
     std::vector<int> started(6, 0);
@@ -261,7 +287,7 @@ TEST(ProportionalLines, EachChargeGetsItsShareRoundedAndAtLeastOne) {
         }
     }
     EXPECT_EQ(started, (std::vector<int>{5, 10, 3, 0, 1, 1}));
-    EXPECT_FALSE(makeProportionalFieldLines(*model, 10, [](int) { return std::unique_ptr<Vector3[]>(); }));
+    EXPECT_FALSE(makeProportionalFieldLines(*model, 10, FieldLineMethod::Euler, [](int) { return std::unique_ptr<Vector3[]>(); }));
 }
 
 TEST(StrengthColours, EveryVertexTakesTheColourOfTheFieldThere) {

@@ -3,11 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <limits>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/support/scene_checks.h"
+#include "tests/viz/viz_test_support.h"
+#include "viz/field_lines.h"
+#include "viz/hedgehog.h"
+#include "viz/potential_surface.h"
 
 namespace kelvaro {
 namespace {
@@ -136,6 +143,71 @@ TEST(WorkerThreads, AFailingPipelineTaskStopsTheSequenceAndFailsTheCall) {
                              return true;
                          }),
                      std::runtime_error);
+    }
+}
+
+TEST(WorkerThreads, AStopEndsTheCallOnEveryThreadWithinAChunk) {
+    std::atomic<bool> stop{false};
+    {
+        const BuildStopScope scope(stop);
+        std::atomic<int> runs{0};
+        EXPECT_THROW(forEachChunk(7, 100000, 1,
+                                  [&](int begin, int) {
+                                      ++runs;
+                                      if (begin == 500) stop = true;
+                                  }),
+                     BuildStopped);
+        // Tasks 0 to 500, less any whose thread was told to stop before it began, and at
+        // most one more chunk on each of the 6 other threads.
+        EXPECT_LE(runs, 507) << "each thread finishes at most the chunk it is in";
+        // Threads started by runWorkers see the caller's flag.
+        std::atomic<int> stoppedThreads{0};
+        EXPECT_THROW(runWorkers(3,
+                                [&](bool) {
+                                    try {
+                                        stopIfAsked();
+                                    } catch (const BuildStopped&) {
+                                        ++stoppedThreads;
+                                        throw;
+                                    }
+                                }),
+                     BuildStopped);
+        EXPECT_EQ(stoppedThreads, 3);
+    }
+    // Out of the scope nothing looks at the flag, which is still up.
+    std::atomic<int> runs{0};
+    forEachChunk(7, 1000, 3, [&](int begin, int end) { runs += end - begin; });
+    EXPECT_EQ(runs, 1000);
+    EXPECT_NO_THROW(stopIfAsked());
+}
+
+// Every builder asked to stop ends with BuildStopped; with the flag down it builds what it
+// builds without a scope, also right after a stopped build (a surface's grid storage, kept
+// for the process, comes back whole from a stopped one).
+TEST(WorkerThreads, EveryBuilderStopsAndBuildsWhollyAfterwards) {
+    testing::ScratchDirectory scratch;
+    testing::installExampleSeedFile();
+    const auto model = testing::modelFromText(
+        "BOUNDS FROM -1, -1, -1 TO 1, 1, 1\nPOINT 1 AT -0.5, 0, 0\nPOINT -1 AT 0.5, 0, 0\nPOINT 0.5 AT 0, 0.5, 0.25\n");
+    ASSERT_TRUE(model);
+    const std::function<Ref<Group>()> builders[] = {
+        [&] { return makeFieldLines(*model, 20); },
+        [&] {
+            Random15 generator;
+            return makeHedgehog(*model, 5000, generator);
+        },
+        [&] { return makePotentialSurface(*model, 0.5, 0); },
+    };
+    for (const auto& build : builders) {
+        const Ref<Group> unwatched = build();
+        ASSERT_TRUE(unwatched);
+        std::atomic<bool> stop{true};
+        const BuildStopScope scope(stop);
+        EXPECT_THROW(build(), BuildStopped);
+        stop = false;
+        const Ref<Group> watched = build();
+        ASSERT_TRUE(watched);
+        EXPECT_EQ(testing::firstDifference(testing::exactForm(*unwatched), testing::exactForm(*watched)), "");
     }
 }
 

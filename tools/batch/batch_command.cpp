@@ -178,6 +178,34 @@ bool optionsFitMode(const std::vector<std::string>& arguments, const Command& co
     return error.empty();
 }
 
+// "probe MODEL X Y Z [X Y Z...]" or "flux MODEL X Y Z R": the numbers after the model read
+// as the words of probe requests or of one Gauss sphere.
+std::optional<Command> parseReadingCommand(const std::vector<std::string>& arguments, std::string& error) {
+    Command command;
+    const bool probe = arguments[0] == "probe";
+    command.mode = probe ? Mode::Probe : Mode::Flux;
+    command.modelPath = arguments[1];
+    const std::size_t numbers = arguments.size() - 2;
+    if (probe ? numbers == 0 || numbers % 3 != 0 : numbers != 4) {
+        error = probe ? "probe needs a model and X Y Z for each point" : "flux needs a model, then X Y Z R";
+        return std::nullopt;
+    }
+    for (std::size_t at = 2; at < arguments.size(); at += probe ? 3 : 4) {
+        std::vector<std::string> words{probe ? "probe" : "gauss"};
+        words.insert(words.end(), arguments.begin() + static_cast<std::ptrdiff_t>(at),
+                     arguments.begin() + static_cast<std::ptrdiff_t>(at + (probe ? 3 : 4)));
+        std::size_t first = 0;
+        const std::optional<ParsedRequest> request = parseRequest(words, first, error);
+        if (!request) {
+            error = probe ? "probe needs three finite numbers X Y Z for each point"
+                          : "flux needs three finite numbers X Y Z for the centre and a radius R above 0";
+            return std::nullopt;
+        }
+        command.requests.push_back(*request);
+    }
+    return command;
+}
+
 }  // namespace
 
 const char* usageText() {
@@ -187,16 +215,23 @@ const char* usageText() {
            "       kelvaro-batch obj MODEL [REQUEST...] [-o FILE.obj]\n"
            "       kelvaro-batch png MODEL [REQUEST...] -o FILE.png [--size WxH] [--turn X Y]\n"
            "       kelvaro-batch stats MODEL [REQUEST...]   build time and size of each request\n"
+           "       kelvaro-batch probe MODEL X Y Z [X Y Z...]   the potential and the field at each point\n"
+           "       kelvaro-batch flux MODEL X Y Z R   the flux out through the sphere of radius R round X Y Z\n"
            "REQUEST is one of:\n"
            "  lines N            field lines, N per charge (1 to 100)\n"
+           "  lines N accurate   the same traced accurately (the default of --style teaching)\n"
+           "  lines N euler      the same traced by the program's own tracer (the default otherwise)\n"
            "  hedgehog N         N hedgehog lines (1 to 100000)\n"
            "  surface V leave    the equipotential surface of V (-10 to 10), normals along the field\n"
            "  surface V enter    the same with normals against the field\n"
+           "  probe X Y Z        a probe in the box, labelled with the potential and the field there\n"
+           "  gauss X Y Z R      a Gauss sphere, coloured by the field's outward component\n"
            "  plane AXIS [OFFSET] the plane x, y or z = OFFSET (default: through the box's centre): the\n"
            "                     potential's colours, equipotential lines and, if asked, field lines\n"
-           "After lines N: proportional (a charge q gets round(N |q| / max|q|) lines, at least 1 but\n"
-           "for q = 0) and strength (each point coloured by log10 |E|); after hedgehog N: strength.\n"
-           "After plane AXIS [OFFSET], in any order:\n"
+           "After lines N, in any order, each once: accurate or euler (the tracer), proportional (a\n"
+           "charge q gets round(N |q| / max|q|) lines, at least 1 but for q = 0) and strength (each\n"
+           "point coloured by log10 |E|); after hedgehog N: strength.\n"
+           "After plane AXIS [OFFSET], in any order, each once:\n"
            "  levels N           N equipotential lines spread as the colours are (0 to 100, default 15)\n"
            "  potentials V,V,... the equipotential lines of these potentials instead (no blanks)\n"
            "  fieldlines N       N field lines round each charge in the plane (0 to 100, default 0)\n"
@@ -253,6 +288,8 @@ std::optional<Command> parseCommand(const std::vector<std::string>& arguments, s
         command.mode = Mode::Gif;
     } else if (mode == "stats") {
         command.mode = Mode::Stats;
+    } else if (mode == "probe" || mode == "flux") {
+        return parseReadingCommand(arguments, error);
     } else {
         error = "unknown command \"" + mode + "\"";
         return std::nullopt;
@@ -274,6 +311,7 @@ std::optional<Command> parseCommand(const std::vector<std::string>& arguments, s
         command.requests.push_back(*request);
     }
     if (!optionsFitMode(arguments, command, error)) return std::nullopt;
+    for (ParsedRequest& request : command.requests) settleLineMethod(request, command.picture.style == PictureStyle::Teaching);
     return command;
 }
 

@@ -11,7 +11,7 @@
 
 namespace kelvaro::batch {
 
-enum class Mode { Info, Print, Obj, Png, Gif, Stats };
+enum class Mode { Info, Print, Obj, Png, Gif, Stats, Probe, Flux };
 
 // A turntable's frames, and the shortest time a frame may show (browsers show shorter
 // ones slower).
@@ -23,7 +23,7 @@ inline constexpr double maxFrameSeconds = 655.35;
 struct Command {
     Mode mode;
     std::string modelPath;
-    std::vector<ParsedRequest> requests;
+    std::vector<ParsedRequest> requests;  // probe and flux: the probes and the Gauss sphere to read
     std::string outputPath;  // -o: the file to write (png and gif need one; obj without writes to standard output)
     PictureOptions picture;  // --size, --turn, --fit, --zoom, --samples, --style, --background: png and gif only
     int frames = 36;         // --frames, gif only

@@ -12,6 +12,8 @@
 #include "tools/batch/obj_files.h"
 #include "tools/batch/obj_writer.h"
 #include "tools/batch/request_stats.h"
+#include "viz/gauss_flux.h"
+#include "viz/probe.h"
 #include "viz/worker_threads.h"
 
 namespace kelvaro::batch {
@@ -45,11 +47,31 @@ Visualisation build(const Model& model, const ParsedRequest& request, int number
         case VisualisationRequest::Kind::FieldLines: result.name = "field_lines" + suffix; break;
         case VisualisationRequest::Kind::Hedgehog: result.name = "hedgehog" + suffix; break;
         case VisualisationRequest::Kind::Surface: result.name = "surface" + suffix; break;
+        case VisualisationRequest::Kind::Probe: result.name = "probe" + suffix; break;
+        case VisualisationRequest::Kind::GaussSphere: result.name = "gauss_sphere" + suffix; break;
         case VisualisationRequest::Kind::Plane: result.name = "plane" + suffix; break;
     }
     result.group = buildRequest(request, model, nullptr, options);
     if (!result.group) std::fputs(failureLines(request, &model).c_str(), err);
     return result;
+}
+
+// The probe command: the potential and the field at each point, every digit.
+void printProbes(const Model& model, const std::vector<ParsedRequest>& probes, std::FILE* out) {
+    for (const ParsedRequest& probe : probes) std::fputs(probeNumbers(probeAt(model, probe.point)).c_str(), out);
+}
+
+// The flux command: the line the window says, then its numbers with every digit; a
+// sphere too near a charge is told on `err` and fails.
+int printFlux(const Model& model, const ParsedRequest& sphere, const BuildOptions& options, std::FILE* out,
+              std::FILE* err) {
+    const SphereFlux flux = fluxThroughSphere(model, sphere.point, sphere.radius, options);
+    if (!flux.known) {
+        std::fputs(fluxLine(flux).c_str(), err);
+        return Failure;
+    }
+    std::fputs((fluxLine(flux) + fluxNumbers(flux)).c_str(), out);
+    return Success;
 }
 
 }  // namespace
@@ -70,6 +92,11 @@ int runCommand(const Command& command, std::FILE* out, std::FILE* err, const Bui
         listWarnings(read, command.modelPath, out);
         return Success;
     }
+    if (command.mode == Mode::Probe) {
+        printProbes(*model, command.requests, out);
+        return Success;
+    }
+    if (command.mode == Mode::Flux) return printFlux(*model, command.requests.front(), options, out, err);
     const Ref<Group> scene = model->buildModelGeometry();
     if (!scene) {
         std::fputs("Failed to render model", err);
