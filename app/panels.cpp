@@ -5,6 +5,7 @@
 #include "app/explore_commands.h"
 #include "app/load_model_dialog.h"
 #include "app/placement_dialogs.h"
+#include "app/plane_dialog.h"
 #include "app/save_model_dialog.h"
 #include "app/scene_mouse.h"
 #include "app/shell.h"
@@ -43,6 +44,8 @@ void buildCommandPanel(int window) {
     commandPanel->add_checkbox_to_panel(explore, "Probe", &probeClicks);
     commandPanel->add_button_to_panel(explore, "Probe...", ProbeCommand, commandButtonPressed);
     commandPanel->add_button_to_panel(explore, "Add Gauss Surface...", GaussSphereCommand, commandButtonPressed);
+    commandPanel->add_button_to_panel(explore, "Add Plane...", AddPlaneCommand, commandButtonPressed);
+    commandPanel->add_checkbox_to_panel(explore, "Charge labels", &chargeLabels);
     commandPanel->set_main_gfx_window(window);
 }
 
@@ -73,6 +76,7 @@ void commandButtonPressed(int id) {
         case SaveModelCommand: saveModelDialog->show(); break;
         case ProbeCommand: probeDialog->show(); break;
         case GaussSphereCommand: gaussSphereDialog->show(); break;
+        case AddPlaneCommand: planeDialog->show(); break;
         default: break;
     }
 }

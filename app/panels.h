@@ -16,8 +16,8 @@ enum CommandId { LoadModelCommand = 1000, AddFieldLinesCommand = 1001, AddHedgeh
                  ResetViewCommand = 1007,
                  // The view panel's Fit, below Reset View, and the message line's Messages...
                  FitViewCommand = 1008, MessagesCommand = 1009,
-                 // The Explore panel's probe and Gauss sphere.
-                 ProbeCommand = 1010, GaussSphereCommand = 1011 };
+                 // The Explore panel's probe and Gauss sphere, plane and charge labels.
+                 ProbeCommand = 1010, GaussSphereCommand = 1011, AddPlaneCommand = 1012 };
 
 // Builds the command panel on the right side of `window`: the five buttons, then the
 // Explore panel below them.

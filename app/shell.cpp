@@ -17,6 +17,7 @@
 #include "app/messages.h"
 #include "app/messages_dialog.h"
 #include "app/panels.h"
+#include "app/plane_dialog.h"
 #include "app/save_model_dialog.h"
 #include "app/scene_mouse.h"
 #include "app/session.h"
@@ -40,6 +41,7 @@ float& viewZoom = mainView.zoom;
 float& viewNear = mainView.nearPlane;
 float& viewFar = mainView.farPlane;
 int teachingStyle = 0;
+int chargeLabels = 0;
 
 std::unique_ptr<LoadModelDialog> loadModelDialog;
 std::unique_ptr<FieldLinesDialog> fieldLinesDialog;
@@ -64,7 +66,7 @@ constexpr unsigned char teachingStyleKey = 't';
 constexpr int largePictureScale = 2;
 constexpr int largePictureSamples = 2;
 
-FrameLook windowLook(int lineScale = 1) { return {teachingStyle != 0, false, lineScale}; }
+FrameLook windowLook(int lineScale = 1) { return {teachingStyle != 0, false, lineScale, chargeLabels != 0}; }
 
 void createDialogs() {
     loadModelDialog = std::make_unique<LoadModelDialog>("Load Model File", loadModelAction);
@@ -78,6 +80,7 @@ void createDialogs() {
     probeDialog = std::make_unique<PlacementDialog>("Probe", placeProbeAction, false);
     gaussSphereDialog = std::make_unique<PlacementDialog>("Add Gauss Surface", addGaussSphereAction, true);
     messagesDialog = std::make_unique<MessagesDialog>("Messages");
+    planeDialog = std::make_unique<PlaneDialog>("Add Plane", addPlaneAction);
 }
 
 // Draws the current view into the main window's back buffer, reads the scene area back
@@ -137,7 +140,7 @@ std::vector<int> programWindows() {
     for (const Dialog* dialog : std::initializer_list<const Dialog*>{
              loadModelDialog.get(), fieldLinesDialog.get(), hedgehogDialog.get(), potentialSurfaceDialog.get(),
              editChargesDialog.get(), visualisationsDialog.get(), saveModelDialog.get(), probeDialog.get(),
-             gaussSphereDialog.get(), messagesDialog.get()}) {
+             gaussSphereDialog.get(), messagesDialog.get(), planeDialog.get()}) {
         if (dialog) windows.push_back(dialog->window()->get_glut_window_id());
     }
     return windows;
@@ -198,6 +201,7 @@ void cleanupAtExit() {
     probeDialog.reset();
     gaussSphereDialog.reset();
     messagesDialog.reset();
+    planeDialog.reset();
 }
 
 void buildUserInterface(int argc, char** argv) {

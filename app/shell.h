@@ -40,6 +40,9 @@ extern float& viewFar;             // far clipping distance
 extern int teachingStyle;
 // After the style changed (the check box's callback): remembers it.
 void teachingStyleChanged(int id);
+// Each charge's value beside it (1 on, 0 off): the live variable of the Explore panel's
+// "Charge labels" check box.
+extern int chargeLabels;
 
 // The four dialogs, made at start and deleted at exit.
 extern std::unique_ptr<LoadModelDialog> loadModelDialog;

@@ -18,12 +18,17 @@ FieldLinesDialog::FieldLinesDialog(const char* title, Action action) : Dialog(ti
     tracerList_ = window()->add_listbox("Tracer", nullptr, TracerListId, dialogButtonControl);
     tracerList_->add_item(0, "Euler steps");
     tracerList_->add_item(1, "Accurate");
+    proportionalBox_ = window()->add_checkbox("In proportion to charge", nullptr, ProportionalBoxId, dialogButtonControl);
+    strengthBox_ = window()->add_checkbox("Colour by strength", nullptr, StrengthBoxId, dialogButtonControl);
     buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
 }
 
 VisualisationRequest FieldLinesDialog::request() const {
+    // Lines start round every charge; the charge list only shows which charges exist.
     VisualisationRequest lines{VisualisationRequest::Kind::FieldLines, linesField_->get_int_val()};
     lines.method = tracerList_->get_int_val() == 1 ? FieldLineMethod::Accurate : FieldLineMethod::Euler;
+    lines.proportional = proportionalBox_->get_int_val() != 0;
+    lines.strengthColours = strengthBox_->get_int_val() != 0;
     return lines;
 }
 
@@ -41,7 +46,14 @@ void FieldLinesDialog::setChargeCount(int n) {
 HedgehogDialog::HedgehogDialog(const char* title, Action action) : Dialog(title, action) {
     countField_ = window()->add_edittext("Number of lines", GLUI_EDITTEXT_INT, nullptr, CountFieldId, dialogButtonControl);
     countField_->set_int_limits(1, maxHedgehogLines, GLUI_LIMIT_CLAMP);
+    strengthBox_ = window()->add_checkbox("Colour by strength", nullptr, StrengthBoxId, dialogButtonControl);
     buttons_ = addButtonRow(OkId, CancelId, dialogButtonControl);
+}
+
+VisualisationRequest HedgehogDialog::request() const {
+    VisualisationRequest request{VisualisationRequest::Kind::Hedgehog, countField_->get_int_val()};
+    request.strengthColours = strengthBox_->get_int_val() != 0;
+    return request;
 }
 
 PotentialSurfaceDialog::PotentialSurfaceDialog(const char* title, Action action) : Dialog(title, action) {
@@ -110,10 +122,10 @@ void addFieldLinesAction(Dialog* dialog, int id) {
 
 void addHedgehogAction(Dialog* dialog, int id) {
     if (id == HedgehogDialog::OkId) {
-        GLUI_EditText& field = *static_cast<HedgehogDialog*>(dialog)->countField();
-        const int count = field.get_int_val();
-        tellLimitedValue(field);
-        buildWhileBusy(dialog, [&] { programSession->add({VisualisationRequest::Kind::Hedgehog, count}); });
+        auto* hedgehog = static_cast<HedgehogDialog*>(dialog);
+        const VisualisationRequest request = hedgehog->request();
+        tellLimitedValue(*hedgehog->countField());
+        buildWhileBusy(dialog, [&] { programSession->add(request); });
     }
     closeDialog(dialog);
 }

@@ -5,6 +5,7 @@
 #include "app/dialog.h"
 #include "viz/visualisation_request.h"
 
+class GLUI_Checkbox;
 class GLUI_EditText;
 class GLUI_Listbox;
 
@@ -12,7 +13,8 @@ namespace kelvaro {
 
 class FieldLinesDialog : public Dialog {
 public:
-    enum ControlId { LinesFieldId = 2100, ChargeListId = 2101, OkId = 2102, CancelId = 2103, TracerListId = 2104 };
+    enum ControlId { LinesFieldId = 2100, ChargeListId = 2101, OkId = 2102, CancelId = 2103, TracerListId = 2104,
+                     ProportionalBoxId = 2110, StrengthBoxId = 2111 };
 
     FieldLinesDialog(const char* title, Action action);
 
@@ -24,7 +26,8 @@ public:
     // charge numbers 1 to n; items are added or removed at the end only.
     void setChargeCount(int n);
 
-    // The field lines that the controls ask for: their number a charge and their tracer.
+    // The field lines that the controls ask for: their number a charge, their tracer, and
+    // whether they are in proportion to charge and coloured by strength.
     VisualisationRequest request() const;
 
     GLUI_EditText* linesField() const { return linesField_; }
@@ -32,25 +35,34 @@ public:
     // The tracer: item 0 the program's own (Euler steps), item 1 Accurate.
     GLUI_Listbox* tracerList() const { return tracerList_; }
     int listedCharges() const { return listedCharges_; }
+    // "In proportion to charge": the number is that of the largest charge.
+    GLUI_Checkbox* proportionalBox() const { return proportionalBox_; }
+    GLUI_Checkbox* strengthBox() const { return strengthBox_; }
 
 private:
     GLUI_EditText* linesField_;
     GLUI_Listbox* chargeList_;
     GLUI_Listbox* tracerList_;
+    GLUI_Checkbox* proportionalBox_;
+    GLUI_Checkbox* strengthBox_;
     ButtonRow buttons_;
     int listedCharges_ = 0;
 };
 
 class HedgehogDialog : public Dialog {
 public:
-    enum ControlId { CountFieldId = 2200, OkId = 2202, CancelId = 2203 };
+    enum ControlId { CountFieldId = 2200, OkId = 2202, CancelId = 2203, StrengthBoxId = 2210 };
 
     HedgehogDialog(const char* title, Action action);
 
     GLUI_EditText* countField() const { return countField_; }
+    GLUI_Checkbox* strengthBox() const { return strengthBox_; }
+    // The hedgehog the controls ask for.
+    VisualisationRequest request() const;
 
 private:
     GLUI_EditText* countField_;
+    GLUI_Checkbox* strengthBox_;
     ButtonRow buttons_;
 };
 

@@ -29,7 +29,7 @@ constexpr int sceneHeight = startSceneHeight;
 // The level whose surface crosses the most cells of the cloud's grid (about 16000 triangles).
 constexpr float widestSurfaceLevel = 6.0f;
 
-enum Visualisations { ModelOnly = 0, FieldLines = 1, Hedgehog = 2, Surface = 4 };
+enum Visualisations { ModelOnly = 0, FieldLines = 1, Hedgehog = 2, Surface = 4, Plane = 8 };
 
 // Loads the cloud afresh and adds the requested visualisations at the dialogs' limits.
 void buildScene(int visualisations) {
@@ -41,6 +41,8 @@ void buildScene(int visualisations) {
     if (visualisations & FieldLines) programSession->add({Kind::FieldLines, 100});
     if (visualisations & Hedgehog) programSession->add({Kind::Hedgehog, 100000});
     if (visualisations & Surface) programSession->add({Kind::Surface, 0, widestSurfaceLevel, 0});
+    // A plane through the centre: its 256 x 256 coloured samples and 15 equipotential lines.
+    if (visualisations & Plane) programSession->add({Kind::Plane});
 }
 
 void BM_Frame(benchmark::State& state) {
@@ -60,6 +62,7 @@ BENCHMARK(BM_Frame)
     ->Arg(Hedgehog)
     ->Arg(Surface)
     ->Arg(FieldLines | Hedgehog | Surface)
+    ->Arg(Plane)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(2.0);
@@ -80,10 +83,11 @@ int main(int argc, char** argv) {
     setUpLighting();
     viewAspect = aspectRatio(sceneWidth, sceneHeight);
     glViewport(0, 0, sceneWidth, sceneHeight);
-    // GLUT shows the window on its first event pass; drawing before that is discarded.
-    glutMainLoopEvent();
+    // The display function draws the session's scene, from the first event pass on.
     Session session;
     programSession = &session;
+    // GLUT shows the window on its first event pass; drawing before that is discarded.
+    glutMainLoopEvent();
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

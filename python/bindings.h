@@ -13,8 +13,10 @@
 #include <pybind11/pybind11.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
 #include <typeinfo>
@@ -22,6 +24,8 @@
 
 #include "common/vector3.h"
 #include "model/model.h"
+#include "scene/group.h"
+#include "viz/visualisation_request.h"
 
 namespace kelvaro::python {
 
@@ -38,6 +42,31 @@ void bindBuilders(py::module_& module, ModelClass& model);
 void bindPicture(py::module_& module, ModelClass& model);
 // Model.probe and Model.flux.
 void bindProbe(ModelClass& model);
+// Plane, and Model.plane (plane_binding.cpp).
+void bindPlane(py::module_& module, ModelClass& model);
+
+// ---- lines
+
+// Lines as NumPy arrays (kelvaro.Lines): `points` (P, 3) float32 and `offsets` (L + 1,)
+// int64; line i is points[offsets[i]:offsets[i + 1]].
+struct Lines {
+    py::array_t<float> points;
+    py::array_t<std::int64_t> offsets;
+};
+// Every PolyLine below `built` as a line of its points and every Line as a line of two, in
+// drawing order.
+Lines linesOf(const Group& built);
+
+// The seed sets that field lines of `lines` (a FieldLines request) start from, read from
+// the seed file `seeds` as readSeeds does (its errors raised): the set of its count, or
+// for lines in proportion the set of each count a charge gets. Needs the interpreter.
+using SeedSets = std::map<int, std::unique_ptr<Vector3[]>>;
+SeedSets seedSetsFor(const Model& model, const VisualisationRequest& lines, const py::handle& seeds);
+// The field lines of `lines` from those sets, as buildRequest builds them (in proportion,
+// coloured by strength, by their tracer); needs no interpreter. An empty Ref when memory
+// runs out.
+Ref<Group> buildFieldLines(const Model& model, const VisualisationRequest& lines, const SeedSets& sets,
+                           const BuildOptions& options = {});
 
 // ---- numbers and words
 
@@ -151,3 +180,4 @@ public:
     }
 
 KELVARO_PYTHON_CLASS(kelvaro::Model)
+KELVARO_PYTHON_CLASS(kelvaro::python::Lines)

@@ -11,19 +11,16 @@
 #include "python/bindings.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "scene/shaded_primitives.h"
 #include "viz/field_lines.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
 #include "viz/request_grammar.h"
 #include "viz/visualisation_request.h"
+#include "viz/strength_colours.h"
 
 namespace kelvaro::python {
 namespace {
-
-struct Lines {
-    py::array_t<float> points;
-    py::array_t<std::int64_t> offsets;
-};
 
 struct Surface {
     py::array_t<float> vertices;
@@ -34,7 +31,6 @@ struct Surface {
 }  // namespace
 }  // namespace kelvaro::python
 
-KELVARO_PYTHON_CLASS(kelvaro::python::Lines)
 KELVARO_PYTHON_CLASS(kelvaro::python::Surface)
 
 namespace kelvaro::python {
@@ -59,7 +55,8 @@ void store(float* to, const Vector3& p) {
     to[2] = p.z;
 }
 
-// Every PolyLine of `built` as a line of its points and every Line as a line of two.
+}  // namespace
+
 Lines linesOf(const Group& built) {
     py::ssize_t lineCount = 0;
     py::ssize_t pointCount = 0;
@@ -95,6 +92,36 @@ Lines linesOf(const Group& built) {
     forEachLeaf(built, copy);
     return lines;
 }
+
+SeedSets seedSetsFor(const Model& model, const VisualisationRequest& lines, const py::handle& seeds) {
+    SeedSets sets;
+    const std::vector<int> counts =
+        lines.proportional ? proportionalLineCounts(model, lines.count) : std::vector<int>{lines.count};
+    for (const int count : counts) {
+        if (count > 0 && !sets.contains(count)) sets[count] = readSeeds(seeds, count);
+    }
+    return sets;
+}
+
+Ref<Group> buildFieldLines(const Model& model, const VisualisationRequest& lines, const SeedSets& sets,
+                           const BuildOptions& options) {
+    Ref<Group> built;
+    if (lines.proportional) {
+        const SeedReader fromSets = [&](int count) {
+            auto set = std::make_unique<Vector3[]>(static_cast<std::size_t>(count));
+            std::copy(sets.at(count).get(), sets.at(count).get() + count, set.get());
+            return set;
+        };
+        built = makeProportionalFieldLines(model, lines.count, lines.method, fromSets, options);
+    } else {
+        const std::span<const Vector3> directions(sets.at(lines.count).get(), static_cast<std::size_t>(lines.count));
+        built = makeFieldLines(model, directions, lines.method, options);
+    }
+    if (built && lines.strengthColours) built = shadedByStrength(model, *built, options);
+    return built;
+}
+
+namespace {
 
 // A corner with its normal, bit by bit: corners that share both are one vertex.
 struct Corner {
@@ -156,16 +183,43 @@ Ref<Group> built(Build build) {
     return result;
 }
 
-Lines fieldLines(const Model& model, const py::object& perCharge, const py::object& seeds, const py::object& methodWord) {
-    const auto count = static_cast<int>(integerIn(perCharge, 1, maxLinesPerCharge, "per_charge"));
+// The colour of every point of `built`'s lines, in linesOf's order, as (P, 3) float32: the
+// lines of a group that shadedByStrength made are ShadedPolyLines and ShadedLines.
+py::array_t<float> pointColoursOf(const Group& built, py::ssize_t pointCount) {
+    py::array_t<float> colours({pointCount, py::ssize_t{3}});
+    float* colour = colours.mutable_data();
+    auto copy = [&](const SceneObject& leaf) {
+        if (leaf.typeCode() == PolyLineType) {
+            const auto& line = static_cast<const ShadedPolyLine&>(leaf);
+            for (std::int32_t i = 0; i < line.count(); ++i, colour += 3) store(colour, line.colour(i));
+        } else if (leaf.typeCode() == LineType) {
+            const auto& line = static_cast<const ShadedLine&>(leaf);
+            store(colour, line.startColour);
+            store(colour + 3, line.endColour);
+            colour += 6;
+        }
+    };
+    forEachLeaf(built, copy);
+    return colours;
+}
+
+py::object fieldLines(const Model& model, const py::object& perCharge, const py::object& seeds,
+                      const py::object& methodWord, const py::object& proportional, const py::object& strength) {
+    VisualisationRequest request{VisualisationRequest::Kind::FieldLines};
+    request.count = static_cast<int>(integerIn(perCharge, 1, maxLinesPerCharge, "per_charge"));
     const std::string method = textOf(methodWord, "method");
     if (method != "euler" && method != "accurate") {
         throw py::value_error("method must be \"euler\" or \"accurate\", not \"" + method + "\"");
     }
-    const FieldLineMethod tracer = method == "accurate" ? FieldLineMethod::Accurate : FieldLineMethod::Euler;
-    const std::unique_ptr<Vector3[]> directions = readSeeds(seeds, count);
-    const std::span<const Vector3> seedSpan(directions.get(), static_cast<std::size_t>(count));
-    return linesOf(*built([&] { return makeFieldLines(model, seedSpan, tracer); }));
+    request.method = method == "accurate" ? FieldLineMethod::Accurate : FieldLineMethod::Euler;
+    request.proportional = flagOf(proportional, "proportional");
+    request.strengthColours = flagOf(strength, "strength");
+    const SeedSets sets = seedSetsFor(model, request, seeds);
+    const Ref<Group> lines = built([&] { return buildFieldLines(model, request, sets); });
+    Lines result = linesOf(*lines);
+    if (!request.strengthColours) return py::cast(std::move(result));
+    py::array_t<float> colours = pointColoursOf(*lines, result.points.shape(0));
+    return py::make_tuple(std::move(result), std::move(colours));
 }
 
 py::tuple hedgehog(const Model& model, const py::object& count, const py::object& generator) {
@@ -292,9 +346,10 @@ void bindBuilders(py::module_& module, ModelClass& model) {
         });
 
     model.def("field_lines", &fieldLines, py::arg("per_charge"), py::arg("seeds") = py::none(),
-              py::arg("method") = "euler",
-              "field_lines(per_charge: int, seeds: str | bytes | os.PathLike | None = None, method: str = 'euler')\n"
-              "    -> Lines\n\n"
+              py::arg("method") = "euler", py::kw_only(), py::arg("proportional") = false, py::arg("strength") = false,
+              "field_lines(per_charge: int, seeds: str | bytes | os.PathLike | None = None, method: str = 'euler', *,\n"
+              "            proportional: bool = False, strength: bool = False)\n"
+              "    -> Lines | tuple[Lines, numpy.ndarray]\n\n"
               "Traces per_charge lines (1 to 100) from every charge, as Add Field Lines does: started at\n"
               "the charge radius, 0.01 in model units, around each charge in the directions of the seed\n"
               "file `seeds` (default: kelvaro.seed_file(), the ElectronData installed with the module),\n"
@@ -305,10 +360,15 @@ void bindBuilders(py::module_& module, ModelClass& model) {
               "of the line plus 0.05 (on the axis of a dipole, about a fifth of the box's side). A line\n"
               "starting at a charge outside the box is its start and that one step. `method` 'accurate'\n"
               "takes error-controlled Runge-Kutta steps, each line ending exactly on the box's face or at\n"
-              "the stop distance of the charge it meets. Lines of one recorded point are left out.\n\n"
+              "the stop distance of the charge it meets. Lines of one recorded point are left out.\n"
+              "With `proportional`, a charge q gets round(per_charge |q| / max|q|) lines (at least one\n"
+              "unless q is 0), started at the seed file's set of that many directions. With `strength`\n"
+              "the answer is (lines, colours): colours (P, 3) float32, each point's colour by log10 |E|\n"
+              "as the program draws it (viridis over the model's strength scale).\n\n"
               "Raises TypeError / ValueError for a count that is no whole number from 1 to 100 or another\n"
-              "method; OSError when the seed file cannot be opened, ValueError when it holds no set of\n"
-              "that many directions; KeyboardInterrupt on Ctrl+C.\n\n"
+              "method, TypeError for options that are not True or False; OSError when the seed file\n"
+              "cannot be opened, ValueError when it holds no set of that many directions;\n"
+              "KeyboardInterrupt on Ctrl+C.\n\n"
               "Example: lines = model.field_lines(20, method=\"accurate\"); lines[0]  # (n, 3) float32");
     model.def("hedgehog", &hedgehog, py::arg("count"), py::arg("generator") = py::none(),
               "hedgehog(count: int, generator: int | None = None) -> tuple[Lines, int]\n\n"

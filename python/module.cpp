@@ -317,4 +317,5 @@ PYBIND11_MODULE(_kelvaro, module) {
     bindBuilders(module, model);
     bindPicture(module, model);
     bindProbe(model);
+    bindPlane(module, model);
 }

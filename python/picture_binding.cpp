@@ -7,7 +7,6 @@
 #include <mutex>
 #include <new>
 #include <optional>
-#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,7 +14,6 @@
 #include "python/bindings.h"
 #include "render/offscreen_picture.h"
 #include "render/picture_file.h"
-#include "viz/field_lines.h"
 #include "viz/request_grammar.h"
 
 namespace kelvaro::python {
@@ -53,7 +51,7 @@ ParsedRequest requestOf(const py::handle& given) {
     if (request->clamped) {
         throw py::value_error("request \"" + text +
                               "\": the number is outside the limits (1 to 100 lines a charge, 1 to 100000 "
-                              "hedgehog lines, levels from -10 to 10)");
+                              "hedgehog lines, levels from -10 to 10, 0 to 100 plane levels and field lines)");
     }
     return *request;
 }
@@ -82,7 +80,7 @@ std::pair<py::object, py::object> pairOf(const py::handle& value, const char* wh
 }
 
 struct PictureArguments {
-    py::object size, turn, fit, zoom, samples, style, background;
+    py::object size, turn, fit, zoom, samples, style, background, labels, legend;
 };
 
 PictureOptions optionsOf(const PictureArguments& given) {
@@ -105,13 +103,15 @@ PictureOptions optionsOf(const PictureArguments& given) {
     options.samples = static_cast<int>(integerIn(given.samples, 1, maxSamples, "samples"));
     options.style = named(given.style, pictureStyleNames, "style");
     options.background = named(given.background, pictureBackgroundNames, "background");
+    options.chargeLabels = flagOf(given.labels, "labels");
+    options.legend = flagOf(given.legend, "legend");
     return options;
 }
 
 // The picture of `model` with `requests`, as kelvaro-batch png draws it, rows from the
-// bottom; field lines from the seed directions `seeds` holds, one set a field-line request.
-Picture drawn(const Model& model, const std::vector<ParsedRequest>& requests,
-              const std::vector<std::unique_ptr<Vector3[]>>& seeds, const PictureOptions& options) {
+// bottom; field lines from the seed sets `seeds` holds, one entry a request.
+Picture drawn(const Model& model, const std::vector<ParsedRequest>& requests, const std::vector<SeedSets>& seeds,
+              const PictureOptions& options) {
     std::string why;
     if (options.fit && !pictureCameras(options, model.bounds(), 1, why)) throw py::value_error("cannot frame the model: " + why);
     std::vector<Picture> pictures;
@@ -123,11 +123,9 @@ Picture drawn(const Model& model, const std::vector<ParsedRequest>& requests,
         Random15 generator;
         for (std::size_t r = 0; r < requests.size() && scene; ++r) {
             const ParsedRequest& request = requests[r];
-            const Ref<Group> built =
-                request.kind == VisualisationRequest::Kind::FieldLines
-                    ? makeFieldLines(model, std::span(seeds[r].get(), static_cast<std::size_t>(request.count)),
-                                     request.method)
-                    : buildRequest(request, model, &generator);
+            const Ref<Group> built = request.kind == VisualisationRequest::Kind::FieldLines
+                                         ? buildFieldLines(model, request, seeds[r])
+                                         : buildRequest(request, model, &generator);
             if (built) {
                 scene->add(*built);
             } else {
@@ -209,12 +207,13 @@ py::object picture(const Model& model, const py::object& requestWords, const Pic
     for (const py::handle request : py::reinterpret_borrow<py::iterator>(items)) requests.push_back(requestOf(request));
     const PictureOptions options = optionsOf(arguments);
     const bool wanted = flagOf(asPicture, "as_picture");
-    std::vector<std::unique_ptr<Vector3[]>> seedSets(requests.size());
+    std::vector<SeedSets> seedSets(requests.size());
     for (std::size_t r = 0; r < requests.size(); ++r) {
         ParsedRequest& request = requests[r];
         settleLineMethod(request, options.style == PictureStyle::Teaching);
-        if (request.kind == VisualisationRequest::Kind::FieldLines) seedSets[r] = readSeeds(seeds, request.count);
-        // A probe outside the box is refused here, not taken for a lack of memory.
+        if (request.kind == VisualisationRequest::Kind::FieldLines) seedSets[r] = seedSetsFor(model, request, seeds);
+        // A probe outside the box or a plane that cannot be made is refused here, not taken
+        // for a lack of memory.
         std::string refused = requestProblem(request, model);
         if (!refused.empty()) {
             refused.pop_back();
@@ -270,33 +269,38 @@ void bindPicture(py::module_& module, ModelClass& model) {
         "picture",
         [](const Model& m, const py::object& requests, const py::object& size, const py::object& turn,
            const py::object& fit, const py::object& zoom, const py::object& samples, const py::object& style,
-           const py::object& background, const py::object& seeds, const py::object& asPicture) {
-            return picture(m, requests, {size, turn, fit, zoom, samples, style, background}, seeds, asPicture);
+           const py::object& background, const py::object& labels, const py::object& legend, const py::object& seeds,
+           const py::object& asPicture) {
+            return picture(m, requests, {size, turn, fit, zoom, samples, style, background, labels, legend}, seeds,
+                           asPicture);
         },
         py::arg("model"), py::arg("requests") = py::tuple(),
         py::arg("size") = py::make_tuple(startSceneWidth, startSceneHeight), py::arg("turn") = py::make_tuple(0, 0),
         py::kw_only(), py::arg("fit") = false, py::arg("zoom") = 1.0, py::arg("samples") = 1, py::arg("style") = "plain",
-        py::arg("background") = "dark", py::arg("seeds") = py::none(), py::arg("as_picture") = false,
+        py::arg("background") = "dark", py::arg("labels") = false, py::arg("legend") = false,
+        py::arg("seeds") = py::none(), py::arg("as_picture") = false,
         "picture(model: Model, requests: Iterable[str] = (), size: tuple[int, int] = (626, 520),\n"
         "        turn: tuple[float, float] = (0, 0), *, fit: bool = False, zoom: float = 1.0, samples: int = 1,\n"
-        "        style: str = 'plain', background: str = 'dark', seeds: path | None = None,\n"
-        "        as_picture: bool = False) -> numpy.ndarray | Picture\n\n"
+        "        style: str = 'plain', background: str = 'dark', labels: bool = False, legend: bool = False,\n"
+        "        seeds: path | None = None, as_picture: bool = False) -> numpy.ndarray | Picture\n\n"
         "The picture that kelvaro-batch png draws of `model` with `requests` and the same options,\n"
         "pixel for pixel, as an (H, W, 3) uint8 array (rows from the top), or as a kelvaro.Picture\n"
         "that shows itself in Jupyter with `as_picture`. By default the program's start view at\n"
         "`size` (width, height in pixels; sides up to 8192), turned by turn[0] degrees about the\n"
         "vertical axis and then turn[1] about the horizontal one. Requests are the batch tool's\n"
-        "words: \"lines 20\", \"hedgehog 1000\", \"surface 5 leave\", \"probe 0 0.5 0\", \"gauss 0 0 0 1\";\n"
-        "field lines read the seed file `seeds` (default: kelvaro.seed_file()) and are traced\n"
-        "accurately in the teaching style unless their words say \"euler\". `fit` places the camera so that the model's box\n"
-        "fills the picture, `zoom` scales the view (0.01 to 100, above 1 nearer), `samples` (1 to 4)\n"
-        "draws samples x samples times larger and averages down, `style` is \"plain\" or \"teaching\"\n"
+        "words: \"lines 20\", \"lines 20 accurate proportional strength\", \"hedgehog 1000\",\n"
+        "\"surface 5 leave\", \"plane z 0 fieldlines 8\", \"probe 0 0.5 0\", \"gauss 0 0 0 1\"; field lines\n"
+        "read the seed file `seeds` (default: kelvaro.seed_file()) and are traced accurately in the\n"
+        "teaching style unless their words say \"euler\". `fit` places the camera so that the model's\n"
+        "box fills the picture, `zoom` scales the view (0.01 to 100, above 1 nearer), `samples` (1 to\n"
+        "4) draws samples x samples times larger and averages down, `style` is \"plain\" or \"teaching\"\n"
         "(red and blue charges, arrows, wide smooth lines) and `background` \"dark\" or \"light\"\n"
-        "(white, with darker print colours). Drawn without a display through EGL, the interpreter\n"
-        "free meanwhile.\n\n"
+        "(white, with darker print colours), `labels` writes each charge's value beside it and\n"
+        "`legend` adds the colour bars of a plane's potential and of lines coloured by strength.\n"
+        "Drawn without a display through EGL, the interpreter free meanwhile.\n\n"
         "Raises TypeError / ValueError naming the argument for a wrong value (a request with a\n"
-        "number the batch tool would clamp, or with a NUL character, is refused whole), ValueError\n"
-        "when the box cannot be framed, OSError / ValueError for the seed file as field_lines does,\n"
+        "number the batch tool would clamp, or with a NUL character, is refused whole, as is a plane\n"
+        "the model's box does not hold), ValueError when the box cannot be framed, OSError / ValueError for the seed file as field_lines does,\n"
         "RuntimeError when no GL context can be had or the picture is too large for it;\n"
         "KeyboardInterrupt on Ctrl+C while the scene is built.\n\n"
         "Example: plt.imshow(kelvaro.picture(model, [\"lines 20\", \"surface 5 leave\"]))");

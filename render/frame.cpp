@@ -8,9 +8,11 @@
 #include <iterator>
 #include <numbers>
 
+#include "render/overlays.h"
 #include "render/print_colours.h"
 #include "render/teaching_style.h"
 #include "scene/group.h"
+#include "scene/shaded_primitives.h"
 
 namespace kelvaro {
 
@@ -45,6 +47,23 @@ void axisRotation(int axis, double degrees, Matrix& rotation) {
     rotation[b * 4 + a] = -s;
     rotation[b * 4 + b] = c;
 }
+
+// Draws the colour maps (ShadedGrids) below `object` on their own. Drawn again with the
+// rest of the scene, at the same depth, they then fail the depth test and keep these colours.
+void drawShadedGrids(const SceneObject& object) {
+    if (object.typeCode() == GroupType) {
+        const auto& group = static_cast<const Group&>(object);
+        for (std::int32_t i = 0; i < group.count(); ++i) drawShadedGrids(group.child(i));
+    } else if (object.typeCode() == ShadedGridType) {
+        object.draw();
+    }
+}
+
+// The backgrounds, and the light grey of texts over the dark one (over white they take
+// the dark one's grey).
+constexpr float white[3] = {1.0f, 1.0f, 1.0f};
+constexpr float darkGrey[3] = {0.1f, 0.1f, 0.1f};
+constexpr float lightGrey[3] = {0.85f, 0.85f, 0.85f};
 
 }  // namespace
 
@@ -93,11 +112,8 @@ void setUpLighting() {
 }
 
 void drawFrame(const Camera& camera, const Group* scene, const Model* model, const FrameLook& look) {
-    if (look.light) {
-        glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-    } else {
-        glClearColor(0.1f, 0.1f, 0.1f, 1.0f);
-    }
+    const float(&background)[3] = look.light ? white : darkGrey;
+    glClearColor(background[0], background[1], background[2], 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -110,21 +126,31 @@ void drawFrame(const Camera& camera, const Group* scene, const Model* model, con
     glEnable(GL_LIGHTING);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (!look.teaching && !look.light && look.lineScale == 1) {
+    if (!look.teaching && !look.light && look.lineScale == 1 && !look.chargeLabels && !look.legend) {
         if (scene) scene->draw();
         return;
     }
     glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT | GL_HINT_BIT);
-    const PrintColours printColours(look.light);
-    glLineWidth(static_cast<float>(look.lineScale * (look.teaching ? teachingLineWidth : 1)));
-    if (look.teaching) {
-        glEnable(GL_LINE_SMOOTH);
-        glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
-        // The opaque balls and arrowheads go first, so that the translucent surfaces
-        // drawn after them show them through.
-        if (model) drawTeachingMarks(*model, scene);
+    if (look.light && scene) drawShadedGrids(*scene);
+    const LegendBars bars = look.legend && scene && model ? legendBarsOf(*scene) : LegendBars{};
+    const float(&textColour)[3] = look.light ? darkGrey : lightGrey;
+    {
+        const PrintColours printColours(look.light);
+        glLineWidth(static_cast<float>(look.lineScale * (look.teaching ? teachingLineWidth : 1)));
+        if (look.teaching) {
+            glEnable(GL_LINE_SMOOTH);
+            glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+            // The opaque balls and arrowheads go first, so that the translucent surfaces
+            // drawn after them show them through.
+            if (model) drawTeachingMarks(*model, scene);
+        }
+        if (scene) scene->draw();
+        // The strength bar in print colours, as the lines it tells of.
+        if (bars.strength) drawLegend(*model, bars, {false, true}, textColour, look.lineScale);
     }
-    if (scene) scene->draw();
+    // The potential bar in the map's own colours, the labels on halos of the background's.
+    if (bars.potential) drawLegend(*model, bars, {true, false}, textColour, look.lineScale);
+    if (look.chargeLabels && model) drawChargeLabels(*model, look.lineScale, background);
     glPopAttrib();
 }
 

@@ -58,13 +58,20 @@ struct FrameLook {
     // Pixels per picture pixel along each side, for a picture drawn larger and averaged
     // down: lines are drawn that many times wider.
     int lineScale = 1;
+    // Each charge's value beside it ("+1", "-2"), in the colour of its teaching-style ball.
+    bool chargeLabels = false;
+    // The colour bars, with their values, of the colours the scene shows: the potential of
+    // a plane, the strength of lines coloured by it (see legendBarsOf).
+    bool legend = false;
 };
 
 // Clears the draw buffer to the dark grey background and draws `scene` (none: only the
 // background) into the current viewport as `camera` sees it. Lighting and blending stay
 // on afterwards; the viewport is not touched. A look other than the default also needs
 // the `model` the scene shows (the teaching style draws its charges; none: no charges and
-// no arrowheads) and restores the GL state it changes.
+// no arrowheads, no labels, no legend) and restores the GL state it changes. On the light
+// background the colour maps of planes keep their own colours: they are drawn first,
+// without print colours, and the rest of the scene after them.
 void drawFrame(const Camera& camera, const Group* scene, const Model* model = nullptr, const FrameLook& look = {});
 
 }  // namespace kelvaro

@@ -126,7 +126,8 @@ std::string fitCameras(std::span<Camera> cameras, const ABox& bounds, double hal
 }  // namespace
 
 FrameLook frameLook(const PictureOptions& options) {
-    return {options.style == PictureStyle::Teaching, options.background == PictureBackground::Light, options.samples};
+    return {options.style == PictureStyle::Teaching, options.background == PictureBackground::Light, options.samples,
+            options.chargeLabels, options.legend};
 }
 
 std::optional<std::vector<Camera>> pictureCameras(const PictureOptions& options, const ABox& bounds, int frames,

@@ -46,6 +46,8 @@ struct PictureOptions {
     int samples = 1;                   // drawn samples x samples times larger and averaged down, 1..maxSamples
     PictureStyle style = PictureStyle::Plain;
     PictureBackground background = PictureBackground::Dark;
+    bool chargeLabels = false;  // each charge's value beside it (FrameLook::chargeLabels)
+    bool legend = false;        // the colour bars of the colours shown (FrameLook::legend)
 };
 
 // The frame look of the options.

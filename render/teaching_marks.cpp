@@ -44,7 +44,7 @@ std::vector<Arrowhead> arrowheadsAt(const Model& model, const PolyLine& line, co
         const double step = std::sqrt(dx * dx + dy * dy + dz * dz);
         for (; next < places.size() && places[next] <= travelled + step; ++next) {
             const double t = step > 0.0 ? (places[next] - travelled) / step : 0.0;
-            Arrowhead arrow{{from.x + dx * t, from.y + dy * t, from.z + dz * t}, {0.0, 0.0, 0.0}};
+            Arrowhead arrow{{from.x + dx * t, from.y + dy * t, from.z + dz * t}, {0.0, 0.0, 0.0}, i - 1};
             const Vector3 field = model.fieldAt(Vector3{static_cast<float>(arrow.centre[0]),
                                                         static_cast<float>(arrow.centre[1]),
                                                         static_cast<float>(arrow.centre[2])});

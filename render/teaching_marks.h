@@ -3,6 +3,7 @@
 // the desktop frame draws them with OpenGL (teaching_style.h) and the browser edition
 // hands them to its WebGL page, so both show the same balls and arrowheads.
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -47,10 +48,12 @@ struct ChargeBall {
 std::vector<ChargeBall> chargeBalls(const Model& model, double diagonal);
 
 // An arrowhead: its centre and the unit direction it points in (zero on a segment of no
-// length: no arrowhead is drawn there).
+// length: no arrowhead is drawn there), and the point of its line where the segment it
+// sits on starts.
 struct Arrowhead {
     double centre[3];
     double along[3];
+    std::int32_t segment = 0;
     bool pointsSomewhere() const { return along[0] != 0.0 || along[1] != 0.0 || along[2] != 0.0; }
 };
 // The arrowheads of one field line, each along the line's segment where it sits, turned

@@ -7,16 +7,26 @@
 #include <memory>
 #include <numbers>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "model/model.h"
+#include "render/overlays.h"
+#include "render/stroke_text.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "scene/shaded_primitives.h"
 
 namespace kelvaro {
 namespace {
 
 constexpr double arrowHalfWidthShare = 0.36;  // of the arrow's length
+
+// The height of a charge's value beside it, its strokes' width and the width of the
+// halo round them in the background's colour, in picture pixels.
+constexpr double labelHeight = 16.0;
+constexpr float labelStroke = 2.0f;
+constexpr float labelHalo = 4.5f;
 
 void setBallMaterial(const Vector3& color) {
     const GLfloat ambient[4] = {0.35f * color.x, 0.35f * color.y, 0.35f * color.z, 1.0f};
@@ -86,18 +96,24 @@ void drawArrowhead(const Direction& centre, const Direction& along, double lengt
     glEnd();
 }
 
-// The arrowheads of every field line below `group` (its polylines), each in its line's colour.
+// The arrowheads of every field line below `group` (its polylines but the level lines),
+// each in its line's colour, or for a line coloured by strength in the colour where it sits.
 void drawArrows(const Model& model, const Group& group, const TeachingSizes& sizes) {
     for (std::int32_t i = 0; i < group.count(); ++i) {
         const SceneObject& child = group.child(i);
         if (child.typeCode() == GroupType) {
             drawArrows(model, static_cast<const Group&>(child), sizes);
-        } else if (child.typeCode() == PolyLineType) {
+        } else if (child.typeCode() == PolyLineType && dynamic_cast<const LevelLine*>(&child) == nullptr) {
             const std::optional<LineArrows> arrows = lineArrows(model, static_cast<const PolyLine&>(child), sizes);
             if (!arrows) continue;
             glColor3f(arrows->color.x, arrows->color.y, arrows->color.z);
+            const auto* shaded = dynamic_cast<const ShadedPolyLine*>(&child);
             for (const Arrowhead& head : arrows->heads) {
                 if (!head.pointsSomewhere()) continue;
+                if (shaded) {
+                    const Vector3& colour = shaded->colour(head.segment);
+                    glColor3f(colour.x, colour.y, colour.z);
+                }
                 drawArrowhead({head.centre[0], head.centre[1], head.centre[2]},
                               {head.along[0], head.along[1], head.along[2]}, sizes.arrowLength);
             }
@@ -117,6 +133,47 @@ void drawTeachingMarks(const Model& model, const Group* scene) {
         drawArrows(model, *scene, *sizes);
     }
     glPopAttrib();
+}
+
+void drawChargeLabels(const Model& model, int scale, const float (&background)[3]) {
+    GLdouble modelView[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const std::optional<TeachingSizes> sizes = teachingSizes(model);
+    const std::vector<ChargeBall> balls = chargeBalls(model, sizes ? sizes->diagonal : 0.0);
+    // The eye's horizontal axis in the model's coordinates: the first row of the model view.
+    const Direction right = unitOrZero(modelView[0], modelView[4], modelView[8]);
+    struct Label {
+        double x, y;
+        Vector3 colour;
+        std::string text;
+    };
+    std::vector<Label> labels;
+    for (std::size_t i = 0; i < balls.size(); ++i) {
+        const Vector3& p = model.charges()[i].position;
+        const double radius = balls[i].radius;
+        double x = 0, y = 0, depth = 0, edgeX = 0, edgeY = 0, edgeDepth = 0;
+        if (!gluProject(p.x, p.y, p.z, modelView, projection, viewport, &x, &y, &depth) || !(depth >= 0.0 && depth <= 1.0))
+            continue;
+        if (!gluProject(p.x + right.x * radius, p.y + right.y * radius, p.z + right.z * radius, modelView, projection,
+                        viewport, &edgeX, &edgeY, &edgeDepth))
+            continue;
+        const double shift = 0.75 * std::hypot(edgeX - x, edgeY - y) + 2.0 * scale;
+        if (!std::isfinite(shift)) continue;
+        labels.push_back({x - viewport[0] + shift, y - viewport[1] + shift, balls[i].color,
+                          chargeLabelText(model.charges()[i].value)});
+    }
+    const PixelOverlay overlay;
+    glLineWidth(labelHalo * static_cast<float>(scale));
+    glColor3f(background[0], background[1], background[2]);
+    for (const Label& label : labels) drawStrokeText(label.text, label.x, label.y, labelHeight * scale);
+    glLineWidth(labelStroke * static_cast<float>(scale));
+    for (const Label& label : labels) {
+        glColor3f(label.colour.x, label.colour.y, label.colour.z);
+        drawStrokeText(label.text, label.x, label.y, labelHeight * scale);
+    }
 }
 
 }  // namespace kelvaro

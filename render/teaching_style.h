@@ -17,4 +17,10 @@ class Model;
 // view in place. Saves and restores the GL state it changes.
 void drawTeachingMarks(const Model& model, const Group* scene);
 
+// Draws each charge's value (chargeLabelText) beside its ball, up and to the right of it,
+// in the ball's colour on a halo of the `background` colour, over everything else; `scale`
+// is the frame's line scale. The model view and projection of the frame are in place;
+// they are left as they were.
+void drawChargeLabels(const Model& model, int scale, const float (&background)[3]);
+
 }  // namespace kelvaro

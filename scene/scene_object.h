@@ -15,7 +15,8 @@
 
 namespace kelvaro {
 
-// Class codes of the concrete scene classes; codes 3, 4, 8, 12 and 13 are unused.
+// Class codes of the concrete scene classes; codes 3, 4, 8, 12 and 13 are unused. The
+// polylines and lines with a colour at every vertex keep the codes of their bases.
 enum TypeCode : std::int32_t {
     AttributeSetType = 1,
     PointType = 2,
@@ -29,6 +30,8 @@ enum TypeCode : std::int32_t {
     GridCellType = 15,
     PotentialGridType = 16,
     LabelType = 17,
+    // The colour map of a plane through the field (a grid of coloured nodes).
+    ShadedGridType = 18,
 };
 
 class SceneObject {

@@ -5,6 +5,7 @@
 
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "scene/shaded_primitives.h"
 
 namespace kelvaro {
 namespace {
@@ -21,9 +22,21 @@ std::optional<double> pickTriangle(const SceneObject& object, const PickRay& ray
     return rayMeetsTriangle(ray, triangle.vertices[0], triangle.vertices[1], triangle.vertices[2]);
 }
 
+// A plane's colour map: the rectangle of its corner nodes, as two triangles.
+std::optional<double> pickShadedGrid(const SceneObject& object, const PickRay& ray) {
+    const auto& grid = static_cast<const ShadedGrid&>(object);
+    if (grid.columns() == 0 || grid.rows() == 0) return std::nullopt;
+    const int lastColumn = grid.columns() - 1, lastRow = grid.rows() - 1;
+    const Vector3 first = grid.node(0, 0), across = grid.node(lastColumn, 0), far = grid.node(lastColumn, lastRow),
+                  up = grid.node(0, lastRow);
+    if (const std::optional<double> met = rayMeetsTriangle(ray, first, across, far)) return met;
+    return rayMeetsTriangle(ray, first, far, up);
+}
+
 // The classes that can be picked.
 constexpr std::pair<std::int32_t, Picker> pickers[] = {
     {TriangleType, pickTriangle},
+    {ShadedGridType, pickShadedGrid},
 };
 
 }  // namespace

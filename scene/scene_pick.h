@@ -21,7 +21,8 @@ struct PickRay {
 using Picker = std::optional<double> (*)(const SceneObject& object, const PickRay& ray);
 
 // The picker of the objects of `typeCode`, or null for a class that cannot be picked.
-// Triangles can; another class is added by a line in the table of scene_pick.cpp.
+// Triangles and a plane's colour map (ShadedGrid) can; another class is added by a line in
+// the table of scene_pick.cpp.
 Picker pickerOf(std::int32_t typeCode);
 
 // The nearest distance along `ray` at which it meets an object below `root` that can be

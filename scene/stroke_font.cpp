@@ -80,4 +80,8 @@ std::vector<Stroke> layOutStrokes(std::string_view text) {
     return strokes;
 }
 
+float strokeLineWidth(std::string_view line) {
+    return line.empty() ? 0.0f : static_cast<float>(line.size()) * strokeAdvance - (strokeAdvance - strokeCharWidth);
+}
+
 }  // namespace kelvaro

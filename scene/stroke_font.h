@@ -17,11 +17,16 @@ struct Stroke {
 // Units from one character's start to the next's, and from one line's baseline to the next's.
 inline constexpr float strokeAdvance = 6.0f;
 inline constexpr float strokeLineHeight = 9.0f;
-// The height of a capital letter or a digit.
+// The height of a capital letter or a digit, and the width of one.
 inline constexpr float strokeCapHeight = 6.0f;
+inline constexpr float strokeCharWidth = 4.0f;
 
 // The strokes of `text`, lines separated by '\n'. The font has the digits, the signs
 // . , + - = ( ) | and the letters V E e k; any other character leaves a blank of its width.
 std::vector<Stroke> layOutStrokes(std::string_view text);
+
+// The width of one line of text in font units, from its first character's left side to its
+// last character's right side (0 for no character).
+float strokeLineWidth(std::string_view line);
 
 }  // namespace kelvaro

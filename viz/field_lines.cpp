@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <new>
 #include <optional>
@@ -147,23 +148,6 @@ void FieldLineTrace<Points>::finish(bool cutOff) {
     done_ = true;
 }
 
-// What the traces of one request share.
-struct TraceSettings {
-    const Model& model;
-    std::span<const Vector3> seeds;  // scaled to the charge radius
-    int linesPerCharge;
-};
-
-// The start point of trace `index`: charge index / linesPerCharge, seed index % linesPerCharge.
-Vector3 startOf(const TraceSettings& settings, int index) {
-    const Charge& charge = settings.model.charges()[index / settings.linesPerCharge];
-    return sum(charge.position, settings.seeds[index % settings.linesPerCharge]);
-}
-
-double signOf(const TraceSettings& settings, int index) {
-    return settings.model.charges()[index / settings.linesPerCharge].value > 0.0 ? 1.0 : -1.0;
-}
-
 // The points of a line being traced on a worker: like a PointArray of capacity
 // maxFieldLinePoints (appends beyond it are dropped), but holding only what it needs.
 struct GrowingPoints {
@@ -207,16 +191,18 @@ struct TracedLines {
     }
 };
 
-// Traces every line of the request with the program's own tracer on the threads, keeping
+// Traces every line from `starts` with the program's own tracer on the threads, keeping
 // each that records more than one point.
-void traceStepped(const TraceSettings& settings, const BuildOptions& options, TracedLines& traced) {
+void traceStepped(const Model& model, std::span<const LineStart> starts, const BuildOptions& options,
+                  TracedLines& traced) {
     const int total = static_cast<int>(traced.points.size());
     std::atomic<int> next{0};
     runWorkers(std::min(options.threadCount(), std::max(total, 1)), [&](bool) {
         traceSideBySide<SteppedJob>(
-            settings.model, next, total,
+            model, next, total,
             [&](int index, std::optional<SteppedJob>& slot) {
-                slot.emplace(startOf(settings, index), signOf(settings, index), settings.model);
+                const LineStart& start = starts[static_cast<std::size_t>(index)];
+                slot.emplace(start.point, start.sign, model);
             },
             [&](int index, SteppedJob& job) {
                 if (job.trace.recordedCount() > 1) traced.keep(index, job.line.points);
@@ -224,19 +210,13 @@ void traceStepped(const TraceSettings& settings, const BuildOptions& options, Tr
     });
 }
 
-// Traces every line of the request accurately, on the reference path or the threads as
+// Traces every line from `starts` accurately, on the reference path or the threads as
 // `options` say, keeping each that holds more than one point.
-void traceAccurately(const TraceSettings& settings, const BuildOptions& options, TracedLines& traced) {
-    const int total = static_cast<int>(traced.points.size());
-    std::vector<LineStart> starts(static_cast<std::size_t>(total));
-    for (int index = 0; index < total; ++index) {
-        starts[static_cast<std::size_t>(index)] = {startOf(settings, index), signOf(settings, index),
-                                                   index / settings.linesPerCharge};
-    }
-    const std::vector<std::vector<Vector3>> lines = traceAccurateLines(settings.model, starts, options);
-    for (int index = 0; index < total; ++index) {
-        const std::vector<Vector3>& line = lines[static_cast<std::size_t>(index)];
-        if (line.size() > 1) traced.keep(index, line);
+void traceAccurately(const Model& model, std::span<const LineStart> starts, const BuildOptions& options,
+                     TracedLines& traced) {
+    const std::vector<std::vector<Vector3>> lines = traceAccurateLines(model, starts, options);
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        if (lines[index].size() > 1) traced.keep(static_cast<int>(index), lines[index]);
     }
 }
 
@@ -255,6 +235,18 @@ Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, const BuildOpt
     return makeFieldLines(model, linesPerCharge, FieldLineMethod::Euler, options);
 }
 
+void appendChargeStarts(const Model& model, int charge, std::span<const Vector3> seedDirections,
+                        std::vector<LineStart>& starts) {
+    const Charge& from = model.charges()[static_cast<std::size_t>(charge)];
+    const double radius = model.chargeRadius();
+    const double sign = from.value > 0.0 ? 1.0 : -1.0;
+    for (const Vector3& seed : seedDirections) {
+        const Vector3 scaledSeed{static_cast<float>(seed.x * radius), static_cast<float>(seed.y * radius),
+                                 static_cast<float>(seed.z * radius)};
+        starts.push_back({sum(from.position, scaledSeed), sign, charge});
+    }
+}
+
 Ref<Group> makeFieldLines(const Model& model, std::span<const Vector3> seedDirections, const BuildOptions& options) {
     return makeFieldLines(model, seedDirections, FieldLineMethod::Euler, options);
 }
@@ -268,27 +260,31 @@ Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, FieldLineMetho
 Ref<Group> makeFieldLines(const Model& model, std::span<const Vector3> seedDirections, FieldLineMethod method,
                           const BuildOptions& options) {
     try {
+        std::vector<LineStart> starts;
+        starts.reserve(static_cast<std::size_t>(model.chargeCount()) * seedDirections.size());
+        for (int charge = 0; charge < model.chargeCount(); ++charge)
+            appendChargeStarts(model, charge, seedDirections, starts);
+        return traceFieldLines(model, starts, method, options);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+Ref<Group> traceFieldLines(const Model& model, std::span<const LineStart> starts, FieldLineMethod method,
+                           const BuildOptions& options) {
+    try {
         Ref<Group> result = create<Group>(20, 20);
         if (!result) return {};
-        const auto linesPerCharge = static_cast<int>(seedDirections.size());
-        std::vector<Vector3> seeds(seedDirections.size());
-        const double radius = model.chargeRadius();
-        for (int i = 0; i < linesPerCharge; ++i) {
-            const Vector3& seed = seedDirections[i];
-            seeds[i] = {static_cast<float>(seed.x * radius), static_cast<float>(seed.y * radius),
-                        static_cast<float>(seed.z * radius)};
-        }
         const Ref<PolyLine> working = create<PolyLine>(maxFieldLinePoints);
         if (!working) return {};
         working->setColor(fieldLineColor);
-        const TraceSettings settings{model, seeds, linesPerCharge};
-        const int total = model.chargeCount() * linesPerCharge;
+        const auto total = static_cast<int>(starts.size());
 
         if (options.reference && method == FieldLineMethod::Euler) {
-            for (int index = 0; index < total; ++index) {
+            for (const LineStart& start : starts) {
                 working->clear();
-                working->append(startOf(settings, index));
-                if (traceFieldLine(model, *working, signOf(settings, index), model.traceStep(), model.pointSpacing(),
+                working->append(start.point);
+                if (traceFieldLine(model, *working, start.sign, model.traceStep(), model.pointSpacing(),
                                    maxFieldLinePoints) > 1) {
                     // The copy holds its points in exactly-sized storage and shares the working set.
                     const Ref<PolyLine> copy = create<PolyLine>(std::as_const(*working));
@@ -301,9 +297,9 @@ Ref<Group> makeFieldLines(const Model& model, std::span<const Vector3> seedDirec
 
         TracedLines traced(total);
         if (method == FieldLineMethod::Euler) {
-            traceStepped(settings, options, traced);
+            traceStepped(model, starts, options, traced);
         } else {
-            traceAccurately(settings, options, traced);
+            traceAccurately(model, starts, options, traced);
         }
         for (int index = 0; index < total; ++index) {
             if (!traced.points[index]) continue;
@@ -317,6 +313,47 @@ Ref<Group> makeFieldLines(const Model& model, std::span<const Vector3> seedDirec
     } catch (const std::bad_alloc&) {
         return {};
     }
+}
+
+std::vector<int> proportionalLineCounts(const Model& model, int linesForLargest) {
+    double largest = 0.0;
+    for (const Charge& charge : model.charges()) largest = std::max(largest, std::fabs(charge.value));
+    std::vector<int> counts;
+    for (const Charge& charge : model.charges()) {
+        int count = 0;
+        if (charge.value != 0.0 && largest > 0.0) {
+            const double share = std::fabs(charge.value) / largest;
+            count = std::max(1, static_cast<int>(std::lround(linesForLargest * share)));
+        }
+        counts.push_back(count);
+    }
+    return counts;
+}
+
+Ref<Group> makeProportionalFieldLines(const Model& model, int linesForLargest, FieldLineMethod method,
+                                      const SeedReader& readSeeds, const BuildOptions& options) {
+    try {
+        const std::vector<int> counts = proportionalLineCounts(model, linesForLargest);
+        std::map<int, std::unique_ptr<Vector3[]>> sets;  // one read for each count
+        std::vector<LineStart> starts;
+        for (int charge = 0; charge < model.chargeCount(); ++charge) {
+            const int count = counts[static_cast<std::size_t>(charge)];
+            if (count == 0) continue;
+            std::unique_ptr<Vector3[]>& set = sets[count];
+            if (!set) set = readSeeds(count);
+            if (!set) return {};
+            appendChargeStarts(model, charge, std::span(set.get(), static_cast<std::size_t>(count)), starts);
+        }
+        return traceFieldLines(model, starts, method, options);
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+Ref<Group> makeProportionalFieldLines(const Model& model, int linesForLargest, FieldLineMethod method,
+                                      const BuildOptions& options) {
+    return makeProportionalFieldLines(
+        model, linesForLargest, method, [](int count) { return readSeedDirections(count); }, options);
 }
 
 }  // namespace kelvaro

@@ -4,11 +4,15 @@
 // with the program's own tracer (Euler steps under a turning rule) or the accurate one
 // (accurate_field_lines.h).
 
+#include <functional>
+#include <memory>
 #include <span>
+#include <vector>
 
 #include "model/model.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "viz/accurate_field_lines.h"
 #include "viz/worker_threads.h"
 
 namespace kelvaro {
@@ -41,6 +45,37 @@ Ref<Group> makeFieldLines(const Model& model, int linesPerCharge, FieldLineMetho
                           const BuildOptions& options = {});
 Ref<Group> makeFieldLines(const Model& model, std::span<const Vector3> seedDirections, FieldLineMethod method,
                           const BuildOptions& options = {});
+
+// Lines in proportion to charge: charge i gets round(linesForLargest |q_i| / max |q|) lines
+// (halves away from zero), at least one when its value is not 0, none when it is 0. A
+// charge with n lines starts them at the seed file's set of n directions, which spreads
+// them evenly round it; charges with equal counts share one set. `readSeeds(n)` reads a
+// set (as readSeedDirections does); the builder answers an empty Ref when one cannot be
+// read or memory runs out. Otherwise as makeFieldLines with `method`.
+using SeedReader = std::function<std::unique_ptr<Vector3[]>(int count)>;
+Ref<Group> makeProportionalFieldLines(const Model& model, int linesForLargest, FieldLineMethod method,
+                                      const SeedReader& readSeeds, const BuildOptions& options = {});
+// The same with the sets of "ElectronData" in the current directory.
+Ref<Group> makeProportionalFieldLines(const Model& model, int linesForLargest, FieldLineMethod method,
+                                      const BuildOptions& options = {});
+// The number of lines of each charge, in model order, as above.
+std::vector<int> proportionalLineCounts(const Model& model, int linesForLargest);
+
+// Appends the starts of the lines round charge `charge` of the model: the charge's position
+// plus each seed direction times the charge radius (in double precision, stored in single),
+// traced along the field from a positive charge and against it from any other, each
+// naming `charge` as the one it leaves.
+void appendChargeStarts(const Model& model, int charge, std::span<const Vector3> seedDirections,
+                        std::vector<LineStart>& starts);
+
+// Traces one line from each start, in order, by `method` (for Euler the program's tracer:
+// traceFieldLine at the model's trace step and point spacing, maxFieldLinePoints points;
+// for Accurate traceAccurateLines), and keeps those that hold more than one point as
+// PolyLines sharing one attribute set of fieldLineColor, in start order. An empty Ref when
+// memory runs out. `options` choose how the numbers are computed; every choice gives the
+// same lines.
+Ref<Group> traceFieldLines(const Model& model, std::span<const LineStart> starts, FieldLineMethod method,
+                           const BuildOptions& options = {});
 
 // Traces from the one point `line` holds along the unit field direction times `sign`
 // (+1 or -1), with a step that starts at `step`, doubles while the direction turns by

@@ -1,8 +1,18 @@
 #pragma once
 // The words of a visualisation request, as kelvaro-batch, the Python module and the web
 // page read them: "lines N", "hedgehog N", "surface V leave" and "surface V enter", with the
-// dialogs' limits; "lines N accurate" or "lines N euler" (the tracer), "probe X Y Z" and
-// "gauss X Y Z R" (a Gauss sphere). Numbers are read the same in every locale.
+// dialogs' limits; "probe X Y Z" and "gauss X Y Z R" (a Gauss sphere). Numbers are read the
+// same in every locale. Options follow, in any order, each at most once:
+//   lines N [accurate | euler] [proportional] [strength]
+//                  the tracer (euler, the program's own, unless the style says otherwise: see
+//                  settleLineMethod); in proportion to charge; coloured by strength
+//   hedgehog N [strength]
+//   plane AXIS [OFFSET] [levels N | potentials V,V,...] [fieldlines N] [strength]
+// where AXIS is x, y or z, OFFSET (default: the box's centre) a finite number, levels 0 to
+// 100, potentials finite numbers separated by commas (at most 100), fieldlines 0 to 100
+// lines round each charge in the plane. An option given twice, or a word after a request
+// that is neither its option nor the start of another request (nor, starting with '-', an
+// option of the caller's), is refused with a message naming it.
 
 #include <cstddef>
 #include <optional>
@@ -36,12 +46,18 @@ void settleLineMethod(ParsedRequest& request, bool teachingStyle);
 // is clamped to them, as the dialogs clamp what is typed.
 std::optional<ParsedRequest> parseRequest(const std::vector<std::string>& words, std::size_t& at, std::string& error);
 
+// A plane's own levels from "V,V,...": finite numbers separated by commas (blanks around
+// them are allowed, as a dialog's field may hold them), at most maxPlaneLevels; none, with
+// `error` set, for anything else.
+std::optional<std::vector<float>> parsePotentialList(std::string_view text, std::string& error);
+
 // The one request that `text` states (words separated by blanks); none, with `error` set,
 // when it states none, or more than one.
 std::optional<ParsedRequest> parseRequestText(std::string_view text, std::string& error);
 
 // The words that state `request`, which parseRequestText reads back into the same request
-// ("lines 20", "lines 20 accurate", "hedgehog 1000", "surface 5 leave", "probe 0 0.5 0",
+// ("lines 20", "lines 20 accurate", "hedgehog 1000", "surface 5 leave", "lines 20 accurate
+// proportional strength", "plane z 0 potentials 0.5,1 fieldlines 8", "probe 0 0.5 0",
 // "gauss 0 0 0 1"): every number in the fewest digits that give its single-precision bits
 // again.
 std::string requestWords(const VisualisationRequest& request);

@@ -8,6 +8,7 @@
 #include "common/vector3.h"
 #include "model/model.h"
 #include "scene/group.h"
+#include "viz/field_plane.h"
 #include "viz/field_lines.h"
 #include "viz/hedgehog.h"
 #include "viz/worker_threads.h"
@@ -15,12 +16,17 @@
 namespace kelvaro {
 
 struct VisualisationRequest {
-    enum class Kind { FieldLines, Hedgehog, Surface, Probe, GaussSphere };
+    enum class Kind { FieldLines, Hedgehog, Surface, Probe, GaussSphere, Plane };
     Kind kind = Kind::FieldLines;
     int count = 0;                     // lines per charge, or hedgehog lines
     float potential = 0.0f;            // a surface's value, single precision as the dialog reads it
     int direction = 0;                 // a surface's normals: 0 "Leave", 1 "Enter"
     std::uint32_t generatorState = 1;  // a hedgehog's generator where the request first drew from it
+
+    // ---- Lines in proportion to charge, colour by strength, and a plane through the field.
+    bool proportional = false;     // field lines: round(count |q| / max |q|) a charge (see makeProportionalFieldLines)
+    bool strengthColours = false;  // field lines, hedgehog lines and a plane's field lines coloured by log10 |E|
+    FieldPlane plane{};            // a plane's place, levels and field lines
 
     // Accurate field lines, probes and Gauss spheres.
     FieldLineMethod method = FieldLineMethod::Euler;  // how field lines are traced
@@ -29,8 +35,9 @@ struct VisualisationRequest {
 };
 
 // The request in words: "Field lines, 20 per charge" (", accurate" for accurate ones),
-// "Hedgehog, 1000 lines", "Surface at 5 (leave)", "Probe at (0, 0.5, 0)", "Gauss sphere
-// at (0, 0, 0), radius 1".
+// "Hedgehog, 1000 lines", "Surface at 5 (leave)", "Plane z = 0, 15 levels", "Probe at
+// (0, 0.5, 0)", "Gauss sphere at (0, 0, 0), radius 1"; the options of lines and hedgehogs
+// follow after commas ("Field lines, 20 per charge, accurate, in proportion, by strength").
 std::string describe(const VisualisationRequest& request);
 
 // The line the dialogs print when the request's builder answers none ("Cannot render
@@ -42,8 +49,10 @@ const char* failureLine(VisualisationRequest::Kind kind);
 // Each ends with a line feed.
 std::string failureLines(const VisualisationRequest& request, const Model* model = nullptr);
 
-// Why a probe or a Gauss sphere cannot be made on `model` (probePlaceProblem,
-// gaussSphereProblem), a line ending with a line feed; empty when nothing speaks against it.
+// Why a request cannot be made on `model`, a line ending with a line feed, or empty when
+// nothing speaks against it: for a probe or a Gauss sphere its place (probePlaceProblem,
+// gaussSphereProblem), for a plane planeProblem, for lines in proportion the seed file's
+// problem with the first set they lack.
 std::string requestProblem(const VisualisationRequest& request, const Model& model);
 
 // What a probe or a Gauss sphere reads on `model`, as a line for the user with a line

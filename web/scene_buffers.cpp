@@ -6,6 +6,7 @@
 #include "scene/attribute_set.h"
 #include "scene/label.h"
 #include "scene/primitives.h"
+#include "scene/shaded_primitives.h"
 #include "viz/potential_grid.h"
 
 namespace kelvaro {
@@ -160,5 +161,14 @@ void GridEdge::draw() const {
     drawAttributes();
     addSegment(lower->position, upper->position);
 }
+
+// The primitives with a colour at every vertex (colour by strength, a plane's colour map):
+// a batch holds one colour, so the page refuses the requests that make them (web_session.cpp);
+// drawn all the same, their lines take their attribute sets' colour and the map draws nothing.
+void ShadedPolyLine::draw() const { PolyLine::draw(); }
+
+void ShadedLine::draw() const { Line::draw(); }
+
+void ShadedGrid::draw() const { drawAttributes(); }
 
 }  // namespace kelvaro

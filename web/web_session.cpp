@@ -39,6 +39,21 @@ private:
 
 bool finite(const Vector3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
 
+// Why the page cannot draw `request`, or nothing: its batches hold one colour each, so a
+// plane's colour map and colours by strength, which need a colour at every point, would
+// show wrong.
+const char* pageCannotDraw(const ParsedRequest& request) {
+    if (request.kind == VisualisationRequest::Kind::Plane) {
+        return "The browser edition cannot draw a plane through the field (its colours); the program, "
+               "kelvaro-batch png and Python can.\n";
+    }
+    if (request.strengthColours) {
+        return "The browser edition cannot colour lines by strength; the program, kelvaro-batch png and Python "
+               "can.\n";
+    }
+    return nullptr;
+}
+
 struct CloseFile {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -81,6 +96,10 @@ Outcome WebSession::addRequest(const std::string& words) {
     const std::optional<ParsedRequest> request = parseRequestText(words, error);
     if (!request) {
         say(error + "\n");
+        return messages.outcome(false);
+    }
+    if (const char* refusal = pageCannotDraw(*request)) {
+        say(refusal);
         return messages.outcome(false);
     }
     drag_.end();

@@ -5,9 +5,11 @@
                                                  a model from Python values
     Model.potential(points) -> float64 (...)     potentials at points of shape (..., 3)
     Model.field(points) -> float32 (..., 3)      fields at points of shape (..., 3)
-    Model.field_lines(per_charge, seeds=None) -> Lines
+    Model.field_lines(per_charge, seeds=None, method='euler', *, proportional=False, strength=False)
+                                                 -> Lines, or (Lines, colours) with strength
     Model.hedgehog(count, generator=None) -> (Lines, generator)
     Model.surface(level, normals='leave', *, weld=True) -> Surface
+    Model.plane(axis='z', offset=None, *, levels=15, lines=0) -> Plane
     picture(model, requests=(), size=(626, 520), turn=(0, 0), ...) -> (H, W, 3) uint8
                                                  the picture of kelvaro-batch png
     seed_file() -> str                           the ElectronData installed with the module
@@ -38,9 +40,10 @@ the program cannot read kelvaro.ModelError.
 import os as _os
 
 from kelvaro import _kelvaro
-from kelvaro._kelvaro import Lines, Model, ModelError, ModelWarning, Picture, Surface, load, picture
+from kelvaro._kelvaro import Lines, Model, ModelError, ModelWarning, Picture, Plane, Surface, load, picture
 
-__all__ = ["Lines", "Model", "ModelError", "ModelWarning", "Picture", "Surface", "load", "picture", "seed_file"]
+__all__ = ["Lines", "Model", "ModelError", "ModelWarning", "Picture", "Plane", "Surface", "load", "picture",
+           "seed_file"]
 
 
 def seed_file() -> str:
@@ -61,6 +64,6 @@ def _model_of_state(state):
 
 
 # Shown, pickled and documented as kelvaro's own.
-for _name in ("Lines", "Model", "Picture", "Surface", "load", "picture"):
+for _name in ("Lines", "Model", "Picture", "Plane", "Surface", "load", "picture"):
     globals()[_name].__module__ = __name__
 del _name

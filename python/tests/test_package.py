@@ -16,7 +16,7 @@ import pytest
 import kelvaro
 from helpers import DIPOLE, EXAMPLES, TOP, plain_environment, run_python
 
-CLASSES = (kelvaro.Model, kelvaro.Lines, kelvaro.Surface, kelvaro.Picture)
+CLASSES = (kelvaro.Model, kelvaro.Lines, kelvaro.Surface, kelvaro.Picture, kelvaro.Plane)
 # Members that the stub types and that are documented, besides the public names.
 SPECIAL = {"__init__", "__len__", "__getitem__", "__iter__", "__array__", "__eq__", "__hash__", "_repr_png_"}
 
@@ -28,7 +28,7 @@ def members(cls):
 def test_help_and_every_docstring_state_signature_errors_and_an_example():
     text = pydoc.render_doc(kelvaro, renderer=pydoc.plaintext)
     for name in ("load(", "class Model", "field_lines(", "hedgehog(", "surface(", "potential(", "field(", "picture(",
-                 "seed_file(", "save(", "class Lines", "class Surface", "class Picture", "class ModelError",
+                 "seed_file(", "save(", "plane(", "class Lines", "class Surface", "class Picture", "class Plane", "class ModelError",
                  "class ModelWarning", "float32", "float64", "single precision", "KeyboardInterrupt"):
         assert name in text, name
     functions = [(name, getattr(kelvaro, name)) for name in ("load", "picture", "seed_file")]
@@ -120,7 +120,7 @@ def test_cmake_install_puts_the_package_where_the_interpreter_finds_it(tmp_path)
 # Arguments that each method would take from an initialised object.
 ARGUMENTS = {"save": ("x",), "__eq__": (DIPOLE,), "potential": ([0, 0, 0],), "field": ([0, 0, 0],),
              "probe": ([0, 0, 0],), "flux": ([0, 0, 0], 1),
-             "field_lines": (2,), "hedgehog": (2,), "surface": (1,), "__getitem__": (0,)}
+             "field_lines": (2,), "hedgehog": (2,), "surface": (1,), "plane": (), "__getitem__": (0,)}
 
 
 @pytest.mark.parametrize("cls", CLASSES, ids=lambda cls: cls.__name__)

@@ -12,6 +12,7 @@
 #include "app/messages.h"
 #include "app/panels.h"
 #include "app/placement_dialogs.h"
+#include "app/plane_dialog.h"
 #include "app/save_model_dialog.h"
 #include "app/session.h"
 #include "app/shell.h"
@@ -114,8 +115,8 @@ TEST_F(DialogsTest, TheCommandPanelHoldsItsButtonsInOrder) {
     EXPECT_EQ(commandPanel->parent_window, mainWindow);
     EXPECT_EQ(commandPanel->main_gfx_window, mainWindow);
     const std::vector<GLUI_Control*> controls = controlsOf(commandPanel);
-    // The five buttons first, then the Explore panel with its six.
-    ASSERT_EQ(controls.size(), std::size(buttons) + 7);
+    // The five buttons first, then the Explore panel with its eight.
+    ASSERT_EQ(controls.size(), std::size(buttons) + 9);
     for (size_t i = 0; i < std::size(buttons); ++i) {
         SCOPED_TRACE(buttons[i].label);
         ASSERT_NE(dynamic_cast<GLUI_Button*>(controls[i]), nullptr);
@@ -126,13 +127,16 @@ TEST_F(DialogsTest, TheCommandPanelHoldsItsButtonsInOrder) {
     }
     ASSERT_NE(dynamic_cast<GLUI_Panel*>(controls[5]), nullptr);
     EXPECT_EQ(controls[5]->name.str(), "Explore");
-    const char* const exploreLabels[] = {"Edit Charges...", "Visualisations...", "Save Model As...",
-                                         "Probe",           "Probe...",          "Add Gauss Surface..."};
+    const char* const exploreLabels[] = {"Edit Charges...", "Visualisations...",    "Save Model As...", "Probe",
+                                         "Probe...",        "Add Gauss Surface...", "Add Plane...",     "Charge labels"};
     ASSERT_NE(dynamic_cast<GLUI_Checkbox*>(controls[9]), nullptr) << "Probe is a check box";
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(controls[6 + i]->name.str(), exploreLabels[i]);
         EXPECT_EQ(controls[6 + i]->parent_panel, controls[5]);
     }
+    auto* labels = dynamic_cast<GLUI_Checkbox*>(controls[13]);
+    ASSERT_NE(labels, nullptr);
+    EXPECT_EQ(labels->live, &chargeLabels);
     EXPECT_EQ(commandPanel->win_w, 174) << "the scene keeps its width";
 }
 
@@ -428,6 +432,61 @@ TEST_F(DialogsTest, TheChargeListFollowsTheChargeCount) {
     fieldLinesDialog->setChargeCount(0);
     EXPECT_EQ(fieldLinesDialog->chargeList()->item_count(), 0);
     EXPECT_EQ(fieldLinesDialog->listedCharges(), 0);
+}
+
+// Add Plane: it opens at the box's centre along the chosen axis; OK adds the plane the
+// controls describe and closes; an offset outside the box or own potentials that are no
+// numbers are told, and the dialog stays open with nothing added.
+TEST_F(DialogsTest, AddPlaneAddsThePlaneOrSaysWhyAndStaysOpen) {
+    makeDialogs();
+    planeDialog = std::make_unique<PlaneDialog>("Add Plane", addPlaneAction);
+    write("box.txt", "BOUNDS FROM -1, 0, 2 TO 3, 1, 4\nPOINT 1 AT 0, 0.5, 3\n");
+    session_.load("box.txt");
+    commandButtonPressed(AddPlaneCommand);
+    ASSERT_EQ(activeDialog, planeDialog.get());
+    EXPECT_EQ(planeDialog->axisList()->get_int_val(), 2);
+    EXPECT_EQ(planeDialog->offsetField()->get_float_val(), 3.0f) << "the middle of z from 2 to 4";
+    EXPECT_EQ(planeDialog->levelsField()->get_int_val(), 15);
+    planeDialog->axisList()->choose_index(0);
+    EXPECT_EQ(planeDialog->offsetField()->get_float_val(), 1.0f) << "the middle of x from -1 to 3";
+
+    planeDialog->offsetField()->set_float_val(5.0f);
+    ::testing::internal::CaptureStdout();
+    planeDialogControl(PlaneDialog::OkId);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "The plane x = 5 lies outside the box (x from -1 to 3).\n");
+    EXPECT_EQ(activeDialog, planeDialog.get());
+    EXPECT_TRUE(session_.visualisations().empty());
+
+    planeDialog->offsetField()->set_float_val(0.0f);
+    planeDialog->potentialsField()->set_text("1, two");
+    ::testing::internal::CaptureStdout();
+    planeDialogControl(PlaneDialog::OkId);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "Own potentials must be finite numbers separated by commas, such as -1,0,1 (not \"1, two\").\n");
+    EXPECT_EQ(activeDialog, planeDialog.get());
+
+    planeDialog->potentialsField()->set_text("0.5, 2");
+    planeDialog->linesField()->set_int_val(6);
+    planeDialog->strengthBox()->set_int_val(1);
+    std::string error;
+    const auto request = planeDialog->request(error);
+    ASSERT_TRUE(request) << error;
+    EXPECT_EQ(describe(*request), "Plane x = 0, levels 0.5, 2, 6 lines a charge, by strength");
+    planeDialogControl(PlaneDialog::CancelId);
+    EXPECT_EQ(activeDialog, nullptr);
+    EXPECT_TRUE(panelsEnabled());
+}
+
+TEST_F(DialogsTest, TheCheckBoxesOfLinesAndHedgehogsGoIntoTheirRequests) {
+    makeDialogs();
+    EXPECT_EQ(describe(fieldLinesDialog->request()), "Field lines, 10 per charge");
+    fieldLinesDialog->proportionalBox()->set_int_val(1);
+    EXPECT_EQ(describe(fieldLinesDialog->request()), "Field lines, 10 per charge, in proportion");
+    fieldLinesDialog->strengthBox()->set_int_val(1);
+    EXPECT_EQ(describe(fieldLinesDialog->request()), "Field lines, 10 per charge, in proportion, by strength");
+    hedgehogDialog->countField()->set_int_val(30);
+    hedgehogDialog->strengthBox()->set_int_val(1);
+    EXPECT_EQ(describe(hedgehogDialog->request()), "Hedgehog, 30 lines, by strength");
 }
 
 // Save Model As: an existing file is replaced only by a second OK on its name; a name

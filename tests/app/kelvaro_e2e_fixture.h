@@ -48,6 +48,8 @@ inline const Place editChargesButton{713, 148};
 inline const Place visualisationsButton{713, 171};
 inline const Place fitButton{438, 579};
 inline const Place messagesButton{56, 616};
+inline const Place addPlaneButton{713, 277};
+inline const Place chargeLabelsBox{665, 296};
 inline const Place spinBall{30, 551};
 inline const Place dollyControl{139, 553};
 inline const Place sceneCentre{313, 260};
@@ -56,7 +58,7 @@ inline constexpr int freeLeft = 260, freeTop = 150, freeRight = 620, freeBottom 
 
 inline const char* const dialogTitles[] = {"Load Model File",      "Add Field Lines to Charge", "Add Hedgehog Lines",
                                            "Add Equipotential Surface", "Edit Charges", "Visualisations",
-                                           "Save Model As", "Probe", "Add Gauss Surface", "Messages"};
+                                           "Save Model As", "Probe", "Add Gauss Surface", "Messages", "Add Plane"};
 inline constexpr int mainWidth = 800, mainHeight = 657;
 
 inline const e2e::Pixel background{26, 26, 26};

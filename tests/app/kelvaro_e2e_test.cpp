@@ -401,8 +401,8 @@ TEST_F(KelvaroTest, UnderAWindowManagerDialogsStayAboveAndTheirCloseButtonCancel
 }
 
 #ifdef KELVARO_MEMCHECK
-// A whole session under valgrind's memcheck: load, every visualisation, a second load
-// that replaces the scene, then Quit. memcheck.sh makes valgrind end with status 99 on any
+// A whole session under valgrind's memcheck: load, every visualisation (a plane with its
+// field lines too, and the charge labels), a second load that replaces the scene, then Quit. memcheck.sh makes valgrind end with status 99 on any
 // invalid access or on any definite or indirect leak at exit.
 TEST_F(KelvaroTest, WholeSessionUnderMemcheckIsClean) {
     withSeedFile();
@@ -411,6 +411,10 @@ TEST_F(KelvaroTest, WholeSessionUnderMemcheckIsClean) {
     startUnder(KELVARO_MEMCHECK, {log, KELVARO_PATH}, slowWait);
     loadByName("dipole.txt");
     addEveryVisualisation("2000", "5");
+    const e2e::WindowId plane = openDialog(addPlaneButton, "Add Plane");
+    typeIntoField(plane, {120, 108}, "4");
+    closeDialog(plane, true);
+    ASSERT_TRUE(e2e::click(main_, chargeLabelsBox.x, chargeLabelsBox.y));
     loadByName("cloud.txt");
     closeDialog(openDialog(fieldLinesButton, "Add Field Lines to Charge"), true);
     screenshot("memcheck_session");

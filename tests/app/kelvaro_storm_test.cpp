@@ -2,7 +2,7 @@
 // events (clicks, right clicks, drags with Ctrl or Shift held or the middle button, the
 // wheel, hovering and keys, among them those that edit charges, undo, redo, save, frame
 // the view, look along the axes, switch the teaching style and open the messages) over
-// the main window, its panels (the Explore panel's probe and Gauss controls among them)
+// the main window, its panels (the Explore panel's probe, Gauss, plane and label controls among them)
 // and message line, the corner where the dialogs open and the place beside the main
 // window where Edit Charges and Messages open, with the example models to load.
 // Afterwards the program must still answer: with any open dialog cancelled, Quit ends it
@@ -42,7 +42,7 @@ struct Area {
 };
 const Area areas[] = {
     {0, 0, 260, 210, 25},     // the dialogs that wait for an answer
-    {676, 50, 174, 265, 15},  // the command buttons and the Explore panel's, down to Add Gauss Surface
+    {676, 50, 174, 265, 15},  // the command buttons and the Explore panel's, down to Charge labels
     {50, 570, 800, 80, 12},   // the view panel, Fit among its controls
     {50, 650, 800, 57, 5},    // the message line and its Messages... button
     {858, 50, 422, 650, 8},   // Edit Charges and Messages beside the main window

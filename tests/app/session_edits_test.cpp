@@ -113,6 +113,29 @@ TEST_F(SessionEditsTest, EditedChargesGiveTheSceneOfALoadedFileOnEveryExample) {
     }
 }
 
+// A plane and lines coloured by strength are built again with the others when a charge
+// moves, as a load of the moved charges builds them, also once a charge has left the plane
+// (and with it the field lines round it).
+TEST_F(SessionEditsTest, PlanesAndColouredLinesFollowAMovedCharge) {
+    load(fs::path(KELVARO_EXAMPLES_DIR) / "dipole.txt");
+    const std::uint32_t atLoad = session.nextHedgehogState();
+    VisualisationRequest plane{Kind::Plane};
+    plane.plane.offset = 0.0f;
+    plane.plane.linesPerCharge = 8;
+    plane.strengthColours = true;
+    VisualisationRequest lines = fieldLines;
+    lines.proportional = lines.strengthColours = true;
+    const std::vector<VisualisationRequest> requests{plane, lines};
+    add(requests);
+    std::vector<Charge> charges = presentCharges();
+    charges[1] = {-2.0, {0.5f, 0.25f, 0.0f}};
+    ASSERT_TRUE(session.editCharges(charges));
+    EXPECT_EQ(firstDifference(reloadedSceneForm(fileWith(charges), requests, atLoad), exactForm(*session.scene())), "");
+    charges[1].position.z = 0.5f;  // out of the plane
+    ASSERT_TRUE(session.editCharges(charges));
+    EXPECT_EQ(firstDifference(reloadedSceneForm(fileWith(charges), requests, atLoad), exactForm(*session.scene())), "");
+}
+
 // A box so small that the charges fill much of it: how many samples fall inside a charge
 // changes with every move, so each hedgehog's draws start where the ones before it end,
 // for the hidden ones too, in whatever order the list now has.

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "scene/group.h"
 #include "scene/label.h"
 #include "scene/primitives.h"
 #include "scene/scene_pick.h"
+#include "scene/shaded_primitives.h"
 #include "scene/stroke_font.h"
 #include "tests/scene/scene_test_support.h"
 
@@ -67,6 +70,20 @@ TEST(Pick, FindsTheNearestTriangleUnderTheRayInsideGroups) {
     EXPECT_FALSE(nearestPick(*scene, rayAlongZ(0.9, 0.9)));  // beside both
     EXPECT_FALSE(nearestPick(*scene, {{0.0, 0.0, 10.0}, {0.0, 0.0, 1.0}}));  // behind the ray's start
     EXPECT_FALSE(pickerOf(LineType));
+}
+
+// A probe can be placed on a plane through the field: its colour map is met inside its
+// rectangle, at its level, and missed beside it.
+TEST(Pick, FindsAPlanesColourMap) {
+    const Ref<ShadedGrid> plane = create<ShadedGrid>(2, 0.5f, std::vector<float>{-1.0f, 0.0f, 1.0f},
+                                                     std::vector<float>{-2.0f, 2.0f}, std::vector<Vector3>(6));
+    for (const auto& [x, y] : {std::pair{0.99, 1.99}, {-0.99, -1.99}, {0.99, -1.99}, {-0.99, 1.99}}) {
+        const auto met = nearestPick(*plane, rayAlongZ(x, y));
+        ASSERT_TRUE(met) << x << ", " << y;
+        EXPECT_DOUBLE_EQ(*met, 9.5);
+    }
+    EXPECT_FALSE(nearestPick(*plane, rayAlongZ(1.01, 0.0)));
+    EXPECT_FALSE(nearestPick(*plane, rayAlongZ(0.0, -2.01)));
 }
 
 TEST(Pick, CountsTheEdgesAndNotTheTrianglesPlane) {

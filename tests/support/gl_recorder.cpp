@@ -44,6 +44,7 @@ std::string enumName(GLenum value) {
         case GL_SRC_ALPHA: return "GL_SRC_ALPHA";
         case GL_ONE_MINUS_SRC_ALPHA: return "GL_ONE_MINUS_SRC_ALPHA";
         case GL_MODELVIEW_MATRIX: return "GL_MODELVIEW_MATRIX";
+        case GL_POLYGON_OFFSET_FILL: return "GL_POLYGON_OFFSET_FILL";
         default: return std::to_string(value);
     }
 }
@@ -99,6 +100,8 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { record("glVertex3f", {number(
 void glVertex3fv(const GLfloat* v) { record("glVertex3fv", numbers(v, 3)); }
 void glNormal3fv(const GLfloat* v) { record("glNormal3fv", numbers(v, 3)); }
 void glColor3f(GLfloat r, GLfloat g, GLfloat b) { record("glColor3f", {number(r), number(g), number(b)}); }
+void glPolygonOffset(GLfloat factor, GLfloat units) { record("glPolygonOffset", {number(factor), number(units)}); }
+void glDepthRange(GLclampd nearValue, GLclampd farValue) { record("glDepthRange", {number(nearValue), number(farValue)}); }
 void glEnable(GLenum capability) { record("glEnable", {enumName(capability)}); }
 void glDisable(GLenum capability) { record("glDisable", {enumName(capability)}); }
 
@@ -142,6 +145,49 @@ void glBlendFunc(GLenum source, GLenum destination) {
 }
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     record("glViewport", {number(x), number(y), number(width), number(height)});
+}
+
+void glVertex2f(GLfloat x, GLfloat y) { record("glVertex2f", {number(x), number(y)}); }
+void glLineWidth(GLfloat width) { record("glLineWidth", {number(width)}); }
+void glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear, GLdouble zFar) {
+    record("glOrtho", {number(left), number(right), number(bottom), number(top), number(zNear), number(zFar)});
+}
+
+// Queries answer the state of a fresh context with the window's start viewport: identity
+// matrices and the viewport 0, 0, 626, 520.
+void glGetIntegerv(GLenum name, GLint* values) {
+    record("glGetIntegerv", {std::to_string(name)});
+    if (name == GL_VIEWPORT) {
+        values[0] = 0, values[1] = 0, values[2] = 626, values[3] = 520;
+    } else {
+        values[0] = 0;
+    }
+}
+void glGetDoublev(GLenum name, GLdouble* values) {
+    record("glGetDoublev", {std::to_string(name)});
+    const int count = name == GL_MODELVIEW_MATRIX || name == GL_PROJECTION_MATRIX ? 16 : 1;
+    for (int i = 0; i < count; ++i) values[i] = count == 16 && i % 5 == 0 ? 1.0 : 0.0;
+}
+
+// Projects as GLU does: the model view, then the projection, the perspective division and
+// the viewport; fails when w is 0.
+GLint gluProject(GLdouble x, GLdouble y, GLdouble z, const GLdouble* modelView, const GLdouble* projection,
+                 const GLint* viewport, GLdouble* windowX, GLdouble* windowY, GLdouble* windowZ) {
+    const GLdouble in[4] = {x, y, z, 1.0};
+    GLdouble eye[4], clip[4];
+    for (int row = 0; row < 4; ++row) {
+        eye[row] = 0.0;
+        for (int k = 0; k < 4; ++k) eye[row] += modelView[k * 4 + row] * in[k];
+    }
+    for (int row = 0; row < 4; ++row) {
+        clip[row] = 0.0;
+        for (int k = 0; k < 4; ++k) clip[row] += projection[k * 4 + row] * eye[k];
+    }
+    if (clip[3] == 0.0) return GL_FALSE;
+    *windowX = viewport[0] + viewport[2] * (clip[0] / clip[3] + 1.0) / 2.0;
+    *windowY = viewport[1] + viewport[3] * (clip[1] / clip[3] + 1.0) / 2.0;
+    *windowZ = (clip[2] / clip[3] + 1.0) / 2.0;
+    return GL_TRUE;
 }
 
 void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {

@@ -9,6 +9,7 @@
 #include "scene/attribute_set.h"
 #include "scene/group.h"
 #include "scene/primitives.h"
+#include "scene/shaded_primitives.h"
 
 namespace kelvaro::testing {
 namespace {
@@ -35,11 +36,28 @@ public:
             return;
         }
         if (const auto* polyLine = dynamic_cast<const PolyLine*>(&object)) {
-            append(" points %d of %d", polyLine->count(), polyLine->capacity());
-            for (std::int32_t i = 0; i < polyLine->count(); ++i) writePoint(polyLine->point(i));
+            const auto* shaded = dynamic_cast<const ShadedPolyLine*>(&object);
+            append(" %spoints %d of %d", shaded ? "shaded " : dynamic_cast<const LevelLine*>(&object) ? "level " : "",
+                   polyLine->count(), polyLine->capacity());
+            for (std::int32_t i = 0; i < polyLine->count(); ++i) {
+                writePoint(polyLine->point(i));
+                if (shaded) writePoint(shaded->colour(i));
+            }
         } else if (const auto* line = dynamic_cast<const Line*>(&object)) {
             writePoint(line->start);
             writePoint(line->end);
+            if (const auto* shaded = dynamic_cast<const ShadedLine*>(&object)) {
+                writePoint(shaded->startColour);
+                writePoint(shaded->endColour);
+            }
+        } else if (const auto* grid = dynamic_cast<const ShadedGrid*>(&object)) {
+            append(" grid %d x %d", grid->columns(), grid->rows());
+            for (int j = 0; j < grid->rows(); ++j) {
+                for (int i = 0; i < grid->columns(); ++i) {
+                    writePoint(grid->node(i, j));
+                    writePoint(grid->colour(i, j));
+                }
+            }
         } else if (const auto* triangle = dynamic_cast<const Triangle*>(&object)) {
             for (int i = 0; i < 3; ++i) {
                 writePoint(triangle->vertices[i]);
@@ -125,6 +143,13 @@ std::optional<std::string> firstNonFiniteVertex(const SceneObject& object) {
         }
     } else if (const auto* point = dynamic_cast<const Point*>(&object)) {
         if (auto found = describe("point", 0, point->position)) return found;
+    } else if (const auto* grid = dynamic_cast<const ShadedGrid*>(&object)) {
+        for (int j = 0; j < grid->rows(); ++j) {
+            for (int i = 0; i < grid->columns(); ++i) {
+                if (auto found = describe("grid node", i + grid->columns() * j, grid->node(i, j))) return found;
+                if (auto found = describe("grid colour", i + grid->columns() * j, grid->colour(i, j))) return found;
+            }
+        }
     } else if (const auto* sphere = dynamic_cast<const Sphere*>(&object)) {
         if (auto found = describe("sphere centre", 0, sphere->center)) return found;
     } else if (const auto* box = dynamic_cast<const ABox*>(&object)) {

@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -270,6 +272,60 @@ TEST_F(BatchPictures, BadOptionsAndImpossiblePicturesLeaveNoFile) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.rfind("kelvaro-batch: too large: the GL driver draws at most ", 0), 0u) << run.err;
     EXPECT_EQ(files(), (std::set<std::string>{"ElectronData", "flat.txt"}));
+}
+
+// On the light background everything turns into print colours but a plane's colour map,
+// whose white (a potential of 0, between the dipole's charges) stays white.
+TEST_F(BatchPictures, APlaneKeepsItsColoursOnTheLightBackground) {
+    ASSERT_EQ(batch({"png", examplePath("dipole.txt"), "plane", "z", "0", "levels", "0", "--background", "light", "-o",
+                     "light.png"}).status, 0);
+    const e2e::Image image = e2e::Image::read_png("light.png");
+    // Just beside the y axis (x = 313) and above the x axis (y = 260), inside the square.
+    EXPECT_TRUE(e2e::near(image.at(316, 200), {255, 255, 255}, 16)) << "print colours would make it a grey of 102";
+    EXPECT_GT(countWhere(image, 0, 313, [](e2e::Pixel p) { return p.r > p.b + 40; }), 10000)
+        << "the potential round the positive charge";
+    EXPECT_EQ(countWhere(image, 313, 626, [](e2e::Pixel p) { return p.r > p.b + 40; }), 0);
+}
+
+// FNV-1a (64 bits) of the picture's pixels, row by row from the top, r, g, b.
+std::uint64_t pixelHash(const e2e::Image& image) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const e2e::Pixel p = image.at(x, y);
+            for (int channel : {p.r, p.g, p.b}) hash = (hash ^ static_cast<std::uint64_t>(channel)) * 1099511628211ull;
+        }
+    }
+    return hash;
+}
+
+// Every "kelvaro-batch png" command of the README that writes one of the pictures in
+// docs/ makes it again, byte for byte, from the example models; and the textbook dipole
+// is the picture it was when it was put there.
+TEST_F(BatchPictures, TheReadmesCommandsMakeItsPictures) {
+    const std::filesystem::path source = KELVARO_SOURCE_DIR;
+    for (const auto& entry : std::filesystem::directory_iterator(KELVARO_EXAMPLES_DIR)) {
+        if (entry.path().extension() == ".txt") std::filesystem::copy_file(entry.path(), entry.path().filename());
+    }
+    std::istringstream readme(fileContents((source / "README.md").string()));
+    std::set<std::string> made;
+    for (std::string line; std::getline(readme, line);) {
+        const std::string command = "../tools/batch/kelvaro-batch png ";
+        if (line.rfind(command, 0) != 0) continue;
+        std::istringstream split(line.substr(command.size() - 4));
+        std::vector<std::string> words;
+        for (std::string word; split >> word;) words.push_back(word);
+        const std::string picture = words.back();
+        if (!std::filesystem::exists(source / "docs" / picture)) continue;
+        const BatchRun run = batch(words);
+        ASSERT_EQ(run.status, 0) << line << "\n" << run.err;
+        EXPECT_TRUE(fileContents(picture) == fileContents((source / "docs" / picture).string())) << picture << " differs";
+        made.insert(picture);
+    }
+    EXPECT_EQ(made, (std::set<std::string>{"dipole-slide.png", "dipole-textbook.png", "capacitor-slide.png"}));
+    const e2e::Image textbook = e2e::Image::read_png("dipole-textbook.png");
+    ASSERT_EQ(textbook.width(), 800);
+    EXPECT_EQ(pixelHash(textbook), 17237995744526936510ull);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -204,6 +205,59 @@ TEST_F(Batch, AnEmptySurfaceSaysWhereThePotentialRuns) {
     run = runBatch("obj '" + testing::degenerateModelPath("overflowed_numbers") + "' surface 1 leave");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "No surface at V = 1 inside the box: the potential there is no finite number.\n");
+}
+
+// A plane: malformed words are usage errors, a plane that the model cannot hold is a
+// failure with its reason and no output file; print writes its colour map and lines.
+TEST_F(Batch, PlanesAreRefusedWithTheirReasonsAndPrintTheirParts) {
+    const std::string dipole = "'" + examplePath("dipole.txt") + "'";
+    for (const char* wrong : {"plane", "plane w 0", "plane z nan", "plane z 0 potentials 1,inf", "plane z 0 levels x",
+                              "plane z 0 fieldlines -", "lines 2 strength strength"}) {
+        const BatchRun run = runBatch("print " + dipole + " " + wrong);
+        EXPECT_EQ(run.status, 2) << wrong;
+        EXPECT_NE(run.err.find("usage:"), std::string::npos) << wrong;
+    }
+    BatchRun run = runBatch("obj " + dipole + " plane x 2 -o plane.obj");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Cannot render plane. Sorry.\nThe plane x = 2 lies outside the box (x from -1.5 to 1.5).\n"
+                       "kelvaro-batch: plane.obj was not written, as a request failed\n");
+    EXPECT_FALSE(std::filesystem::exists("plane.obj"));
+    for (const char* option : {"--legend", "--labels"}) {
+        EXPECT_EQ(runBatch("print " + dipole + " plane z " + option).status, 2) << option << " is for pictures";
+    }
+
+    run = runBatch("print " + dipole + " plane z 0 potentials 0.5,-0.5 fieldlines 4");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(occurrences(run.out, "ShadedGrid(AttributeSet(1, 0.0, 0.0, 0.0, 0.0)\nz = 0; -1.5, 1.5, 256; -1.5, 1.5, 256)\n"), 1);
+    // Two equipotential lines (one closed round each charge) and the field lines round the
+    // two charges in the plane: the four from +, which all end on -, and of the four from -
+    // the one that points away from + and leaves the box (the others are lines from +).
+    EXPECT_EQ(occurrences(run.out, "PolyLine(AttributeSet(1, 0.0, 0.0, 0.0, 0.0)\n"), 2 + 4 + 1);
+}
+
+// OBJ has no vertex colours: the colour map's cells and the lines coloured by strength take
+// plain materials of their mean colours.
+TEST_F(Batch, ObjWritesTheColourMapAsCellsInTheirColours) {
+    const BatchRun run = runBatch("obj '" + examplePath("dipole.txt") + "' plane z 0 levels 0 lines 2 strength -o plane.obj");
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::istringstream obj(fileContents("plane.obj"));
+    std::map<std::string, int> faces, lines;
+    std::set<std::string> materials;
+    std::string group, material;
+    for (std::string line; std::getline(obj, line);) {
+        if (line.rfind("g ", 0) == 0) group = line.substr(2);
+        if (line.rfind("usemtl ", 0) == 0) materials.insert(material = line.substr(7));
+        if (line.rfind("f ", 0) == 0) ++faces[group + " " + material];
+        if (line.rfind("l ", 0) == 0) ++lines[group];
+    }
+    int cells = 0;
+    for (const auto& [key, count] : faces) cells += key.rfind("plane_1 ", 0) == 0 ? count : 0;
+    EXPECT_EQ(cells, 255 * 255);
+    EXPECT_GT(faces.size(), 20u) << "the cells in many colours";
+    EXPECT_EQ(faces.count("plane_1 plain_ffffff"), 1u) << "white round the zero level";
+    EXPECT_GT(lines["field_lines_2"], 2) << "lines split where their colour changes";
+    const std::string mtl = fileContents("plane.mtl");
+    for (const std::string& name : materials) EXPECT_NE(mtl.find("newmtl " + name + "\n"), std::string::npos) << name;
 }
 
 // The lines of `text` that start with `key` followed by ": ", without it.

@@ -8,8 +8,10 @@
 #include "tests/support/scene_checks.h"
 #include "tests/viz/viz_test_support.h"
 #include "viz/field_lines.h"
+#include "viz/field_plane.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
+#include "viz/visualisation_request.h"
 
 namespace kelvaro {
 namespace {
@@ -62,6 +64,20 @@ TEST_P(DegenerateModel, EveryBuilderEndsWithFiniteGeometry) {
             EXPECT_EQ(surface->count(), 1);
         }
     }
+
+    // A plane through the centre with field lines round its charges, and the colour
+    // options: only a box whose corners are not finite numbers refuses the plane.
+    FieldPlane plane;
+    plane.linesPerCharge = 8;
+    const Ref<Group> built = makeFieldPlane(*model, plane, true);
+    if (planeProblem(*model, plane).empty()) {
+        expectSound(built, "plane");
+    } else {
+        EXPECT_FALSE(built);
+    }
+    VisualisationRequest lines{VisualisationRequest::Kind::FieldLines, 5};
+    lines.proportional = lines.strengthColours = true;
+    expectSound(buildRequest(lines, *model), "lines in proportion, by strength");
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, DegenerateModel, ::testing::ValuesIn(testing::degenerateModelNames()),

@@ -26,9 +26,11 @@
 #include "tools/batch/batch_command.h"
 #include "tools/batch/batch_run.h"
 #include "viz/field_lines.h"
+#include "viz/field_plane.h"
 #include "viz/gauss_flux.h"
 #include "viz/hedgehog.h"
 #include "viz/potential_surface.h"
+#include "viz/visualisation_request.h"
 
 namespace kelvaro {
 namespace {
@@ -272,6 +274,69 @@ TEST_P(Exactness, EveryBuilderAtEveryThreadCountBuildsWhatTheReferencePathBuilds
         EXPECT_TRUE(run.out == reference->out) << "the outputs differ";
         EXPECT_EQ(run.err, reference->err);
     }
+}
+
+// A plane through the model's first charge normal to x when the box holds it (so that it
+// starts field lines), else through the box's centre.
+FieldPlane planeThroughACharge(const Model& model) {
+    FieldPlane plane;
+    plane.axis = 0;
+    plane.linesPerCharge = 6;
+    plane.levels = {0.5f, -0.25f, 3.0f};
+    if (model.chargeCount() > 0) {
+        const float x = model.charges()[0].position.x;
+        if (x >= model.bounds().min.x && x <= model.bounds().max.x) plane.offset = x;
+    }
+    return plane;
+}
+
+// The plane and the colour options, built as `options` say: the exact forms of the results.
+std::string everyColourRequest(const Model& model, const BuildOptions& options) {
+    std::string forms;
+    const auto add = [&](const char* what, const Ref<Group>& built) {
+        forms += std::string("== ") + what + "\n" + (built ? exactForm(*built) : "none\n");
+    };
+    add("plane through a charge, by strength", makeFieldPlane(model, planeThroughACharge(model), true, options));
+    VisualisationRequest lines{VisualisationRequest::Kind::FieldLines, 4};
+    lines.proportional = lines.strengthColours = true;
+    add("lines in proportion, by strength", buildRequest(lines, model, nullptr, options));
+    VisualisationRequest hedgehog{VisualisationRequest::Kind::Hedgehog, 300};
+    hedgehog.strengthColours = true;
+    Random15 generator;
+    add("hedgehog by strength", buildRequest(hedgehog, model, &generator, options));
+    return forms;
+}
+
+// The plane and the colour options likewise: in this process at 1, 2 and 7 threads, and
+// through kelvaro-batch (with a plane at its defaults too) on the threads of the machine
+// against its reference run (a plane that cannot be made, in a box that is not finite,
+// fails alike on every path).
+TEST_P(Exactness, PlanesAndColourOptionsAtEveryThreadCountBuildWhatTheReferencePathBuilds) {
+    const Model& model = *model_;
+    const std::string expected = everyColourRequest(model, BuildOptions::referencePath());
+    for (int threads : {1, 2, 7}) {
+        SCOPED_TRACE(::testing::Message() << threads << " threads");
+        EXPECT_EQ(firstDifference(expected, everyColourRequest(model, {threads, false})), "");
+    }
+
+    const FieldPlane across = planeThroughACharge(model);
+    char offset[32];
+    std::snprintf(offset, sizeof offset, "%.9g", static_cast<double>(across.offset.value_or(0.0f)));
+    std::vector<std::string> words{"obj", GetParam().path, "plane", "x"};
+    if (across.offset) words.push_back(offset);
+    for (const char* word : {"potentials", "0.5,-0.25,3", "fieldlines", "6", "strength", "lines", "4", "proportional",
+                             "strength", "hedgehog", "300", "strength", "plane", "z"}) {
+        words.push_back(word);
+    }
+    const auto reference = referenceRun(words);
+    ASSERT_TRUE(reference);
+    EXPECT_EQ(firstNonFiniteObjNumber(reference->out), "");
+    std::string quoted;
+    for (const std::string& word : words) quoted += " '" + word + "'";
+    const testing::BatchRun run = testing::runBatch(quoted, "-u KELVARO_THREADS");
+    EXPECT_EQ(run.status, reference->status);
+    EXPECT_TRUE(run.out == reference->out) << "the outputs differ";
+    EXPECT_EQ(run.err, reference->err);
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, Exactness, ::testing::ValuesIn(everyModel()),

@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/support/comma_locale.h"
 
@@ -62,9 +64,53 @@ TEST(RequestGrammar, ReadsTheTracerProbesAndGaussSpheres) {
     EXPECT_EQ(describe(sphere), "Gauss sphere at (1, 2, 3), radius 0.25");
 }
 
+// The options of lines in any order, each at most once; a repeat or a misspelt option is
+// refused with a message naming it, and the next request's word ends the options.
+TEST(RequestGrammar, LineOptionsInAnyOrderEachOnce) {
+    for (const char* words : {"lines 20 accurate proportional strength", "lines 20 proportional accurate strength",
+                              "lines 20 strength proportional accurate"}) {
+        const ParsedRequest lines = parsed(words);
+        EXPECT_EQ(lines.method, FieldLineMethod::Accurate) << words;
+        EXPECT_TRUE(lines.methodStated && lines.proportional && lines.strengthColours) << words;
+        EXPECT_EQ(requestWords(lines), "lines 20 accurate proportional strength") << words;
+    }
+    EXPECT_EQ(describe(parsed("lines 20 strength accurate")), "Field lines, 20 per charge, accurate, by strength");
+    const ParsedRequest euler = parsed("lines 3 proportional euler");
+    EXPECT_EQ(euler.method, FieldLineMethod::Euler);
+    EXPECT_TRUE(euler.methodStated);
+
+    const std::pair<const char*, const char*> refused[] = {
+        {"lines 20 accurate euler", "lines 20 names its tracer once, accurate or euler"},
+        {"lines 20 accurate accurate", "lines 20 names its tracer once, accurate or euler"},
+        {"lines 20 proportional strength proportional", "lines 20 takes \"proportional\" once"},
+        {"lines 20 proportionl", "\"proportionl\" is no option of lines 20 (its options: accurate or euler, "
+                                 "proportional, strength)"},
+        {"hedgehog 9 accurate", "\"accurate\" is no option of hedgehog 9 (its options: strength)"},
+        {"plane z 0 strength fieldlines 2 strength", "plane z takes \"strength\" once"},
+        {"plane z levels 3 potentials 1", "plane z takes its levels once, as levels N or as potentials V,V,..."},
+    };
+    for (const auto& [words, message] : refused) {
+        std::string error;
+        EXPECT_FALSE(parseRequestText(words, error)) << words;
+        EXPECT_EQ(error, message) << words;
+    }
+    // In a row of requests, as kelvaro-batch reads them, the next request ends the options.
+    const std::vector<std::string> row{"lines", "2", "strength", "plane", "z", "strength", "hedgehog", "5", "-o"};
+    std::size_t at = 0;
+    std::string error;
+    for (const auto kind : {VisualisationRequest::Kind::FieldLines, VisualisationRequest::Kind::Plane,
+                            VisualisationRequest::Kind::Hedgehog}) {
+        const auto request = parseRequest(row, at, error);
+        ASSERT_TRUE(request) << error;
+        EXPECT_EQ(request->kind, kind);
+        EXPECT_TRUE(request->strengthColours || kind == VisualisationRequest::Kind::Hedgehog);
+    }
+    EXPECT_EQ(at, row.size() - 1) << "\"-o\" is left to the caller";
+}
+
 TEST(RequestGrammar, RefusesWhatIsNoSingleRequest) {
     for (const char* wrong : {"", "lines", "lines 2.5", "lines many", "surface nan leave", "surface 1 sideways",
-                              "surface 1,5 leave", "lines 2 lines 3", "plane z 0", "lines 2 exact", "probe 1 2",
+                              "surface 1,5 leave", "lines 2 lines 3", "lines 2 exact", "probe 1 2",
                               "probe nan 0 0", "probe 1e39 0 0", "gauss 0 0 0 0", "gauss 0 0 0 -1", "gauss 0 0 0 inf",
                               "gauss 0 0 0"}) {
         std::string error;

@@ -15,7 +15,9 @@
 #include "tests/viz/viz_test_support.h"
 #include "tools/batch/obj_writer.h"
 #include "viz/hedgehog.h"
+#include "viz/field_plane.h"
 #include "viz/potential_surface.h"
+#include "viz/request_grammar.h"
 
 namespace kelvaro {
 namespace {
@@ -81,6 +83,13 @@ TEST(WrittenText, NumbersAreTheSameInEveryLocale) {
     const Ref<Group> geometry = dipole->buildModelGeometry();
     geometry->add(*makePotentialSurface(*dipole, 2.0, 1));
     const Ref<Group> lines = makeHedgehog(*dipole, 20);
+    std::string error;
+    const auto plane = parseRequestText("plane x 0.25 potentials 0.5,-1.5 fieldlines 3", error);
+    ASSERT_TRUE(plane) << error;
+    const Ref<Group> planeBuilt = buildRequest(*plane, *dipole);
+    ASSERT_TRUE(planeBuilt);
+    FieldPlane outside;
+    outside.offset = 2.5f;
     const auto texts = [&] {
         batch::MaterialLibrary materials;
         std::vector<std::string> result{objText(*geometry, &materials),
@@ -88,6 +97,8 @@ TEST(WrittenText, NumbersAreTheSameInEveryLocale) {
                                         written([&](std::FILE* stream) { lines->print(stream); }),
                                         written([&](std::FILE* stream) { dipole->buildModelGeometry()->print(stream); }),
                                         modelFileText(*tour).value_or("not written")};
+        result.push_back(written([&](std::FILE* stream) { planeBuilt->print(stream); }));
+        result.push_back(describe(*plane) + planeProblem(*dipole, outside) + requestWords(*plane));
         const std::string saved = saveModelFile(*dipole, "saved.txt");
         result.push_back(saved.empty() ? fileContents("saved.txt") : saved);
         return result;
@@ -111,6 +122,10 @@ TEST(WrittenText, NumbersAreTheSameInEveryLocale) {
             << "\" on, where the C locale gave \"" << std::string(c, std::min(c + 40, inC[i].end())) << '"';
     }
     EXPECT_NE(inC[0].find("\nv -0.5 0 0.00999999978\n"), std::string::npos);
+    EXPECT_NE(inC[5].find("ShadedGrid(AttributeSet(1, 0.0, 0.0, 0.0, 0.0)\nx = 0.25; -1.5, 1.5, 256;"), std::string::npos);
+    EXPECT_EQ(inC[6], "Plane x = 0.25, levels 0.5, -1.5, 3 lines a charge"
+                      "The plane z = 2.5 lies outside the box (z from -1.5 to 1.5)."
+                      "plane x 0.25 potentials 0.5,-1.5 fieldlines 3");
 }
 
 }  // namespace

@@ -83,6 +83,14 @@ int parsePictureOption(const std::vector<std::string>& arguments, std::size_t at
         picture.fit = true;
         return 1;
     }
+    if (word == "--labels") {
+        picture.chargeLabels = true;
+        return 1;
+    }
+    if (word == "--legend") {
+        picture.legend = true;
+        return 1;
+    }
     if (word == "--zoom") {
         const auto zoom = value ? finiteNumber(*value) : std::nullopt;
         if (!zoom || *zoom < minZoom || *zoom > maxZoom) return bad("--zoom needs a number from 0.01 to 100 (above 1 nearer)");
@@ -187,8 +195,8 @@ bool optionsFitMode(const std::vector<std::string>& arguments, const Command& co
         error = "gif writes GIF animations: -o needs a name that ends in .gif (or .GIF), not " + command.outputPath;
     } else if (!picture && given({"--size", "--turn", "--view"})) {
         error = "--size, --turn and --view are for png and gif";
-    } else if (!picture && given({"--fit", "--zoom", "--samples", "--style", "--background"})) {
-        error = "--fit, --zoom, --samples, --style and --background are for png and gif";
+    } else if (!picture && given({"--fit", "--zoom", "--samples", "--style", "--background", "--labels", "--legend"})) {
+        error = "--fit, --zoom, --samples, --style, --background, --labels and --legend are for png and gif";
     } else if (command.mode != Mode::Gif && given({"--frames", "--seconds"})) {
         error = "--frames and --seconds are for gif";
     } else if (command.mode != Mode::Obj && !picture && given({"-o"})) {
@@ -248,6 +256,16 @@ const char* usageText() {
            "  surface V enter    the same with normals against the field\n"
            "  probe X Y Z        a probe in the box, labelled with the potential and the field there\n"
            "  gauss X Y Z R      a Gauss sphere, coloured by the field's outward component\n"
+           "  plane AXIS [OFFSET] the plane x, y or z = OFFSET (default: through the box's centre): the\n"
+           "                     potential's colours, equipotential lines and, if asked, field lines\n"
+           "After lines N, in any order, each once: accurate or euler (the tracer), proportional (a\n"
+           "charge q gets round(N |q| / max|q|) lines, at least 1 but for q = 0) and strength (each\n"
+           "point coloured by log10 |E|); after hedgehog N: strength.\n"
+           "After plane AXIS [OFFSET], in any order, each once:\n"
+           "  levels N           N equipotential lines spread as the colours are (0 to 100, default 15)\n"
+           "  potentials V,V,... the equipotential lines of these potentials instead (no blanks)\n"
+           "  fieldlines N       N field lines round each charge in the plane (0 to 100, default 0)\n"
+           "  strength           those field lines coloured by log10 |E|\n"
            "Values outside the limits are clamped. \"ElectronData\" is read from the current directory.\n"
            "obj -o FILE.obj also writes the colours to FILE.mtl beside it.\n"
            "png draws the program's start view, by default at the size of its scene area (" +
@@ -267,6 +285,8 @@ const char* usageText() {
            "  --samples N              draws N x N times larger and averages down (1 to 4, default 1)\n"
            "  --style S                plain (default) or teaching: red and blue charges, arrows, wide smooth lines\n"
            "  --background B           dark (default) or light: white, with darker print colours\n"
+           "  --labels                 each charge's value beside it (+1, -2)\n"
+           "  --legend                 colour bars with values: a plane's potential, the strength of lines\n"
            "The scene text, the OBJ text without -o and the lines of info and stats go to standard\n"
            "output; messages, the model file's warnings and this usage after an error go to standard\n"
            "error. When a request fails, -o writes nothing and an older file stays as it was. -o follows\n"

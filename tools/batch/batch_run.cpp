@@ -50,6 +50,7 @@ Visualisation build(const Model& model, const ParsedRequest& request, int number
         case VisualisationRequest::Kind::Surface: result.name = "surface" + suffix; break;
         case VisualisationRequest::Kind::Probe: result.name = "probe" + suffix; break;
         case VisualisationRequest::Kind::GaussSphere: result.name = "gauss_sphere" + suffix; break;
+        case VisualisationRequest::Kind::Plane: result.name = "plane" + suffix; break;
     }
     result.group = buildRequest(request, model, nullptr, options);
     if (!result.group) {

@@ -25,14 +25,21 @@ bool MaterialLibrary::State::operator==(const State& other) const {
 
 std::string MaterialLibrary::nameFor(const AttributeSet& set) {
     const Vector3& c = set.color();
-    const State state{set.flags() & drawnFlags, {c.x, c.y, c.z}, set.ambient(), set.diffuse(), set.specular(),
-                      set.shininess(), set.alpha()};
+    return nameForState({set.flags() & drawnFlags, {c.x, c.y, c.z}, set.ambient(), set.diffuse(), set.specular(),
+                         set.shininess(), set.alpha()});
+}
+
+std::string MaterialLibrary::nameForColour(const Vector3& colour) {
+    return nameForState({AttributeSet::ColorSet, {colour.x, colour.y, colour.z}, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f});
+}
+
+std::string MaterialLibrary::nameForState(const State& state) {
     for (const Material& material : materials_) {
         if (material.state == state) return material.name;
     }
     char name[40];
-    std::snprintf(name, sizeof name, "%s_%02x%02x%02x", set.has(AttributeSet::Lighting) ? "lit" : "plain",
-                  channel(c.x), channel(c.y), channel(c.z));
+    std::snprintf(name, sizeof name, "%s_%02x%02x%02x", (state.flags & AttributeSet::Lighting) ? "lit" : "plain",
+                  channel(state.color[0]), channel(state.color[1]), channel(state.color[2]));
     std::string unique = name;
     for (const Material& material : materials_) {
         if (material.name == unique) unique = std::string(name) + "_" + std::to_string(materials_.size() + 1);

@@ -19,6 +19,9 @@ public:
     // The name of the material that `set` draws, added when no set with the same state
     // was asked about before. `set` must have its ColorSet flag (without it a set draws nothing).
     std::string nameFor(const AttributeSet& set);
+    // The name of the material of a plain colour drawn without lighting, as a set of that
+    // colour alone draws it (a vertex colour of a shaded primitive).
+    std::string nameForColour(const Vector3& colour);
     // Writes every material as MTL: a plain colour as Kd with illum 0; a lit one as Ka, Kd
     // and Ks (the colour times each factor it has), Ns and the opacity d, with illum 2.
     // Answers whether every write succeeded.
@@ -38,6 +41,8 @@ private:
         State state;
         std::string name;
     };
+
+    std::string nameForState(const State& state);
 
     std::vector<Material> materials_;
 };

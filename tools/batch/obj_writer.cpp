@@ -1,5 +1,6 @@
 #include "tools/batch/obj_writer.h"
 
+#include <cmath>
 #include <cstdarg>
 
 #include "common/number_text.h"
@@ -8,6 +9,12 @@
 #include "tools/batch/sphere_directions.h"
 
 namespace kelvaro::batch {
+namespace {
+
+// The steps a channel of a vertex colour is rounded to for its material.
+constexpr float colourStep = 32.0f;
+
+}  // namespace
 
 void ObjWriter::put(const char* format, ...) {
     std::va_list arguments;
@@ -50,6 +57,12 @@ void ObjWriter::write(const SceneObject& object) {
     }
     if (const auto* group = dynamic_cast<const Group*>(&object)) {
         for (std::int32_t i = 0; i < group->count(); ++i) write(group->child(i));
+    } else if (const auto* shadedLine = dynamic_cast<const ShadedLine*>(&object)) {
+        writeShadedLine(*shadedLine);
+    } else if (const auto* shadedPolyLine = dynamic_cast<const ShadedPolyLine*>(&object)) {
+        writeShadedPolyLine(*shadedPolyLine);
+    } else if (const auto* grid = dynamic_cast<const ShadedGrid*>(&object)) {
+        writeShadedGrid(*grid);
     } else if (const auto* line = dynamic_cast<const Line*>(&object)) {
         writeLine(*line);
     } else if (const auto* polyLine = dynamic_cast<const PolyLine*>(&object)) {
@@ -96,6 +109,70 @@ void ObjWriter::writeTriangle(const Triangle& triangle) {
         }
     }
     put("\n");
+}
+
+void ObjWriter::useMeanColour(std::initializer_list<Vector3> colours) {
+    if (!materials_) return;
+    float sum[3] = {0.0f, 0.0f, 0.0f};
+    for (const Vector3& colour : colours) {
+        sum[0] += colour.x;
+        sum[1] += colour.y;
+        sum[2] += colour.z;
+    }
+    const auto rounded = [&](float total) {
+        return std::round(total / static_cast<float>(colours.size()) * colourStep) / colourStep;
+    };
+    currentMaterial_ = materials_->nameForColour({rounded(sum[0]), rounded(sum[1]), rounded(sum[2])});
+}
+
+void ObjWriter::writeShadedLine(const ShadedLine& line) {
+    const std::string own = currentMaterial_;
+    useMeanColour({line.startColour, line.endColour});
+    writeLine(line);
+    currentMaterial_ = own;
+}
+
+// The points once, then the segments in runs of one material.
+void ObjWriter::writeShadedPolyLine(const ShadedPolyLine& line) {
+    if (line.count() < 2) return;  // draws nothing
+    const std::string own = currentMaterial_;
+    const long first = vertices_ + 1;
+    for (std::int32_t i = 0; i < line.count(); ++i) vertex(line.point(i));
+    for (std::int32_t from = 0; from + 1 < line.count();) {
+        useMeanColour({line.colour(from), line.colour(from + 1)});
+        const std::string material = currentMaterial_;
+        std::int32_t to = from + 1;
+        for (; to + 1 < line.count(); ++to) {
+            useMeanColour({line.colour(to), line.colour(to + 1)});
+            if (currentMaterial_ != material) break;
+        }
+        currentMaterial_ = material;
+        element();
+        put("l");
+        for (std::int32_t i = from; i <= to; ++i) put(" %ld", first + i);
+        put("\n");
+        from = to;
+    }
+    currentMaterial_ = own;
+}
+
+// Every node once, then every cell as a quad.
+void ObjWriter::writeShadedGrid(const ShadedGrid& grid) {
+    const std::string own = currentMaterial_;
+    const long first = vertices_ + 1;
+    const int columns = grid.columns();
+    for (int j = 0; j < grid.rows(); ++j) {
+        for (int i = 0; i < columns; ++i) vertex(grid.node(i, j));
+    }
+    for (int j = 0; j + 1 < grid.rows(); ++j) {
+        for (int i = 0; i + 1 < columns; ++i) {
+            useMeanColour({grid.colour(i, j), grid.colour(i + 1, j), grid.colour(i + 1, j + 1), grid.colour(i, j + 1)});
+            element();
+            const long corner = first + i + static_cast<long>(columns) * j;
+            put("f %ld %ld %ld %ld\n", corner, corner + 1, corner + 1 + columns, corner + columns);
+        }
+    }
+    currentMaterial_ = own;
 }
 
 // A latitude-longitude mesh around the centre, of the radius the program draws (the x

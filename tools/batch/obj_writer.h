@@ -1,13 +1,19 @@
 #pragma once
 // Writes scene objects as a Wavefront OBJ file: lines and polylines as "l" elements,
-// triangles as "f" elements with their vertex normals, spheres as small meshes. Given a
-// material library, each element also names the material it is drawn with.
+// triangles as "f" elements with their vertex normals, spheres as small meshes, the colour
+// map of a plane as a mesh of its cells. Given a material library, each element also names
+// the material it is drawn with. OBJ has no colour at a vertex: an element with vertex
+// colours (lines coloured by strength, a plane's cells) takes a plain material of the mean
+// colour of its vertices, rounded to 32 steps a channel (colourStep), and a polyline is
+// split into runs of one such material.
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 #include "scene/primitives.h"
 #include "scene/scene_object.h"
+#include "scene/shaded_primitives.h"
 #include "tools/batch/material_library.h"
 
 namespace kelvaro::batch {
@@ -38,6 +44,11 @@ private:
     void writeLine(const Line& line);
     void writePolyLine(const PolyLine& line);
     void writeTriangle(const Triangle& triangle);
+    void writeShadedLine(const ShadedLine& line);
+    void writeShadedPolyLine(const ShadedPolyLine& line);
+    void writeShadedGrid(const ShadedGrid& grid);
+    // Makes the material of the mean of `colours` the current one (with a library).
+    void useMeanColour(std::initializer_list<Vector3> colours);
     void put(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     std::FILE* stream_;

@@ -51,6 +51,18 @@ test("request words that state no request are refused with the reason, and nothi
                "without a model, the program's failure line");
 });
 
+test("a plane and lines coloured by strength, which the page cannot draw, are refused and say so", () => {
+  const session = dipoleSession();
+  assert.deepEqual(session.addRequest("plane z 0 fieldlines 8"), {
+    done: false,
+    messages: "The browser edition cannot draw a plane through the field (its colours); the program, " +
+              "kelvaro-batch png and Python can.\n" });
+  assert.match(session.addRequest("lines 5 strength accurate").messages, /cannot colour lines by strength/);
+  assert.equal(session.addRequest("lines 5 proportional accurate").done, true, "the other options are drawn");
+  assert.equal(session.addRequest("lines 5 accurate euler").messages, "lines 5 names its tracer once, accurate or euler\n");
+  assert.deepEqual(session.state().visualisations.map((v) => v.words), ["lines 5 accurate proportional"]);
+});
+
 test("a request's words come back exactly, clamped to the dialogs' limits", () => {
   const session = dipoleSession("surface 0.1 enter", "lines 500", "hedgehog 0");
   assert.deepEqual(session.state().visualisations.map((v) => v.words), ["surface 0.1 enter", "lines 100", "hedgehog 1"]);
