@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/teaching_colours.h"
 #include "model/model.h"
 #include "model/model_colors.h"
 #include "scene/attribute_set.h"
@@ -18,9 +19,7 @@ constexpr double smallestBallShare = 0.4;
 constexpr double arrowSpacingFraction = 0.12;
 constexpr double arrowLengthFraction = 0.02;
 
-// Red and blue that read on the dark background and, in print colours, on white.
-constexpr Vector3 positiveColor{0.9f, 0.12f, 0.1f};
-constexpr Vector3 negativeColor{0.2f, 0.45f, 1.0f};
+// A charge of nothing is grey.
 constexpr Vector3 neutralColor{0.6f, 0.6f, 0.6f};
 
 double polyLineLength(const PolyLine& line) {
@@ -94,7 +93,7 @@ std::vector<ChargeBall> chargeBalls(const Model& model, double diagonal) {
     std::vector<ChargeBall> balls;
     for (const Charge& charge : model.charges()) {
         const double radius = std::max(chargeBallRadius(diagonal, charge.value, largest), 1.25 * model.chargeRadius());
-        balls.push_back({radius, charge.value > 0.0 ? positiveColor : charge.value < 0.0 ? negativeColor : neutralColor});
+        balls.push_back({radius, charge.value > 0.0 ? teachingRed : charge.value < 0.0 ? teachingBlue : neutralColor});
     }
     return balls;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/number_text.h"
+#include "common/teaching_colours.h"
 #include "scene/attribute_set.h"
 #include "scene/primitives.h"
 #include "viz/point_evaluation.h"
@@ -23,11 +24,9 @@ constexpr int threadedRule = 64;
 // The sphere's mesh: rings of latitude and slices of longitude.
 constexpr int meshStacks = 24;
 constexpr int meshSlices = 48;
-// Steps of colour each way from white, and the colours at full strength (the teaching
-// style's red and blue, which read on dark and, in print colours, on white).
+// Steps of colour each way from white to the teaching style's red (outward) and blue
+// (inward) at full strength.
 constexpr int colorSteps = 10;
-constexpr Vector3 outwardColor{0.9f, 0.12f, 0.1f};
-constexpr Vector3 inwardColor{0.2f, 0.45f, 1.0f};
 constexpr float sphereOpacity = 0.55f;
 
 // cos x for |x| <= 2π by its series, with only the operations that round alike in every
@@ -280,7 +279,7 @@ Ref<Group> makeGaussSphere(const Model& model, const Vector3& centre, double rad
         std::vector<Ref<AttributeSet>> steps(2 * colorSteps + 1);
         for (int s = -colorSteps; s <= colorSteps; ++s) {
             const float share = static_cast<float>(std::abs(s)) / colorSteps;
-            const Vector3& full = s > 0 ? outwardColor : inwardColor;
+            const Vector3& full = s > 0 ? teachingRed : teachingBlue;
             Ref<AttributeSet> set = create<AttributeSet>(
                 Vector3{1.0f + (full.x - 1.0f) * share, 1.0f + (full.y - 1.0f) * share, 1.0f + (full.z - 1.0f) * share});
             if (!set) return {};
