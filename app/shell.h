@@ -58,7 +58,7 @@ extern std::unique_ptr<PlacementDialog> probeDialog;
 extern std::unique_ptr<PlacementDialog> gaussSphereDialog;
 extern std::unique_ptr<MessagesDialog> messagesDialog;
 
-// The main window's size: the spec's 800 x 600, and the message line below the view panel.
+// The main window's size: the first version's 800 x 600, and the message line below the view panel.
 inline constexpr int mainWindowWidth = 800;
 inline constexpr int mainWindowHeight = 600 + messageLineHeight;
 
